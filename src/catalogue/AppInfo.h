@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+using OptionalDate = std::optional<QDateTime>;
+
+// One installed App Store application: a plain value identified by its id. Only the review date
+// changes after creation; the derived values are computed afresh on every read.
+class AppInfo
+{
+public:
+    AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
+            OptionalDate modificationDate, OptionalDate lastReviewedDate);
+
+    const QString& id() const { return m_id; }
+    const QString& name() const { return m_name; }
+    const QString& bundlePath() const { return m_bundlePath; }
+    const QString& adamID() const { return m_adamID; }
+    const OptionalDate& lastAccessedDate() const { return m_lastAccessedDate; }
+    const OptionalDate& modificationDate() const { return m_modificationDate; }
+    const OptionalDate& lastReviewedDate() const { return m_lastReviewedDate; }
+    void setLastReviewedDate(OptionalDate date) { m_lastReviewedDate = std::move(date); }
+
+    // Sort keys: an absent date stands as distantPast().
+    QDateTime lastAccessedSortDate() const;
+    QDateTime lastReviewedSortDate() const;
+
+    // The last-use date (else the modification date) as a medium date without time in the user's
+    // locale and time zone; "—" when there is neither.
+    QString lastAccessedText() const;
+
+    // "Never", or the review date relative to now in words ("8 minutes ago", "yesterday").
+    QString lastReviewedText() const;
+    QString lastReviewedText(const QDateTime& now) const;
+
+    // The App Store page of the application; nothing when adamID is not decimal digits with at
+    // most one leading "+".
+    std::optional<QUrl> reviewURL() const;
+
+    // The first instant of year 1: earlier than every real date, never shown.
+    static QDateTime distantPast();
+
+    // Ids are equal when they are canonically equivalent Unicode texts.
+    static bool idsEqual(const QString& a, const QString& b);
+    // The form in which ids are kept in sets and maps, so that equal ids meet (NFC).
+    static QString idKey(const QString& id);
+
+private:
+    QString m_id;
+    QString m_name;
+    QString m_bundlePath;
+    QString m_adamID;
+    OptionalDate m_lastAccessedDate;
+    OptionalDate m_modificationDate;
+    OptionalDate m_lastReviewedDate;
+};

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "AppInfo.h"
+#include "AppScanner.h"
+#include "SortComparator.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+
+class PreferencesService;
+
+// The catalogue the user sees and changes. Belongs to the main thread; only the scanner of a real
+// rescan runs elsewhere. Every stored property has its own change signal, and assigning an equal
+// value emits nothing, except apps, which notifies on every assignment and every in-place change of
+// a record. visibleAppsChanged fires whenever any input of visibleApps() changed.
+class AppModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isScanning READ isScanning NOTIFY isScanningChanged)
+    Q_PROPERTY(bool isMockMode READ isMockMode NOTIFY isMockModeChanged)
+    Q_PROPERTY(bool showingIgnored READ showingIgnored WRITE setShowingIgnored NOTIFY showingIgnoredChanged)
+    Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
+
+public:
+    // Loads the ignore list and queues the first rescan for the next turn of the event loop.
+    explicit AppModel(PreferencesService& preferences, AppScanner scanner = AppScanner(),
+                      QObject* parent = nullptr);
+    ~AppModel() override;
+
+    const QList<AppInfo>& apps() const { return m_apps; }
+    bool isScanning() const { return m_isScanning; }
+    bool isMockMode() const { return m_isMockMode; }
+    bool showingIgnored() const { return m_showingIgnored; }
+    const QString& searchQuery() const { return m_searchQuery; }
+    const SortOrder& sortOrder() const { return m_sortOrder; }
+    // Ids in their AppInfo::idKey form.
+    const QSet<QString>& ignoredIDs() const { return m_ignoredIDs; }
+
+    void setApps(QList<AppInfo> apps);
+    void setShowingIgnored(bool showingIgnored);
+    void setSearchQuery(const QString& searchQuery);
+    void setSortOrder(const SortOrder& sortOrder);
+
+    bool isIgnored(const AppInfo& app) const;
+
+    // Search, then the ignore filter, then a stable sort by sortOrder; computed on every call.
+    QList<AppInfo> visibleApps() const;
+
+    // Starts a rescan unless one runs (then the request is dropped). rescanFinished() follows when
+    // the new catalogue is in place.
+    void rescan();
+    void toggleMockMode();
+    void recordReview(const AppInfo& app);
+    void ignoreApps(const QList<AppInfo>& apps);
+    void unignoreApps(const QList<AppInfo>& apps);
+    void resetIgnoreList();
+    void resetReviewDates(const QList<AppInfo>& apps);
+
+signals:
+    void appsChanged();
+    void isScanningChanged();
+    void isMockModeChanged();
+    void showingIgnoredChanged();
+    void searchQueryChanged();
+    void sortOrderChanged();
+    void ignoredIDsChanged();
+    void visibleAppsChanged();
+    void rescanFinished();
+
+private:
+    void setIsScanning(bool isScanning);
+    void setIsMockMode(bool isMockMode);
+    void setIgnoredIDs(QSet<QString> ignoredIDs);
+    void applyScanResult(AppScanner::Result result);
+    void notifyAppsChanged();
+
+    PreferencesService& m_preferences;
+    AppScanner m_scanner;
+
+    QList<AppInfo> m_apps;
+    bool m_isScanning = false;
+    bool m_isMockMode = false;
+    bool m_showingIgnored = false;
+    QString m_searchQuery;
+    SortOrder m_sortOrder{SortComparator(SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder)};
+    QSet<QString> m_ignoredIDs;
+};

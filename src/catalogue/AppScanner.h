@@ -1,0 +1,54 @@
+#pragma once
+
+#include "AppInfo.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class MetadataItem;
+class MetadataSource;
+
+// Application id (its AppInfo::idKey form) to review date.
+using ReviewDateMap = QHash<QString, QDateTime>;
+
+// Finds the App Store applications in the system and the user's Applications folders. Stateless
+// and synchronous; safe to run on a worker thread.
+class AppScanner
+{
+public:
+    struct Result
+    {
+        QList<AppInfo> apps;
+        // False when a scanned folder that exists could not be listed: the list may then be
+        // missing applications that are still installed.
+        bool complete = true;
+    };
+
+    // systemFolder is scanned always, homeFolder + "/Applications" when something exists there.
+    // Without a metadata source, the file system's own (FileSystemMetadataSource) is used.
+    explicit AppScanner(QString systemFolder = QStringLiteral("/Applications"), QString homeFolder = {},
+                        std::shared_ptr<const MetadataSource> metadata = {});
+
+    Result scanInstalledApps(const ReviewDateMap& reviewDates) const;
+
+    // The records of one folder in listing order; listed says whether the folder could be listed.
+    QList<AppInfo> scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates,
+                              bool* listed = nullptr) const;
+
+    std::optional<QString> resolveAppStoreID(const std::optional<MetadataItem>& item,
+                                             const QString& bundlePath) const;
+    QString resolveBundleID(const QString& bundlePath, const QString& entryName) const;
+    static QList<AppInfo> removeDuplicateIDs(const QList<AppInfo>& apps);
+
+    // The attribute the metadata service may carry the App Store id under.
+    static const QString& appStoreAdamIDAttribute();
+
+private:
+    QString m_systemFolder;
+    QString m_homeFolder;
+    std::shared_ptr<const MetadataSource> m_metadata;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Date texts in the user's locale (QLocale()) and time zone, formatted by ICU.
+class DateTexts
+{
+public:
+    // Medium date style, no time ("Dec 5, 2026" in US English).
+    static QString mediumDate(const QDateTime& date);
+
+    // date relative to now with full unit names and named forms: the calendar difference in years,
+    // months, weeks, days, hours, minutes and seconds, the first non-zero unit, truncated; "now"
+    // when all are zero ("30 seconds ago", "yesterday", "last week", "in 2 hours").
+    static QString relative(const QDateTime& date, const QDateTime& now);
+};

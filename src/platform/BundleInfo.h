@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+#include <optional>
+
+// What a bundle on disk says about itself.
+class BundleInfo
+{
+public:
+    // The information dictionary of the bundle directory at bundlePath: Contents/Info.plist for a
+    // desktop bundle, else Info.plist at its root (an iOS-style bundle). Nothing when bundlePath
+    // is not a directory or neither file can be read as a dictionary.
+    static std::optional<QVariantMap> infoDictionary(const QString& bundlePath);
+
+    // CFBundleIdentifier of that dictionary when it is text.
+    static std::optional<QString> bundleIdentifier(const QString& bundlePath);
+};

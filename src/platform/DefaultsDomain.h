@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+// A typed key-value domain, the program's user defaults. Values keep their property-list types
+// (see PropertyList), so a mistyped stored value can be told from a right one.
+class DefaultsDomain
+{
+public:
+    // What a read-modify-write decides after seeing the current value.
+    struct Change
+    {
+        enum class Kind { Keep, Set, Remove };
+        Kind kind = Kind::Keep;
+        QVariant value;
+
+        static Change keep() { return {}; }
+        static Change set(QVariant value) { return {Kind::Set, std::move(value)}; }
+        static Change remove() { return {Kind::Remove, {}}; }
+    };
+    using Modifier = std::function<Change(const QVariant& current)>;
+
+    virtual ~DefaultsDomain() = default;
+
+    // Opens the domain called name: a property-list file "<name>.plist" in $XDG_CONFIG_HOME
+    // (~/.config by default). When that file's folder cannot be created or written, the
+    // application's standard domain is used instead, and when that fails too, a domain that lives
+    // in memory only. Never fails and reports nothing.
+    static std::shared_ptr<DefaultsDomain> open(const QString& name);
+
+    // The stored value of key; an invalid QVariant when there is none.
+    virtual QVariant value(const QString& key) const = 0;
+
+    // Reads key and writes what modifier decides, as one step that no other writer of the same
+    // domain, in this process or another, can come between.
+    virtual void modify(const QString& key, const Modifier& modifier) = 0;
+
+    void setValue(const QString& key, const QVariant& value);
+    void removeValue(const QString& key);
+
+    // Where the domain lives: a file path, or empty for a domain in memory.
+    virtual QString location() const = 0;
+};

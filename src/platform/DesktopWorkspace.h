@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Workspace.h"
+
+#include <QDateTime>
+#include <QHash>
+
+// The workspace of a freedesktop (or any Qt-supported) desktop.
+class DesktopWorkspace : public Workspace
+{
+public:
+    bool openUrl(const QUrl& url) override;
+    QIcon iconForFile(const QString& path) override;
+
+private:
+    struct CachedIcon
+    {
+        QDateTime modified;
+        QIcon icon;
+    };
+    QHash<QString, CachedIcon> m_iconCache;
+};

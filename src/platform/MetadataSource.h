@@ -1,0 +1,18 @@
+#pragma once
+
+#include "MetadataItem.h"
+
+#include <QString>
+
+#include <optional>
+
+// Where metadata items come from. Implementations are used from the scanner's worker thread and
+// must be safe to call from any thread.
+class MetadataSource
+{
+public:
+    virtual ~MetadataSource() = default;
+
+    // The item for path, or nothing when there is none.
+    virtual std::optional<MetadataItem> itemForPath(const QString& path) const = 0;
+};

@@ -1,0 +1,25 @@
+#include "NotificationCenter.h"
+
+NotificationCenter& NotificationCenter::defaultCenter()
+{
+    // Function-local static: created once, thread-safely, on first use.
+    static NotificationCenter center;
+    return center;
+}
+
+void NotificationCenter::post(const QString& name)
+{
+    emit posted(name);
+}
+
+QMetaObject::Connection NotificationCenter::observe(const QString& name, QObject* observer,
+                                                    std::function<void()> handler)
+{
+    return connect(
+        this, &NotificationCenter::posted, observer,
+        [name, handler = std::move(handler)](const QString& posted) {
+            if (posted == name)
+                handler();
+        },
+        Qt::DirectConnection);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <optional>
+
+// Property lists in XML and binary form, read and written through libplist.
+//
+// Values come back as QVariant of these types, so that callers can tell a mistyped value from a
+// right one: text QString, integer qlonglong (qulonglong above the signed range), real double,
+// boolean bool, date QDateTime (UTC), data QByteArray, array QVariantList, dictionary QVariantMap.
+//
+// Every byte given to the reader is untrusted: binary input is checked for consistent offsets and
+// bounded nesting before libplist sees it, since the library does not check them itself.
+class PropertyList
+{
+public:
+    enum class Format { Xml, Binary };
+
+    // The root value, or nothing when the bytes are not a property list.
+    static std::optional<QVariant> parse(QByteArrayView data);
+
+    // The root dictionary, or nothing when the bytes are not a property list or the root is not
+    // a dictionary.
+    static std::optional<QVariantMap> parseDictionary(QByteArrayView data);
+
+    // Reads a regular file of at most SafeFile::DefaultLimit bytes as a dictionary; nothing when
+    // the file is missing, unreadable, too large, not a property list or not a dictionary.
+    static std::optional<QVariantMap> readDictionary(const QString& path);
+
+    // The value in the given form; an empty array when the value holds a type that property lists
+    // cannot carry.
+    static QByteArray serialize(const QVariant& value, Format format = Format::Xml);
+};

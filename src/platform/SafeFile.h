@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Reads files that anyone may have put on disk. Only regular files are read (a FIFO, socket or
+// device never blocks or floods the caller), and anything over the limit counts as unreadable.
+class SafeFile
+{
+public:
+    static constexpr qint64 DefaultLimit = 8 * 1024 * 1024;
+
+    // The whole content of the regular file at path (symbolic links followed), or nothing when the
+    // path is missing, not a regular file, unreadable or larger than limit.
+    static std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit = DefaultLimit);
+};
