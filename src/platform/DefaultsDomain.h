@@ -19,8 +19,8 @@ public:
         QVariant value;
 
         static Change keep() { return {}; }
-        static Change set(QVariant value) { return {Kind::Set, std::move(value)}; }
-        static Change remove() { return {Kind::Remove, {}}; }
+        static Change set(QVariant value) { return { Kind::Set, std::move(value) }; }
+        static Change remove() { return { Kind::Remove, {} }; }
     };
     using Modifier = std::function<Change(const QVariant& current)>;
 
@@ -32,11 +32,14 @@ public:
     // in memory only. Never fails and reports nothing.
     static std::shared_ptr<DefaultsDomain> open(const QString& name);
 
-    // The stored value of key; an invalid QVariant when there is none.
+    // The stored value of key; an invalid QVariant when there is none. Values read back as
+    // PropertyList gives them: a QStringList written comes back as a QVariantList of QString, a
+    // date with whole seconds.
     virtual QVariant value(const QString& key) const = 0;
 
     // Reads key and writes what modifier decides, as one step that no other writer of the same
-    // domain, in this process or another, can come between.
+    // domain, in this process or another, can come between. A value that no property list can
+    // carry is not stored (the old one stays). The modifier must not call back into the domain.
     virtual void modify(const QString& key, const Modifier& modifier) = 0;
 
     void setValue(const QString& key, const QVariant& value);

@@ -22,6 +22,6 @@ public:
     // CFBundleShortVersionString, e.g. "1.0".
     static QString shortVersion();
 
-    // Lets tests replace the dictionary; nothing restores the built-in one.
+    // Lets tests replace the dictionary; std::nullopt restores the built-in one.
     static void setInfoDictionaryForTesting(std::optional<QVariantMap> dictionary);
 };

@@ -14,8 +14,14 @@
 // right one: text QString, integer qlonglong (qulonglong above the signed range), real double,
 // boolean bool, date QDateTime (UTC), data QByteArray, array QVariantList, dictionary QVariantMap.
 //
+// A QStringList or QVariantHash may be written but reads back as QVariantList / QVariantMap; a UID
+// (keyed-archive reference) is left out of the array or dictionary holding it. Dates carry
+// milliseconds in binary form and whole seconds in XML form, and must lie within about 68 years
+// of 2001 (a 32-bit count of seconds).
+//
 // Every byte given to the reader is untrusted: binary input is checked for consistent offsets and
-// bounded nesting before libplist sees it, since the library does not check them itself.
+// bounded nesting before libplist sees it, since the library does not check them itself (see
+// BinaryPlistGuard, XmlPlistGuard). Containers nest at most 64 deep, in reading and in writing.
 class PropertyList
 {
 public:
@@ -33,6 +39,7 @@ public:
     static std::optional<QVariantMap> readDictionary(const QString& path);
 
     // The value in the given form; an empty array when the value holds a type that property lists
-    // cannot carry.
+    // cannot carry (an invalid QVariant, a text with a NUL character, a date out of range or
+    // nesting deeper than the reader accepts included).
     static QByteArray serialize(const QVariant& value, Format format = Format::Xml);
 };

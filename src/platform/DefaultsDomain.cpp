@@ -1,0 +1,51 @@
+#include "DefaultsDomain.h"
+
+#include "FileDefaultsDomain.h"
+#include "FileSystem.h"
+#include "MemoryDefaultsDomain.h"
+
+#include <QDir>
+
+namespace {
+// A base folder from the environment as the XDG base-directory rules read it: only an absolute
+// path counts, anything else means the default under the home folder.
+QString baseFolder(const char* variable, const QString& defaultBelowHome)
+{
+    const QString value = qEnvironmentVariable(variable);
+    if (value.startsWith(u'/'))
+        return value;
+    return FileSystem::joinPath(QDir::homePath(), defaultBelowHome);
+}
+
+bool isPlainName(const QString& name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/')
+        && !name.contains(QChar(0));
+}
+} // namespace
+
+std::shared_ptr<DefaultsDomain> DefaultsDomain::open(const QString& name)
+{
+    if (isPlainName(name)) {
+        const QString suitePath = FileSystem::joinPath(
+            baseFolder("XDG_CONFIG_HOME", QStringLiteral(".config")), name + QStringLiteral(".plist"));
+        if (FileDefaultsDomain::isUsable(suitePath))
+            return std::make_shared<FileDefaultsDomain>(suitePath);
+        const QString standardPath = FileSystem::joinPath(
+            FileSystem::joinPath(baseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")), name),
+            QStringLiteral("standard.plist"));
+        if (FileDefaultsDomain::isUsable(standardPath))
+            return std::make_shared<FileDefaultsDomain>(standardPath);
+    }
+    return std::make_shared<MemoryDefaultsDomain>();
+}
+
+void DefaultsDomain::setValue(const QString& key, const QVariant& value)
+{
+    modify(key, [&value](const QVariant&) { return Change::set(value); });
+}
+
+void DefaultsDomain::removeValue(const QString& key)
+{
+    modify(key, [](const QVariant&) { return Change::remove(); });
+}

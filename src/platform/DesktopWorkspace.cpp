@@ -1,0 +1,116 @@
+#include "DesktopWorkspace.h"
+
+#include "FileSystem.h"
+#include "PropertyList.h"
+#include "SafeFile.h"
+
+#include <QBuffer>
+#include <QDesktopServices>
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QPixmap>
+
+#include <sys/stat.h>
+
+namespace {
+// The bundle's own icon file name, safe to look up inside Contents/Resources only.
+QString iconFileName(const QString& bundlePath)
+{
+    const auto info =
+        PropertyList::readDictionary(FileSystem::joinPath(bundlePath, QStringLiteral("Contents/Info.plist")));
+    if (!info)
+        return {};
+    const QVariant value = info->value(QStringLiteral("CFBundleIconFile"));
+    if (value.typeId() != QMetaType::QString)
+        return {};
+    QString name = value.toString();
+    if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(QChar(0)))
+        return {};
+    if (!name.contains(u'.'))
+        name += QStringLiteral(".icns");
+    return name;
+}
+
+QIcon iconFromBytes(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    QIcon icon;
+    // An icon file holds one image per size; each serves its own size.
+    do {
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    } while (reader.jumpToNextImage());
+    return icon;
+}
+
+// Drawn when the icon theme has no generic application icon either.
+QIcon drawnApplicationIcon()
+{
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0x5a, 0x5a, 0x5a), 2));
+    painter.setBrush(QColor(0xd8, 0xd8, 0xd8));
+    painter.drawRoundedRect(QRectF(6, 6, 52, 52), 12, 12);
+    painter.setBrush(QColor(0x4a, 0x7f, 0xc1));
+    painter.drawRoundedRect(QRectF(18, 18, 28, 28), 6, 6);
+    painter.end();
+    return QIcon(pixmap);
+}
+
+QIcon genericApplicationIcon()
+{
+    static const QIcon icon = [] {
+        const QIcon themed = QIcon::fromTheme(QStringLiteral("application-x-executable"));
+        return themed.isNull() ? drawnApplicationIcon() : themed;
+    }();
+    return icon;
+}
+
+QDateTime modificationTime(const QString& path)
+{
+    struct stat info;
+    const QByteArray native = QFile::encodeName(path);
+    if (native.isEmpty() || native.contains('\0') || ::stat(native.constData(), &info) != 0)
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000,
+                                          Qt::UTC);
+}
+} // namespace
+
+bool DesktopWorkspace::openUrl(const QUrl& url)
+{
+    // Addresses come from records built out of files on disk; anything but a web page (a local
+    // file, a custom scheme that starts some program) is never handed to the desktop.
+    if (!url.isValid() || url.scheme() != u"https" || url.host().isEmpty())
+        return false;
+    return QDesktopServices::openUrl(url);
+}
+
+QIcon DesktopWorkspace::iconForFile(const QString& path)
+{
+    const QDateTime modified = modificationTime(path);
+    if (!modified.isValid())
+        return genericApplicationIcon();
+    const auto cached = m_iconCache.constFind(path);
+    if (cached != m_iconCache.cend() && cached->modified == modified)
+        return cached->icon;
+
+    QIcon icon;
+    const QString name = iconFileName(path);
+    if (!name.isEmpty()) {
+        const QString file = FileSystem::joinPath(path, QStringLiteral("Contents/Resources/") + name);
+        if (const auto bytes = SafeFile::readRegularFile(file))
+            icon = iconFromBytes(*bytes);
+    }
+    if (icon.isNull())
+        icon = genericApplicationIcon();
+    m_iconCache.insert(path, { modified, icon });
+    return icon;
+}

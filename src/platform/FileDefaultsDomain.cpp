@@ -1,0 +1,189 @@
+#include "FileDefaultsDomain.h"
+
+#include "PropertyList.h"
+#include "SafeFile.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+int retryOnInterrupt(const auto& call)
+{
+    int result;
+    do {
+        result = call();
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+QByteArray nativePath(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// Creates folder and its missing parents, each readable by the owner only.
+bool makeFolder(const QString& folder)
+{
+    const QByteArray native = nativePath(folder);
+    if (native.isEmpty() || native.contains('\0'))
+        return false;
+    struct stat info;
+    if (::stat(native.constData(), &info) == 0)
+        return S_ISDIR(info.st_mode);
+    const QString parent = QFileInfo(folder).path();
+    if (parent != folder && !makeFolder(parent))
+        return false;
+    return ::mkdir(native.constData(), 0700) == 0
+        || (errno == EEXIST && ::stat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode));
+}
+
+// An exclusive advisory lock on "<file>.lock", held while the object lives. The kernel drops it
+// when the process ends, so a crashed writer never blocks the next one.
+class FileLock
+{
+public:
+    explicit FileLock(const QString& filePath)
+    {
+        const QByteArray path = nativePath(filePath + QStringLiteral(".lock"));
+        m_fd = retryOnInterrupt(
+            [&] { return ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600); });
+        if (m_fd >= 0 && retryOnInterrupt([&] { return ::flock(m_fd, LOCK_EX); }) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~FileLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool isLocked() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        written += count;
+    }
+    return true;
+}
+
+// Replaces filePath with bytes so that a crash at any moment leaves either the old or the new
+// file whole: a private temporary file in the same folder, flushed to disk, renamed over it.
+bool replaceAtomically(const QString& filePath, const QByteArray& bytes)
+{
+    const QFileInfo file(filePath);
+    QByteArray temporary =
+        nativePath(file.path() + QStringLiteral("/.") + file.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC); // created 0600
+    if (fd < 0)
+        return false;
+    const bool written = writeAll(fd, bytes) && ::fchmod(fd, 0600) == 0 && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temporary.constData(), nativePath(filePath).constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    // The rename itself must reach the disk too.
+    const int folder = ::open(nativePath(file.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+// Keeps a damaged file for whoever wants to look at it, under a name no later write touches.
+void moveAside(const QString& filePath)
+{
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString target = filePath + QStringLiteral(".corrupt-") + stamp;
+    struct stat info;
+    for (int n = 1; ::lstat(nativePath(target).constData(), &info) == 0; ++n)
+        target = filePath + QStringLiteral(".corrupt-") + stamp + u'-' + QString::number(n);
+    ::rename(nativePath(filePath).constData(), nativePath(target).constData());
+}
+} // namespace
+
+FileDefaultsDomain::FileDefaultsDomain(QString filePath)
+    : m_filePath(std::move(filePath))
+{ }
+
+bool FileDefaultsDomain::isUsable(const QString& filePath)
+{
+    const QFileInfo file(filePath);
+    if (!file.isAbsolute() || file.fileName().isEmpty() || !makeFolder(file.path()))
+        return false;
+    // Creating the lock file proves that the folder takes new files (even for root on a
+    // read-only mount, where access() would say yes).
+    const QByteArray lockPath = nativePath(filePath + QStringLiteral(".lock"));
+    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    struct stat info;
+    // Something at the path that is no file (a folder, say) could never be replaced by one.
+    return ::lstat(nativePath(filePath).constData(), &info) != 0 || S_ISREG(info.st_mode)
+        || S_ISLNK(info.st_mode);
+}
+
+QVariant FileDefaultsDomain::value(const QString& key) const
+{
+    const auto dictionary = PropertyList::readDictionary(m_filePath);
+    return dictionary ? dictionary->value(key) : QVariant();
+}
+
+void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
+{
+    if (!makeFolder(QFileInfo(m_filePath).path()))
+        return;
+    // Without the lock the write still goes ahead: in a folder that takes no lock file it
+    // fails anyway, and elsewhere losing the change would be worse than the rare race.
+    const FileLock lock(m_filePath);
+
+    struct stat info;
+    const bool present = ::lstat(nativePath(m_filePath).constData(), &info) == 0;
+    const auto current =
+        present ? PropertyList::readDictionary(m_filePath) : std::optional<QVariantMap>(QVariantMap());
+    QVariantMap dictionary = current.value_or(QVariantMap());
+
+    const Change change = modifier(dictionary.value(key));
+    if (change.kind == Change::Kind::Keep)
+        return;
+    if (change.kind == Change::Kind::Set)
+        dictionary.insert(key, change.value);
+    else
+        dictionary.remove(key);
+    // Empty when the new value has a type no property list carries: then nothing is stored and
+    // the old value stays.
+    const QByteArray bytes = PropertyList::serialize(dictionary, PropertyList::Format::Xml);
+    if (bytes.isEmpty())
+        return;
+    if (!current)
+        moveAside(m_filePath);
+    replaceAtomically(m_filePath, bytes);
+}
+
+QString FileDefaultsDomain::location() const
+{
+    return m_filePath;
+}

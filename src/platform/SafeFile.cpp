@@ -1,0 +1,73 @@
+#include "SafeFile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// Closes the descriptor on every way out of the read.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    { }
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+} // namespace
+
+std::optional<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 limit)
+{
+    if (path.isEmpty() || limit < 0)
+        return std::nullopt;
+    const QByteArray nativePath = QFile::encodeName(path);
+    if (nativePath.contains('\0'))
+        return std::nullopt;
+
+    // O_NONBLOCK keeps the open itself from waiting for a writer when the path is a FIFO; the
+    // type check below then refuses it before any read.
+    int fd;
+    do {
+        fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return std::nullopt;
+    const FileDescriptor file(fd);
+
+    struct stat info;
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
+        return std::nullopt;
+
+    // The size may change while reading (someone appending); read to the end but never past the
+    // limit, so a growing file still counts as too large rather than flooding the caller.
+    QByteArray content;
+    content.reserve(static_cast<qsizetype>(info.st_size));
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (count == 0)
+            break;
+        if (content.size() + count > limit)
+            return std::nullopt;
+        content.append(buffer, count);
+    }
+    return content;
+}
