@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <QUrl>
@@ -12,6 +13,8 @@ using OptionalDate = std::optional<QDateTime>;
 // changes after creation; the derived values are computed afresh on every read.
 class AppInfo
 {
+    Q_DECLARE_TR_FUNCTIONS(AppInfo)
+
 public:
     AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
             OptionalDate modificationDate, OptionalDate lastReviewedDate);

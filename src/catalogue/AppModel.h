@@ -78,6 +78,18 @@ private:
     void setIgnoredIDs(QSet<QString> ignoredIDs);
     void applyScanResult(AppScanner::Result result);
     void notifyAppsChanged();
+    // The record with an id canonically equal to id, or -1.
+    qsizetype indexOfID(const QString& id) const;
+    // After a change of the review date of the record at index, in place.
+    void reviewDateChanged(qsizetype index);
+
+    // Per record of m_apps, the forms that search, filter and sort compare, so that a read of
+    // visibleApps() folds and collates nothing but the query. Built on the first read after apps
+    // was assigned, and again when the user's locale has changed since.
+    struct RecordKeys;
+    struct KeyCache;
+    const KeyCache& keyCache() const;
+    void ensureNameKeys() const;
 
     PreferencesService& m_preferences;
     AppScanner m_scanner;
@@ -87,6 +99,8 @@ private:
     bool m_isMockMode = false;
     bool m_showingIgnored = false;
     QString m_searchQuery;
-    SortOrder m_sortOrder{SortComparator(SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder)};
+    SortOrder m_sortOrder { SortComparator(SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder) };
     QSet<QString> m_ignoredIDs;
+
+    std::unique_ptr<KeyCache> m_keyCache;
 };

@@ -24,12 +24,14 @@ public:
     {
         QList<AppInfo> apps;
         // False when a scanned folder that exists could not be listed: the list may then be
-        // missing applications that are still installed.
+        // missing applications that are still installed. A folder that is missing, or a path that
+        // is not a folder at all, holds no applications and leaves the result complete.
         bool complete = true;
     };
 
-    // systemFolder is scanned always, homeFolder + "/Applications" when something exists there.
-    // Without a metadata source, the file system's own (FileSystemMetadataSource) is used.
+    // systemFolder is scanned always, homeFolder + "/Applications" when something exists there;
+    // an empty homeFolder stands for the current user's home. Without a metadata source, the file
+    // system's own (FileSystemMetadataSource) is used.
     explicit AppScanner(QString systemFolder = QStringLiteral("/Applications"), QString homeFolder = {},
                         std::shared_ptr<const MetadataSource> metadata = {});
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QMetaType>
+#include <QStringView>
 #include <Qt>
 
 class AppInfo;
@@ -17,18 +20,25 @@ public:
     constexpr SortComparator(Key key = Key::LastAccessedSortDate, Qt::SortOrder order = Qt::DescendingOrder)
         : m_key(key)
         , m_order(order)
-    {
-    }
+    { }
 
     constexpr Key key() const { return m_key; }
     constexpr Qt::SortOrder order() const { return m_order; }
     constexpr SortComparator reversed() const
     {
-        return {m_key, m_order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder};
+        return { m_key, m_order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder };
     }
 
     // Negative, zero or positive as a sorts before, with or after b under this comparator.
     int compare(const AppInfo& a, const AppInfo& b) const;
+
+    // The name collation of the user's current locale, ascending: negative, zero or positive.
+    static int compareNames(QStringView a, QStringView b);
+    // A key whose byte order (QByteArray comparison) is compareNames(); valid only for the locale
+    // that was current when it was made.
+    static QByteArray nameSortKey(QStringView name);
+    // A key whose order is the chronological order of dates.
+    static qint64 dateSortKey(const QDateTime& date);
 
     friend constexpr bool operator==(const SortComparator&, const SortComparator&) = default;
 

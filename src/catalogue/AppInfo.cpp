@@ -1,0 +1,107 @@
+#include "AppInfo.h"
+
+#include "DateTexts.h"
+
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A date that is present but invalid cannot be shown or ordered, so it counts as absent.
+const QDateTime* usable(const OptionalDate& date)
+{
+    return date && date->isValid() ? &*date : nullptr;
+}
+
+bool isStoreNumber(const QString& adamID)
+{
+    const qsizetype start = adamID.startsWith(u'+') ? 1 : 0;
+    if (adamID.size() == start)
+        return false;
+    for (qsizetype i = start; i < adamID.size(); ++i) {
+        if (adamID.at(i) < u'0' || adamID.at(i) > u'9')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+AppInfo::AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
+                 OptionalDate modificationDate, OptionalDate lastReviewedDate)
+    : m_id(std::move(id))
+    , m_name(std::move(name))
+    , m_bundlePath(std::move(bundlePath))
+    , m_adamID(std::move(adamID))
+    , m_lastAccessedDate(std::move(lastAccessedDate))
+    , m_modificationDate(std::move(modificationDate))
+    , m_lastReviewedDate(std::move(lastReviewedDate))
+{ }
+
+QDateTime AppInfo::lastAccessedSortDate() const
+{
+    if (const QDateTime* date = usable(m_lastAccessedDate))
+        return *date;
+    if (const QDateTime* date = usable(m_modificationDate))
+        return *date;
+    return distantPast();
+}
+
+QDateTime AppInfo::lastReviewedSortDate() const
+{
+    if (const QDateTime* date = usable(m_lastReviewedDate))
+        return *date;
+    return distantPast();
+}
+
+QString AppInfo::lastAccessedText() const
+{
+    const QDateTime* date = usable(m_lastAccessedDate);
+    if (!date)
+        date = usable(m_modificationDate);
+    if (!date)
+        return tr("—");
+    return DateTexts::mediumDate(*date);
+}
+
+QString AppInfo::lastReviewedText() const
+{
+    return lastReviewedText(QDateTime::currentDateTimeUtc());
+}
+
+QString AppInfo::lastReviewedText(const QDateTime& now) const
+{
+    const QDateTime* date = usable(m_lastReviewedDate);
+    if (!date)
+        return tr("Never");
+    return DateTexts::relative(*date, now);
+}
+
+std::optional<QUrl> AppInfo::reviewURL() const
+{
+    if (!isStoreNumber(m_adamID))
+        return std::nullopt;
+    QUrl url;
+    url.setScheme(u"https"_s);
+    url.setHost(u"apps.apple.com"_s);
+    url.setPath(u"/app/id"_s + m_adamID);
+    if (!url.isValid())
+        return std::nullopt;
+    return url;
+}
+
+QDateTime AppInfo::distantPast()
+{
+    return QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+}
+
+bool AppInfo::idsEqual(const QString& a, const QString& b)
+{
+    return a == b || idKey(a) == idKey(b);
+}
+
+QString AppInfo::idKey(const QString& id)
+{
+    return id.normalized(QString::NormalizationForm_C);
+}

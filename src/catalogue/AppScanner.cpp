@@ -1,0 +1,271 @@
+#include "AppScanner.h"
+
+#include "BundleInfo.h"
+#include "FileSystem.h"
+#include "FileSystemMetadataSource.h"
+#include "MetadataItem.h"
+#include "MetadataSource.h"
+#include "PropertyList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString AppSuffix = u".app"_s;
+
+QString withoutAppSuffixes(QString name)
+{
+    return name.remove(AppSuffix, Qt::CaseSensitive);
+}
+
+// An optional "+" or "-", then ASCII digits only, within the signed 64-bit range. Stricter than
+// QString::toLongLong, which would let blanks and other digit scripts through.
+std::optional<qint64> parseStoreNumber(const QString& text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (!text.isEmpty() && (text.front() == u'+' || text.front() == u'-')) {
+        negative = text.front() == u'-';
+        ++i;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    // Accumulate towards the negative end, which has room for one more value than the positive.
+    constexpr qint64 Min = std::numeric_limits<qint64>::min();
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        const int digit = c.unicode() - u'0';
+        if (value < (Min + digit) / 10)
+            return std::nullopt;
+        value = value * 10 - digit;
+    }
+    if (!negative) {
+        if (value == Min)
+            return std::nullopt;
+        value = -value;
+    }
+    return value;
+}
+
+std::optional<QString> numberText(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::SChar:
+        return QString::number(value.toLongLong());
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+    case QMetaType::UChar:
+        return QString::number(value.toULongLong());
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double number = value.toDouble();
+        if (std::isfinite(number) && std::trunc(number) == number)
+            return QString::number(number, 'f', 0);
+        // The plain text form of a fraction ("12.5", "nan") never passes the integer test.
+        return QString::number(number);
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QString> itemIdText(const QString& plistPath)
+{
+    const std::optional<QVariantMap> dictionary = PropertyList::readDictionary(plistPath);
+    if (!dictionary)
+        return std::nullopt;
+    const QVariant itemId = dictionary->value(u"itemId"_s);
+    switch (itemId.typeId()) {
+    case QMetaType::LongLong:
+        return QString::number(itemId.toLongLong());
+    case QMetaType::ULongLong:
+        return QString::number(itemId.toULongLong());
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QDateTime> dateAttribute(const MetadataItem& item, QStringView name)
+{
+    const QVariant value = item.attribute(name);
+    if (value.typeId() != QMetaType::QDateTime || !value.toDateTime().isValid())
+        return std::nullopt;
+    return value.toDateTime();
+}
+
+// An identifier can only name an application when it is not empty: an empty one would make every
+// such bundle the same application and all but the first would vanish from the list.
+std::optional<QString> bundleIdentifier(const QString& bundlePath)
+{
+    std::optional<QString> identifier = BundleInfo::bundleIdentifier(bundlePath);
+    if (identifier && identifier->isEmpty())
+        return std::nullopt;
+    return identifier;
+}
+
+// Whether a folder whose listing failed may be holding applications: a missing path or one that
+// is not a folder holds none, but a folder that could not be read (or a path whose state is
+// unknown) might.
+bool mayHoldApplications(const QString& folderPath)
+{
+    std::error_code error;
+    const std::filesystem::file_status status =
+        std::filesystem::status(std::filesystem::path(QFile::encodeName(folderPath).toStdString()), error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return false;
+    if (error)
+        return true;
+    return status.type() == std::filesystem::file_type::directory;
+}
+
+} // namespace
+
+AppScanner::AppScanner(QString systemFolder, QString homeFolder,
+                       std::shared_ptr<const MetadataSource> metadata)
+    : m_systemFolder(std::move(systemFolder))
+    , m_homeFolder(homeFolder.isEmpty() ? QDir::homePath() : std::move(homeFolder))
+    , m_metadata(metadata ? std::move(metadata) : std::make_shared<const FileSystemMetadataSource>())
+{ }
+
+AppScanner::Result AppScanner::scanInstalledApps(const ReviewDateMap& reviewDates) const
+{
+    QStringList folders { m_systemFolder };
+    const QString userFolder = FileSystem::joinPath(m_homeFolder, u"Applications"_s);
+    if (FileSystem::exists(userFolder))
+        folders.append(userFolder);
+
+    Result result;
+    QList<AppInfo> combined;
+    for (const QString& folder : std::as_const(folders)) {
+        bool listed = true;
+        combined.append(scanFolder(folder, reviewDates, &listed));
+        if (!listed && mayHoldApplications(folder))
+            result.complete = false;
+    }
+    result.apps = removeDuplicateIDs(combined);
+    return result;
+}
+
+QList<AppInfo> AppScanner::scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates,
+                                      bool* listed) const
+{
+    const std::optional<QStringList> entries = FileSystem::listDirectory(folderPath);
+    if (listed)
+        *listed = entries.has_value();
+    if (!entries)
+        return {};
+
+    QList<AppInfo> apps;
+    for (const QString& entryName : *entries) {
+        if (!entryName.endsWith(AppSuffix, Qt::CaseSensitive))
+            continue;
+        const QString bundlePath = FileSystem::joinPath(folderPath, entryName);
+        const std::optional<MetadataItem> item = m_metadata->itemForPath(bundlePath);
+
+        const std::optional<QString> adamID = resolveAppStoreID(item, bundlePath);
+        if (!adamID || adamID->isEmpty())
+            continue;
+        const std::optional<qint64> storeNumber = parseStoreNumber(*adamID);
+        if (!storeNumber || *storeNumber < 1)
+            continue;
+
+        const QString id = resolveBundleID(bundlePath, entryName);
+
+        const QVariant displayName = item ? item->attribute(kMDItemDisplayName) : QVariant();
+        const QString name = displayName.typeId() == QMetaType::QString ? displayName.toString()
+                                                                        : withoutAppSuffixes(entryName);
+
+        OptionalDate lastAccessedDate;
+        OptionalDate modificationDate;
+        if (item) {
+            lastAccessedDate = dateAttribute(*item, kMDItemLastUsedDate);
+            modificationDate = dateAttribute(*item, kMDItemFSContentChangeDate);
+        }
+
+        OptionalDate lastReviewedDate;
+        const auto review = reviewDates.constFind(AppInfo::idKey(id));
+        if (review != reviewDates.cend())
+            lastReviewedDate = *review;
+
+        apps.append(
+            AppInfo(id, name, bundlePath, *adamID, lastAccessedDate, modificationDate, lastReviewedDate));
+    }
+    return apps;
+}
+
+std::optional<QString> AppScanner::resolveAppStoreID(const std::optional<MetadataItem>& item,
+                                                     const QString& bundlePath) const
+{
+    if (item) {
+        const QVariant value = item->attribute(appStoreAdamIDAttribute());
+        if (value.typeId() == QMetaType::QString)
+            return value.toString();
+        if (std::optional<QString> text = numberText(value))
+            return text;
+    }
+    for (const QString& relative :
+         { u"Wrapper/iTunesMetadata.plist"_s, u"Contents/iTunesMetadata.plist"_s }) {
+        if (std::optional<QString> text = itemIdText(FileSystem::joinPath(bundlePath, relative)))
+            return text;
+    }
+    return std::nullopt;
+}
+
+QString AppScanner::resolveBundleID(const QString& bundlePath, const QString& entryName) const
+{
+    if (std::optional<QString> identifier = bundleIdentifier(bundlePath))
+        return *identifier;
+
+    const QString wrapperPath = FileSystem::joinPath(bundlePath, u"Wrapper"_s);
+    if (const std::optional<QStringList> wrapped = FileSystem::listDirectory(wrapperPath)) {
+        for (const QString& name : *wrapped) {
+            if (!name.endsWith(AppSuffix, Qt::CaseSensitive))
+                continue;
+            // Only the first wrapped application speaks for the bundle.
+            if (std::optional<QString> identifier = bundleIdentifier(FileSystem::joinPath(wrapperPath, name)))
+                return *identifier;
+            break;
+        }
+    }
+    return withoutAppSuffixes(entryName);
+}
+
+QList<AppInfo> AppScanner::removeDuplicateIDs(const QList<AppInfo>& apps)
+{
+    QList<AppInfo> kept;
+    kept.reserve(apps.size());
+    QSet<QString> seen;
+    for (const AppInfo& app : apps) {
+        const QString key = AppInfo::idKey(app.id());
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        kept.append(app);
+    }
+    return kept;
+}
+
+const QString& AppScanner::appStoreAdamIDAttribute()
+{
+    static const QString name = u"kMDItemAppStoreAdamID"_s;
+    return name;
+}

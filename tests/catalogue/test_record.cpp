@@ -1,0 +1,176 @@
+#include "AppInfo.h"
+
+#include <QLocale>
+
+#include <gtest/gtest.h>
+#include <unicode/timezone.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime Now(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC);
+
+AppInfo makeApp(OptionalDate lastAccessed, OptionalDate modified, OptionalDate reviewed = std::nullopt,
+                const QString& adamID = u"123"_s)
+{
+    return AppInfo(u"com.example.app"_s, u"Example"_s, u"/Applications/Example.app"_s, adamID, lastAccessed,
+                   modified, reviewed);
+}
+
+AppInfo withAdamID(const QString& adamID)
+{
+    return makeApp(std::nullopt, std::nullopt, std::nullopt, adamID);
+}
+
+// Sets the locale or the ICU default zone for one test and puts the old one back afterwards.
+class LocaleGuard
+{
+public:
+    explicit LocaleGuard(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleGuard() { QLocale::setDefault(m_saved); }
+
+private:
+    QLocale m_saved;
+};
+
+class ZoneGuard
+{
+public:
+    explicit ZoneGuard(const char* zoneID)
+        : m_saved(icu::TimeZone::createDefault())
+    {
+        icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zoneID)));
+    }
+    ~ZoneGuard() { icu::TimeZone::adoptDefault(m_saved.release()); }
+
+private:
+    std::unique_ptr<icu::TimeZone> m_saved;
+};
+
+} // namespace
+
+TEST(AppRecord, LastAccessedPrefersLastUseAndFallsBackToModification)
+{
+    const QDateTime used(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
+    const QDateTime modified(QDate(2026, 12, 5), QTime(9, 30), Qt::UTC);
+
+    // A later modification date must not win over the last use.
+    const AppInfo both = makeApp(used, modified);
+    EXPECT_EQ(both.lastAccessedSortDate(), used);
+    EXPECT_EQ(both.lastAccessedText(), u"Mar 1, 2026"_s);
+
+    const AppInfo neverLaunched = makeApp(std::nullopt, modified);
+    EXPECT_EQ(neverLaunched.lastAccessedSortDate(), modified);
+    EXPECT_EQ(neverLaunched.lastAccessedText(), u"Dec 5, 2026"_s);
+
+    const AppInfo undated = makeApp(std::nullopt, std::nullopt);
+    EXPECT_EQ(undated.lastAccessedSortDate(), AppInfo::distantPast());
+    EXPECT_EQ(undated.lastAccessedText(), u"\u2014"_s);
+}
+
+TEST(AppRecord, DistantPastIsEarlierThanAnyRealDate)
+{
+    const QDateTime past = AppInfo::distantPast();
+    EXPECT_EQ(past, QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC));
+    EXPECT_LT(past, QDateTime(QDate(1, 1, 1), QTime(0, 0, 1), Qt::UTC));
+    EXPECT_LT(past, QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
+    EXPECT_EQ(makeApp(std::nullopt, std::nullopt).lastReviewedSortDate(), past);
+}
+
+TEST(AppRecord, MediumDateFollowsTheUserLocaleAndZone)
+{
+    const AppInfo app = makeApp(QDateTime(QDate(2026, 12, 5), QTime(23, 30), Qt::UTC), std::nullopt);
+    EXPECT_EQ(app.lastAccessedText(), u"Dec 5, 2026"_s);
+    {
+        const ZoneGuard zone("Asia/Tokyo");
+        EXPECT_EQ(app.lastAccessedText(), u"Dec 6, 2026"_s);
+    }
+    {
+        const LocaleGuard locale(QLocale(QLocale::German, QLocale::Germany));
+        EXPECT_EQ(app.lastAccessedText(), u"05.12.2026"_s);
+    }
+    EXPECT_EQ(app.lastAccessedText(), u"Dec 5, 2026"_s);
+}
+
+TEST(AppRecord, ReviewTextIsRelativeToTheMomentOfReading)
+{
+    struct Case
+    {
+        qint64 secondsFromNow;
+        QString text;
+    };
+    const Case cases[] = {
+        { 0, u"now"_s },
+        { -30, u"30 seconds ago"_s },
+        { -480, u"8 minutes ago"_s },
+        { -5 * 3600 - 59 * 60, u"5 hours ago"_s },
+        { -30 * 3600, u"yesterday"_s },
+        { -9 * 86400, u"last week"_s },
+        { -21 * 86400, u"3 weeks ago"_s },
+        { -40 * 86400, u"last month"_s },
+        { -(3 * 365 - 2) * 86400, u"2 years ago"_s },
+        { 7200, u"in 2 hours"_s },
+        { 86400 + 60, u"tomorrow"_s },
+    };
+    for (const Case& c : cases) {
+        const AppInfo app = makeApp(std::nullopt, std::nullopt, Now.addSecs(c.secondsFromNow));
+        EXPECT_EQ(app.lastReviewedText(Now), c.text) << c.secondsFromNow;
+    }
+
+    // Less than a second away still reads as now.
+    EXPECT_EQ(makeApp(std::nullopt, std::nullopt, Now.addMSecs(-999)).lastReviewedText(Now), u"now"_s);
+
+    // The same record reads differently a day later.
+    const AppInfo reviewed = makeApp(std::nullopt, std::nullopt, Now.addSecs(-480));
+    EXPECT_EQ(reviewed.lastReviewedText(Now.addDays(1)), u"yesterday"_s);
+}
+
+TEST(AppRecord, ChangingTheReviewDateChangesOnlyReviewValues)
+{
+    const QDateTime used(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
+    AppInfo app = makeApp(used, std::nullopt);
+    EXPECT_EQ(app.lastReviewedText(Now), u"Never"_s);
+    EXPECT_EQ(app.lastReviewedText(), u"Never"_s);
+
+    app.setLastReviewedDate(Now.addSecs(-480));
+    EXPECT_EQ(app.lastReviewedText(Now), u"8 minutes ago"_s);
+    EXPECT_EQ(app.lastReviewedSortDate(), Now.addSecs(-480));
+    EXPECT_EQ(app.lastAccessedSortDate(), used);
+    EXPECT_EQ(app.lastAccessedText(), u"Mar 1, 2026"_s);
+
+    app.setLastReviewedDate(QDateTime::currentDateTimeUtc());
+    EXPECT_EQ(app.lastReviewedText(), u"now"_s);
+
+    app.setLastReviewedDate(std::nullopt);
+    EXPECT_EQ(app.lastReviewedText(Now), u"Never"_s);
+    EXPECT_EQ(app.lastReviewedSortDate(), AppInfo::distantPast());
+}
+
+TEST(AppRecord, ReviewAddressNeedsAStoreNumber)
+{
+    EXPECT_EQ(withAdamID(u"1236254471"_s).reviewURL(), QUrl(u"https://apps.apple.com/app/id1236254471"_s));
+    const std::optional<QUrl> signedURL = withAdamID(u"+42"_s).reviewURL();
+    ASSERT_TRUE(signedURL.has_value());
+    EXPECT_EQ(signedURL->scheme(), u"https"_s);
+    EXPECT_EQ(signedURL->path(), u"/app/id+42"_s);
+    EXPECT_FALSE(signedURL->hasQuery());
+    EXPECT_FALSE(signedURL->hasFragment());
+
+    for (const QString& adamID :
+         { u"12a"_s, QString(), u"-5"_s, u"+"_s, u"++1"_s, u" 12"_s, u"1/../x"_s, u"\u0661\u0662"_s }) {
+        EXPECT_FALSE(withAdamID(adamID).reviewURL().has_value()) << qPrintable(adamID);
+    }
+}
+
+TEST(AppRecord, IdsCompareByCanonicalEquivalence)
+{
+    const QString composed = u"com.example.caf\u00e9"_s;
+    const QString decomposed = u"com.example.cafe\u0301"_s;
+    EXPECT_TRUE(AppInfo::idsEqual(composed, decomposed));
+    EXPECT_EQ(AppInfo::idKey(decomposed), composed);
+    EXPECT_FALSE(AppInfo::idsEqual(composed, u"com.example.cafe"_s));
+    EXPECT_FALSE(AppInfo::idsEqual(u"com.example.App"_s, u"com.example.app"_s));
+}

@@ -1,0 +1,404 @@
+#include "AppScanner.h"
+#include "FileSystem.h"
+#include "FixtureTree.h"
+#include "MetadataItem.h"
+#include "MetadataSource.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime UsedDate(QDate(2026, 4, 20), QTime(9, 15), Qt::UTC);
+const QDateTime ChangedDate(QDate(2025, 11, 2), QTime(17, 0), Qt::UTC);
+const QDateTime ReviewedDate(QDate(2026, 1, 7), QTime(12, 0), Qt::UTC);
+
+class FakeMetadataSource : public MetadataSource
+{
+public:
+    void set(const QString& path, const QVariantMap& attributes)
+    {
+        m_items.insert(path, MetadataItem(attributes));
+    }
+    std::optional<MetadataItem> itemForPath(const QString& path) const override
+    {
+        const auto it = m_items.constFind(path);
+        if (it == m_items.cend())
+            return std::nullopt;
+        return *it;
+    }
+
+private:
+    QHash<QString, MetadataItem> m_items;
+};
+
+// Makes every new file descriptor fail while it lives, so that folders which exist cannot be listed
+// even by a privileged user.
+class NoFreeFileDescriptors
+{
+public:
+    NoFreeFileDescriptors()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        const int lowestFree = ::open("/dev/null", O_RDONLY);
+        ::close(lowestFree);
+        rlimit limit = m_saved;
+        limit.rlim_cur = rlim_t(lowestFree);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    ~NoFreeFileDescriptors() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+
+private:
+    rlimit m_saved {};
+};
+
+QStringList ids(const QList<AppInfo>& apps)
+{
+    QStringList result;
+    for (const AppInfo& app : apps)
+        result.append(app.id());
+    return result;
+}
+
+QSet<QString> idSet(const QList<AppInfo>& apps)
+{
+    const QStringList list = ids(apps);
+    return QSet<QString>(list.cbegin(), list.cend());
+}
+
+const AppInfo* findApp(const QList<AppInfo>& apps, const QString& id)
+{
+    for (const AppInfo& app : apps) {
+        if (app.id() == id)
+            return &app;
+    }
+    return nullptr;
+}
+
+// The ".app" entries of folder in the order the file system lists them.
+QStringList listedApps(const QString& folder)
+{
+    QStringList apps = FileSystem::listDirectory(folder).value_or(QStringList());
+    apps.removeIf([](const QString& name) { return !name.endsWith(u".app"_s); });
+    return apps;
+}
+
+class ScannerTest : public ::testing::Test
+{
+protected:
+    AppScanner scanner() const { return AppScanner(m_system, m_home, m_metadata); }
+    QList<AppInfo> scan(const ReviewDateMap& reviewDates = {}) const
+    {
+        return scanner().scanInstalledApps(reviewDates).apps;
+    }
+
+    // A bundle in the system folder whose only App Store id is in Contents/iTunesMetadata.plist.
+    QString addApp(const QString& entry, const std::optional<QString>& bundleID, qlonglong itemId = 1)
+    {
+        return m_tree.makeBundle(u"Applications/"_s + entry, bundleID, itemId);
+    }
+    void setMetadata(const QString& bundlePath, const QVariantMap& attributes)
+    {
+        m_metadata->set(bundlePath, attributes);
+    }
+
+    FixtureTree m_tree;
+    QString m_system = m_tree.makeFolder(u"Applications"_s);
+    QString m_home = m_tree.makeFolder(u"home"_s);
+    std::shared_ptr<FakeMetadataSource> m_metadata = std::make_shared<FakeMetadataSource>();
+};
+
+TEST_F(ScannerTest, RecordsTakeEachFieldFromItsSource)
+{
+    const QString pastel = m_tree.makeBundle(u"Applications/Pastel.app"_s, u"com.colorloom.Pastel"_s);
+    setMetadata(pastel,
+                { { AppScanner::appStoreAdamIDAttribute(), qlonglong(413897608) },
+                  { kMDItemDisplayName.toString(), u"Pastel Colours"_s },
+                  { kMDItemLastUsedDate.toString(), UsedDate },
+                  { kMDItemFSContentChangeDate.toString(), ChangedDate } });
+    const QString fresh = m_tree.makeBundle(u"Applications/Fresh.app"_s, u"com.example.fresh"_s);
+    setMetadata(fresh,
+                { { AppScanner::appStoreAdamIDAttribute(), u"77"_s },
+                  { kMDItemLastUsedDate.toString(), u"yesterday"_s },
+                  { kMDItemFSContentChangeDate.toString(), ChangedDate } });
+
+    const ReviewDateMap reviews { { u"com.colorloom.Pastel"_s, ReviewedDate },
+                                  { u"com.example.gone"_s, UsedDate } };
+    const QList<AppInfo> apps = scan(reviews);
+    ASSERT_EQ(apps.size(), 2);
+
+    const AppInfo* app = findApp(apps, u"com.colorloom.Pastel"_s);
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->name(), u"Pastel Colours"_s);
+    EXPECT_EQ(app->bundlePath(), m_system + u"/Pastel.app"_s);
+    EXPECT_EQ(app->adamID(), u"413897608"_s);
+    EXPECT_EQ(app->lastAccessedDate(), UsedDate);
+    EXPECT_EQ(app->modificationDate(), ChangedDate);
+    EXPECT_EQ(app->lastReviewedDate(), ReviewedDate);
+
+    // Never launched (the last-use value is no date): the modification date still comes through.
+    app = findApp(apps, u"com.example.fresh"_s);
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->name(), u"Fresh"_s);
+    EXPECT_EQ(app->adamID(), u"77"_s);
+    EXPECT_EQ(app->lastAccessedDate(), std::nullopt);
+    EXPECT_EQ(app->modificationDate(), ChangedDate);
+    EXPECT_EQ(app->lastReviewedDate(), std::nullopt);
+}
+
+TEST_F(ScannerTest, MetadataIdWinsAndIsNotRetriedFromPropertyLists)
+{
+    struct Case
+    {
+        QVariant metadataID;
+        std::optional<QString> adamID;
+    };
+    const Case cases[] = {
+        { u"+42"_s, u"+42"_s },
+        { u"12a"_s, std::nullopt },
+        { u"0"_s, std::nullopt },
+        { u"-5"_s, std::nullopt },
+        { QString(), std::nullopt },
+        { u" 12"_s, std::nullopt },
+        { u"9223372036854775808"_s, std::nullopt },
+        { u"18446744073709551617"_s, std::nullopt },
+        { u"9223372036854775807"_s, u"9223372036854775807"_s },
+        { qlonglong(0), std::nullopt },
+        { uint(5), u"5"_s },
+        { 77.0, u"77"_s },
+        { 12.5, std::nullopt },
+        // Neither number nor text: the property lists are asked instead.
+        { true, u"999"_s },
+        { UsedDate, u"999"_s },
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        const QString path = addApp(u"App%1.app"_s.arg(index), u"test.%1"_s.arg(index), 999);
+        setMetadata(path, { { AppScanner::appStoreAdamIDAttribute(), c.metadataID } });
+        ++index;
+    }
+
+    const QList<AppInfo> apps = scan();
+    index = 0;
+    for (const Case& c : cases) {
+        const AppInfo* app = findApp(apps, u"test.%1"_s.arg(index++));
+        if (!c.adamID) {
+            EXPECT_FALSE(app) << qPrintable(c.metadataID.toString());
+            continue;
+        }
+        ASSERT_TRUE(app) << qPrintable(c.metadataID.toString());
+        EXPECT_EQ(app->adamID(), *c.adamID);
+    }
+}
+
+TEST_F(ScannerTest, PropertyListIdMustBeAnInteger)
+{
+    // Text "123" in the wrapper's file does not count; the number in Contents does.
+    m_tree.makeBundle(u"Applications/Texted.app"_s, u"test.texted"_s, 123, {}, PropertyList::Format::Binary);
+    m_tree.writePlist(u"Applications/Texted.app/Wrapper/iTunesMetadata.plist"_s,
+                      { { u"itemId"_s, u"123"_s } });
+
+    m_tree.makeBundle(u"Applications/Real.app"_s, u"test.real"_s, 456);
+    m_tree.writePlist(u"Applications/Real.app/Wrapper/iTunesMetadata.plist"_s, { { u"itemId"_s, 5.0 } },
+                      PropertyList::Format::Binary);
+
+    // The wrapper's file comes first when both hold an integer.
+    m_tree.makeWrappedBundle(u"Applications/Wrapped.app"_s, u"Inner.app"_s, u"test.wrapped"_s, 321);
+    m_tree.writePlist(u"Applications/Wrapped.app/Contents/iTunesMetadata.plist"_s, { { u"itemId"_s, 654 } });
+
+    m_tree.makeBundle(u"Applications/NoKey.app"_s, u"test.nokey"_s);
+    m_tree.writePlist(u"Applications/NoKey.app/Contents/iTunesMetadata.plist"_s, { { u"item"_s, 7 } });
+    m_tree.makeBundle(u"Applications/Garbage.app"_s, u"test.garbage"_s);
+    m_tree.writeFile(u"Applications/Garbage.app/Contents/iTunesMetadata.plist"_s, "itemId = 7;");
+    m_tree.makeBundle(u"Applications/Huge.app"_s, u"test.huge"_s);
+    m_tree.writePlist(u"Applications/Huge.app/Contents/iTunesMetadata.plist"_s,
+                      { { u"itemId"_s, QVariant::fromValue(qulonglong(9223372036854775809ULL)) } });
+
+    const QList<AppInfo> apps = scan();
+    EXPECT_EQ(idSet(apps), (QSet<QString> { u"test.texted"_s, u"test.real"_s, u"test.wrapped"_s }));
+    EXPECT_EQ(findApp(apps, u"test.texted"_s)->adamID(), u"123"_s);
+    EXPECT_EQ(findApp(apps, u"test.real"_s)->adamID(), u"456"_s);
+    EXPECT_EQ(findApp(apps, u"test.wrapped"_s)->adamID(), u"321"_s);
+    // Without metadata the name is the entry's and there are no dates.
+    EXPECT_EQ(findApp(apps, u"test.real"_s)->name(), u"Real"_s);
+    EXPECT_EQ(findApp(apps, u"test.real"_s)->lastAccessedDate(), std::nullopt);
+    EXPECT_EQ(findApp(apps, u"test.real"_s)->modificationDate(), std::nullopt);
+}
+
+TEST_F(ScannerTest, UnsafeMetadataFilesCountAsMissing)
+{
+    // A FIFO would block a plain open until someone writes to it.
+    addApp(u"Piped.app"_s, u"test.piped"_s, 123);
+    m_tree.makeFolder(u"Applications/Piped.app/Wrapper"_s);
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(m_tree.pathOf(u"Applications/Piped.app/Wrapper/iTunesMetadata.plist"_s)),
+                 0600),
+        0);
+
+    // Over the size limit, however well-formed.
+    addApp(u"Bloated.app"_s, u"test.bloated"_s, 123);
+    m_tree.writePlist(u"Applications/Bloated.app/Wrapper/iTunesMetadata.plist"_s,
+                      { { u"itemId"_s, 999 }, { u"padding"_s, QByteArray(9 * 1024 * 1024, 'x') } },
+                      PropertyList::Format::Binary);
+
+    const QList<AppInfo> apps = scan();
+    ASSERT_EQ(apps.size(), 2);
+    EXPECT_EQ(findApp(apps, u"test.piped"_s)->adamID(), u"123"_s);
+    EXPECT_EQ(findApp(apps, u"test.bloated"_s)->adamID(), u"123"_s);
+}
+
+TEST_F(ScannerTest, NamesComeFromTheDisplayNameElseTheEntryName)
+{
+    setMetadata(addApp(u"Blank.app"_s, u"test.blank"_s), { { kMDItemDisplayName.toString(), QString() } });
+    setMetadata(addApp(u"Numbered.app"_s, u"test.numbered"_s), { { kMDItemDisplayName.toString(), 12 } });
+    addApp(u"Pastel.app"_s, u"test.pastel"_s);
+    addApp(u"A.app.B.app"_s, u"test.ab"_s);
+
+    const QList<AppInfo> apps = scan();
+    ASSERT_EQ(apps.size(), 4);
+    EXPECT_EQ(findApp(apps, u"test.blank"_s)->name(), QString());
+    EXPECT_EQ(findApp(apps, u"test.numbered"_s)->name(), u"Numbered"_s);
+    EXPECT_EQ(findApp(apps, u"test.pastel"_s)->name(), u"Pastel"_s);
+    EXPECT_EQ(findApp(apps, u"test.ab"_s)->name(), u"A.B"_s);
+}
+
+TEST_F(ScannerTest, BundlesWithoutIdentifierTryOnlyTheirFirstWrappedApp)
+{
+    m_tree.makeWrappedBundle(u"Applications/Outer.app"_s, u"Inner.app"_s, u"x.y.inner"_s, 11);
+
+    m_tree.makeWrappedBundle(u"Applications/Lonely.app"_s, u"One.app"_s, std::nullopt, 12);
+    m_tree.makeFolder(u"Applications/Lonely.app/Wrapper/Two.app"_s);
+    const QStringList wrapped = listedApps(m_tree.pathOf(u"Applications/Lonely.app/Wrapper"_s));
+    ASSERT_EQ(wrapped.size(), 2);
+    m_tree.writePlist(u"Applications/Lonely.app/Wrapper/"_s + wrapped.at(1) + u"/Info.plist"_s,
+                      { { u"CFBundleIdentifier"_s, u"x.y.later"_s } });
+
+    addApp(u"Bare.app.app"_s, std::nullopt, 13);
+    // An empty identifier names nothing; it would merge unrelated bundles into one.
+    addApp(u"Empty.app"_s, QString(), 14);
+
+    EXPECT_EQ(idSet(scan()), (QSet<QString> { u"x.y.inner"_s, u"Lonely"_s, u"Bare"_s, u"Empty"_s }));
+}
+
+TEST_F(ScannerTest, OnlyAppEntriesDirectlyInTheFolderAreTaken)
+{
+    addApp(u"Notes.APP"_s, u"test.notes"_s);
+    m_tree.makeBundle(u"Applications/Tools/Some.app"_s, u"test.some"_s, 5);
+    addApp(u"Kept.app"_s, u"test.kept"_s);
+    const QByteArray badName = QFile::encodeName(m_system) + "/Bad\xff.app";
+    ASSERT_EQ(::mkdir(badName.constData(), 0700), 0);
+
+    const AppScanner::Result result = scanner().scanInstalledApps({});
+    EXPECT_EQ(ids(result.apps), QStringList { u"test.kept"_s });
+    EXPECT_TRUE(result.complete);
+}
+
+TEST_F(ScannerTest, TheFirstRecordOfAnIdWins)
+{
+    const QString systemCopy = addApp(u"Copy.app"_s, u"com.example.shared"_s);
+    setMetadata(
+        systemCopy,
+        { { kMDItemDisplayName.toString(), u"System"_s }, { kMDItemLastUsedDate.toString(), UsedDate } });
+    const QString homeCopy = m_tree.makeBundle(u"home/Applications/Copy.app"_s, u"com.example.shared"_s, 2);
+    setMetadata(
+        homeCopy,
+        { { kMDItemDisplayName.toString(), u"Home"_s }, { kMDItemLastUsedDate.toString(), ChangedDate } });
+    m_tree.makeBundle(u"home/Applications/Own.app"_s, u"com.example.own"_s, 3);
+
+    // Canonically equivalent ids are one application too; the review date is found under either.
+    addApp(u"Cafe1.app"_s, u"com.example.cafe\u0301"_s);
+    addApp(u"Cafe2.app"_s, u"com.example.caf\u00e9"_s);
+    const QStringList cafes = listedApps(m_system).filter(u"Cafe"_s);
+
+    const QList<AppInfo> apps = scan({ { u"com.example.caf\u00e9"_s, ReviewedDate } });
+    ASSERT_EQ(apps.size(), 3);
+    EXPECT_EQ(apps.last().id(), u"com.example.own"_s);
+    const AppInfo* shared = findApp(apps, u"com.example.shared"_s);
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(shared->bundlePath(), systemCopy);
+    EXPECT_EQ(shared->name(), u"System"_s);
+    EXPECT_EQ(shared->adamID(), u"1"_s);
+    EXPECT_EQ(shared->lastAccessedDate(), UsedDate);
+
+    const auto cafe = std::find_if(apps.cbegin(), apps.cend(),
+                                   [](const AppInfo& app) { return app.bundlePath().contains(u"Cafe"_s); });
+    ASSERT_NE(cafe, apps.cend());
+    EXPECT_EQ(cafe->bundlePath(), m_system + u'/' + cafes.first());
+    EXPECT_EQ(cafe->lastReviewedDate(), ReviewedDate);
+}
+
+TEST_F(ScannerTest, TheHomeFolderIsScannedWhenSomethingIsThere)
+{
+    addApp(u"System.app"_s, u"test.system"_s);
+    AppScanner::Result result = scanner().scanInstalledApps({});
+    EXPECT_EQ(ids(result.apps), QStringList { u"test.system"_s });
+    EXPECT_TRUE(result.complete);
+
+    // A plain file of that name cannot be listed, yet it cannot hold applications either.
+    m_tree.writeFile(u"home/Applications"_s, "not a folder");
+    result = scanner().scanInstalledApps({});
+    EXPECT_EQ(ids(result.apps), QStringList { u"test.system"_s });
+    EXPECT_TRUE(result.complete);
+
+    QFile::remove(m_tree.pathOf(u"home/Applications"_s));
+    m_tree.makeBundle(u"home/Applications/Mine.app"_s, u"test.mine"_s, 8);
+    result = scanner().scanInstalledApps({});
+    EXPECT_EQ(ids(result.apps), QStringList({ u"test.system"_s, u"test.mine"_s }));
+    EXPECT_TRUE(result.complete);
+}
+
+TEST_F(ScannerTest, AFolderThatExistsButCannotBeListedMakesTheResultIncomplete)
+{
+    m_tree.makeBundle(u"home/Applications/Mine.app"_s, u"test.mine"_s, 8);
+    const AppScanner withoutSystemFolder(m_tree.pathOf(u"missing"_s), m_home, m_metadata);
+    AppScanner::Result result = withoutSystemFolder.scanInstalledApps({});
+    EXPECT_EQ(ids(result.apps), QStringList { u"test.mine"_s });
+    EXPECT_TRUE(result.complete);
+
+    bool listed = true;
+    EXPECT_TRUE(scanner().scanFolder(m_tree.pathOf(u"missing"_s), {}, &listed).isEmpty());
+    EXPECT_FALSE(listed);
+
+    {
+        const NoFreeFileDescriptors exhausted;
+        result = withoutSystemFolder.scanInstalledApps({});
+    }
+    EXPECT_TRUE(result.apps.isEmpty());
+    EXPECT_FALSE(result.complete);
+
+    {
+        const NoFreeFileDescriptors exhausted;
+        result = scanner().scanInstalledApps({});
+    }
+    EXPECT_FALSE(result.complete);
+}
+
+TEST(AppScannerOnDisk, FileSystemMetadataNamesAndDatesTheApplication)
+{
+    FixtureTree tree;
+    tree.makeBundle(u"Applications/Shown.app"_s, u"test.shown"_s, 5,
+                    { { u"CFBundleDisplayName"_s, u"Shown Name"_s } });
+    const QDateTime changed(QDate(2025, 6, 1), QTime(10, 0), Qt::UTC);
+    tree.setModificationTime(u"Applications/Shown.app"_s, changed);
+
+    const QList<AppInfo> apps =
+        AppScanner(tree.pathOf(u"Applications"_s), tree.pathOf(u"home"_s)).scanInstalledApps({}).apps;
+    ASSERT_EQ(apps.size(), 1);
+    EXPECT_EQ(apps.first().name(), u"Shown Name"_s);
+    EXPECT_EQ(apps.first().adamID(), u"5"_s);
+    EXPECT_EQ(apps.first().modificationDate(), changed);
+    EXPECT_EQ(apps.first().lastAccessedDate(), std::nullopt);
+}
+
+} // namespace
