@@ -1,0 +1,24 @@
+#include "CheckForUpdatesViewModel.h"
+
+#include "Updater.h"
+
+CheckForUpdatesViewModel::CheckForUpdatesViewModel(Updater& updater, QObject* parent)
+    : QObject(parent)
+{
+    m_subscription = connect(&updater, &Updater::canCheckForUpdatesChanged, this,
+                             &CheckForUpdatesViewModel::setCanCheckForUpdates);
+    setCanCheckForUpdates(updater.canCheckForUpdates());
+}
+
+CheckForUpdatesViewModel::~CheckForUpdatesViewModel()
+{
+    disconnect(m_subscription);
+}
+
+void CheckForUpdatesViewModel::setCanCheckForUpdates(bool value)
+{
+    if (m_canCheckForUpdates == value)
+        return;
+    m_canCheckForUpdates = value;
+    emit canCheckForUpdatesChanged(value);
+}

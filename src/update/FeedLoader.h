@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QTimer>
+#include <QUrl>
+
+class QNetworkReply;
+
+// Fetches the appcast feed. Only https addresses are fetched, redirects are followed only to
+// https, the body is limited in size and a transfer that stalls or drags on is given up.
+class FeedLoader : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Policy {
+        HttpsOnly,
+        // Also plain http on the loopback interface, so that tests can serve feeds of their own.
+        // The program itself never uses it.
+        AllowLoopbackHttpForTesting,
+    };
+
+    struct Limits
+    {
+        // Longest wait for the next bytes; the whole transfer may take four times as long.
+        int transferTimeoutMs = 30'000;
+        qint64 maximumSize = 4 * 1024 * 1024;
+    };
+
+    explicit FeedLoader(Policy policy, Limits limits, QObject* parent = nullptr);
+    ~FeedLoader() override;
+
+    // Whether policy lets the loader fetch url at all.
+    static bool isPermitted(const QUrl& url, Policy policy);
+
+    // Starts fetching url, abandoning a fetch still running. Ends with exactly one loaded() or
+    // failed(), never before load() returns.
+    void load(const QUrl& url);
+
+signals:
+    void loaded(const QByteArray& body);
+    void failed();
+
+private:
+    void abandon();
+    void failLater();
+    void finish(const std::optional<QByteArray>& body);
+    void onReplyFinished(QNetworkReply* reply);
+
+    Policy m_policy;
+    Limits m_limits;
+    QNetworkAccessManager m_network;
+    QNetworkReply* m_reply = nullptr;
+    QByteArray m_body;
+    QTimer m_deadline;
+    quint64 m_generation = 0;
+};

@@ -1,0 +1,224 @@
+#include "Updater.h"
+
+#include "Appcast.h"
+#include "DefaultsDomain.h"
+#include "HostApplication.h"
+#include "MainBundle.h"
+#include "VersionComparator.h"
+#include "Workspace.h"
+
+#include <QPointer>
+#include <QSysInfo>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+qint64 checkIntervalFrom(const QVariant& value)
+{
+    qint64 seconds = Updater::DefaultCheckInterval;
+    switch (value.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        seconds = value.toLongLong();
+        break;
+    case QMetaType::ULongLong:
+        seconds = std::numeric_limits<qint64>::max();
+        break;
+    case QMetaType::Double: {
+        const double real = value.toDouble();
+        if (std::isnan(real))
+            break;
+        // Anything beyond a century is as good as never; the bound keeps the conversion defined.
+        seconds = static_cast<qint64>(std::clamp(real, 0.0, 100.0 * 365 * 24 * 60 * 60));
+        break;
+    }
+    default:
+        break;
+    }
+    return std::max(seconds, Updater::MinimumCheckInterval);
+}
+
+} // namespace
+
+Updater::Updater(std::unique_ptr<UserDriver> userDriver, std::shared_ptr<DefaultsDomain> defaults,
+                 Options options, QObject* parent)
+    : QObject(parent)
+    , m_userDriver(std::move(userDriver))
+    , m_defaults(std::move(defaults))
+    , m_options(std::move(options))
+    , m_loader(m_options.feedPolicy, m_options.feedLimits)
+{
+    m_scheduleTimer.setSingleShot(true);
+    connect(&m_scheduleTimer, &QTimer::timeout, this, &Updater::onScheduleTimer);
+    connect(&m_loader, &FeedLoader::loaded, this, &Updater::onFeedLoaded);
+    connect(&m_loader, &FeedLoader::failed, this, &Updater::onFeedFailed);
+}
+
+Updater::~Updater() = default;
+
+bool Updater::start()
+{
+    if (m_startCalled)
+        return m_started;
+    m_startCalled = true;
+
+    const QVariant feed = MainBundle::infoValue(u"SUFeedURL"_s);
+    if (feed.typeId() == QMetaType::QString)
+        m_feedUrl = QUrl(feed.toString().trimmed(), QUrl::StrictMode);
+    if (!FeedLoader::isPermitted(m_feedUrl, m_options.feedPolicy))
+        return false;
+
+    const QVariant automatic = MainBundle::infoValue(u"SUEnableAutomaticChecks"_s);
+    m_automaticChecks = automatic.typeId() == QMetaType::Bool && automatic.toBool();
+    m_checkInterval = checkIntervalFrom(MainBundle::infoValue(u"SUScheduledCheckInterval"_s));
+
+    m_started = true;
+    setCanCheckForUpdates(true);
+    if (m_automaticChecks) {
+        if (isCheckDue())
+            beginCheck(CheckKind::Background);
+        else
+            scheduleNextCheck();
+    }
+    return true;
+}
+
+void Updater::checkForUpdates()
+{
+    if (m_canCheckForUpdates)
+        beginCheck(CheckKind::UserInitiated);
+}
+
+void Updater::setCanCheckForUpdates(bool value)
+{
+    if (m_canCheckForUpdates == value)
+        return;
+    m_canCheckForUpdates = value;
+    emit canCheckForUpdatesChanged(value);
+}
+
+void Updater::beginCheck(CheckKind kind)
+{
+    m_scheduleTimer.stop();
+    m_currentCheck = kind;
+    // Counting the attempt rather than the success keeps a feed that is down from being asked
+    // again every time the schedule wakes.
+    m_defaults->setValue(LastCheckTimeKey, QDateTime::currentDateTimeUtc());
+    setCanCheckForUpdates(false);
+    m_loader.load(m_feedUrl);
+}
+
+void Updater::onFeedLoaded(const QByteArray& body)
+{
+    const bool userInitiated = m_currentCheck == CheckKind::UserInitiated;
+    const std::optional<Appcast> appcast = Appcast::parse(body);
+    if (!appcast) {
+        if (userInitiated)
+            m_userDriver->showError(tr("An error occurred while parsing the update feed."));
+        finishCheck();
+        return;
+    }
+
+    const QString systemVersion = m_options.systemVersion.value_or(QSysInfo::productVersion());
+    const std::optional<AppcastItem> item = appcast->newestApplicableItem(systemVersion);
+    if (!item || !VersionComparator::isNewer(item->version, HostApplication::version())) {
+        if (userInitiated)
+            m_userDriver->showUpToDate();
+        finishCheck();
+        return;
+    }
+
+    const QVariant skipped = m_defaults->value(SkippedVersionKey);
+    const bool isSkipped = skipped.typeId() == QMetaType::QString && !skipped.toString().isEmpty()
+        && !VersionComparator::isNewer(item->version, skipped.toString());
+    if (userInitiated || !isSkipped) {
+        m_userDriver->showUpdateFound(
+            *item, [self = QPointer<Updater>(this), found = *item](UserDriver::UpdateChoice choice) {
+                if (self)
+                    self->applyChoice(found, choice);
+            });
+    }
+    finishCheck();
+}
+
+void Updater::onFeedFailed()
+{
+    if (m_currentCheck == CheckKind::UserInitiated)
+        m_userDriver->showError(
+            tr("An error occurred in retrieving update information. Please try again later."));
+    finishCheck();
+}
+
+void Updater::finishCheck()
+{
+    m_currentCheck.reset();
+    setCanCheckForUpdates(true);
+    scheduleNextCheck();
+}
+
+void Updater::applyChoice(const AppcastItem& item, UserDriver::UpdateChoice choice)
+{
+    switch (choice) {
+    case UserDriver::UpdateChoice::Download:
+        // The page or file is handed to the desktop; the program itself fetches and runs nothing.
+        if (const QUrl address = item.downloadAddress(); !address.isEmpty())
+            Workspace::shared().openUrl(address);
+        break;
+    case UserDriver::UpdateChoice::Skip:
+        m_defaults->setValue(SkippedVersionKey, item.version);
+        break;
+    case UserDriver::UpdateChoice::RemindLater:
+        break;
+    }
+}
+
+std::optional<QDateTime> Updater::lastCheckTime() const
+{
+    const QVariant value = m_defaults->value(LastCheckTimeKey);
+    if (value.typeId() != QMetaType::QDateTime || !value.toDateTime().isValid())
+        return std::nullopt;
+    return value.toDateTime();
+}
+
+bool Updater::isCheckDue() const
+{
+    const std::optional<QDateTime> last = lastCheckTime();
+    if (!last)
+        return true;
+    // A last check in the future means the clock was wrong at the time; waiting for it could take
+    // arbitrarily long.
+    const qint64 elapsed = last->secsTo(QDateTime::currentDateTimeUtc());
+    return elapsed < 0 || elapsed >= m_checkInterval;
+}
+
+void Updater::scheduleNextCheck()
+{
+    if (!m_started || !m_automaticChecks)
+        return;
+    qint64 wait = 0;
+    if (const std::optional<QDateTime> last = lastCheckTime()) {
+        const qint64 elapsed = last->secsTo(QDateTime::currentDateTimeUtc());
+        if (elapsed >= 0)
+            wait = m_checkInterval - elapsed;
+    }
+    // Waking at least hourly and reading the last check time afresh keeps the schedule right when
+    // the machine slept, the clock changed or another instance of the program checked meanwhile.
+    wait = std::clamp<qint64>(wait, 0, MinimumCheckInterval);
+    m_scheduleTimer.start(std::chrono::seconds(wait));
+}
+
+void Updater::onScheduleTimer()
+{
+    if (m_currentCheck)
+        return;
+    if (isCheckDue())
+        beginCheck(CheckKind::Background);
+    else
+        scheduleNextCheck();
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "FeedLoader.h"
+#include "UserDriver.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+class DefaultsDomain;
+
+// How an updater fetches and judges its feed. The defaults are those of the shipped program.
+struct UpdaterOptions
+{
+    FeedLoader::Policy feedPolicy = FeedLoader::Policy::HttpsOnly;
+    FeedLoader::Limits feedLimits;
+    // The running system's version that items' minimum system versions are compared with;
+    // QSysInfo::productVersion() when absent.
+    std::optional<QString> systemVersion;
+};
+
+// Checks the appcast feed for newer versions of the program.
+//
+// Its configuration comes from the information dictionary: "SUFeedURL" (an https address),
+// "SUEnableAutomaticChecks" (boolean) and "SUScheduledCheckInterval" (seconds, one day when absent,
+// never under one hour). What it remembers lives in the program's defaults domain under its own
+// keys: "SULastCheckTime" (date) and "SUSkippedVersion" (text).
+//
+// canCheckForUpdates is false until start(), stays false for good when start() finds no usable
+// feed address, is false while a check fetches the feed and turns true again once the check's
+// result is shown. Automatic checks run at start and then whenever the last check is older than
+// the interval; they show nothing unless they find an update that was not skipped. The updater only
+// ever opens an https web page through the workspace: nothing the feed names is downloaded or run.
+class Updater : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
+
+public:
+    static inline const QString LastCheckTimeKey = QStringLiteral("SULastCheckTime");
+    static inline const QString SkippedVersionKey = QStringLiteral("SUSkippedVersion");
+
+    static constexpr qint64 DefaultCheckInterval = 24 * 60 * 60;
+    static constexpr qint64 MinimumCheckInterval = 60 * 60;
+
+    using Options = UpdaterOptions;
+
+    Updater(std::unique_ptr<UserDriver> userDriver, std::shared_ptr<DefaultsDomain> defaults,
+            Options options = {}, QObject* parent = nullptr);
+    ~Updater() override;
+
+    // Reads the configuration and, when automatic checks are on, starts the schedule. False when
+    // there is no usable feed address; the updater then never checks. Only the first call counts.
+    bool start();
+
+    bool canCheckForUpdates() const { return m_canCheckForUpdates; }
+
+    // A check that the person asked for: its result is shown whatever it is. Ignored while
+    // canCheckForUpdates is false.
+    void checkForUpdates();
+
+signals:
+    void canCheckForUpdatesChanged(bool canCheckForUpdates);
+
+private:
+    enum class CheckKind { UserInitiated, Background };
+
+    void setCanCheckForUpdates(bool value);
+    void beginCheck(CheckKind kind);
+    void onFeedLoaded(const QByteArray& body);
+    void onFeedFailed();
+    void finishCheck();
+    void scheduleNextCheck();
+    void onScheduleTimer();
+    bool isCheckDue() const;
+    std::optional<QDateTime> lastCheckTime() const;
+    void applyChoice(const AppcastItem& item, UserDriver::UpdateChoice choice);
+
+    std::unique_ptr<UserDriver> m_userDriver;
+    std::shared_ptr<DefaultsDomain> m_defaults;
+    Options m_options;
+    FeedLoader m_loader;
+    QTimer m_scheduleTimer;
+    QUrl m_feedUrl;
+    qint64 m_checkInterval = DefaultCheckInterval;
+    bool m_automaticChecks = false;
+    bool m_startCalled = false;
+    bool m_started = false;
+    bool m_canCheckForUpdates = false;
+    std::optional<CheckKind> m_currentCheck;
+};

@@ -1,0 +1,19 @@
+#include "UpdaterController.h"
+
+#include "DefaultsDomain.h"
+#include "UserDriver.h"
+
+UpdaterController::UpdaterController(bool startingUpdater, std::unique_ptr<UserDriver> userDriver,
+                                     std::shared_ptr<DefaultsDomain> defaults, Updater::Options options,
+                                     QObject* parent)
+    : QObject(parent)
+    , m_updater(new Updater(std::move(userDriver), std::move(defaults), std::move(options), this))
+{
+    if (startingUpdater)
+        m_updater->start();
+}
+
+bool UpdaterController::startUpdater()
+{
+    return m_updater->start();
+}
