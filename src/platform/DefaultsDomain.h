@@ -26,7 +26,7 @@ public:
 
     virtual ~DefaultsDomain() = default;
 
-    // Opens the domain called name: a property-list file "<name>.plist" in $XDG_CONFIG_HOME
+    // Opens the domain called name: a binary property-list file "<name>.plist" in $XDG_CONFIG_HOME
     // (~/.config by default). When that file's folder cannot be created or written, the
     // application's standard domain is used instead, and when that fails too, a domain that lives
     // in memory only. Never fails and reports nothing.
@@ -34,7 +34,7 @@ public:
 
     // The stored value of key; an invalid QVariant when there is none. Values read back as
     // PropertyList gives them: a QStringList written comes back as a QVariantList of QString, a
-    // date with whole seconds.
+    // date to the millisecond.
     virtual QVariant value(const QString& key) const = 0;
 
     // Reads key and writes what modifier decides, as one step that no other writer of the same

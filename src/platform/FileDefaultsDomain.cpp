@@ -8,6 +8,8 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -112,6 +114,24 @@ bool replaceAtomically(const QString& filePath, const QByteArray& bytes)
     return true;
 }
 
+// Removes the temporary files of writers that died before their rename (mkostemp names them
+// ".<file>.XXXXXX"). Every writer holds the lock while its temporary file exists, so under the lock
+// any such file is a leftover, and without this each crash mid-write would leave one for good.
+void removeLeftoverTemporaries(const QString& filePath)
+{
+    const QFileInfo file(filePath);
+    const QByteArray prefix = nativePath(QStringLiteral(".") + file.fileName() + QStringLiteral("."));
+    DIR* folder = ::opendir(nativePath(file.path()).constData());
+    if (!folder)
+        return;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (std::strlen(entry->d_name) == size_t(prefix.size()) + 6
+            && std::strncmp(entry->d_name, prefix.constData(), size_t(prefix.size())) == 0)
+            ::unlinkat(::dirfd(folder), entry->d_name, 0); // never a folder
+    }
+    ::closedir(folder);
+}
+
 // Keeps a damaged file for whoever wants to look at it, under a name no later write touches.
 void moveAside(const QString& filePath)
 {
@@ -159,6 +179,8 @@ void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
     // Without the lock the write still goes ahead: in a folder that takes no lock file it
     // fails anyway, and elsewhere losing the change would be worse than the rare race.
     const FileLock lock(m_filePath);
+    if (lock.isLocked())
+        removeLeftoverTemporaries(m_filePath);
 
     struct stat info;
     const bool present = ::lstat(nativePath(m_filePath).constData(), &info) == 0;
@@ -173,9 +195,10 @@ void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
         dictionary.insert(key, change.value);
     else
         dictionary.remove(key);
-    // Empty when the new value has a type no property list carries: then nothing is stored and
-    // the old value stays.
-    const QByteArray bytes = PropertyList::serialize(dictionary, PropertyList::Format::Xml);
+    // Binary, as the platform's own preference files are: it keeps dates to the millisecond, where
+    // XML keeps whole seconds. Empty when the new value has a type no property list carries: then
+    // nothing is stored and the old value stays.
+    const QByteArray bytes = PropertyList::serialize(dictionary, PropertyList::Format::Binary);
     if (bytes.isEmpty())
         return;
     if (!current)

@@ -19,9 +19,10 @@ void MemoryDefaultsDomain::modify(const QString& key, const Modifier& modifier)
         break;
     case Change::Kind::Set: {
         // Stored as a file domain would give it back (a QStringList reads as a list of QString, an
-        // unsupported type is not stored, a date keeps whole seconds), so that callers see the same types
-        // whichever domain they got.
-        const auto stored = PropertyList::parse(PropertyList::serialize(change.value));
+        // unsupported type is not stored, a date keeps milliseconds), so that callers see the same
+        // types whichever domain they got.
+        const auto stored =
+            PropertyList::parse(PropertyList::serialize(change.value, PropertyList::Format::Binary));
         if (stored)
             m_values.insert(key, *stored);
         break;

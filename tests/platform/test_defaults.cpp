@@ -87,7 +87,7 @@ TEST(FileDefaultsDomain, KeepsTypedValuesAcrossInstances)
     EXPECT_EQ(reader.value(u"flag"_s), QVariant(true));
 }
 
-TEST(FileDefaultsDomain, WritesAPrivateXmlFileInAPrivateFolder)
+TEST(FileDefaultsDomain, WritesAPrivateBinaryFileInAPrivateFolder)
 {
     FixtureTree tree;
     const QString file = tree.pathOf(u"new/folder/org.example.plist"_s);
@@ -97,7 +97,9 @@ TEST(FileDefaultsDomain, WritesAPrivateXmlFileInAPrivateFolder)
     EXPECT_EQ(permissions(tree.pathOf(u"new/folder"_s)), mode_t(0700));
     QFile written(file);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(written.readAll().contains("<key>k</key>"));
+    const QByteArray bytes = written.readAll();
+    EXPECT_TRUE(bytes.startsWith("bplist00"));
+    EXPECT_EQ(PropertyList::parseDictionary(bytes), (QVariantMap { { u"k"_s, u"v"_s } }));
     // No temporary file is left behind.
     EXPECT_EQ(QDir(tree.pathOf(u"new/folder"_s)).entryList(QDir::Files | QDir::Hidden),
               (QStringList { u"org.example.plist"_s, u"org.example.plist.lock"_s }));
