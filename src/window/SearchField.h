@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLineEdit>
+
+// The toolbar's search field. Its text mirrors a value owned elsewhere (the model's search query):
+// every edit is reported at once through textEdited(), and setBoundText() shows a value that
+// changed elsewhere.
+class SearchField : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    static constexpr int Width = 200;
+
+    explicit SearchField(QWidget* parent = nullptr);
+
+    // Replaces the text only when it differs from value as Unicode text; a canonically equal text
+    // is left alone, so that the caret and the selection stay where the user put them.
+    void setBoundText(const QString& value);
+};

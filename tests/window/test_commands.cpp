@@ -1,0 +1,128 @@
+#include "AppTableModel.h"
+#include "CommandNames.h"
+#include "NotificationCenter.h"
+#include "WindowFixture.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+const QString A = QStringLiteral("com.example.a");
+const QString B = QStringLiteral("com.example.b");
+const QString C = QStringLiteral("com.example.c");
+
+void post(const QString& name)
+{
+    NotificationCenter::defaultCenter().post(name);
+}
+} // namespace
+
+class CommandTest : public WindowTest
+{
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        model->setApps({ app(A, QStringLiteral("Alpha"), 1, day(3)),
+                         app(B, QStringLiteral("Bravo"), 2, day(4)),
+                         app(C, QStringLiteral("Charlie"), 3, day(5)) });
+        view->setSelection({ A, B });
+        // Bravo stays selected but the search hides it.
+        model->setSearchQuery(QStringLiteral("al"));
+    }
+};
+
+TEST_F(CommandTest, IgnoreActsOnVisibleSelectedRowsOnlyAndEmptiesTheSelection)
+{
+    ASSERT_EQ(names(), QStringList { QStringLiteral("Alpha") });
+    QSignalSpy hasSelection(view.get(), &ContentView::hasSelectionChanged);
+    post(CommandNames::ignoreRequested());
+    EXPECT_EQ(model->ignoredIDs(), QSet<QString> { A });
+    EXPECT_EQ(preferences.loadIgnoredIDs(), QSet<QString> { A });
+    EXPECT_TRUE(view->selection().isEmpty());
+    EXPECT_EQ(hasSelection.size(), 1);
+
+    // Nothing selected: nothing to ignore, and the selection stays empty.
+    post(CommandNames::ignoreRequested());
+    EXPECT_EQ(model->ignoredIDs(), QSet<QString> { A });
+}
+
+TEST_F(CommandTest, ClearIgnoreActsOnVisibleSelectedRowsOnly)
+{
+    model->ignoreApps(model->apps());
+    model->setShowingIgnored(true);
+    view->setSelection({ A, B });
+    post(CommandNames::clearIgnoreRequested());
+    EXPECT_EQ(model->ignoredIDs(), (QSet<QString> { B, C }));
+    EXPECT_TRUE(view->selection().isEmpty());
+
+    post(CommandNames::clearIgnoreRequested());
+    EXPECT_EQ(model->ignoredIDs(), (QSet<QString> { B, C }));
+}
+
+TEST_F(CommandTest, ResetReviewActsOnVisibleSelectedRowsAndKeepsTheSelection)
+{
+    post(CommandNames::resetReviewRequested());
+    EXPECT_FALSE(appWithId(A)->lastReviewedDate().has_value());
+    EXPECT_TRUE(appWithId(B)->lastReviewedDate().has_value());
+    EXPECT_EQ(view->selection(), (QSet<QString> { A, B }));
+
+    view->setSelection({});
+    model->setSearchQuery(QString());
+    post(CommandNames::resetReviewRequested());
+    EXPECT_TRUE(appWithId(B)->lastReviewedDate().has_value());
+    EXPECT_TRUE(appWithId(C)->lastReviewedDate().has_value());
+}
+
+TEST_F(CommandTest, ResetIgnoreListAndShowIgnoredKeepTheSelection)
+{
+    model->ignoreApps({ model->apps().at(2) });
+    post(CommandNames::showIgnoredAppsToggled());
+    EXPECT_TRUE(model->showingIgnored());
+    post(CommandNames::resetIgnoreListRequested());
+    EXPECT_TRUE(model->ignoredIDs().isEmpty());
+    EXPECT_TRUE(preferences.loadIgnoredIDs().isEmpty());
+    post(CommandNames::showIgnoredAppsToggled());
+    EXPECT_FALSE(model->showingIgnored());
+    EXPECT_EQ(view->selection(), (QSet<QString> { A, B }));
+}
+
+TEST_F(CommandTest, RescanRunsAsATaskOfItsOwn)
+{
+    QSignalSpy finished(model.get(), &AppModel::rescanFinished);
+    post(CommandNames::rescanRequested());
+    // The handler only queued the scan.
+    EXPECT_FALSE(model->isScanning());
+    EXPECT_EQ(model->apps().size(), 3);
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_TRUE(model->apps().isEmpty());
+    // The selection is not pruned by a rescan.
+    EXPECT_EQ(view->selection(), (QSet<QString> { A, B }));
+}
+
+TEST_F(CommandTest, ToggleMockModeLoadsTheSampleCatalogue)
+{
+    model->setSearchQuery(QString());
+    QSignalSpy finished(model.get(), &AppModel::rescanFinished);
+    post(CommandNames::toggleMockModeRequested());
+    EXPECT_TRUE(model->isMockMode());
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(model->apps().size(), 41);
+    EXPECT_EQ(view->tableModel()->rowCount(), 41);
+}
+
+TEST_F(CommandTest, CommandsDoNothingWhileTheViewIsNotShown)
+{
+    view->hide();
+    post(CommandNames::ignoreRequested());
+    post(CommandNames::showIgnoredAppsToggled());
+    EXPECT_TRUE(model->ignoredIDs().isEmpty());
+    EXPECT_FALSE(model->showingIgnored());
+    EXPECT_EQ(view->selection(), (QSet<QString> { A, B }));
+
+    // Nor after the view is gone.
+    view.reset();
+    post(CommandNames::ignoreRequested());
+    post(CommandNames::resetIgnoreListRequested());
+    EXPECT_TRUE(model->ignoredIDs().isEmpty());
+}
