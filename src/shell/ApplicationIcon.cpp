@@ -1,0 +1,19 @@
+#include "ApplicationIcon.h"
+
+#include <QList>
+
+const QList<int>& ApplicationIcon::sizes()
+{
+    static const QList<int> values { 16, 24, 32, 48, 64, 128, 256, 512 };
+    return values;
+}
+
+QIcon ApplicationIcon::icon()
+{
+    // PNGs rather than the SVG drawing: reading SVG would need a plugin the program does not
+    // otherwise depend on, and the 16 px image is drawn apart from the large one anyway.
+    QIcon icon;
+    for (const int size : sizes())
+        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/org.kudora.Kudora.png").arg(size), QSize(size, size));
+    return icon;
+}

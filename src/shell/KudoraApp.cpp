@@ -1,0 +1,67 @@
+#include "KudoraApp.h"
+
+#include "AppCommands.h"
+#include "AppDelegate.h"
+#include "ApplicationIcon.h"
+#include "AppModel.h"
+#include "CheckForUpdatesView.h"
+#include "DefaultsDomain.h"
+#include "MainBundle.h"
+#include "MainWindow.h"
+#include "PreferencesService.h"
+#include "StandardUpdaterController.h"
+
+#include <QApplication>
+
+namespace {
+std::unique_ptr<UpdaterController> makeStandardUpdaterController()
+{
+    // The updater keeps its few values next to the catalogue's, in the program's own domain.
+    return std::make_unique<StandardUpdaterController>(true, DefaultsDomain::open(MainBundle::identifier()));
+}
+} // namespace
+
+KudoraApp::KudoraApp()
+    : KudoraApp(Parts())
+{ }
+
+KudoraApp::KudoraApp(Parts parts)
+{
+    describeApplication();
+
+    m_appDelegate = std::make_unique<AppDelegate>();
+    m_appDelegate->install();
+
+    PreferencesService& preferences = parts.preferences ? *parts.preferences : PreferencesService::shared();
+    m_model = std::make_unique<AppModel>(preferences, parts.scanner.value_or(AppScanner()));
+
+    m_updaterController =
+        parts.makeUpdaterController ? parts.makeUpdaterController() : makeStandardUpdaterController();
+
+    m_mainWindow = std::make_unique<MainWindow>(*m_model);
+    QAction* checkForUpdates = nullptr;
+    if (m_updaterController && m_updaterController->updater()) {
+        auto* view = new CheckForUpdatesView(*m_updaterController->updater(), m_mainWindow.get());
+        checkForUpdates = view->action();
+    }
+    new AppCommands(*m_model, *m_mainWindow, checkForUpdates);
+}
+
+KudoraApp::~KudoraApp() = default;
+
+void KudoraApp::openMainWindow()
+{
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+}
+
+void KudoraApp::describeApplication()
+{
+    const QVariant name = MainBundle::infoValue(QStringLiteral("CFBundleName"));
+    const bool hasName = name.typeId() == QMetaType::QString && !name.toString().isEmpty();
+    QApplication::setApplicationName(hasName ? name.toString() : QStringLiteral("Kudora"));
+    QApplication::setApplicationVersion(MainBundle::shortVersion());
+    QGuiApplication::setDesktopFileName(MainBundle::identifier());
+    QApplication::setWindowIcon(ApplicationIcon::icon());
+}

@@ -1,0 +1,126 @@
+#include "ShellHarness.h"
+
+#include "AppModel.h"
+#include "MainBundle.h"
+#include "MainWindow.h"
+#include "MemoryDefaultsDomain.h"
+#include "NotificationCenter.h"
+#include "UpdaterController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+const QString ShellHarness::AlphaID = QStringLiteral("com.example.alpha");
+const QString ShellHarness::BetaID = QStringLiteral("com.example.beta");
+
+PostedNames::PostedNames()
+{
+    m_connection = QObject::connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted,
+                                    [this](const QString& name) { names.append(name); });
+}
+
+PostedNames::~PostedNames()
+{
+    QObject::disconnect(m_connection);
+}
+
+QVariantMap ShellHarness::standardInfo()
+{
+    return {
+        { QStringLiteral("CFBundleName"), QStringLiteral("Kudora") },
+        { QStringLiteral("CFBundleIdentifier"), QStringLiteral("org.kudora.Kudora") },
+        { QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.0") },
+        { QStringLiteral("CFBundleVersion"), QStringLiteral("1") },
+    };
+}
+
+ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
+{
+    MainBundle::setInfoDictionaryForTesting(info);
+    Workspace::setSharedForTesting(&workspace);
+
+    fixture.makeBundle(QStringLiteral("Applications/Alpha.app"), AlphaID, 111);
+    fixture.makeBundle(QStringLiteral("Applications/Beta.app"), BetaID, 222);
+    fixture.makeFolder(QStringLiteral("home"));
+
+    if (!parts.preferences) {
+        m_preferences = std::make_unique<PreferencesService>(std::make_shared<MemoryDefaultsDomain>());
+        parts.preferences = m_preferences.get();
+    }
+    if (!parts.scanner)
+        parts.scanner = AppScanner(fixture.pathOf(QStringLiteral("Applications")),
+                                   fixture.pathOf(QStringLiteral("home")));
+    if (!parts.makeUpdaterController) {
+        parts.makeUpdaterController = [] {
+            return std::make_unique<UpdaterController>(true, std::make_unique<RecordingUserDriver>(),
+                                                       std::make_shared<MemoryDefaultsDomain>());
+        };
+    }
+    m_app = std::make_unique<KudoraApp>(std::move(parts));
+}
+
+ShellHarness::~ShellHarness()
+{
+    m_app.reset();
+    Workspace::setSharedForTesting(nullptr);
+    MainBundle::setInfoDictionaryForTesting(std::nullopt);
+}
+
+MainWindow& ShellHarness::window() const
+{
+    return m_app->mainWindow();
+}
+
+bool ShellHarness::openAndActivate()
+{
+    m_app->openMainWindow();
+    return QTest::qWaitForWindowActive(&window()) && waitForScan();
+}
+
+bool ShellHarness::waitForScan()
+{
+    AppModel& model = m_app->model();
+    return QTest::qWaitFor([&model] { return !model.isScanning() && !model.apps().isEmpty(); });
+}
+
+QMenu* ShellHarness::menu(const QString& title) const
+{
+    for (QAction* action : window().menuBar()->actions()) {
+        if (action->text() == title)
+            return action->menu();
+    }
+    return nullptr;
+}
+
+QAction* ShellHarness::item(const QString& menuTitle, const QString& title) const
+{
+    QMenu* found = menu(menuTitle);
+    if (!found)
+        return nullptr;
+    for (QAction* action : found->actions()) {
+        if (action->text() == title)
+            return action;
+    }
+    return nullptr;
+}
+
+QStringList ShellHarness::itemTitles(const QString& menuTitle) const
+{
+    QStringList titles;
+    if (QMenu* found = menu(menuTitle)) {
+        for (QAction* action : found->actions())
+            titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return titles;
+}
+
+QStringList ShellHarness::menuTitles() const
+{
+    QStringList titles;
+    for (QAction* action : window().menuBar()->actions())
+        titles.append(action->text());
+    return titles;
+}

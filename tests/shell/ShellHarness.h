@@ -1,0 +1,103 @@
+#pragma once
+
+#include "FixtureTree.h"
+#include "KudoraApp.h"
+#include "PreferencesService.h"
+#include "UserDriver.h"
+#include "Workspace.h"
+
+#include <QList>
+#include <QStringList>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <memory>
+#include <ostream>
+
+class MainWindow;
+class QAction;
+class QMenu;
+
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& texts, std::ostream* out)
+{
+    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
+}
+
+// Records what the program asks of the desktop instead of doing it.
+class RecordingWorkspace : public Workspace
+{
+public:
+    bool openUrl(const QUrl& url) override
+    {
+        opened.append(url);
+        return false;
+    }
+    QIcon iconForFile(const QString&) override { return {}; }
+
+    QList<QUrl> opened;
+};
+
+// Records what an update check found instead of showing it.
+class RecordingUserDriver : public UserDriver
+{
+public:
+    void showUpToDate() override { shown->append(QStringLiteral("upToDate")); }
+    void showUpdateFound(const AppcastItem&, UpdateReply) override { shown->append(QStringLiteral("found")); }
+    void showError(const QString&) override { shown->append(QStringLiteral("error")); }
+
+    std::shared_ptr<QStringList> shown = std::make_shared<QStringList>();
+};
+
+// Records every notification posted on the default center.
+class PostedNames
+{
+public:
+    PostedNames();
+    ~PostedNames();
+    QStringList names;
+
+private:
+    QMetaObject::Connection m_connection;
+};
+
+// A KudoraApp on its own pieces: the information dictionary of a test (without an update feed unless
+// asked for), an Applications folder holding two App Store applications, a store in memory and a
+// desktop that only records. Everything is put back when the harness goes.
+class ShellHarness
+{
+public:
+    static QVariantMap standardInfo();
+
+    explicit ShellHarness(const QVariantMap& info = standardInfo(), KudoraApp::Parts parts = {});
+    ~ShellHarness();
+
+    KudoraApp& app() const { return *m_app; }
+    MainWindow& window() const;
+
+    // Shows the main window, makes it the active one and waits for the first scan.
+    bool openAndActivate();
+    bool waitForScan();
+
+    // The menu-bar menu titled title; nullptr when there is none.
+    QMenu* menu(const QString& title) const;
+    // The item titled title in that menu; nullptr when there is none.
+    QAction* item(const QString& menuTitle, const QString& title) const;
+    // The titles of a menu's items, separators as "-".
+    QStringList itemTitles(const QString& menuTitle) const;
+    QStringList menuTitles() const;
+
+    RecordingWorkspace workspace;
+    FixtureTree fixture;
+
+    static const QString AlphaID;
+    static const QString BetaID;
+
+private:
+    std::unique_ptr<PreferencesService> m_preferences;
+    std::unique_ptr<KudoraApp> m_app;
+};

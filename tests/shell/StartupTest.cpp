@@ -1,0 +1,257 @@
+#include "AppDelegate.h"
+#include "AppModel.h"
+#include "AppTableView.h"
+#include "ContentView.h"
+#include "MainWindow.h"
+#include "MemoryDefaultsDomain.h"
+#include "SearchField.h"
+#include "ShellHarness.h"
+#include "StandardUserDriver.h"
+#include "Updater.h"
+#include "UpdaterController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString CheckForUpdates = u"Check for Updates"_s + QChar(0x2026);
+
+// An appcast whose newest item is the running version: a check finds nothing newer.
+QByteArray upToDateFeed()
+{
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><title>Kudora</title>
+<item><title>Kudora 1.0</title><sparkle:version>1</sparkle:version><link>https://kudora.org/</link></item>
+</channel></rss>
+)";
+}
+
+// Serves one appcast over plain http on the loopback interface, as the updater's test policy allows.
+class FeedServer
+{
+public:
+    explicit FeedServer(QByteArray feed)
+        : m_feed(std::move(feed))
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    m_request += socket->readAll();
+                    if (!m_request.contains("\r\n\r\n"))
+                        return;
+                    m_request.clear();
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: "
+                                  + QByteArray::number(m_feed.size()) + "\r\nConnection: close\r\n\r\n"
+                                  + m_feed);
+                    socket->disconnectFromHost();
+                });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(m_server.serverPort())); }
+
+    // The information dictionary of a program whose updater reads this feed, checking only when
+    // asked.
+    QVariantMap info() const
+    {
+        QVariantMap info = ShellHarness::standardInfo();
+        info.insert(u"SUFeedURL"_s, url().toString());
+        info.insert(u"SUEnableAutomaticChecks"_s, false);
+        return info;
+    }
+
+private:
+    QTcpServer m_server;
+    QByteArray m_feed;
+    QByteArray m_request;
+};
+
+Updater::Options testFeedOptions()
+{
+    Updater::Options options;
+    options.feedPolicy = FeedLoader::Policy::AllowLoopbackHttpForTesting;
+    return options;
+}
+
+// Runs the application's event loop until something quits it; -1 when nothing did for a long time
+// (the test then fails instead of hanging).
+int runEventLoop()
+{
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    guard.start(20'000);
+    return QApplication::exec();
+}
+} // namespace
+
+TEST(Startup, OpensOneMainWindowOnTheScanningModel)
+{
+    ShellHarness harness;
+    ASSERT_TRUE(harness.openAndActivate());
+    MainWindow& window = harness.window();
+    EXPECT_EQ(window.objectName(), u"main"_s);
+    EXPECT_EQ(window.centralWidget(), window.contentView());
+    ContentView* content = window.contentView();
+    ASSERT_NE(content, nullptr);
+    EXPECT_TRUE(window.toolBar()->isAncestorOf(content->searchField()));
+    EXPECT_TRUE(content->searchField()->isVisible());
+
+    // The model scanned by itself; the window shows what it found.
+    EXPECT_EQ(harness.app().model().apps().size(), 2);
+    EXPECT_EQ(content->tableView()->model()->rowCount(), 2);
+    EXPECT_TRUE(content->selection().isEmpty());
+
+    EXPECT_EQ(QCoreApplication::applicationName(), u"Kudora"_s);
+    EXPECT_EQ(QCoreApplication::applicationVersion(), u"1.0"_s);
+    EXPECT_EQ(QGuiApplication::desktopFileName(), u"org.kudora.Kudora"_s);
+}
+
+TEST(Startup, WindowTitleComesFromTheBundleNameWhenItIsText)
+{
+    struct Case
+    {
+        const char* what;
+        std::optional<QVariant> bundleName;
+        QString title;
+    };
+    const Case cases[] = {
+        { "a name", QVariant(u"Kudora Beta"_s), u"Kudora Beta"_s },
+        { "no name", std::nullopt, u"Kudora"_s },
+        { "a number", QVariant(qlonglong(42)), u"Kudora"_s },
+        { "a list", QVariant(QVariantList { u"Kudora Beta"_s }), u"Kudora"_s },
+        { "an empty name", QVariant(QString()), QString() },
+    };
+    for (const Case& c : cases) {
+        QVariantMap info = ShellHarness::standardInfo();
+        info.remove(u"CFBundleName"_s);
+        if (c.bundleName)
+            info.insert(u"CFBundleName"_s, *c.bundleName);
+        ShellHarness harness(info);
+        EXPECT_EQ(harness.window().windowTitle(), c.title) << c.what;
+        // The program itself is always named, whatever the title.
+        EXPECT_FALSE(QCoreApplication::applicationName().isEmpty()) << c.what;
+    }
+}
+
+TEST(Startup, ClosingTheOnlyWindowEndsTheApplication)
+{
+    // The delegate, not Qt's default, is what makes the program end with its window.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    ShellHarness harness;
+    ASSERT_TRUE(harness.openAndActivate());
+    EXPECT_TRUE(harness.app().appDelegate().applicationShouldTerminateAfterLastWindowClosed());
+
+    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QTimer::singleShot(0, &harness.window(), [&harness] { harness.window().close(); });
+    EXPECT_EQ(runEventLoop(), 0);
+    EXPECT_EQ(lastWindowClosed.count(), 1);
+}
+
+TEST(Startup, QuitItemEndsTheApplication)
+{
+    ShellHarness harness;
+    ASSERT_TRUE(harness.openAndActivate());
+    QAction* quit = harness.item(u"Kudora"_s, u"Quit Kudora"_s);
+    ASSERT_NE(quit, nullptr);
+    EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QTimer::singleShot(0, &harness.window(), [&harness] {
+        QTest::keySequence(&harness.window(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    });
+    EXPECT_EQ(runEventLoop(), 0);
+}
+
+TEST(Startup, AnOpenUpdateWindowKeepsTheApplicationRunning)
+{
+    FeedServer feed(upToDateFeed());
+    KudoraApp::Parts parts;
+    parts.makeUpdaterController = [] {
+        return std::make_unique<UpdaterController>(true, std::make_unique<StandardUserDriver>(),
+                                                   std::make_shared<MemoryDefaultsDomain>(),
+                                                   testFeedOptions());
+    };
+    ShellHarness harness(feed.info(), std::move(parts));
+    ASSERT_TRUE(harness.openAndActivate());
+
+    QAction* check = harness.item(u"Kudora"_s, CheckForUpdates);
+    ASSERT_NE(check, nullptr);
+    ASSERT_TRUE(check->isEnabled());
+    check->trigger();
+    QMessageBox* result = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&result] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                result = box;
+        }
+        return result != nullptr;
+    }));
+
+    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+    int closedWithUpdateWindowOpen = -1;
+    QTimer::singleShot(0, &harness.window(), [&] {
+        harness.window().close();
+        closedWithUpdateWindowOpen = int(lastWindowClosed.count());
+        QTimer::singleShot(0, result, [result] { result->close(); });
+    });
+    EXPECT_EQ(runEventLoop(), 0);
+    EXPECT_EQ(closedWithUpdateWindowOpen, 0);
+    EXPECT_EQ(lastWindowClosed.count(), 1);
+}
+
+TEST(Startup, UpdateItemFollowsTheUpdater)
+{
+    {
+        // Without a feed to check, the updater never can, and the item stays off.
+        ShellHarness harness;
+        QAction* check = harness.item(u"Kudora"_s, CheckForUpdates);
+        ASSERT_NE(check, nullptr);
+        EXPECT_FALSE(check->isEnabled());
+    }
+
+    FeedServer feed(upToDateFeed());
+    auto shown = std::make_shared<QStringList>();
+    KudoraApp::Parts parts;
+    parts.makeUpdaterController = [shown] {
+        auto driver = std::make_unique<RecordingUserDriver>();
+        driver->shown = shown;
+        return std::make_unique<UpdaterController>(
+            true, std::move(driver), std::make_shared<MemoryDefaultsDomain>(), testFeedOptions());
+    };
+    ShellHarness harness(feed.info(), std::move(parts));
+    QAction* check = harness.item(u"Kudora"_s, CheckForUpdates);
+    ASSERT_NE(check, nullptr);
+    // The updater was started with the application: a check may begin at once.
+    EXPECT_TRUE(check->isEnabled());
+
+    check->trigger();
+    // While the feed is fetched no second check can start.
+    EXPECT_FALSE(check->isEnabled());
+    check->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([check] { return check->isEnabled(); }));
+    EXPECT_EQ(*shown, QStringList { u"upToDate"_s });
+}
+
+TEST(Startup, WithoutAnUpdateControllerTheMenuHasNoUpdateItem)
+{
+    KudoraApp::Parts parts;
+    parts.makeUpdaterController = [] { return std::unique_ptr<UpdaterController>(); };
+    ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
+    EXPECT_EQ(harness.app().updaterController(), nullptr);
+    EXPECT_EQ(harness.item(u"Kudora"_s, CheckForUpdates), nullptr);
+    EXPECT_NE(harness.item(u"Kudora"_s, u"About Kudora"_s), nullptr);
+}
