@@ -3,6 +3,7 @@
 // model's work beyond the floors is filtering, the key lookups and copying the records out.
 
 #include "AppModel.h"
+#include "BenchTable.h"
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
 #include "SortComparator.h"
@@ -16,8 +17,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -172,67 +171,23 @@ BENCHMARK(firstReadAfterNewCatalogue)->Unit(benchmark::kMillisecond)->Repetition
 BENCHMARK(floorStableSortOfKeys)->Unit(benchmark::kMillisecond)->Repetitions(Repetitions);
 BENCHMARK(floorSubstringScan)->Unit(benchmark::kMillisecond)->Repetitions(Repetitions);
 
-// Keeps the median real and CPU times of every benchmark for the table of ratios printed at the
-// end. On a busy machine the CPU time is the steadier figure.
-class MedianCollector : public benchmark::ConsoleReporter
-{
-public:
-    struct Median
-    {
-        double realMs = 0;
-        double cpuMs = 0;
-    };
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
-                continue;
-            const double toMs = 1e3 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            medians[run.run_name.function_name] = { run.GetAdjustedRealTime() * toMs,
-                                                    run.GetAdjustedCPUTime() * toMs };
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    std::map<std::string, Median> medians;
-};
-
-void printRatio(const MedianCollector& collector, const char* label, const std::string& measured,
-                const std::string& floor, double budgetMs)
-{
-    const auto m = collector.medians.find(measured);
-    const auto f = collector.medians.find(floor);
-    if (m == collector.medians.end() || f == collector.medians.end())
-        return;
-    const auto& [real, cpu] = m->second;
-    std::printf("%-36s real %7.3f ms  cpu %7.3f ms | floor real %7.3f cpu %7.3f | ratio %4.1f (cpu %4.1f) | "
-                "budget %4.1f ms %s\n",
-                label, real, cpu, f->second.realMs, f->second.cpuMs, real / f->second.realMs,
-                cpu / f->second.cpuMs, budgetMs,
-                real < budgetMs ? "ok" : (cpu < budgetMs ? "ok by cpu (machine busy)" : "OVER"));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    BenchTable::MedianCollector collector;
+    if (!BenchTable::run(&argc, argv, collector))
         return 1;
-    MedianCollector collector;
-    benchmark::RunSpecifiedBenchmarks(&collector);
-    std::printf("\nMedians over %d repetitions, %d records:\n", Repetitions, RecordCount);
-    printRatio(collector, "search after a one-character change", "searchAfterOneCharacterChange",
-               "floorSubstringScan", 5.0);
-    printRatio(collector, "sort change to the name column", "sortChangeToName", "floorStableSortOfKeys",
-               10.0);
-    const auto first = collector.medians.find("firstReadAfterNewCatalogue");
-    if (first != collector.medians.end())
-        std::printf("%-36s real %7.3f ms  cpu %7.3f ms (builds every key once per catalogue)\n",
-                    "first read after a new catalogue", first->second.realMs, first->second.cpuMs);
+    using BenchTable::Target;
+    BenchTable::print({ "search keystroke, 10,000 records",
+                        collector.median("searchAfterOneCharacterChange").realMs, "ms",
+                        collector.median("floorSubstringScan").realMs, Target::Below, 5.0 });
+    BenchTable::print({ "sort change to name, 10,000 records", collector.median("sortChangeToName").realMs,
+                        "ms", collector.median("floorStableSortOfKeys").realMs, Target::Below, 10.0 });
+    BenchTable::print({ "first read after a new catalogue (keys built)",
+                        collector.median("firstReadAfterNewCatalogue").realMs, "ms", 0, Target::None, 0 });
     benchmark::Shutdown();
     return 0;
 }

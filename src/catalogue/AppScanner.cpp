@@ -90,10 +90,10 @@ std::optional<QString> numberText(const QVariant& value)
 
 std::optional<QString> itemIdText(const QString& plistPath)
 {
-    const std::optional<QVariantMap> dictionary = PropertyList::readDictionary(plistPath);
-    if (!dictionary)
+    const std::optional<QVariant> value = PropertyList::readDictionaryValue(plistPath, u"itemId"_s);
+    if (!value)
         return std::nullopt;
-    const QVariant itemId = dictionary->value(u"itemId"_s);
+    const QVariant& itemId = *value;
     switch (itemId.typeId()) {
     case QMetaType::LongLong:
         return QString::number(itemId.toLongLong());
@@ -174,6 +174,8 @@ QList<AppInfo> AppScanner::scanFolder(const QString& folderPath, const ReviewDat
     if (!entries)
         return {};
 
+    // The metadata item and the identifier both come from a bundle's information dictionary.
+    const BundleInfo::ReadScope readOnce;
     QList<AppInfo> apps;
     for (const QString& entryName : *entries) {
         if (!entryName.endsWith(AppSuffix, Qt::CaseSensitive))

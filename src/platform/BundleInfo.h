@@ -16,4 +16,17 @@ public:
 
     // CFBundleIdentifier of that dictionary when it is text.
     static std::optional<QString> bundleIdentifier(const QString& bundlePath);
+
+    // While a ReadScope lives, reads on its thread keep the last bundle's dictionary, so that a
+    // scan asking for a bundle's name and its identifier in separate steps reads and parses the
+    // file once, and both come from the same version of it. Outside a scope every read goes to
+    // the disk. Scopes nest; not to be shared between threads.
+    class ReadScope
+    {
+    public:
+        ReadScope();
+        ~ReadScope();
+        ReadScope(const ReadScope&) = delete;
+        ReadScope& operator=(const ReadScope&) = delete;
+    };
 };

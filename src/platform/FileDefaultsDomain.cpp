@@ -166,9 +166,23 @@ bool FileDefaultsDomain::isUsable(const QString& filePath)
         || S_ISLNK(info.st_mode);
 }
 
+std::optional<QVariantMap> FileDefaultsDomain::readStored() const
+{
+    const std::optional<QByteArray> bytes = SafeFile::readRegularFile(m_filePath);
+    if (!bytes)
+        return std::nullopt;
+    const QMutexLocker locker(&m_lastReadMutex);
+    // The same bytes parse to the same dictionary; comparing them costs far less than parsing.
+    if (!m_lastReadBytes.isNull() && *bytes == m_lastReadBytes)
+        return m_lastReadDictionary;
+    m_lastReadDictionary = PropertyList::parseDictionary(*bytes);
+    m_lastReadBytes = *bytes;
+    return m_lastReadDictionary;
+}
+
 QVariant FileDefaultsDomain::value(const QString& key) const
 {
-    const auto dictionary = PropertyList::readDictionary(m_filePath);
+    const auto dictionary = readStored();
     return dictionary ? dictionary->value(key) : QVariant();
 }
 
@@ -184,8 +198,7 @@ void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
 
     struct stat info;
     const bool present = ::lstat(nativePath(m_filePath).constData(), &info) == 0;
-    const auto current =
-        present ? PropertyList::readDictionary(m_filePath) : std::optional<QVariantMap>(QVariantMap());
+    const auto current = present ? readStored() : std::optional<QVariantMap>(QVariantMap());
     QVariantMap dictionary = current.value_or(QVariantMap());
 
     const Change change = modifier(dictionary.value(key));
@@ -198,9 +211,24 @@ void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
     // Binary, as the platform's own preference files are: it keeps dates to the millisecond, where
     // XML keeps whole seconds. Empty when the new value has a type no property list carries: then
     // nothing is stored and the old value stays.
-    const QByteArray bytes = PropertyList::serialize(dictionary, PropertyList::Format::Binary);
-    if (bytes.isEmpty())
-        return;
+    QByteArray bytes = PropertyList::serialize(dictionary, PropertyList::Format::Binary);
+    if (bytes.isEmpty()) {
+        // Unless another entry is what cannot be written: a binary file of another program may
+        // hold a text with a NUL character, which reads but cannot be written back. Keeping such an
+        // entry would make every later write fail, so it is dropped.
+        if (change.kind == Change::Kind::Set
+            && PropertyList::serialize(QVariantMap { { key, change.value } }, PropertyList::Format::Binary)
+                   .isEmpty())
+            return;
+        dictionary.removeIf([](const std::pair<const QString&, QVariant&>& entry) {
+            return PropertyList::serialize(QVariantMap { { entry.first, entry.second } },
+                                           PropertyList::Format::Binary)
+                .isEmpty();
+        });
+        bytes = PropertyList::serialize(dictionary, PropertyList::Format::Binary);
+        if (bytes.isEmpty())
+            return;
+    }
     if (!current)
         moveAside(m_filePath);
     replaceAtomically(m_filePath, bytes);

@@ -2,6 +2,12 @@
 
 #include "DefaultsDomain.h"
 
+#include <QByteArray>
+#include <QMutex>
+#include <QVariantMap>
+
+#include <optional>
+
 // A domain stored as one property-list file. Every write replaces the file atomically (temporary
 // file, then rename) under an advisory lock on "<file>.lock", so that a crash mid-write leaves the
 // old file whole and two running instances never lose each other's writes. The file is readable
@@ -20,5 +26,13 @@ public:
     QString location() const override;
 
 private:
+    // The stored dictionary, or nothing when the file is missing or damaged. The last parse is
+    // kept with the bytes it came from and reused while the file holds the same bytes, so that a
+    // read that follows a read (the store is read back after every change) parses nothing.
+    std::optional<QVariantMap> readStored() const;
+
     QString m_filePath;
+    mutable QMutex m_lastReadMutex;
+    mutable QByteArray m_lastReadBytes;
+    mutable std::optional<QVariantMap> m_lastReadDictionary;
 };

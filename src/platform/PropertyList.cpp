@@ -88,12 +88,22 @@ std::optional<QVariant> toVariant(plist_t node)
     }
     case PLIST_ARRAY: {
         QVariantList list;
-        const uint32_t count = plist_array_get_size(node);
-        list.reserve(count);
-        for (uint32_t i = 0; i < count; ++i) {
-            if (auto value = toVariant(plist_array_get_item(node, i)))
+        list.reserve(plist_array_get_size(node));
+        // An iterator, not plist_array_get_item: arrays that come from the parser have no index,
+        // and looking each item up walks the list from its start.
+        plist_array_iter iterator = nullptr;
+        plist_array_new_iter(node, &iterator);
+        if (!iterator)
+            return QVariant(list);
+        for (;;) {
+            plist_t item = nullptr;
+            plist_array_next_item(node, iterator, &item);
+            if (!item)
+                break;
+            if (auto value = toVariant(item))
                 list.append(std::move(*value));
         }
+        std::free(iterator);
         return QVariant(list);
     }
     case PLIST_DICT: {
@@ -258,6 +268,40 @@ std::optional<QVariantMap> PropertyList::readDictionary(const QString& path)
     if (!bytes)
         return std::nullopt;
     return parseDictionary(*bytes);
+}
+
+std::optional<QVariant> PropertyList::readDictionaryValue(const QString& path, const QString& key)
+{
+    const auto bytes = SafeFile::readRegularFile(path);
+    if (!bytes)
+        return std::nullopt;
+    const PlistPointer root = parseNode(*bytes);
+    if (!root || plist_get_node_type(root.get()) != PLIST_DICT)
+        return std::nullopt;
+    // As in the whole conversion, a later entry of the same key wins over an earlier one, unless
+    // its value has no counterpart.
+    const QByteArray wanted = key.toUtf8();
+    QVariant found;
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(root.get(), &iterator);
+    if (!iterator)
+        return found;
+    for (;;) {
+        char* name = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(root.get(), iterator, &name, &item);
+        if (!item) {
+            std::free(name);
+            break;
+        }
+        if (name && wanted == name) {
+            if (auto value = toVariant(item))
+                found = std::move(*value);
+        }
+        std::free(name);
+    }
+    std::free(iterator);
+    return found;
 }
 
 QByteArray PropertyList::serialize(const QVariant& value, Format format)

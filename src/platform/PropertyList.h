@@ -38,6 +38,10 @@ public:
     // the file is missing, unreadable, too large, not a property list or not a dictionary.
     static std::optional<QVariantMap> readDictionary(const QString& path);
 
+    // What readDictionary(path)->value(key) gives, without converting the other entries: nothing
+    // when the file is no dictionary, an invalid QVariant when the key is absent.
+    static std::optional<QVariant> readDictionaryValue(const QString& path, const QString& key);
+
     // The value in the given form; an empty array when the value holds a type that property lists
     // cannot carry (an invalid QVariant, a text with a NUL character, a date out of range or
     // nesting deeper than the reader accepts included).

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -52,12 +53,19 @@ std::optional<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 
         return std::nullopt;
 
     // The size may change while reading (someone appending); read to the end but never past the
-    // limit, so a growing file still counts as too large rather than flooding the caller.
+    // limit, so a growing file still counts as too large rather than flooding the caller. The
+    // bytes go straight into the result, one byte more than the size known so that the usual
+    // case ends with one full read and the read that sees the end.
     QByteArray content;
-    content.reserve(static_cast<qsizetype>(info.st_size));
-    char buffer[64 * 1024];
+    qsizetype size = 0;
+    content.resize(qsizetype(std::min<qint64>(info.st_size, limit) + 1));
     for (;;) {
-        const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+        if (size == content.size()) {
+            if (size > limit)
+                return std::nullopt;
+            content.resize(qsizetype(std::min<qint64>(qint64(size) * 2, limit + 1)));
+        }
+        const ssize_t count = ::read(file.get(), content.data() + size, size_t(content.size() - size));
         if (count < 0) {
             if (errno == EINTR)
                 continue;
@@ -65,9 +73,10 @@ std::optional<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 
         }
         if (count == 0)
             break;
-        if (content.size() + count > limit)
-            return std::nullopt;
-        content.append(buffer, count);
+        size += count;
     }
+    if (size > limit)
+        return std::nullopt;
+    content.truncate(size);
     return content;
 }

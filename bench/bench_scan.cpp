@@ -1,0 +1,198 @@
+// What a scan of the Applications folder costs against a floor measured in the same run: a plain
+// loop that lists the same folders and reads the same files' bytes without parsing anything. The
+// scanner's work beyond the floor is the metadata item per bundle, the property-list parsing and
+// building the records.
+
+#include "AppScanner.h"
+#include "BenchTable.h"
+#include "FixtureBundles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Sizes[] = { 100, 1000, 10000 };
+
+struct Fixture
+{
+    QTemporaryDir temporary;
+    // The temporary folder, or the one given with --fixtures=, which keeps the trees between runs.
+    QString root;
+
+    QString folder(int size) const { return root + u"/apps-"_s + QString::number(size); }
+    // A home without an Applications folder: only the one fixture folder is scanned.
+    QString home() const { return root + u"/home"_s; }
+};
+
+Fixture* s_fixture = nullptr;
+
+void scan(benchmark::State& state)
+{
+    const int size = int(state.range(0));
+    const AppScanner scanner(s_fixture->folder(size), s_fixture->home());
+    qsizetype found = 0;
+    for (auto _ : state) {
+        const AppScanner::Result result = scanner.scanInstalledApps({});
+        found = result.apps.size();
+        benchmark::DoNotOptimize(result.apps.constData());
+    }
+    state.counters["apps"] = double(found);
+}
+
+bool readBytes(const std::string& path, std::string& into)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[64 * 1024];
+    ssize_t count;
+    while ((count = ::read(fd, buffer, sizeof buffer)) > 0)
+        into.append(buffer, size_t(count));
+    ::close(fd);
+    return true;
+}
+
+template<typename Visit>
+void listFolder(const std::string& path, const Visit& visit)
+{
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const size_t length = std::strlen(entry->d_name);
+        if (length > 4 && std::strcmp(entry->d_name + length - 4, ".app") == 0)
+            visit(std::string(entry->d_name));
+    }
+    ::closedir(dir);
+}
+
+// The same lookups the scan needs, in the same order, with no parsing: the information
+// dictionary, the store metadata, and for a bundle without a dictionary of its own the first
+// wrapped application's.
+void floorListAndRead(benchmark::State& state)
+{
+    const std::string folder = QFile::encodeName(s_fixture->folder(int(state.range(0)))).toStdString();
+    for (auto _ : state) {
+        size_t bytes = 0;
+        listFolder(folder, [&](const std::string& name) {
+            const std::string bundle = folder + '/' + name;
+            std::string content;
+            const bool hasInfo = readBytes(bundle + "/Contents/Info.plist", content)
+                || readBytes(bundle + "/Info.plist", content);
+            if (!readBytes(bundle + "/Wrapper/iTunesMetadata.plist", content))
+                readBytes(bundle + "/Contents/iTunesMetadata.plist", content);
+            if (!hasInfo) {
+                bool first = true;
+                listFolder(bundle + "/Wrapper", [&](const std::string& inner) {
+                    if (!first)
+                        return;
+                    first = false;
+                    const std::string innerBundle = bundle + "/Wrapper/" + inner;
+                    if (!readBytes(innerBundle + "/Contents/Info.plist", content))
+                        readBytes(innerBundle + "/Info.plist", content);
+                });
+            }
+            bytes += content.size();
+        });
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
+constexpr int Repetitions = 7;
+
+void registerBenchmarks()
+{
+    for (const int size : Sizes) {
+        benchmark::RegisterBenchmark("scan", scan)
+            ->Arg(size)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Repetitions(Repetitions)
+            ->ReportAggregatesOnly(true);
+        benchmark::RegisterBenchmark("floorListAndRead", floorListAndRead)
+            ->Arg(size)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Repetitions(Repetitions)
+            ->ReportAggregatesOnly(true);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    Fixture fixture;
+    fixture.root = fixture.temporary.path();
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--fixtures=", 11) == 0) {
+            fixture.root = QFile::decodeName(argv[i] + 11);
+            std::copy(argv + i + 1, argv + argc, argv + i);
+            --argc;
+            break;
+        }
+    }
+    if (fixture.root.isEmpty()) {
+        std::fprintf(stderr, "bench_scan: cannot create a temporary folder\n");
+        return 1;
+    }
+    for (const int size : Sizes) {
+        const QString complete = fixture.folder(size) + u".complete"_s;
+        int expected = FixtureBundles::appStoreCount(size);
+        if (!QFile::exists(complete)) {
+            QDir(fixture.folder(size)).removeRecursively();
+            const FixtureBundles::Counts counts = FixtureBundles::create(fixture.folder(size), size);
+            if (counts.bundles != size) {
+                std::fprintf(stderr, "bench_scan: cannot write the fixture bundles\n");
+                return 1;
+            }
+            expected = counts.appStoreApps;
+            QFile(complete).open(QIODevice::WriteOnly);
+        }
+        // A scan that finds other than the App Store bundles measures the wrong thing.
+        const qsizetype found =
+            AppScanner(fixture.folder(size), fixture.home()).scanInstalledApps({}).apps.size();
+        if (found != expected) {
+            std::fprintf(stderr, "bench_scan: the scan found %lld of %d applications\n", qlonglong(found),
+                         expected);
+            return 1;
+        }
+    }
+    s_fixture = &fixture;
+    registerBenchmarks();
+
+    BenchTable::MedianCollector collector;
+    if (!BenchTable::run(&argc, argv, collector))
+        return 1;
+    using BenchTable::Target;
+    for (const int size : Sizes) {
+        const std::string arg = "/" + std::to_string(size);
+        BenchTable::print({ "scan, " + std::to_string(size) + " bundles",
+                            collector.median("scan" + arg).realMs, "ms",
+                            collector.median("floorListAndRead" + arg).realMs,
+                            size == 1000 ? Target::RatioAtMost : Target::None, 2.0 });
+    }
+    const double growth = collector.median("scan/10000").realMs / collector.median("scan/1000").realMs;
+    const double floorGrowth =
+        collector.median("floorListAndRead/10000").realMs / collector.median("floorListAndRead/1000").realMs;
+    BenchTable::print({ "scan growth, 1,000 to 10,000 bundles (floor: its growth)", growth, "x", floorGrowth,
+                        Target::AtMost, 11.0 });
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,170 @@
+// Painting one full viewport of the application table with 10,000 records, against the floor of
+// a plain QTableView of the same size, rows and columns over a model that hands out precomputed
+// texts. The table's work beyond the floor is its delegate, the icons and reading each cell from
+// the catalogue.
+
+#include "AppModel.h"
+#include "AppTableView.h"
+#include "BenchTable.h"
+#include "ContentView.h"
+#include "MemoryDefaultsDomain.h"
+#include "PreferencesService.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QLocale>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int RecordCount = 10000;
+constexpr int Columns = 5;
+const QSize WindowSize(900, 600);
+
+QList<AppInfo> makeCatalogue()
+{
+    const QDateTime base(QDate(2026, 4, 1), QTime(0, 0), Qt::UTC);
+    QList<AppInfo> apps;
+    apps.reserve(RecordCount);
+    for (int i = 0; i < RecordCount; ++i) {
+        const QString name = u"Application %1"_s.arg(i);
+        const OptionalDate lastUsed = i % 11 == 0 ? OptionalDate() : OptionalDate(base.addSecs(-i * 3571));
+        const OptionalDate modified = OptionalDate(base.addDays(-(i % 400)));
+        const OptionalDate reviewed = i % 4 == 0 ? OptionalDate(base.addSecs(-i * 97)) : OptionalDate();
+        apps.append(AppInfo(u"com.vendor.app%1"_s.arg(i), name,
+                            u"/nonexistent/kudora-bench/"_s + name + u".app"_s, QString::number(100000 + i),
+                            lastUsed, modified, reviewed));
+    }
+    return apps;
+}
+
+// The floor's model: the same rows and columns, with texts made beforehand.
+class PlainModel : public QAbstractTableModel
+{
+public:
+    explicit PlainModel(const QList<AppInfo>& apps)
+    {
+        for (const AppInfo& app : apps)
+            m_cells.push_back(
+                { QString(), app.name(), app.lastAccessedText(), u"Open ↗"_s, app.lastReviewedText() });
+    }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_cells.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : Columns; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return {};
+        return m_cells[size_t(index.row())][size_t(index.column())];
+    }
+
+private:
+    std::vector<std::array<QString, Columns>> m_cells;
+};
+
+struct Fixture
+{
+    Fixture()
+        : preferences(std::make_shared<MemoryDefaultsDomain>())
+        , model(preferences, AppScanner(u"/nonexistent/kudora-bench"_s, u"/nonexistent/kudora-bench"_s))
+    { }
+
+    PreferencesService preferences;
+    AppModel model;
+    std::unique_ptr<ContentView> view;
+    std::unique_ptr<PlainModel> plainModel;
+    std::unique_ptr<QTableView> plainTable;
+};
+
+Fixture* s_fixture = nullptr;
+
+void paintViewport(benchmark::State& state, QWidget* viewport)
+{
+    QImage image(viewport->size() * viewport->devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(viewport->devicePixelRatio());
+    for (auto _ : state) {
+        viewport->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void tableViewport(benchmark::State& state)
+{
+    paintViewport(state, s_fixture->view->tableView()->viewport());
+}
+
+void floorPlainTableViewport(benchmark::State& state)
+{
+    paintViewport(state, s_fixture->plainTable->viewport());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    Fixture fixture;
+    // The model's first scan finds nothing in its missing folders; the catalogue comes after it.
+    QSignalSpy scanned(&fixture.model, &AppModel::rescanFinished);
+    if (!scanned.wait(10000))
+        return 1;
+    const QList<AppInfo> apps = makeCatalogue();
+    fixture.model.setApps(apps);
+    fixture.view = std::make_unique<ContentView>(fixture.model);
+    fixture.view->resize(WindowSize);
+    fixture.view->show();
+    fixture.plainModel = std::make_unique<PlainModel>(apps);
+    fixture.plainTable = std::make_unique<QTableView>();
+    fixture.plainTable->setModel(fixture.plainModel.get());
+    fixture.plainTable->verticalHeader()->setDefaultSectionSize(
+        fixture.view->tableView()->verticalHeader()->defaultSectionSize());
+    fixture.plainTable->resize(fixture.view->tableView()->size());
+    fixture.plainTable->show();
+    if (!QTest::qWaitForWindowExposed(fixture.view.get())
+        || !QTest::qWaitForWindowExposed(fixture.plainTable.get()))
+        return 1;
+    if (fixture.view->tableView()->model()->rowCount() != RecordCount) {
+        std::fprintf(stderr, "bench_table: the table shows %d rows\n",
+                     fixture.view->tableView()->model()->rowCount());
+        return 1;
+    }
+    s_fixture = &fixture;
+
+    constexpr int Repetitions = 9;
+    benchmark::RegisterBenchmark("tableViewport", tableViewport)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(Repetitions)
+        ->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("floorPlainTableViewport", floorPlainTableViewport)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(Repetitions)
+        ->ReportAggregatesOnly(true);
+
+    BenchTable::MedianCollector collector;
+    if (!BenchTable::run(&argc, argv, collector))
+        return 1;
+    const QSize viewport = fixture.view->tableView()->viewport()->size();
+    BenchTable::print({ "table viewport paint, 10,000 rows (" + std::to_string(viewport.width()) + "x"
+                            + std::to_string(viewport.height()) + ")",
+                        collector.median("tableViewport").realMs, "ms",
+                        collector.median("floorPlainTableViewport").realMs, BenchTable::Target::Below, 8.0 });
+    benchmark::Shutdown();
+    return 0;
+}

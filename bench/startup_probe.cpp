@@ -1,0 +1,53 @@
+// The program as main() builds it, with the scanner pointed at a fixture folder, for the start-up
+// measurement: writes the time of the main window's first paint and of its first paint with the
+// table filled after the first scan to the file named by its argument, then exits.
+//
+// Usage: startup_probe <report file> <applications folder> <home folder>
+
+#include "AppModel.h"
+#include "AppTableModel.h"
+#include "AppTableView.h"
+#include "ContentView.h"
+#include "KudoraApp.h"
+#include "MainWindow.h"
+#include "PaintProbe.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (argc < 4)
+        return 2;
+    const QByteArray reportPath = argv[1];
+
+    KudoraApp::Parts parts;
+    parts.scanner = AppScanner(QFile::decodeName(argv[2]), QFile::decodeName(argv[3]));
+    KudoraApp kudora(std::move(parts));
+
+    MainWindow& window = kudora.mainWindow();
+    qint64 firstPaint = 0;
+    bool scanned = false;
+    QObject::connect(&kudora.model(), &AppModel::rescanFinished, [&] { scanned = true; });
+    ContentView* content = window.contentView();
+    auto* first = new PaintProbe(window);
+    QObject::connect(first, &PaintProbe::painted, [&](qint64 time) { firstPaint = time; });
+    // The table counts as filled once the first scan is in and its rows are on screen.
+    auto* filled = new PaintProbe(window, [&] {
+        return scanned && content->tableModel()->rowCount() > 0 && content->tableView()->isVisible();
+    });
+    QObject::connect(filled, &PaintProbe::painted, [&](qint64 time) {
+        if (std::FILE* report = std::fopen(reportPath.constData(), "w")) {
+            std::fprintf(report, "paint %lld\nfilled %lld\n", qlonglong(firstPaint ? firstPaint : time),
+                         qlonglong(time));
+            std::fclose(report);
+        }
+        QApplication::quit();
+    });
+
+    kudora.openMainWindow();
+    return QApplication::exec();
+}
