@@ -4,7 +4,7 @@
 
 const QList<int>& ApplicationIcon::sizes()
 {
-    static const QList<int> values { 16, 24, 32, 48, 64, 128, 256, 512 };
+    static const QList<int> values { 16, 24, 32, 48, 64, 128, 256 };
     return values;
 }
 

@@ -2,12 +2,13 @@
 
 #include <QIcon>
 
-// Kudora's own icon, built into the program at every size the desktop installs, so that the
-// windows and the About box show it also when the program runs from its build folder.
+// Kudora's own icon, built into the program so that the windows and the About box show it also
+// when the program runs from its build folder.
 class ApplicationIcon
 {
 public:
-    // The sizes, in pixels, of the built-in images.
+    // The sizes, in pixels, of the built-in images: those windows use. The installed 512 px image
+    // is left out, since X11 hands every size of a window's icon to the display server.
     static const QList<int>& sizes();
 
     static QIcon icon();

@@ -2,8 +2,8 @@
 
 #include "AppCommands.h"
 #include "AppDelegate.h"
-#include "ApplicationIcon.h"
 #include "AppModel.h"
+#include "ApplicationIcon.h"
 #include "CheckForUpdatesView.h"
 #include "DefaultsDomain.h"
 #include "MainBundle.h"

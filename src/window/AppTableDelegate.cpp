@@ -31,11 +31,13 @@ AppTableDelegate::AppTableDelegate(QObject* parent)
 
 void AppTableDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
+    // The widget's own palette decides the colours, not the application's default one. It is taken
+    // before the base class lays the model's foreground over it: that one is faded already.
+    const QPalette own = option->palette;
     QStyledItemDelegate::initStyleOption(option, index);
-    // The widget's own palette decides the colours, not the application's default one.
     const QVariant level = index.data(AppTableModel::LabelLevelRole);
     if (level.isValid()) {
-        const QColor color = LabelColors::color(option->palette, LabelColors::Level(level.toInt()));
+        const QColor color = LabelColors::color(own, LabelColors::Level(level.toInt()));
         option->palette.setColor(QPalette::Text, color);
     }
 }

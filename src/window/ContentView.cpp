@@ -64,9 +64,7 @@ ContentView::ContentView(AppModel& model, QWidget* parent)
     progress->setAccessibleName(tr("Scanning Applications…"));
     auto* scanningLabel = new QLabel(tr("Scanning Applications…"), m_placeholder);
     scanningLabel->setObjectName(QStringLiteral("scanningLabel"));
-    QPalette labelPalette = scanningLabel->palette();
-    labelPalette.setColor(QPalette::WindowText, LabelColors::secondary(labelPalette));
-    scanningLabel->setPalette(labelPalette);
+    LabelColors::apply(scanningLabel, LabelColors::Level::Secondary);
     QFont callout = scanningLabel->font();
     if (callout.pointSizeF() > 0)
         callout.setPointSizeF(callout.pointSizeF() * 0.92);

@@ -12,13 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-void useSecondaryColor(QWidget* widget, QPalette::ColorRole role)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, LabelColors::secondary(palette));
-    widget->setPalette(palette);
-}
-
 QFont calloutFont(QFont font)
 {
     if (font.pointSizeF() > 0)
@@ -52,14 +45,15 @@ EmptyStateView::EmptyStateView(const AppModel& model, QWidget* parent)
     m_message->setObjectName(QStringLiteral("emptyStateMessage"));
     m_message->setTextFormat(Qt::PlainText);
     m_message->setAlignment(Qt::AlignCenter);
-    useSecondaryColor(m_message, QPalette::WindowText);
+    LabelColors::apply(m_message, LabelColors::Level::Secondary);
 
     m_ignoredLabel->setObjectName(QStringLiteral("emptyStateIgnored"));
     m_ignoredLabel->setTextFormat(Qt::PlainText);
     m_ignoredLabel->setFont(calloutFont(m_ignoredLabel->font()));
-    useSecondaryColor(m_ignoredLabel, QPalette::WindowText);
+    LabelColors::apply(m_ignoredLabel, LabelColors::Level::Secondary);
 
-    // A link-like text button: no bezel, underlined, in the secondary colour.
+    // A link-like text button: no bezel, underlined, in the secondary colour. A flat button
+    // rather than a style sheet, which would pin its colours to the theme it was made in.
     m_resetButton->setObjectName(QStringLiteral("resetIgnoreListButton"));
     m_resetButton->setAccessibleName(tr("Reset Ignore List"));
     m_resetButton->setFlat(true);
@@ -67,9 +61,7 @@ EmptyStateView::EmptyStateView(const AppModel& model, QWidget* parent)
     QFont underlined = calloutFont(m_resetButton->font());
     underlined.setUnderline(true);
     m_resetButton->setFont(underlined);
-    m_resetButton->setStyleSheet(
-        QStringLiteral("QPushButton { border: none; padding: 0px; background: transparent; }"));
-    useSecondaryColor(m_resetButton, QPalette::ButtonText);
+    LabelColors::apply(m_resetButton, LabelColors::Level::Secondary);
     connect(m_resetButton, &QPushButton::clicked, this,
             [] { NotificationCenter::defaultCenter().post(CommandNames::resetIgnoreListRequested()); });
 

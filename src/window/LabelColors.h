@@ -3,8 +3,11 @@
 #include <QColor>
 #include <QPalette>
 
+class QWidget;
+
 // The three levels of label colour the window uses, taken from the palette so that dark and
-// high-contrast themes keep their own text colour and only its strength changes.
+// high-contrast themes keep their own text colour and only its strength changes. Each level keeps
+// a contrast that stays readable on the palette's base, alternate and window colours.
 class LabelColors
 {
 public:
@@ -14,4 +17,9 @@ public:
     static QColor primary(const QPalette& palette) { return color(palette, Level::Primary); }
     static QColor secondary(const QPalette& palette) { return color(palette, Level::Secondary); }
     static QColor tertiary(const QPalette& palette) { return color(palette, Level::Tertiary); }
+
+    // Draws widget's text (its foreground role) in level, now and whenever the palette changes (a
+    // theme switch while the program runs), rather than in the colour of the theme it was created
+    // in. The widget's own palette then holds that one role and inherits every other.
+    static void apply(QWidget* widget, Level level);
 };

@@ -28,9 +28,7 @@ StatusBar::StatusBar(const AppModel& model, QWidget* parent)
     if (caption.pointSizeF() > 0)
         caption.setPointSizeF(caption.pointSizeF() * 0.85);
     m_label->setFont(caption);
-    QPalette palette = m_label->palette();
-    palette.setColor(QPalette::WindowText, LabelColors::secondary(palette));
-    m_label->setPalette(palette);
+    LabelColors::apply(m_label, LabelColors::Level::Secondary);
 
     refresh();
 }

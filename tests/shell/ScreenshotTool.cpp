@@ -1,9 +1,11 @@
 // Draws the main window in mock mode into a PNG for the documentation:
-//   kudora_screenshot <output.png> [width height]
+//   kudora_screenshot [--dark] <output.png> [width height]
+// --dark draws it in the Fusion style with a dark palette, as a dark desktop theme would.
 // It runs on the program's own pieces, with a store in memory, no update checking and an empty
 // Applications folder, so it neither reads nor changes anything of the person running it.
 
 #include "AppModel.h"
+#include "DarkPalette.h"
 #include "KudoraApp.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
@@ -13,6 +15,7 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,10 +24,16 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    const QStringList arguments = QApplication::arguments();
+    QStringList arguments = QApplication::arguments();
+    const bool dark = arguments.removeAll(QStringLiteral("--dark")) > 0;
     if (arguments.size() != 2 && arguments.size() != 4) {
-        std::fputs("usage: kudora_screenshot <output.png> [width height]\n", stderr);
+        std::fputs("usage: kudora_screenshot [--dark] <output.png> [width height]\n", stderr);
         return 2;
+    }
+    if (dark) {
+        // Before any window exists, so that everything is made in the theme it is drawn in.
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(darkPalette());
     }
     const QSize size =
         arguments.size() == 4 ? QSize(arguments[2].toInt(), arguments[3].toInt()) : QSize(1000, 600);
