@@ -10,6 +10,7 @@
 #include <plist/plist.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -65,6 +66,10 @@ std::optional<QVariant> toVariant(plist_t node)
     case PLIST_STRING: {
         uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
+        // A text with a NUL character (a binary list may hold one) could not be written back, so a
+        // file read and written again would fail for good: such a text counts as no value.
+        if (length > 0 && std::memchr(text, 0, size_t(length)))
+            return std::nullopt;
         return QVariant(QString::fromUtf8(text, qsizetype(length)));
     }
     case PLIST_DATE: {

@@ -15,7 +15,8 @@
 // boolean bool, date QDateTime (UTC), data QByteArray, array QVariantList, dictionary QVariantMap.
 //
 // A QStringList or QVariantHash may be written but reads back as QVariantList / QVariantMap; a UID
-// (keyed-archive reference) is left out of the array or dictionary holding it. Dates carry
+// (keyed-archive reference) is left out of the array or dictionary holding it, and so is a text
+// with a NUL character, which could not be written back. Dates carry
 // milliseconds in binary form and whole seconds in XML form, and must lie within about 68 years
 // of 2001 (a 32-bit count of seconds).
 //
