@@ -42,7 +42,7 @@ std::optional<bool> FocusedValues::hasSelection() const
 void FocusedValues::update()
 {
     ContentView* view = activeContentView();
-    if (view != m_observedView) {
+    if (static_cast<QObject*>(view) != m_observedView.data()) {
         disconnect(m_viewConnection);
         m_observedView = view;
         if (view)

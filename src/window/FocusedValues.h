@@ -30,7 +30,9 @@ private:
     static ContentView* activeContentView();
     void update();
 
-    QPointer<ContentView> m_observedView;
+    // Held as a plain QObject: the view may be half destroyed when focus moves during its teardown,
+    // and a QPointer<ContentView> would cast it to a type it no longer is.
+    QPointer<QObject> m_observedView;
     QMetaObject::Connection m_viewConnection;
     std::optional<bool> m_lastHasSelection;
 };

@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -233,7 +234,8 @@ TEST(DesktopFiles, AreNamedAfterTheProgramsIdentifier)
 
 TEST(LabelColors, EveryLevelReadsOnLightAndDarkRows)
 {
-    const QPalette light = QStyleFactory::create(u"Fusion"_s)->standardPalette();
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(u"Fusion"_s));
+    const QPalette light = fusion->standardPalette();
     for (const QPalette& palette : { light, darkPalette() }) {
         for (const QPalette::ColorRole role : { QPalette::Base, QPalette::AlternateBase, QPalette::Window }) {
             const QColor background = palette.color(role);
