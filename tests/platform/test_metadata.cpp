@@ -24,30 +24,20 @@ QByteArray littleEndian(qint64 value)
     return bytes;
 }
 
-// Sets the last-used attribute; false when the file system takes no user attributes.
+// False when the file system takes no user attributes.
 bool setLastUsed(const QString& path, const QByteArray& value)
 {
-    const int result = ::setxattr(QFile::encodeName(path).constData(), "user.com.apple.lastuseddate#PS",
-                                  value.constData(), size_t(value.size()), 0);
-    return result == 0;
+    return ::setxattr(QFile::encodeName(path).constData(), "user.com.apple.lastuseddate#PS",
+                      value.constData(), size_t(value.size()), 0)
+        == 0;
 }
 } // namespace
-
-TEST(FileSystemMetadataSource, ItemExistsExactlyWhenThePathDoes)
-{
-    FixtureTree tree;
-    const FileSystemMetadataSource source;
-    EXPECT_FALSE(source.itemForPath(tree.pathOf(u"Missing.app"_s)).has_value());
-    const auto item = source.itemForPath(tree.writeFile(u"Plain.app"_s, "not a bundle"));
-    ASSERT_TRUE(item.has_value());
-    EXPECT_FALSE(item->attribute(kMDItemDisplayName).isValid());
-    EXPECT_FALSE(item->attribute(u"kMDItemAppStoreAdamID").isValid());
-}
 
 TEST(FileSystemMetadataSource, DisplayNamePrefersTheDisplayNameText)
 {
     FixtureTree tree;
     const FileSystemMetadataSource source;
+    EXPECT_FALSE(source.itemForPath(tree.pathOf(u"Missing.app"_s)).has_value());
     const auto nameOf = [&](const QString& bundle, const QVariantMap& info) {
         return source.itemForPath(tree.makeBundle(bundle, u"x.y"_s, std::nullopt, info))
             ->attribute(kMDItemDisplayName);
@@ -60,34 +50,29 @@ TEST(FileSystemMetadataSource, DisplayNamePrefersTheDisplayNameText)
                      { { u"CFBundleDisplayName"_s, qlonglong(3) }, { u"CFBundleName"_s, u"Short"_s } }),
               QVariant(u"Short"_s));
     EXPECT_FALSE(nameOf(u"None.app"_s, {}).isValid());
+    const auto plain = source.itemForPath(tree.writeFile(u"Plain.app"_s, "not a bundle"));
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_FALSE(plain->attribute(kMDItemDisplayName).isValid());
 }
 
-TEST(FileSystemMetadataSource, ContentChangeDateIsTheModificationTime)
+TEST(FileSystemMetadataSource, DatesComeFromModificationTimeAndLastUsedAttribute)
 {
     FixtureTree tree;
-    tree.makeBundle(u"Dated.app"_s, u"x.y"_s);
-    const QDateTime time = utc(u"2021-03-04T05:06:07.891Z"_s);
-    tree.setModificationTime(u"Dated.app"_s, time);
-    const auto item = FileSystemMetadataSource().itemForPath(tree.pathOf(u"Dated.app"_s));
-    ASSERT_TRUE(item.has_value());
-    EXPECT_EQ(item->attribute(kMDItemFSContentChangeDate), QVariant(time));
-    EXPECT_FALSE(item->attribute(kMDItemLastUsedDate).isValid());
-}
-
-TEST(FileSystemMetadataSource, LastUsedDateComesFromTheExtendedAttribute)
-{
-    FixtureTree tree;
+    const FileSystemMetadataSource source;
     const QString bundle = tree.makeBundle(u"Used.app"_s, u"x.y"_s);
-    const QDateTime time = utc(u"2022-08-09T10:11:12.345Z"_s);
-    const QByteArray value = littleEndian(time.toSecsSinceEpoch()) + littleEndian(345678901);
+    const QDateTime modified = utc(u"2021-03-04T05:06:07.891Z"_s);
+    tree.setModificationTime(u"Used.app"_s, modified);
+    EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemFSContentChangeDate), QVariant(modified));
+    EXPECT_FALSE(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate).isValid());
+
+    const QDateTime used = utc(u"2022-08-09T10:11:12.345Z"_s);
+    const QByteArray value = littleEndian(used.toSecsSinceEpoch()) + littleEndian(345678901);
     if (!setLastUsed(bundle, value))
         GTEST_SKIP() << "the file system takes no user extended attributes (" << errno << ")";
-    const FileSystemMetadataSource source;
-    EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate), QVariant(time));
-
+    EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate), QVariant(used));
     // A value of the wrong size or with impossible nanoseconds means nothing.
-    ASSERT_TRUE(setLastUsed(bundle, value.first(8)));
-    EXPECT_FALSE(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate).isValid());
-    ASSERT_TRUE(setLastUsed(bundle, littleEndian(0) + littleEndian(2000000000)));
-    EXPECT_FALSE(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate).isValid());
+    for (const QByteArray& bad : { value.first(8), QByteArray(littleEndian(0) + littleEndian(2000000000)) }) {
+        ASSERT_TRUE(setLastUsed(bundle, bad));
+        EXPECT_FALSE(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate).isValid());
+    }
 }
