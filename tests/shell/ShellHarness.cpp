@@ -77,13 +77,9 @@ MainWindow& ShellHarness::window() const
 bool ShellHarness::openAndActivate()
 {
     m_app->openMainWindow();
-    return QTest::qWaitForWindowActive(&window()) && waitForScan();
-}
-
-bool ShellHarness::waitForScan()
-{
     AppModel& model = m_app->model();
-    return QTest::qWaitFor([&model] { return !model.isScanning() && !model.apps().isEmpty(); });
+    return QTest::qWaitForWindowActive(&window())
+        && QTest::qWaitFor([&model] { return !model.isScanning() && !model.apps().isEmpty(); });
 }
 
 QMenu* ShellHarness::menu(const QString& title) const
@@ -97,30 +93,31 @@ QMenu* ShellHarness::menu(const QString& title) const
 
 QAction* ShellHarness::item(const QString& menuTitle, const QString& title) const
 {
-    QMenu* found = menu(menuTitle);
-    if (!found)
-        return nullptr;
-    for (QAction* action : found->actions()) {
+    const QMenu* found = menu(menuTitle);
+    for (QAction* action : found ? found->actions() : QList<QAction*>()) {
         if (action->text() == title)
             return action;
     }
     return nullptr;
 }
 
-QStringList ShellHarness::itemTitles(const QString& menuTitle) const
+namespace {
+QStringList titlesOf(const QList<QAction*>& actions)
 {
     QStringList titles;
-    if (QMenu* found = menu(menuTitle)) {
-        for (QAction* action : found->actions())
-            titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    }
+    for (const QAction* action : actions)
+        titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     return titles;
 }
+} // namespace
 
 QStringList ShellHarness::menuTitles() const
 {
-    QStringList titles;
-    for (QAction* action : window().menuBar()->actions())
-        titles.append(action->text());
-    return titles;
+    return titlesOf(window().menuBar()->actions());
+}
+
+QStringList ShellHarness::itemTitles(const QString& menuTitle) const
+{
+    const QMenu* found = menu(menuTitle);
+    return found ? titlesOf(found->actions()) : QStringList();
 }

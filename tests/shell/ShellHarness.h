@@ -28,7 +28,7 @@ inline void PrintTo(const QStringList& texts, std::ostream* out)
     *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
 }
 
-// Records what the program asks of the desktop instead of doing it.
+// Records what the program asks of the desktop and refuses it.
 class RecordingWorkspace : public Workspace
 {
 public:
@@ -65,9 +65,9 @@ private:
     QMetaObject::Connection m_connection;
 };
 
-// A KudoraApp on its own pieces: the information dictionary of a test (without an update feed unless
-// asked for), an Applications folder holding two App Store applications, a store in memory and a
-// desktop that only records. Everything is put back when the harness goes.
+// A KudoraApp on an information dictionary of the test's (without an update feed unless asked),
+// an Applications folder holding two App Store applications, a store in memory and a recording
+// desktop. Everything is put back when the harness goes.
 class ShellHarness
 {
 public:
@@ -81,15 +81,13 @@ public:
 
     // Shows the main window, makes it the active one and waits for the first scan.
     bool openAndActivate();
-    bool waitForScan();
 
-    // The menu-bar menu titled title; nullptr when there is none.
+    // The menu-bar menu titled title and its item titled title; nullptr when there is none.
     QMenu* menu(const QString& title) const;
-    // The item titled title in that menu; nullptr when there is none.
     QAction* item(const QString& menuTitle, const QString& title) const;
-    // The titles of a menu's items, separators as "-".
-    QStringList itemTitles(const QString& menuTitle) const;
+    // The titles of the menu bar's menus, and of a menu's items with separators as "-".
     QStringList menuTitles() const;
+    QStringList itemTitles(const QString& menuTitle) const;
 
     RecordingWorkspace workspace;
     FixtureTree fixture;

@@ -2,14 +2,12 @@
 
 #include "AppTableModel.h"
 #include "AppTableView.h"
-#include "MemoryDefaultsDomain.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -17,21 +15,17 @@ bool RecordingWorkspace::openUrl(const QUrl& url)
 {
     openedUrls.append(url);
     if (onOpen)
-        onOpen(url);
-    return openAnswer;
+        onOpen();
+    return false;
 }
 
 QIcon RecordingWorkspace::iconForFile(const QString& path)
 {
     iconPaths.append(path);
-    QPixmap pixmap(iconSize);
+    QPixmap pixmap(64, 32);
     pixmap.fill(Qt::red);
     return QIcon(pixmap);
 }
-
-WindowTest::WindowTest()
-    : preferences(std::make_shared<MemoryDefaultsDomain>())
-{ }
 
 void WindowTest::SetUp()
 {
@@ -98,10 +92,14 @@ QPoint WindowTest::cellCentre(int row, int column) const
     return view->tableView()->visualRect(view->tableModel()->index(row, column)).center();
 }
 
+void WindowTest::clickCell(int row, int column, Qt::KeyboardModifiers modifiers)
+{
+    QTest::mouseClick(view->tableView()->viewport(), Qt::LeftButton, modifiers, cellCentre(row, column));
+}
+
 void WindowTest::clickRow(int row, Qt::KeyboardModifiers modifiers)
 {
-    QTest::mouseClick(view->tableView()->viewport(), Qt::LeftButton, modifiers,
-                      cellCentre(row, AppTableModel::NameColumn));
+    clickCell(row, AppTableModel::NameColumn, modifiers);
 }
 
 void WindowTest::clickHeader(int column)

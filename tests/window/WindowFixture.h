@@ -4,6 +4,7 @@
 #include "AppModel.h"
 #include "ContentView.h"
 #include "FixtureTree.h"
+#include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
 #include "Workspace.h"
 
@@ -19,32 +20,29 @@
 
 class QMenu;
 
-// Stands in for the desktop: records what the window asks of it and answers as told.
+// Stands in for the desktop: records what the window asks of it and fails every opening.
 class RecordingWorkspace : public Workspace
 {
 public:
     bool openUrl(const QUrl& url) override;
+    // Every file gets a red 64 × 32 icon, so that fitting and centring show.
     QIcon iconForFile(const QString& path) override;
 
     QList<QUrl> openedUrls;
     QStringList iconPaths;
-    bool openAnswer = false;
     // Runs inside openUrl, to look at the state the window opened the page in.
-    std::function<void(const QUrl&)> onOpen;
-    // The icon every file gets; 64 × 32 so that fitting and centring show.
-    QSize iconSize { 64, 32 };
+    std::function<void()> onOpen;
 };
 
-// A shown ContentView on a real AppModel over an in-memory defaults domain. The model's scanner
-// looks only at empty folders of the test's own tree; the initial scan has finished when a test
-// starts.
+// A shown ContentView on a real AppModel over an in-memory store; the initial scan of empty
+// folders has finished when a test starts.
 class WindowTest : public ::testing::Test
 {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A record whose last use lies `daysAgo` days before a fixed day, with an App Store id.
+    // A record last used `daysAgo` days before a fixed day.
     static AppInfo app(const QString& id, const QString& name, int daysAgo,
                        OptionalDate lastReviewed = std::nullopt,
                        const QString& adamID = QStringLiteral("1001"));
@@ -57,11 +55,11 @@ protected:
     QStringList selectedRowIds() const;
 
     QPoint cellCentre(int row, int column) const;
+    void clickCell(int row, int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void clickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void clickHeader(int column);
 
-    // Opens the table's context menu as a right click at pos (viewport coordinates) does; the
-    // menu shown, or nullptr.
+    // Sends a mouse context-menu event at pos (viewport coordinates); the menu shown, or nullptr.
     QMenu* openContextMenuAt(const QPoint& pos);
     QMenu* openContextMenuOnRow(int row);
     static QStringList actionTitles(const QMenu* menu);
@@ -71,10 +69,7 @@ protected:
 
     RecordingWorkspace workspace;
     FixtureTree tree;
-    PreferencesService preferences;
+    PreferencesService preferences { std::make_shared<MemoryDefaultsDomain>() };
     std::unique_ptr<AppModel> model;
     std::unique_ptr<ContentView> view;
-
-public:
-    WindowTest();
 };

@@ -4,7 +4,6 @@
 #include "WindowFixture.h"
 
 #include <QSignalSpy>
-#include <QTest>
 
 namespace {
 const QString A = QStringLiteral("com.example.a");
@@ -32,7 +31,7 @@ protected:
     }
 };
 
-TEST_F(CommandTest, IgnoreActsOnVisibleSelectedRowsOnlyAndEmptiesTheSelection)
+TEST_F(CommandTest, IgnoreAndClearIgnoreActOnVisibleSelectedRowsAndEmptyTheSelection)
 {
     ASSERT_EQ(names(), QStringList { QStringLiteral("Alpha") });
     QSignalSpy hasSelection(view.get(), &ContentView::hasSelectionChanged);
@@ -41,21 +40,16 @@ TEST_F(CommandTest, IgnoreActsOnVisibleSelectedRowsOnlyAndEmptiesTheSelection)
     EXPECT_EQ(preferences.loadIgnoredIDs(), QSet<QString> { A });
     EXPECT_TRUE(view->selection().isEmpty());
     EXPECT_EQ(hasSelection.size(), 1);
-
-    // Nothing selected: nothing to ignore, and the selection stays empty.
+    // Nothing selected: nothing to ignore.
     post(CommandNames::ignoreRequested());
     EXPECT_EQ(model->ignoredIDs(), QSet<QString> { A });
-}
 
-TEST_F(CommandTest, ClearIgnoreActsOnVisibleSelectedRowsOnly)
-{
     model->ignoreApps(model->apps());
     model->setShowingIgnored(true);
     view->setSelection({ A, B });
     post(CommandNames::clearIgnoreRequested());
     EXPECT_EQ(model->ignoredIDs(), (QSet<QString> { B, C }));
     EXPECT_TRUE(view->selection().isEmpty());
-
     post(CommandNames::clearIgnoreRequested());
     EXPECT_EQ(model->ignoredIDs(), (QSet<QString> { B, C }));
 }
@@ -74,7 +68,7 @@ TEST_F(CommandTest, ResetReviewActsOnVisibleSelectedRowsAndKeepsTheSelection)
     EXPECT_TRUE(appWithId(C)->lastReviewedDate().has_value());
 }
 
-TEST_F(CommandTest, ResetIgnoreListAndShowIgnoredKeepTheSelection)
+TEST_F(CommandTest, ResetIgnoreListShowIgnoredAndRescanKeepTheSelection)
 {
     model->ignoreApps({ model->apps().at(2) });
     post(CommandNames::showIgnoredAppsToggled());
@@ -84,31 +78,16 @@ TEST_F(CommandTest, ResetIgnoreListAndShowIgnoredKeepTheSelection)
     EXPECT_TRUE(preferences.loadIgnoredIDs().isEmpty());
     post(CommandNames::showIgnoredAppsToggled());
     EXPECT_FALSE(model->showingIgnored());
-    EXPECT_EQ(view->selection(), (QSet<QString> { A, B }));
-}
 
-TEST_F(CommandTest, RescanRunsAsATaskOfItsOwn)
-{
     QSignalSpy finished(model.get(), &AppModel::rescanFinished);
     post(CommandNames::rescanRequested());
-    // The handler only queued the scan.
+    // The handler only queued the scan, as a task of its own.
     EXPECT_FALSE(model->isScanning());
     EXPECT_EQ(model->apps().size(), 3);
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_TRUE(model->apps().isEmpty());
-    // The selection is not pruned by a rescan.
+    // Not even a rescan prunes the selection.
     EXPECT_EQ(view->selection(), (QSet<QString> { A, B }));
-}
-
-TEST_F(CommandTest, ToggleMockModeLoadsTheSampleCatalogue)
-{
-    model->setSearchQuery(QString());
-    QSignalSpy finished(model.get(), &AppModel::rescanFinished);
-    post(CommandNames::toggleMockModeRequested());
-    EXPECT_TRUE(model->isMockMode());
-    ASSERT_TRUE(finished.wait(10000));
-    EXPECT_EQ(model->apps().size(), 41);
-    EXPECT_EQ(view->tableModel()->rowCount(), 41);
 }
 
 TEST_F(CommandTest, CommandsDoNothingWhileTheViewIsNotShown)

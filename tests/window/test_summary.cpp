@@ -21,6 +21,7 @@ QList<AppInfo> apps(int count)
     return list;
 }
 
+// An ignored id whose application is not installed.
 AppInfo absent(const QString& id)
 {
     return AppInfo(id, id, QString(), QStringLiteral("1"), std::nullopt, std::nullopt, std::nullopt);
@@ -32,7 +33,6 @@ TEST_F(WindowTest, StatusBarCountsTheCatalogueAndTheIgnoreList)
     StatusBar* bar = view->statusBar();
     EXPECT_TRUE(bar->isVisible());
     EXPECT_EQ(bar->text(), QStringLiteral("0 App Store apps found"));
-
     model->setApps(apps(1));
     EXPECT_EQ(bar->text(), QStringLiteral("1 App Store app found"));
     model->setApps(apps(12));
@@ -60,7 +60,6 @@ TEST_F(WindowTest, EmptyStateExplainsAnEmptyTable)
     EXPECT_EQ(empty->messageText(), QStringLiteral("No App Store apps found."));
     EXPECT_EQ(empty->ignoredText(), QString());
     EXPECT_FALSE(empty->resetButton()->isVisible());
-
     model->setApps(apps(2));
     EXPECT_FALSE(empty->isVisible());
 
@@ -75,13 +74,11 @@ TEST_F(WindowTest, EmptyStateExplainsAnEmptyTable)
     model->ignoreApps({ model->apps().at(0), model->apps().at(1) });
     EXPECT_EQ(empty->ignoredText(), QStringLiteral("3 apps ignored."));
 
-    // Centred over the table.
-    const QRect viewport = view->tableView()->viewport()->rect();
-    EXPECT_LE(qAbs(empty->geometry().center().x() - viewport.center().x()), 1);
-    EXPECT_LE(qAbs(empty->geometry().center().y() - viewport.center().y()), 1);
+    // Centred over the table, also after a resize.
     view->resize(1000, 700);
     QTest::qWait(0);
-    EXPECT_LE(qAbs(empty->geometry().center().x() - view->tableView()->viewport()->rect().center().x()), 1);
+    const QPoint centre = view->tableView()->viewport()->rect().center();
+    EXPECT_LE((empty->geometry().center() - centre).manhattanLength(), 2);
 
     model->setShowingIgnored(true);
     EXPECT_EQ(empty->messageText(), QStringLiteral("No ignored apps."));
@@ -99,9 +96,6 @@ TEST_F(WindowTest, ResetIgnoreListButtonPostsTheCommand)
     QPushButton* button = view->emptyState()->resetButton();
     ASSERT_TRUE(button->isVisible());
     EXPECT_EQ(button->text(), QStringLiteral("Reset Ignore List"));
-    EXPECT_EQ(button->accessibleName(), QStringLiteral("Reset Ignore List"));
-    EXPECT_TRUE(button->isFlat());
-    EXPECT_TRUE(button->font().underline());
 
     QSignalSpy posted(&NotificationCenter::defaultCenter(), &NotificationCenter::posted);
     QTest::mouseClick(button, Qt::LeftButton);
