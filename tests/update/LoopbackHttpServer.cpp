@@ -2,7 +2,7 @@
 
 #include <QTcpSocket>
 
-using namespace Qt::StringLiterals;
+#include <memory>
 
 LoopbackHttpServer::LoopbackHttpServer()
 {
@@ -10,75 +10,48 @@ LoopbackHttpServer::LoopbackHttpServer()
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* socket = m_server.nextPendingConnection()) {
             socket->setParent(this);
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
-            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-                m_buffers.remove(socket);
-                socket->deleteLater();
+            auto buffer = std::make_shared<QByteArray>();
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
+                *buffer += socket->readAll();
+                if (buffer->contains("\r\n\r\n"))
+                    answer(socket, QString::fromLatin1(buffer->split(' ').value(1)));
             });
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         }
     });
 }
 
 QUrl LoopbackHttpServer::url(const QString& path) const
 {
-    QUrl url;
-    url.setScheme(u"http"_s);
-    url.setHost(u"127.0.0.1"_s);
-    url.setPort(m_server.serverPort());
-    url.setPath(path);
-    return url;
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
 }
 
 void LoopbackHttpServer::serve(const QString& path, const QByteArray& body, int status, bool sendLength)
 {
-    Route route;
-    route.body = body;
-    route.status = status;
-    route.sendLength = sendLength;
-    m_routes.insert(path, route);
+    m_routes.insert(path, { .body = body, .status = status, .sendLength = sendLength });
 }
 
 void LoopbackHttpServer::redirect(const QString& path, const QUrl& target)
 {
-    Route route;
-    route.kind = Route::Kind::Redirect;
-    route.status = 302;
-    route.target = target;
-    m_routes.insert(path, route);
+    m_routes.insert(path, { .status = 302, .location = target.toEncoded() });
 }
 
 void LoopbackHttpServer::hang(const QString& path)
 {
-    Route route;
-    route.kind = Route::Kind::Hang;
-    m_routes.insert(path, route);
+    m_routes.insert(path, { .hang = true });
 }
 
-void LoopbackHttpServer::onReadyRead(QTcpSocket* socket)
+void LoopbackHttpServer::answer(QTcpSocket* socket, const QString& path)
 {
-    QByteArray& buffer = m_buffers[socket];
-    buffer += socket->readAll();
-    if (!buffer.contains("\r\n\r\n"))
+    requests.append(path);
+    const Route route = m_routes.value(path, { .status = 404 });
+    if (route.hang)
         return;
-    const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
-    buffer.clear();
-    const QString path = QString::fromLatin1(requestLine.value(1));
-    m_requests.append(path);
-
-    Route route;
-    route.status = 404;
-    route = m_routes.value(path, route);
-    if (route.kind == Route::Kind::Hang)
-        return;
-
     QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) + " Answer\r\nConnection: close\r\n";
-    if (route.kind == Route::Kind::Redirect)
-        response += "Location: " + route.target.toEncoded() + "\r\nContent-Length: 0\r\n";
-    else if (route.sendLength)
+    if (!route.location.isEmpty())
+        response += "Location: " + route.location + "\r\n";
+    if (route.sendLength)
         response += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
-    response += "Content-Type: application/rss+xml\r\n\r\n";
-    if (route.kind == Route::Kind::Body)
-        response += route.body;
-    socket->write(response);
+    socket->write(response + "\r\n" + route.body);
     socket->disconnectFromHost();
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
-#include <QObject>
 #include <QStringList>
 #include <QTcpServer>
 #include <QUrl>
@@ -10,11 +8,9 @@
 class QTcpSocket;
 
 // A minimal HTTP/1.1 server on 127.0.0.1 for feed fetches: each path answers with a fixed body, a
-// redirect, or never at all. Every request is recorded.
+// redirect, or never at all. Every requested path is recorded.
 class LoopbackHttpServer : public QObject
 {
-    Q_OBJECT
-
 public:
     LoopbackHttpServer();
 
@@ -25,23 +21,20 @@ public:
     // Accepts the request and keeps the connection open without a byte of answer.
     void hang(const QString& path);
 
-    int requestCount(const QString& path) const { return m_requests.count(path); }
-    const QStringList& requests() const { return m_requests; }
+    QStringList requests;
 
 private:
     struct Route
     {
-        enum class Kind { Body, Redirect, Hang } kind = Kind::Body;
-        QByteArray body;
+        QByteArray body = {};
         int status = 200;
         bool sendLength = true;
-        QUrl target;
+        QByteArray location = {};
+        bool hang = false;
     };
 
-    void onReadyRead(QTcpSocket* socket);
+    void answer(QTcpSocket* socket, const QString& path);
 
     QTcpServer m_server;
     QHash<QString, Route> m_routes;
-    QHash<QTcpSocket*, QByteArray> m_buffers;
-    QStringList m_requests;
 };

@@ -11,7 +11,6 @@ class RecordingUserDriver : public UserDriver
 {
 public:
     enum class Shown { UpToDate, UpdateFound, Error };
-
     struct Event
     {
         Shown shown;

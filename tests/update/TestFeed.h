@@ -1,50 +1,63 @@
 #pragma once
 
+#include "Updater.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QVariantMap>
 
-#include <utility>
+// Builds appcast documents, and the information of a program that reads them, for tests.
+namespace TestFeed {
 
-// Builds appcast documents for tests.
-class TestFeed
+struct Item
 {
-public:
-    struct Item
-    {
-        Item(QString version, QString shortVersion, QString minimumSystemVersion = {},
-             QString link = QStringLiteral("https://kudora.org/releases"))
-            : version(std::move(version))
-            , shortVersion(std::move(shortVersion))
-            , minimumSystemVersion(std::move(minimumSystemVersion))
-            , link(std::move(link))
-        { }
-
-        QString version;
-        QString shortVersion;
-        QString minimumSystemVersion;
-        QString link;
-    };
-
-    static QByteArray rss(const QList<Item>& items)
-    {
-        QByteArray xml =
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-            "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">\n"
-            "<channel><title>Kudora</title>\n";
-        for (const Item& item : items) {
-            xml += "<item><title>Version " + item.shortVersion.toUtf8() + "</title>";
-            if (!item.link.isEmpty())
-                xml += "<link>" + item.link.toUtf8() + "</link>";
-            xml += "<sparkle:version>" + item.version.toUtf8() + "</sparkle:version>";
-            if (!item.shortVersion.isEmpty())
-                xml += "<sparkle:shortVersionString>" + item.shortVersion.toUtf8()
-                    + "</sparkle:shortVersionString>";
-            if (!item.minimumSystemVersion.isEmpty())
-                xml += "<sparkle:minimumSystemVersion>" + item.minimumSystemVersion.toUtf8()
-                    + "</sparkle:minimumSystemVersion>";
-            xml += "</item>\n";
-        }
-        return xml + "</channel></rss>\n";
-    }
+    QString version;
+    QString shortVersion;
+    QString minimumSystemVersion = {};
+    QString link = QStringLiteral("https://kudora.org/releases");
 };
+
+inline QByteArray channel(const QByteArray& items)
+{
+    return "<?xml version=\"1.0\"?>\n"
+           "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">"
+           "<channel><title>Kudora</title>"
+        + items + "</channel></rss>";
+}
+
+inline QByteArray rss(const QList<Item>& items)
+{
+    QByteArray xml;
+    for (const Item& item : items) {
+        xml += "<item><title>Version " + item.shortVersion.toUtf8() + "</title><link>" + item.link.toUtf8()
+            + "</link><sparkle:version>" + item.version.toUtf8()
+            + "</sparkle:version><sparkle:shortVersionString>" + item.shortVersion.toUtf8()
+            + "</sparkle:shortVersionString>";
+        if (!item.minimumSystemVersion.isEmpty())
+            xml += "<sparkle:minimumSystemVersion>" + item.minimumSystemVersion.toUtf8()
+                + "</sparkle:minimumSystemVersion>";
+        xml += "</item>";
+    }
+    return channel(xml);
+}
+
+// Version 1.2 (12) of Kudora reading feed.
+inline QVariantMap bundleInfo(const QVariant& feed, bool automaticChecks = false)
+{
+    return { { QStringLiteral("CFBundleName"), QStringLiteral("Kudora") },
+             { QStringLiteral("CFBundleVersion"), QStringLiteral("12") },
+             { QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.2") },
+             { QStringLiteral("SUFeedURL"), feed },
+             { QStringLiteral("SUEnableAutomaticChecks"), automaticChecks } };
+}
+
+// Lets the updater fetch the feeds a LoopbackHttpServer serves.
+inline Updater::Options loopbackOptions()
+{
+    Updater::Options options;
+    options.feedPolicy = FeedLoader::Policy::AllowLoopbackHttpForTesting;
+    return options;
+}
+
+} // namespace TestFeed

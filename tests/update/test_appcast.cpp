@@ -4,26 +4,23 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+using TestFeed::channel;
 
 namespace {
 
-QByteArray channel(const QByteArray& items)
-{
-    return "<?xml version=\"1.0\"?>\n"
-           "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">"
-           "<channel><title>Kudora</title>"
-        + items + "</channel></rss>";
-}
-
-TEST(AppcastTest, readsVersionsAddressesAndMinimumsOfEachItem)
+TEST(AppcastTest, readsVersionsAddressesAndMinimumsAndSkipsItemsWithoutVersion)
 {
     const auto appcast = Appcast::parse(channel(
         "<item><title>Kudora 1.3</title><link>https://kudora.org/1.3</link>"
         "<sparkle:version>13</sparkle:version><sparkle:shortVersionString>1.3</sparkle:shortVersionString>"
         "<sparkle:minimumSystemVersion> 11.0 </sparkle:minimumSystemVersion>"
         "<enclosure url=\"https://kudora.org/Kudora-1.3.zip\" length=\"10\" type=\"application/zip\"/></item>"
+        "<item><title>no version</title><link>https://kudora.org</link></item>"
+        "<item><other:version "
+        "xmlns:other=\"urn:other\">99</other:version><link>https://kudora.org</link></item>"
         "<item><enclosure url=\"https://kudora.org/Kudora-1.4.zip\" sparkle:version=\"14\" "
-        "sparkle:shortVersionString=\"1.4\"/></item>"));
+        "sparkle:shortVersionString=\"1.4\"/><sparkle:releaseNotesLink>https://kudora.org/notes"
+        "</sparkle:releaseNotesLink></item>"));
     ASSERT_TRUE(appcast);
     ASSERT_EQ(appcast->items().size(), 2);
 
@@ -44,13 +41,11 @@ TEST(AppcastTest, readsVersionsAddressesAndMinimumsOfEachItem)
 TEST(AppcastTest, refusesDocumentsThatAreNotWellFormedAppcasts)
 {
     const QByteArray refused[] = {
-        "",
         "not xml at all",
         // Truncated after a complete item: nothing of it is trusted.
         channel("<item><sparkle:version>13</sparkle:version><link>https://kudora.org</link></item>")
             .chopped(6),
         "<?xml version=\"1.0\"?><feed><item/></feed>",
-        "<rss><channel><item><title>unclosed</channel></rss>",
         // A document type declaration, here defining the classic entity bomb.
         "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;\">]>"
         "<rss><channel><item><title>&b;</title></item></channel></rss>",
@@ -61,26 +56,13 @@ TEST(AppcastTest, refusesDocumentsThatAreNotWellFormedAppcasts)
         EXPECT_FALSE(Appcast::parse(data)) << data.toStdString();
 }
 
-TEST(AppcastTest, skipsItemsWithoutVersionAndUnknownElements)
-{
-    const auto appcast = Appcast::parse(
-        channel("<item><title>no version</title><link>https://kudora.org</link></item>"
-                "<item><other:version "
-                "xmlns:other=\"urn:other\">99</other:version><link>https://kudora.org</link></item>"
-                "<item><sparkle:version>13<b>nested</b></sparkle:version><link>https://kudora.org</link>"
-                "<sparkle:releaseNotesLink>https://kudora.org/notes</sparkle:releaseNotesLink></item>"));
-    ASSERT_TRUE(appcast);
-    ASSERT_EQ(appcast->items().size(), 1);
-    EXPECT_EQ(appcast->items().at(0).version, u"13"_s);
-}
-
-TEST(AppcastTest, newestApplicableItemSkipsItemsTheSystemCannotRun)
+TEST(AppcastTest, newestApplicableItemNeedsARunnableSystemAndAnHttpsAddress)
 {
     const auto appcast = Appcast::parse(TestFeed::rss({
         { u"12"_s, u"1.2"_s, u"10"_s },
         { u"14"_s, u"1.4"_s, u"12.1"_s },
         { u"13"_s, u"1.3"_s, u"12"_s },
-        { u"11"_s, u"1.1"_s, {} },
+        { u"11"_s, u"1.1"_s },
     }));
     ASSERT_TRUE(appcast);
     EXPECT_EQ(appcast->newestApplicableItem(u"12"_s)->version, u"13"_s);
@@ -88,18 +70,15 @@ TEST(AppcastTest, newestApplicableItemSkipsItemsTheSystemCannotRun)
     EXPECT_EQ(appcast->newestApplicableItem(u"9"_s)->version, u"11"_s);
     // When the system's version cannot be told, no item is held back for it.
     EXPECT_EQ(appcast->newestApplicableItem(u"unknown"_s)->version, u"14"_s);
-}
 
-TEST(AppcastTest, newestApplicableItemNeedsAnHttpsAddress)
-{
-    const auto appcast = Appcast::parse(
+    const auto unsafe = Appcast::parse(
         channel("<item><sparkle:version>20</sparkle:version><link>http://kudora.org/plain</link></item>"
                 "<item><sparkle:version>19</sparkle:version><link>file:///bin/sh</link></item>"
                 "<item><sparkle:version>18</sparkle:version><link>javascript:alert(1)</link>"
                 "<enclosure url=\"https://kudora.org/18.zip\"/></item>"
                 "<item><sparkle:version>17</sparkle:version><link>https://kudora.org/17</link></item>"));
-    ASSERT_TRUE(appcast);
-    const auto newest = appcast->newestApplicableItem(u"12"_s);
+    ASSERT_TRUE(unsafe);
+    const auto newest = unsafe->newestApplicableItem(u"12"_s);
     ASSERT_TRUE(newest);
     EXPECT_EQ(newest->version, u"18"_s);
     EXPECT_EQ(newest->downloadAddress(), QUrl(u"https://kudora.org/18.zip"_s));
