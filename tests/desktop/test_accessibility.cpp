@@ -43,8 +43,15 @@ CellNames cellNames(AppTableView* table, int row, int column)
     if (!cell || !cell->tableCellInterface())
         return { u"<no cell>"_s, {} };
     const QList<QAccessibleInterface*> headers = cell->tableCellInterface()->columnHeaderCells();
-    return { cell->text(QAccessible::Name),
-             headers.size() == 1 ? headers.first()->text(QAccessible::Name) : u"<no header>"_s };
+    const CellNames names { cell->text(QAccessible::Name),
+                            headers.size() == 1 ? headers.first()->text(QAccessible::Name)
+                                                : u"<no header>"_s };
+    // Qt hands out header cells it does not keep in its cache; the caller owns those.
+    for (QAccessibleInterface* header : headers) {
+        if (QAccessible::uniqueId(header) == 0)
+            QAccessible::deleteAccessibleInterface(QAccessible::registerAccessibleInterface(header));
+    }
+    return names;
 }
 
 int rowOf(const ContentView* content, const QString& id)
