@@ -105,3 +105,12 @@ QString AppInfo::idKey(const QString& id)
 {
     return id.normalized(QString::NormalizationForm_C);
 }
+
+QSet<QString> AppInfo::idKeys(const QSet<QString>& ids)
+{
+    QSet<QString> keys;
+    keys.reserve(ids.size());
+    for (const QString& id : ids)
+        keys.insert(idKey(id));
+    return keys;
+}

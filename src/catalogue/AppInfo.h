@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -51,6 +52,7 @@ public:
     static bool idsEqual(const QString& a, const QString& b);
     // The form in which ids are kept in sets and maps, so that equal ids meet (NFC).
     static QString idKey(const QString& id);
+    static QSet<QString> idKeys(const QSet<QString>& ids);
 
 private:
     QString m_id;

@@ -32,15 +32,6 @@ struct AppModel::KeyCache
 
 namespace {
 
-QSet<QString> idKeys(const QSet<QString>& ids)
-{
-    QSet<QString> keys;
-    keys.reserve(ids.size());
-    for (const QString& id : ids)
-        keys.insert(AppInfo::idKey(id));
-    return keys;
-}
-
 int compareKeys(qint64 a, qint64 b)
 {
     return (a > b) - (a < b);
@@ -54,7 +45,7 @@ AppModel::AppModel(PreferencesService& preferences, AppScanner scanner, QObject*
     , m_scanner(std::move(scanner))
     , m_keyCache(std::make_unique<KeyCache>())
 {
-    m_ignoredIDs = idKeys(m_preferences.loadIgnoredIDs());
+    m_ignoredIDs = AppInfo::idKeys(m_preferences.loadIgnoredIDs());
     QMetaObject::invokeMethod(this, &AppModel::rescan, Qt::QueuedConnection);
 }
 
@@ -116,7 +107,7 @@ void AppModel::setIsMockMode(bool isMockMode)
 
 void AppModel::setIgnoredIDs(QSet<QString> ignoredIDs)
 {
-    ignoredIDs = idKeys(ignoredIDs);
+    ignoredIDs = AppInfo::idKeys(ignoredIDs);
     if (m_ignoredIDs == ignoredIDs)
         return;
     m_ignoredIDs = std::move(ignoredIDs);
@@ -269,7 +260,7 @@ void AppModel::applyScanResult(AppScanner::Result result)
         m_preferences.pruneIgnoredIDs(installedIDs);
     }
 
-    const QSet<QString> ignoredIDs = idKeys(m_preferences.loadIgnoredIDs());
+    const QSet<QString> ignoredIDs = AppInfo::idKeys(m_preferences.loadIgnoredIDs());
     const bool ignoredChanged = ignoredIDs != m_ignoredIDs;
     m_ignoredIDs = ignoredIDs;
     m_isScanning = false;

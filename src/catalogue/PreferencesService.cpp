@@ -46,15 +46,6 @@ QVariant ignoredIDsValue(const QSet<QString>& ids)
     return list;
 }
 
-QSet<QString> idKeys(const QSet<QString>& ids)
-{
-    QSet<QString> keys;
-    keys.reserve(ids.size());
-    for (const QString& id : ids)
-        keys.insert(AppInfo::idKey(id));
-    return keys;
-}
-
 QVariantMap readReviewDates(const QVariant& value)
 {
     return value.typeId() == QMetaType::QVariantMap ? value.toMap() : QVariantMap();
@@ -139,7 +130,7 @@ void PreferencesService::clearIgnoredIDs()
 
 void PreferencesService::pruneIgnoredIDs(const QSet<QString>& installedIDs)
 {
-    const QSet<QString> installed = idKeys(installedIDs);
+    const QSet<QString> installed = AppInfo::idKeys(installedIDs);
     m_domain->modify(IgnoredIDsKey, [&installed](const QVariant& current) {
         const QSet<QString> ids = readIgnoredIDs(current);
         const QSet<QString> kept = QSet<QString>(ids).intersect(installed);
@@ -186,7 +177,7 @@ void PreferencesService::removeReviewDate(const QString& id)
 
 void PreferencesService::pruneReviewDates(const QSet<QString>& installedIDs)
 {
-    const QSet<QString> installed = idKeys(installedIDs);
+    const QSet<QString> installed = AppInfo::idKeys(installedIDs);
     m_domain->modify(ReviewDatesKey, [&installed](const QVariant& current) {
         QVariantMap dictionary = readReviewDates(current);
         bool removed = false;
