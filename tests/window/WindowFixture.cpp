@@ -151,3 +151,9 @@ const AppInfo* WindowTest::appWithId(const QString& id) const
     }
     return nullptr;
 }
+
+void WindowTest::setThreeApps()
+{
+    model->setApps({ app(A, QStringLiteral("Alpha"), 1, day(3)), app(B, QStringLiteral("Bravo"), 2, day(4)),
+                     app(C, QStringLiteral("Charlie"), 3, day(5)) });
+}

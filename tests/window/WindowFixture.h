@@ -48,6 +48,12 @@ protected:
                        const QString& adamID = QStringLiteral("1001"));
     static QDateTime day(int daysAgo);
 
+    // Alpha (A), Bravo (B) and Charlie (C), last used 1, 2 and 3 days ago, reviewed 3, 4 and 5.
+    static inline const QString A = QStringLiteral("com.example.a");
+    static inline const QString B = QStringLiteral("com.example.b");
+    static inline const QString C = QStringLiteral("com.example.c");
+    void setThreeApps();
+
     // Column texts of the table's rows, top to bottom.
     QStringList column(int column) const;
     QStringList names() const;

@@ -6,9 +6,6 @@
 #include <QSignalSpy>
 
 namespace {
-const QString A = QStringLiteral("com.example.a");
-const QString B = QStringLiteral("com.example.b");
-const QString C = QStringLiteral("com.example.c");
 
 void post(const QString& name)
 {
@@ -22,9 +19,7 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        model->setApps({ app(A, QStringLiteral("Alpha"), 1, day(3)),
-                         app(B, QStringLiteral("Bravo"), 2, day(4)),
-                         app(C, QStringLiteral("Charlie"), 3, day(5)) });
+        setThreeApps();
         view->setSelection({ A, B });
         // Bravo stays selected but the search hides it.
         model->setSearchQuery(QStringLiteral("al"));

@@ -8,21 +8,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
-const QString A = QStringLiteral("com.example.a");
-const QString B = QStringLiteral("com.example.b");
-const QString C = QStringLiteral("com.example.c");
-} // namespace
-
 class SelectionTest : public WindowTest
 {
 protected:
     void SetUp() override
     {
         WindowTest::SetUp();
-        model->setApps({ app(A, QStringLiteral("Alpha"), 1, day(3)),
-                         app(B, QStringLiteral("Bravo"), 2, day(4)),
-                         app(C, QStringLiteral("Charlie"), 3, day(5)) });
+        setThreeApps();
     }
 };
 
