@@ -47,4 +47,32 @@ public:
 
     // Where the domain lives: a file path, or empty for a domain in memory.
     virtual QString location() const = 0;
+
+    // Groups the changes made while it lives into one write of the stored state. Each change is
+    // still its own read-modify-write of the domain's current value and is seen at once by every
+    // read in this process; no other writer, in this process or another, can come between them,
+    // and a crash never leaves part of the batch written: the domain holds its lock for the batch
+    // and replaces its file once, when the outermost batch ends. Keep a batch to one burst of
+    // changes, since other running instances wait to write while it is open.
+    class Batch
+    {
+    public:
+        explicit Batch(DefaultsDomain& domain)
+            : m_domain(domain)
+        {
+            m_domain.beginBatch();
+        }
+        ~Batch() { m_domain.endBatch(); }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        DefaultsDomain& m_domain;
+    };
+
+protected:
+    // Batches nest; only the end of the outermost one writes. A domain without a file to write
+    // has nothing to group.
+    virtual void beginBatch() { }
+    virtual void endBatch() { }
 };

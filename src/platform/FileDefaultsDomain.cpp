@@ -46,34 +46,6 @@ bool makeFolder(const QString& folder)
         || (errno == EEXIST && ::stat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode));
 }
 
-// An exclusive advisory lock on "<file>.lock", held while the object lives. The kernel drops it
-// when the process ends, so a crashed writer never blocks the next one.
-class FileLock
-{
-public:
-    explicit FileLock(const QString& filePath)
-    {
-        const QByteArray path = nativePath(filePath + QStringLiteral(".lock"));
-        m_fd = retryOnInterrupt(
-            [&] { return ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600); });
-        if (m_fd >= 0 && retryOnInterrupt([&] { return ::flock(m_fd, LOCK_EX); }) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~FileLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool isLocked() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
-
 bool writeAll(int fd, const QByteArray& bytes)
 {
     qsizetype written = 0;
@@ -144,9 +116,48 @@ void moveAside(const QString& filePath)
 }
 } // namespace
 
+// An exclusive advisory lock on "<file>.lock", held while the object lives. The kernel drops it
+// when the process ends, so a crashed writer never blocks the next one.
+class FileDefaultsDomain::Lock
+{
+public:
+    explicit Lock(const QString& filePath)
+    {
+        const QByteArray path = nativePath(filePath + QStringLiteral(".lock"));
+        m_fd = retryOnInterrupt(
+            [&] { return ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600); });
+        if (m_fd >= 0 && retryOnInterrupt([&] { return ::flock(m_fd, LOCK_EX); }) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~Lock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    bool isLocked() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
 FileDefaultsDomain::FileDefaultsDomain(QString filePath)
     : m_filePath(std::move(filePath))
 { }
+
+FileDefaultsDomain::~FileDefaultsDomain()
+{
+    // A batch still open here belongs to a caller that outlives the domain; what it changed
+    // would otherwise be lost.
+    const QMutexLocker locker(&m_batchMutex);
+    if (m_batch.depth > 0) {
+        m_batch.depth = 1;
+        closeBatchLocked();
+    }
+}
 
 bool FileDefaultsDomain::isUsable(const QString& filePath)
 {
@@ -182,44 +193,87 @@ std::optional<QVariantMap> FileDefaultsDomain::readStored() const
 
 QVariant FileDefaultsDomain::value(const QString& key) const
 {
+    {
+        const QMutexLocker locker(&m_batchMutex);
+        if (m_batch.depth > 0)
+            return m_batch.dictionary.value(key);
+    }
     const auto dictionary = readStored();
     return dictionary ? dictionary->value(key) : QVariant();
 }
 
 void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
 {
-    if (!makeFolder(QFileInfo(m_filePath).path()))
+    const QMutexLocker locker(&m_batchMutex);
+    // A change outside a batch is a batch of its own.
+    openBatchLocked();
+    const Change change = modifier(m_batch.dictionary.value(key));
+    if (change.kind == Change::Kind::Set) {
+        // A value no property list can carry is not stored; the old one stays.
+        if (PropertyList::serialize(QVariantMap { { key, change.value } }, PropertyList::Format::Binary)
+                .isEmpty()) {
+            closeBatchLocked();
+            return;
+        }
+        m_batch.dictionary.insert(key, change.value);
+        m_batch.changed = true;
+    } else if (change.kind == Change::Kind::Remove) {
+        m_batch.dictionary.remove(key);
+        m_batch.changed = true;
+    }
+    closeBatchLocked();
+}
+
+void FileDefaultsDomain::beginBatch()
+{
+    const QMutexLocker locker(&m_batchMutex);
+    openBatchLocked();
+}
+
+void FileDefaultsDomain::endBatch()
+{
+    const QMutexLocker locker(&m_batchMutex);
+    closeBatchLocked();
+}
+
+void FileDefaultsDomain::openBatchLocked()
+{
+    if (m_batch.depth++ > 0)
         return;
+    makeFolder(QFileInfo(m_filePath).path());
     // Without the lock the write still goes ahead: in a folder that takes no lock file it
     // fails anyway, and elsewhere losing the change would be worse than the rare race.
-    const FileLock lock(m_filePath);
-    if (lock.isLocked())
+    m_batch.lock = std::make_unique<Lock>(m_filePath);
+    if (m_batch.lock->isLocked())
         removeLeftoverTemporaries(m_filePath);
-
     struct stat info;
     const bool present = ::lstat(nativePath(m_filePath).constData(), &info) == 0;
     const auto current = present ? readStored() : std::optional<QVariantMap>(QVariantMap());
-    QVariantMap dictionary = current.value_or(QVariantMap());
+    m_batch.storedIsDamaged = !current;
+    m_batch.dictionary = current.value_or(QVariantMap());
+    m_batch.changed = false;
+}
 
-    const Change change = modifier(dictionary.value(key));
-    if (change.kind == Change::Kind::Keep)
+void FileDefaultsDomain::closeBatchLocked()
+{
+    if (m_batch.depth == 0 || --m_batch.depth > 0)
         return;
-    if (change.kind == Change::Kind::Set)
-        dictionary.insert(key, change.value);
-    else
-        dictionary.remove(key);
+    if (m_batch.changed)
+        writeBatchLocked();
+    m_batch = OpenBatch();
+}
+
+void FileDefaultsDomain::writeBatchLocked()
+{
+    QVariantMap& dictionary = m_batch.dictionary;
     // Binary, as the platform's own preference files are: it keeps dates to the millisecond, where
-    // XML keeps whole seconds. Empty when the new value has a type no property list carries: then
-    // nothing is stored and the old value stays.
+    // XML keeps whole seconds.
     QByteArray bytes = PropertyList::serialize(dictionary, PropertyList::Format::Binary);
     if (bytes.isEmpty()) {
-        // Unless another entry is what cannot be written: a binary file of another program may
-        // hold a text with a NUL character, which reads but cannot be written back. Keeping such an
-        // entry would make every later write fail, so it is dropped.
-        if (change.kind == Change::Kind::Set
-            && PropertyList::serialize(QVariantMap { { key, change.value } }, PropertyList::Format::Binary)
-                   .isEmpty())
-            return;
+        // Every value changed here could be written on its own, so what cannot be written is an
+        // entry read from the file: a binary file of another program may hold a text with a NUL
+        // character, which reads but cannot be written back. Keeping such an entry would make
+        // every later write fail, so it is dropped.
         dictionary.removeIf([](const std::pair<const QString&, QVariant&>& entry) {
             return PropertyList::serialize(QVariantMap { { entry.first, entry.second } },
                                            PropertyList::Format::Binary)
@@ -229,7 +283,7 @@ void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
         if (bytes.isEmpty())
             return;
     }
-    if (!current)
+    if (m_batch.storedIsDamaged)
         moveAside(m_filePath);
     replaceAtomically(m_filePath, bytes);
 }

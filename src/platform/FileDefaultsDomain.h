@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QVariantMap>
 
+#include <memory>
 #include <optional>
 
 // A domain stored as one property-list file. Every write replaces the file atomically (temporary
@@ -17,6 +18,7 @@ class FileDefaultsDomain : public DefaultsDomain
 {
 public:
     explicit FileDefaultsDomain(QString filePath);
+    ~FileDefaultsDomain() override;
 
     // True when the file's folder exists (or could be created) and a file can be written in it.
     static bool isUsable(const QString& filePath);
@@ -25,13 +27,36 @@ public:
     void modify(const QString& key, const Modifier& modifier) override;
     QString location() const override;
 
+protected:
+    void beginBatch() override;
+    void endBatch() override;
+
 private:
+    class Lock;
+    // The state of the open batch: the dictionary every read and change of this process works on
+    // until the batch ends, and the lock that keeps other writers out meanwhile.
+    struct OpenBatch
+    {
+        int depth = 0;
+        std::unique_ptr<Lock> lock;
+        bool storedIsDamaged = false;
+        bool changed = false;
+        QVariantMap dictionary;
+    };
+
+    void openBatchLocked();
+    void closeBatchLocked();
+    void writeBatchLocked();
+
     // The stored dictionary, or nothing when the file is missing or damaged. The last parse is
     // kept with the bytes it came from and reused while the file holds the same bytes, so that a
     // read that follows a read (the store is read back after every change) parses nothing.
     std::optional<QVariantMap> readStored() const;
 
     QString m_filePath;
+    // Held while a read or change looks at the open batch; the modifier runs under it.
+    mutable QMutex m_batchMutex;
+    OpenBatch m_batch;
     mutable QMutex m_lastReadMutex;
     mutable QByteArray m_lastReadBytes;
     mutable std::optional<QVariantMap> m_lastReadDictionary;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -126,8 +127,14 @@ TEST(FileDefaultsDomain, TwoProcessesWritingAtOnceLoseNothing)
     ASSERT_GE(child, 0);
     const QString prefix = child == 0 ? u"child-"_s : u"parent-"_s;
     FileDefaultsDomain domain(file);
-    for (int i = 0; i < Count; ++i)
-        appendToList(domain, prefix + QString::number(i));
+    // The parent groups its changes in batches of ten; each batch must keep the child out.
+    for (int i = 0; i < Count; i += 10) {
+        std::optional<DefaultsDomain::Batch> batch;
+        if (child != 0)
+            batch.emplace(domain);
+        for (int j = i; j < i + 10; ++j)
+            appendToList(domain, prefix + QString::number(j));
+    }
     if (child == 0)
         ::_exit(0);
     int status = 0;
@@ -140,6 +147,42 @@ TEST(FileDefaultsDomain, TwoProcessesWritingAtOnceLoseNothing)
         EXPECT_TRUE(list.contains(u"child-"_s + QString::number(i))) << i;
         EXPECT_TRUE(list.contains(u"parent-"_s + QString::number(i))) << i;
     }
+}
+
+TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
+{
+    FixtureTree tree;
+    const QString path = tree.pathOf(u"org.example.plist"_s);
+    FileDefaultsDomain domain(path);
+    domain.setValue(u"kept"_s, u"old"_s);
+    const auto fileBytes = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = fileBytes();
+    {
+        const DefaultsDomain::Batch outer(domain);
+        {
+            const DefaultsDomain::Batch inner(domain);
+            appendToList(domain, u"a"_s);
+        }
+        appendToList(domain, u"b"_s);
+        domain.setValue(u"kept"_s, QPoint()); // cannot be stored: the old value stays
+        domain.removeValue(u"missing"_s);
+        // Every read of this process sees the changes at once; the file waits for the end.
+        EXPECT_EQ(domain.value(u"list"_s).toStringList(), (QStringList { u"a"_s, u"b"_s }));
+        EXPECT_EQ(fileBytes(), before);
+    }
+    EXPECT_EQ(PropertyList::parseDictionary(fileBytes()),
+              (QVariantMap { { u"kept"_s, u"old"_s }, { u"list"_s, QVariantList { u"a"_s, u"b"_s } } }));
+    EXPECT_EQ(FileDefaultsDomain(path).value(u"list"_s).toStringList(), (QStringList { u"a"_s, u"b"_s }));
+
+    // A batch that changes nothing writes nothing.
+    ASSERT_TRUE(QFile::remove(path));
+    {
+        const DefaultsDomain::Batch idle(domain);
+    }
+    EXPECT_FALSE(QFile::exists(path));
 }
 
 TEST(DefaultsDomain, OpensTheConfigFileThenTheStandardDomainThenMemory)
