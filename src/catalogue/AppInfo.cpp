@@ -2,6 +2,7 @@
 
 #include "DateTexts.h"
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -103,6 +104,10 @@ bool AppInfo::idsEqual(const QString& a, const QString& b)
 
 QString AppInfo::idKey(const QString& id)
 {
+    // Below U+0300 there is no combining mark and nothing that composes or decomposes, so such
+    // a text is its own NFC form; plain reverse-DNS ids, nearly all of them, need no copy.
+    if (std::all_of(id.cbegin(), id.cend(), [](QChar c) { return c.unicode() < 0x300; }))
+        return id;
     return id.normalized(QString::NormalizationForm_C);
 }
 

@@ -7,7 +7,6 @@
 #include <QVariantList>
 #include <QVariantMap>
 
-#include <algorithm>
 #include <utility>
 
 namespace {
@@ -34,14 +33,13 @@ QSet<QString> readIgnoredIDs(const QVariant& value)
     return ids;
 }
 
-// Sorted, so that the same set is always written as the same list.
+// In the set's own order: the list is a set, and sorting it at every write would cost more than
+// the rest of a bulk ignore.
 QVariant ignoredIDsValue(const QSet<QString>& ids)
 {
-    QStringList sorted(ids.cbegin(), ids.cend());
-    std::sort(sorted.begin(), sorted.end());
     QVariantList list;
-    list.reserve(sorted.size());
-    for (const QString& id : std::as_const(sorted))
+    list.reserve(ids.size());
+    for (const QString& id : ids)
         list.append(id);
     return list;
 }
