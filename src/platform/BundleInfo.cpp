@@ -3,27 +3,28 @@
 #include "FileSystem.h"
 #include "PropertyList.h"
 
-#include <QFile>
+#include <QStringList>
 
-#include <sys/stat.h>
+using namespace Qt::StringLiterals;
 
 namespace {
-bool isDirectory(const QString& path)
+// Reads the dictionary with read (a PropertyList reader taking the file's path). Whether
+// bundlePath is a directory needs no test of its own: a file below anything else cannot be opened.
+template<typename Read>
+auto readInfo(const QString& bundlePath, const Read& read) -> decltype(read(bundlePath))
 {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info;
-    return !native.isEmpty() && !native.contains('\0') && ::stat(native.constData(), &info) == 0
-        && S_ISDIR(info.st_mode);
+    if (bundlePath.isEmpty())
+        return std::nullopt;
+    if (auto dictionary = read(FileSystem::joinPath(bundlePath, u"Contents/Info.plist"_s)))
+        return dictionary;
+    return read(FileSystem::joinPath(bundlePath, u"Info.plist"_s));
 }
 
-std::optional<QVariantMap> readInfoDictionary(const QString& bundlePath)
+std::optional<QVariantMap> readNameEntries(const QString& bundlePath)
 {
-    if (!isDirectory(bundlePath))
-        return std::nullopt;
-    if (auto dictionary = PropertyList::readDictionary(
-            FileSystem::joinPath(bundlePath, QStringLiteral("Contents/Info.plist"))))
-        return dictionary;
-    return PropertyList::readDictionary(FileSystem::joinPath(bundlePath, QStringLiteral("Info.plist")));
+    static const QStringList keys { u"CFBundleIdentifier"_s, u"CFBundleDisplayName"_s, u"CFBundleName"_s };
+    return readInfo(bundlePath,
+                    [](const QString& path) { return PropertyList::readDictionaryValues(path, keys); });
 }
 
 // The last read of the innermost ReadScope of this thread.
@@ -32,7 +33,7 @@ struct ScopeCache
     int depth = 0;
     bool filled = false;
     QString bundlePath;
-    std::optional<QVariantMap> dictionary;
+    std::optional<QVariantMap> entries;
 };
 
 thread_local ScopeCache t_scope;
@@ -51,22 +52,27 @@ BundleInfo::ReadScope::~ReadScope()
 
 std::optional<QVariantMap> BundleInfo::infoDictionary(const QString& bundlePath)
 {
+    return readInfo(bundlePath, [](const QString& path) { return PropertyList::readDictionary(path); });
+}
+
+std::optional<QVariantMap> BundleInfo::nameEntries(const QString& bundlePath)
+{
     if (t_scope.depth == 0)
-        return readInfoDictionary(bundlePath);
+        return readNameEntries(bundlePath);
     if (!t_scope.filled || t_scope.bundlePath != bundlePath) {
-        t_scope.dictionary = readInfoDictionary(bundlePath);
+        t_scope.entries = readNameEntries(bundlePath);
         t_scope.bundlePath = bundlePath;
         t_scope.filled = true;
     }
-    return t_scope.dictionary;
+    return t_scope.entries;
 }
 
 std::optional<QString> BundleInfo::bundleIdentifier(const QString& bundlePath)
 {
-    const auto dictionary = infoDictionary(bundlePath);
-    if (!dictionary)
+    const auto entries = nameEntries(bundlePath);
+    if (!entries)
         return std::nullopt;
-    const QVariant identifier = dictionary->value(QStringLiteral("CFBundleIdentifier"));
+    const QVariant identifier = entries->value(u"CFBundleIdentifier"_s);
     if (identifier.typeId() != QMetaType::QString)
         return std::nullopt;
     return identifier.toString();

@@ -14,13 +14,18 @@ public:
     // is not a directory or neither file can be read as a dictionary.
     static std::optional<QVariantMap> infoDictionary(const QString& bundlePath);
 
+    // The entries of that dictionary that name the bundle: CFBundleIdentifier,
+    // CFBundleDisplayName and CFBundleName, as infoDictionary() holds them (the others are not
+    // converted, which is most of the cost of a read).
+    static std::optional<QVariantMap> nameEntries(const QString& bundlePath);
+
     // CFBundleIdentifier of that dictionary when it is text.
     static std::optional<QString> bundleIdentifier(const QString& bundlePath);
 
-    // While a ReadScope lives, reads on its thread keep the last bundle's dictionary, so that a
-    // scan asking for a bundle's name and its identifier in separate steps reads and parses the
-    // file once, and both come from the same version of it. Outside a scope every read goes to
-    // the disk. Scopes nest; not to be shared between threads.
+    // While a ReadScope lives, reads of nameEntries() and bundleIdentifier() on its thread keep
+    // the last bundle's entries, so that a scan asking for a bundle's name and its identifier in
+    // separate steps reads and parses the file once, and both come from the same version of it.
+    // Outside a scope every read goes to the disk. Scopes nest; not to be shared between threads.
     class ReadScope
     {
     public:

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 constexpr char LastUsedDateAttribute[] = "user.com.apple.lastuseddate#PS";
 
@@ -41,30 +43,42 @@ QDateTime lastUsedDate(const QByteArray& nativePath)
         return {};
     return dateFrom(readLittleEndian64(value), readLittleEndian64(value + 8));
 }
+
+QVariant displayName(const QString& path)
+{
+    if (const auto entries = BundleInfo::nameEntries(path)) {
+        for (const auto& key : { u"CFBundleDisplayName"_s, u"CFBundleName"_s }) {
+            const QVariant name = entries->value(key);
+            if (name.typeId() == QMetaType::QString)
+                return name;
+        }
+    }
+    return {};
+}
+
+QVariant valid(const QDateTime& date)
+{
+    return date.isValid() ? QVariant(date) : QVariant();
+}
 } // namespace
 
 std::optional<MetadataItem> FileSystemMetadataSource::itemForPath(const QString& path) const
 {
-    const QByteArray nativePath = QFile::encodeName(path);
+    QByteArray nativePath = QFile::encodeName(path);
     struct stat info;
     if (nativePath.isEmpty() || nativePath.contains('\0') || ::stat(nativePath.constData(), &info) != 0)
         return std::nullopt;
 
-    MetadataItem item;
-    if (const auto dictionary = BundleInfo::infoDictionary(path)) {
-        for (const auto& key : { QStringLiteral("CFBundleDisplayName"), QStringLiteral("CFBundleName") }) {
-            const QVariant name = dictionary->value(key);
-            if (name.typeId() == QMetaType::QString) {
-                item.setAttribute(kMDItemDisplayName.toString(), name);
-                break;
-            }
-        }
-    }
+    // The scanner passes over most bundles that are not from the App Store after their first
+    // attribute; the name and the last use are read only for those that are kept.
     const QDateTime modified = dateFrom(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
-    if (modified.isValid())
-        item.setAttribute(kMDItemFSContentChangeDate.toString(), modified);
-    const QDateTime lastUsed = lastUsedDate(nativePath);
-    if (lastUsed.isValid())
-        item.setAttribute(kMDItemLastUsedDate.toString(), lastUsed);
-    return item;
+    return MetadataItem([path, nativePath = std::move(nativePath), modified](QStringView name) {
+        if (name == kMDItemFSContentChangeDate)
+            return valid(modified);
+        if (name == kMDItemLastUsedDate)
+            return valid(lastUsedDate(nativePath));
+        if (name == kMDItemDisplayName)
+            return displayName(path);
+        return QVariant();
+    });
 }

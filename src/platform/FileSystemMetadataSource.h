@@ -7,7 +7,8 @@
 // kMDItemFSContentChangeDate from the path's modification time;
 // kMDItemLastUsedDate from the extended attribute "user.com.apple.lastuseddate#PS"
 // (16 bytes: little-endian seconds, then nanoseconds since 1970), when present.
-// An item exists exactly when something exists at the path.
+// An item exists exactly when something exists at the path. The modification time is taken when
+// the item is made; the other attributes are read when asked for.
 class FileSystemMetadataSource : public MetadataSource
 {
 public:

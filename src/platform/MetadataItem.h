@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <functional>
+
 inline constexpr QStringView kMDItemDisplayName = u"kMDItemDisplayName";
 inline constexpr QStringView kMDItemLastUsedDate = u"kMDItemLastUsedDate";
 inline constexpr QStringView kMDItemFSContentChangeDate = u"kMDItemFSContentChangeDate";
@@ -14,13 +16,19 @@ inline constexpr QStringView kMDItemFSContentChangeDate = u"kMDItemFSContentChan
 class MetadataItem
 {
 public:
+    // Reads one attribute when it is asked for; an invalid QVariant for an absent one.
+    using Reader = std::function<QVariant(QStringView name)>;
+
     MetadataItem() = default;
     explicit MetadataItem(QVariantMap attributes);
+    // An item whose attributes are read only when asked for, so that a caller that needs a few of
+    // them pays for no more. Attributes set on the item take precedence.
+    explicit MetadataItem(Reader reader);
 
     QVariant attribute(QStringView name) const;
     void setAttribute(const QString& name, const QVariant& value);
-    QVariantMap attributes() const;
 
 private:
     QVariantMap m_attributes;
+    Reader m_reader;
 };

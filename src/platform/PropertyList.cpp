@@ -17,6 +17,8 @@
 namespace {
 constexpr qint64 ReferenceDateMSecs = Q_INT64_C(978307200000); // 2001-01-01T00:00:00Z
 constexpr int MaximumDepth = BinaryPlistGuard::MaximumDepth;
+// The most that a per-thread buffer keeps between reads; an unusually large file's is let go.
+constexpr qsizetype KeptCapacity = 256 * 1024;
 
 struct PlistDeleter
 {
@@ -229,7 +231,10 @@ PlistPointer toNode(const QVariant& value, int depth)
     }
 }
 
-PlistPointer parseNode(QByteArrayView data)
+// terminated says that a NUL byte follows data, as in every QByteArray: the XML reader is then
+// given the bytes in place whenever the guard had nothing to rewrite, else it always gets a
+// terminated copy, as it always has.
+PlistPointer parseNode(QByteArrayView data, bool terminated = false)
 {
     if (data.size() > qsizetype(std::numeric_limits<int32_t>::max()))
         return nullptr;
@@ -239,12 +244,59 @@ PlistPointer parseNode(QByteArrayView data)
             return nullptr;
         plist_from_bin(data.data(), uint32_t(data.size()), &root);
     } else {
-        const auto xml = XmlPlistGuard::sanitize(data);
-        if (!xml)
-            return nullptr;
-        plist_from_xml(xml->constData(), uint32_t(xml->size()), &root);
+        thread_local QByteArray rewritten;
+        std::optional<QByteArrayView> xml = XmlPlistGuard::sanitize(data, rewritten);
+        if (xml && !terminated && xml->data() == data.data()) {
+            rewritten.resize(0);
+            rewritten.append(data);
+            xml = QByteArrayView(rewritten);
+        }
+        if (xml)
+            plist_from_xml(xml->data(), uint32_t(xml->size()), &root);
+        if (rewritten.capacity() > KeptCapacity)
+            rewritten = QByteArray();
     }
     return PlistPointer(root);
+}
+
+// Files read only to be parsed share one buffer per thread: a scan reads thousands of small files
+// one after another, and a fresh file-sized block for each costs more than reading it.
+PlistPointer readDictionaryNode(const QString& path)
+{
+    thread_local QByteArray buffer;
+    PlistPointer root;
+    if (SafeFile::readRegularFile(path, buffer))
+        root = parseNode(buffer, true);
+    if (buffer.capacity() > KeptCapacity)
+        buffer = QByteArray();
+    if (!root || plist_get_node_type(root.get()) != PLIST_DICT)
+        return nullptr;
+    return root;
+}
+
+// Calls visit(key, value) for each entry of a dictionary node in order; as in the whole
+// conversion, a later entry of the same key is to win over an earlier one, unless its value has
+// no counterpart.
+template<typename Visit>
+void forEachEntry(plist_t dictionary, const Visit& visit)
+{
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(dictionary, &iterator);
+    if (!iterator)
+        return;
+    for (;;) {
+        char* name = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(dictionary, iterator, &name, &item);
+        if (!item) {
+            std::free(name);
+            break;
+        }
+        if (name)
+            visit(name, item);
+        std::free(name);
+    }
+    std::free(iterator);
 }
 } // namespace
 
@@ -269,43 +321,50 @@ std::optional<QVariantMap> PropertyList::parseDictionary(QByteArrayView data)
 
 std::optional<QVariantMap> PropertyList::readDictionary(const QString& path)
 {
-    const auto bytes = SafeFile::readRegularFile(path);
-    if (!bytes)
+    const PlistPointer root = readDictionaryNode(path);
+    if (!root)
         return std::nullopt;
-    return parseDictionary(*bytes);
+    const auto value = toVariant(root.get());
+    if (!value)
+        return std::nullopt;
+    return value->toMap();
 }
 
 std::optional<QVariant> PropertyList::readDictionaryValue(const QString& path, const QString& key)
 {
-    const auto bytes = SafeFile::readRegularFile(path);
-    if (!bytes)
+    const PlistPointer root = readDictionaryNode(path);
+    if (!root)
         return std::nullopt;
-    const PlistPointer root = parseNode(*bytes);
-    if (!root || plist_get_node_type(root.get()) != PLIST_DICT)
-        return std::nullopt;
-    // As in the whole conversion, a later entry of the same key wins over an earlier one, unless
-    // its value has no counterpart.
-    const QByteArray wanted = key.toUtf8();
     QVariant found;
-    plist_dict_iter iterator = nullptr;
-    plist_dict_new_iter(root.get(), &iterator);
-    if (!iterator)
-        return found;
-    for (;;) {
-        char* name = nullptr;
-        plist_t item = nullptr;
-        plist_dict_next_item(root.get(), iterator, &name, &item);
-        if (!item) {
-            std::free(name);
-            break;
-        }
-        if (name && wanted == name) {
+    const QByteArray wanted = key.toUtf8();
+    forEachEntry(root.get(), [&](const char* name, plist_t item) {
+        if (wanted == name) {
             if (auto value = toVariant(item))
                 found = std::move(*value);
         }
-        std::free(name);
-    }
-    std::free(iterator);
+    });
+    return found;
+}
+
+std::optional<QVariantMap> PropertyList::readDictionaryValues(const QString& path, const QStringList& keys)
+{
+    const PlistPointer root = readDictionaryNode(path);
+    if (!root)
+        return std::nullopt;
+    QList<QByteArray> wanted;
+    wanted.reserve(keys.size());
+    for (const QString& key : keys)
+        wanted.append(key.toUtf8());
+    QVariantMap found;
+    forEachEntry(root.get(), [&](const char* name, plist_t item) {
+        for (qsizetype i = 0; i < wanted.size(); ++i) {
+            if (wanted.at(i) == name) {
+                if (auto value = toVariant(item))
+                    found.insert(keys.at(i), std::move(*value));
+                return;
+            }
+        }
+    });
     return found;
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 
@@ -42,6 +43,9 @@ public:
     // What readDictionary(path)->value(key) gives, without converting the other entries: nothing
     // when the file is no dictionary, an invalid QVariant when the key is absent.
     static std::optional<QVariant> readDictionaryValue(const QString& path, const QString& key);
+
+    // What readDictionary(path) gives, restricted to keys: only the named entries are converted.
+    static std::optional<QVariantMap> readDictionaryValues(const QString& path, const QStringList& keys);
 
     // The value in the given form; an empty array when the value holds a type that property lists
     // cannot carry (an invalid QVariant, a text with a NUL character, a date out of range or

@@ -32,11 +32,19 @@ private:
 
 std::optional<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 limit)
 {
-    if (path.isEmpty() || limit < 0)
+    QByteArray content;
+    if (!readRegularFile(path, content, limit))
         return std::nullopt;
+    return content;
+}
+
+bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 limit)
+{
+    if (path.isEmpty() || limit < 0)
+        return false;
     const QByteArray nativePath = QFile::encodeName(path);
     if (nativePath.contains('\0'))
-        return std::nullopt;
+        return false;
 
     // O_NONBLOCK keeps the open itself from waiting for a writer when the path is a FIFO; the
     // type check below then refuses it before any read.
@@ -45,38 +53,37 @@ std::optional<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 
         fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return std::nullopt;
+        return false;
     const FileDescriptor file(fd);
 
     struct stat info;
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
-        return std::nullopt;
+        return false;
 
     // The size may change while reading (someone appending); read to the end but never past the
     // limit, so a growing file still counts as too large rather than flooding the caller. The
     // bytes go straight into the result, one byte more than the size known so that the usual
     // case ends with one full read and the read that sees the end.
-    QByteArray content;
     qsizetype size = 0;
     content.resize(qsizetype(std::min<qint64>(info.st_size, limit) + 1));
     for (;;) {
         if (size == content.size()) {
             if (size > limit)
-                return std::nullopt;
+                return false;
             content.resize(qsizetype(std::min<qint64>(qint64(size) * 2, limit + 1)));
         }
         const ssize_t count = ::read(file.get(), content.data() + size, size_t(content.size() - size));
         if (count < 0) {
             if (errno == EINTR)
                 continue;
-            return std::nullopt;
+            return false;
         }
         if (count == 0)
             break;
         size += count;
     }
     if (size > limit)
-        return std::nullopt;
-    content.truncate(size);
-    return content;
+        return false;
+    content.resize(size);
+    return true;
 }

@@ -15,4 +15,8 @@ public:
     // The whole content of the regular file at path (symbolic links followed), or nothing when the
     // path is missing, not a regular file, unreadable or larger than limit.
     static std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit = DefaultLimit);
+
+    // The same read into content, whose allocation is reused, so that a caller reading many small
+    // files one after another need not allocate for each. False (content unspecified) on failure.
+    static bool readRegularFile(const QString& path, QByteArray& content, qint64 limit = DefaultLimit);
 };

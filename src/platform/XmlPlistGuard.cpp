@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -33,9 +35,27 @@ int digitValue(char c, int base)
     return value < base ? value : -1;
 }
 
+// The canonical text of one value, short enough to live on the stack: almost every value in a
+// real file is canonical already, and comparing needs no allocation then.
+struct Canonical
+{
+    char text[40];
+    qsizetype size = 0;
+
+    QByteArrayView view() const { return QByteArrayView(text, size); }
+    bool assign(QByteArrayView bytes)
+    {
+        if (bytes.size() > qsizetype(sizeof text))
+            return false;
+        std::memcpy(text, bytes.data(), size_t(bytes.size()));
+        size = bytes.size();
+        return true;
+    }
+};
+
 // Decimal, or hexadecimal after "0x", with an optional sign; from the smallest signed to the
 // largest unsigned 64-bit value.
-std::optional<QByteArray> canonicalInteger(QByteArrayView text)
+bool canonicalInteger(QByteArrayView text, Canonical& out)
 {
     text = trimmed(text);
     bool negative = false;
@@ -49,43 +69,111 @@ std::optional<QByteArray> canonicalInteger(QByteArrayView text)
         text = text.sliced(2);
     }
     if (text.isEmpty())
-        return std::nullopt;
+        return false;
     quint64 magnitude = 0;
     for (const char c : text) {
         const int digit = digitValue(c, base);
         if (digit < 0 || magnitude > (std::numeric_limits<quint64>::max() - quint64(digit)) / quint64(base))
-            return std::nullopt;
+            return false;
         magnitude = magnitude * quint64(base) + quint64(digit);
     }
     if (negative && magnitude > quint64(std::numeric_limits<qint64>::max()) + 1)
-        return std::nullopt;
-    if (negative && magnitude != 0)
-        return '-' + QByteArray::number(magnitude);
-    return QByteArray::number(magnitude);
+        return false;
+    char digits[24];
+    char* first = std::end(digits);
+    do {
+        *--first = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative && !(first + 1 == std::end(digits) && *first == '0'))
+        *--first = '-';
+    return out.assign(QByteArrayView(first, std::end(digits)));
 }
 
-std::optional<QByteArray> canonicalReal(QByteArrayView text)
+bool canonicalReal(QByteArrayView text, Canonical& out)
 {
     bool ok = false;
     const double value = trimmed(text).toByteArray().toDouble(&ok);
     if (!ok)
-        return std::nullopt;
-    return QByteArray::number(value, 'g', std::numeric_limits<double>::max_digits10);
+        return false;
+    return out.assign(QByteArray::number(value, 'g', std::numeric_limits<double>::max_digits10));
+}
+
+// Whether text is a date in exactly the canonical form, "yyyy-MM-ddTHH:mm:ssZ", that names a real
+// instant within the parser's range. Only ever says yes when the full check below would give the
+// same text back; anything else (a fraction, an offset, hour 24, a leap second) is left to it.
+bool isCanonicalDate(QByteArrayView text)
+{
+    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
+        || text[16] != ':' || text[19] != 'Z')
+        return false;
+    const auto number = [&](int at, int length) {
+        int value = 0;
+        for (int i = at; i < at + length; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return -1;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    const int hour = number(11, 2);
+    const int minute = number(14, 2);
+    const int second = number(17, 2);
+    if (year < 1900 || year > 2100 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23
+        || minute < 0 || minute > 59 || second < 0 || second > 59)
+        return false;
+    static constexpr int DaysInMonth[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (day > DaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0))
+        return false;
+    // Days since 1970-01-01 in the proleptic Gregorian calendar.
+    const int y = month <= 2 ? year - 1 : year;
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const qint64 days = qint64(era) * 146097 + dayOfEra - 719468;
+    const qint64 seconds = days * 86400 + hour * 3600 + minute * 60 + second - ReferenceDateSeconds;
+    return seconds > std::numeric_limits<qint32>::min() && seconds < std::numeric_limits<qint32>::max();
 }
 
 // The parser keeps whole seconds since 2001 in 32 bits and ignores fractions.
-std::optional<QByteArray> canonicalDate(QByteArrayView text)
+bool canonicalDate(QByteArrayView text, Canonical& out)
 {
+    if (isCanonicalDate(text))
+        return out.assign(text);
     const QString iso = QString::fromLatin1(trimmed(text));
     if (!iso.endsWith(u'Z'))
-        return std::nullopt;
+        return false;
     const QDateTime date = QDateTime::fromString(iso, Qt::ISODateWithMs);
     if (!date.isValid())
-        return std::nullopt;
+        return false;
     const qint64 seconds = date.toSecsSinceEpoch() - ReferenceDateSeconds;
     if (seconds <= std::numeric_limits<qint32>::min() || seconds >= std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return date.toUTC().toString(u"yyyy-MM-ddTHH:mm:ss'Z'").toLatin1();
+        return false;
+    return out.assign(date.toUTC().toString(u"yyyy-MM-ddTHH:mm:ss'Z'").toLatin1());
+}
+
+// QByteArrayView::indexOf without the set-up cost that shows in a file of many short elements.
+qsizetype indexOfByte(QByteArrayView text, char c, qsizetype from)
+{
+    if (from >= text.size())
+        return -1;
+    const void* found = std::memchr(text.data() + from, c, size_t(text.size() - from));
+    return found ? static_cast<const char*>(found) - text.data() : -1;
+}
+
+qsizetype indexOfMarkup(QByteArrayView text, QByteArrayView needle, qsizetype from)
+{
+    for (qsizetype at = indexOfByte(text, needle.front(), from); at >= 0;
+         at = indexOfByte(text, needle.front(), at + 1)) {
+        if (text.sliced(at).startsWith(needle))
+            return at;
+    }
+    return -1;
 }
 
 // The element name of a start tag's text (between "<" and ">").
@@ -98,49 +186,50 @@ QByteArrayView elementName(QByteArrayView tag)
 }
 } // namespace
 
-std::optional<QByteArray> XmlPlistGuard::sanitize(QByteArrayView data)
+std::optional<QByteArrayView> XmlPlistGuard::sanitize(QByteArrayView data, QByteArray& buffer)
 {
-    if (data.contains('\0'))
+    if (indexOfByte(data, '\0', 0) >= 0)
         return std::nullopt;
-    QByteArray result;
-    result.reserve(data.size());
+    // Input is copied only from the first value whose text changes; up to copied it is in buffer.
+    bool rewritten = false;
+    qsizetype copied = 0;
     int depth = 0;
     qsizetype position = 0;
 
-    // Markup that holds no elements is copied whole, so that a "<" inside it counts for nothing.
+    // Markup that holds no elements is passed over whole, so that a "<" inside it counts for nothing.
     const auto skipPast = [&](qsizetype start, QByteArrayView terminator) -> bool {
-        const qsizetype end = data.indexOf(terminator, start);
+        const qsizetype end = indexOfMarkup(data, terminator, start);
         if (end < 0)
             return false;
         position = end + terminator.size();
-        result.append(data.sliced(start, position - start));
         return true;
     };
 
     while (position < data.size()) {
-        const qsizetype open = data.indexOf('<', position);
-        if (open < 0) {
-            result.append(data.sliced(position));
+        const qsizetype open = indexOfByte(data, '<', position);
+        if (open < 0)
             break;
+        // Comments, character data and processing instructions all start "<!" or "<?".
+        const char second = open + 1 < data.size() ? data[open + 1] : '\0';
+        if (second == '!' || second == '?') {
+            const QByteArrayView rest = data.sliced(open);
+            if (rest.startsWith("<!--")) {
+                if (!skipPast(open, "-->"))
+                    return std::nullopt;
+                continue;
+            }
+            if (rest.startsWith("<![CDATA[")) {
+                if (!skipPast(open, "]]>"))
+                    return std::nullopt;
+                continue;
+            }
+            if (second == '?') {
+                if (!skipPast(open, "?>"))
+                    return std::nullopt;
+                continue;
+            }
         }
-        result.append(data.sliced(position, open - position));
-        const QByteArrayView rest = data.sliced(open);
-        if (rest.startsWith("<!--")) {
-            if (!skipPast(open, "-->"))
-                return std::nullopt;
-            continue;
-        }
-        if (rest.startsWith("<![CDATA[")) {
-            if (!skipPast(open, "]]>"))
-                return std::nullopt;
-            continue;
-        }
-        if (rest.startsWith("<?")) {
-            if (!skipPast(open, "?>"))
-                return std::nullopt;
-            continue;
-        }
-        const qsizetype close = data.indexOf('>', open);
+        const qsizetype close = indexOfByte(data, '>', open);
         if (close < 0)
             return std::nullopt;
         const QByteArrayView tag = data.sliced(open + 1, close - open - 1);
@@ -150,13 +239,11 @@ std::optional<QByteArray> XmlPlistGuard::sanitize(QByteArrayView data)
             // property list needs.
             if (tag.contains('['))
                 return std::nullopt;
-            result.append(data.sliced(open, position - open));
             continue;
         }
         if (tag.startsWith('/')) {
             if (--depth < 0)
                 return std::nullopt;
-            result.append(data.sliced(open, position - open));
             continue;
         }
         const bool empty = tag.endsWith('/');
@@ -164,30 +251,48 @@ std::optional<QByteArray> XmlPlistGuard::sanitize(QByteArrayView data)
             return std::nullopt;
 
         const QByteArrayView name = elementName(tag);
-        std::optional<QByteArray> (*canonical)(QByteArrayView) = nullptr;
-        if (name == "integer")
+        bool (*canonical)(QByteArrayView, Canonical&) = nullptr;
+        QByteArrayView endTag;
+        if (name == "integer") {
             canonical = canonicalInteger;
-        else if (name == "real")
+            endTag = "</integer";
+        } else if (name == "real") {
             canonical = canonicalReal;
-        else if (name == "date")
+            endTag = "</real";
+        } else if (name == "date") {
             canonical = canonicalDate;
-        if (!canonical) {
-            result.append(data.sliced(open, position - open));
-            continue;
+            endTag = "</date";
         }
+        if (!canonical)
+            continue;
         if (empty)
             return std::nullopt;
-        const QByteArray endTag = "</" + name.toByteArray();
-        const qsizetype end = data.indexOf(endTag, position);
+        const qsizetype end = indexOfMarkup(data, endTag, position);
         if (end < 0)
             return std::nullopt;
-        const auto text = canonical(data.sliced(position, end - position));
-        if (!text)
+        const QByteArrayView original = data.sliced(position, end - position);
+        Canonical text;
+        if (!canonical(original, text))
             return std::nullopt;
-        result.append('<').append(name).append('>').append(*text);
-        position = end; // the end tag is copied by the next round
+        // The value is written back as "<name>text"; the end tag follows as it was.
+        if (tag == name && text.view() == original) {
+            position = end;
+            continue;
+        }
+        if (!rewritten) {
+            buffer.resize(0);
+            buffer.reserve(data.size());
+            rewritten = true;
+        }
+        buffer.append(data.sliced(copied, open - copied));
+        buffer.append('<').append(name).append('>').append(text.view());
+        copied = end;
+        position = end; // the end tag is passed over by the next round
     }
     if (depth != 0)
         return std::nullopt;
-    return result;
+    if (!rewritten)
+        return data;
+    buffer.append(data.sliced(copied));
+    return QByteArrayView(buffer);
 }

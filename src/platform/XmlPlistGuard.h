@@ -17,5 +17,8 @@ public:
     // binary property list may have.
     static constexpr int MaximumDepth = 64 + 2;
 
-    static std::optional<QByteArray> sanitize(QByteArrayView data);
+    // The bytes to hand to the parser: data itself when nothing needed rewriting (the usual case,
+    // which then costs no copy), else the rewritten text, held in buffer (whose allocation is
+    // reused from call to call).
+    static std::optional<QByteArrayView> sanitize(QByteArrayView data, QByteArray& buffer);
 };

@@ -117,6 +117,11 @@ TEST(PropertyList, XmlScalarsAreReadExactlyOrNotAtAll)
     for (const char* text : { "12a", "", "18446744073709551616", "-9223372036854775809", "1.5" })
         EXPECT_FALSE(integer(text).has_value()) << text;
 
+    // Values the guard rewrites among values it passes on unchanged.
+    EXPECT_EQ(parseXml("<array><integer>7</integer><integer> 0x10</integer><integer>-0</integer>"
+                       "<date>2001-01-01T00:00:00Z</date><integer>8</integer></array>"),
+              QVariant(QVariantList { qlonglong(7), qlonglong(16), qlonglong(0),
+                                      utc(u"2001-01-01T00:00:00Z"_s), qlonglong(8) }));
     EXPECT_EQ(parseXml("<real> 2.5 </real>"), QVariant(2.5));
     EXPECT_EQ(parseXml("<real>3</real>")->typeId(), QMetaType::Double);
     EXPECT_FALSE(parseXml("<real>two</real>").has_value());
@@ -124,6 +129,34 @@ TEST(PropertyList, XmlScalarsAreReadExactlyOrNotAtAll)
               QVariant(QDateTime::fromSecsSinceEpoch(1, Qt::UTC)));
     for (const char* text : { "garbage", "2020-13-01T00:00:00Z", "2020-01-01", "2200-01-01T00:00:00Z" })
         EXPECT_FALSE(parseXml("<date>" + QByteArray(text) + "</date>").has_value()) << text;
+}
+
+// Dates already in the one form the parser reads exactly take a shortcut past the full date
+// parser; both must agree on every calendar and range edge.
+TEST(PropertyList, XmlDatesInCanonicalFormReadAsTheFullParserReadsThem)
+{
+    QList<QByteArray> texts { "2020-02-29T12:00:00Z", "2021-02-29T12:00:00Z", "2000-02-29T00:00:00Z",
+                              "1900-02-29T00:00:00Z", "2023-04-31T00:00:00Z", "2023-12-31T23:59:59Z",
+                              "2023-12-31T24:00:00Z", "2023-06-30T23:59:60Z", "2023-01-01T00:60:00Z",
+                              "2023-00-10T00:00:00Z", "2023-01-00T00:00:00Z",
+                              // The parser's 32-bit range around 2001 ends here.
+                              "1932-12-13T20:45:52Z", "1932-12-13T20:45:53Z", "2069-01-19T03:14:06Z",
+                              "2069-01-19T03:14:07Z" };
+    for (int month = 1; month <= 12; ++month) {
+        for (const int day : { 28, 29, 30, 31, 32 })
+            texts.append(QString::asprintf("2024-%02d-%02dT01:02:03Z", month, day).toLatin1());
+    }
+    for (const QByteArray& text : texts) {
+        const QDateTime expected = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODateWithMs);
+        const qint64 sinceReference = expected.toSecsSinceEpoch() - 978307200;
+        const bool readable = expected.isValid() && sinceReference > std::numeric_limits<qint32>::min()
+            && sinceReference < std::numeric_limits<qint32>::max();
+        const auto read = parseXml("<date>" + text + "</date>");
+        ASSERT_EQ(read.has_value(), readable) << text.constData();
+        if (readable) {
+            EXPECT_EQ(read, QVariant(expected.toUTC())) << text.constData();
+        }
+    }
 }
 
 TEST(PropertyList, RejectsInputThatCouldHurtTheReader)

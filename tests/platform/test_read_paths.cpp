@@ -33,6 +33,29 @@ TEST(ReadPaths, singleValueReadMatchesWholeDictionary)
     EXPECT_FALSE(PropertyList::readDictionaryValue(tree.pathOf(u"missing.plist"_s), u"x"_s));
 }
 
+TEST(ReadPaths, selectedValuesReadMatchesWholeDictionary)
+{
+    FixtureTree tree;
+    // Repeated keys (the later entry wins) and containers among the selected values.
+    const QString path = tree.writeFile(u"d.plist"_s,
+                                        "<plist><dict><key>a</key><string>1</string><key>b</key><true/>"
+                                        "<key>a</key><string>2</string><key>c</key><integer>3</integer>"
+                                        "<key>c</key><dict><key>e</key><integer>1</integer></dict>"
+                                        "<key>d</key><array/></dict></plist>");
+    const auto whole = PropertyList::readDictionary(path);
+    ASSERT_TRUE(whole.has_value());
+    const QStringList keys { u"a"_s, u"c"_s, u"d"_s, u"absent"_s };
+    QVariantMap expected;
+    for (const QString& key : keys) {
+        if (whole->contains(key))
+            expected.insert(key, whole->value(key));
+        EXPECT_EQ(PropertyList::readDictionaryValue(path, key), whole->value(key)) << key.toStdString();
+    }
+    EXPECT_EQ(expected.value(u"a"_s), QVariant(u"2"_s));
+    EXPECT_EQ(PropertyList::readDictionaryValues(path, keys), expected);
+    EXPECT_FALSE(PropertyList::readDictionaryValues(tree.pathOf(u"missing.plist"_s), keys));
+}
+
 TEST(ReadPaths, fileReadsKeepSizeLimitAndContent)
 {
     FixtureTree tree;
