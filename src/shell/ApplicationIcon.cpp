@@ -1,5 +1,7 @@
 #include "ApplicationIcon.h"
 
+#include "ApplicationIconEngine.h"
+
 #include <QList>
 
 const QList<int>& ApplicationIcon::sizes()
@@ -12,8 +14,5 @@ QIcon ApplicationIcon::icon()
 {
     // PNGs rather than the SVG drawing: reading SVG would need a plugin the program does not
     // otherwise depend on, and the 16 px image is drawn apart from the large one anyway.
-    QIcon icon;
-    for (const int size : sizes())
-        icon.addFile(QStringLiteral(":/icons/%1x%1/apps/org.kudora.Kudora.png").arg(size), QSize(size, size));
-    return icon;
+    return QIcon(new ApplicationIconEngine(sizes()));
 }

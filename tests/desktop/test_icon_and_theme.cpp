@@ -166,6 +166,17 @@ TEST(ApplicationIcon, IsBuiltInAtEveryWindowIconSize)
         // Drawn, not an empty frame: the centre of the tile is opaque.
         EXPECT_EQ(image.pixelColor(size / 2, size / 2).alpha(), 255) << size;
     }
+    // Sizes between the images are shrunk from the next larger one, never enlarged past the
+    // largest, and a high-density screen gets its device pixels.
+    for (const auto& [asked, expected] :
+         { std::pair { 20, 20 }, std::pair { 100, 100 }, std::pair { 512, 256 } }) {
+        const QImage image = icon.pixmap(QSize(asked, asked), 1.0).toImage();
+        EXPECT_EQ(image.size(), QSize(expected, expected)) << asked;
+        EXPECT_EQ(image.pixelColor(expected / 2, expected / 2).alpha(), 255) << asked;
+    }
+    const QPixmap sharp = icon.pixmap(QSize(32, 32), 2.0);
+    EXPECT_EQ(sharp.size(), QSize(64, 64));
+    EXPECT_EQ(sharp.deviceIndependentSize().toSize(), QSize(32, 32));
 }
 
 TEST(ApplicationIcon, IsTheProgramsWindowIconAndShowsInAbout)
