@@ -3,6 +3,7 @@
 #include "HostApplication.h"
 
 #include <QHostAddress>
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
@@ -64,7 +65,9 @@ void FeedLoader::load(const QUrl& url)
     request.setHeader(QNetworkRequest::UserAgentHeader,
                       QString(HostApplication::name() + u'/' + HostApplication::displayVersion()));
 
-    QNetworkReply* reply = m_network.get(request);
+    if (!m_network)
+        m_network = std::make_unique<QNetworkAccessManager>();
+    QNetworkReply* reply = m_network->get(request);
     m_reply = reply;
     m_body.clear();
     // abort() finishes the reply at once, so each handler checks that it still is the current one.

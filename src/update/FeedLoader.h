@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QTimer>
 #include <QUrl>
 
+#include <memory>
+
+class QNetworkAccessManager;
 class QNetworkReply;
 
 // Fetches the appcast feed. Only https addresses are fetched, redirects are followed only to
@@ -51,7 +53,9 @@ private:
 
     Policy m_policy;
     Limits m_limits;
-    QNetworkAccessManager m_network;
+    // Made at the first fetch: creating one loads the network back-end plugins, work the window
+    // should not wait for at start-up when the first check is hours away.
+    std::unique_ptr<QNetworkAccessManager> m_network;
     QNetworkReply* m_reply = nullptr;
     QByteArray m_body;
     QTimer m_deadline;
