@@ -12,8 +12,26 @@
 #include "StandardUpdaterController.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImageReader>
+#include <QThreadPool>
 
 namespace {
+// The first image whose format Qt has to guess (the style's own icons are such images) makes it
+// ask every installed image-format plugin about it, loading each plugin and its libraries on the
+// spot, on the main thread on its way to the first window. Guessing once on the other core
+// meanwhile gets that done or under way by then; the catalogue's icons need the plugins soon
+// after anyway.
+void loadImageFormatPluginsInBackground()
+{
+    QThreadPool::globalInstance()->start([] {
+        QBuffer nothing;
+        nothing.setData(QByteArray(16, '\0'));
+        nothing.open(QIODevice::ReadOnly);
+        QImageReader(&nothing).canRead();
+    });
+}
+
 std::unique_ptr<UpdaterController> makeStandardUpdaterController()
 {
     // The updater keeps its few values next to the catalogue's, in the program's own domain.
@@ -27,6 +45,7 @@ KudoraApp::KudoraApp()
 
 KudoraApp::KudoraApp(Parts parts)
 {
+    loadImageFormatPluginsInBackground();
     describeApplication();
 
     m_appDelegate = std::make_unique<AppDelegate>();
