@@ -207,16 +207,22 @@ void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
     const QMutexLocker locker(&m_batchMutex);
     // A change outside a batch is a batch of its own.
     openBatchLocked();
+    const bool alone = m_batch.depth == 1;
     const Change change = modifier(m_batch.dictionary.value(key));
     if (change.kind == Change::Kind::Set) {
-        // A value no property list can carry is not stored; the old one stays.
-        if (PropertyList::serialize(QVariantMap { { key, change.value } }, PropertyList::Format::Binary)
-                .isEmpty()) {
+        // A value no property list can carry is not stored; the old one stays. Alone, the write
+        // finds that out without converting the value twice; in a batch, the end could no longer
+        // tell which change brought the value in.
+        if (!alone
+            && PropertyList::serialize(QVariantMap { { key, change.value } }, PropertyList::Format::Binary)
+                   .isEmpty()) {
             closeBatchLocked();
             return;
         }
         m_batch.dictionary.insert(key, change.value);
         m_batch.changed = true;
+        if (alone)
+            m_batch.uncheckedKey = key;
     } else if (change.kind == Change::Kind::Remove) {
         m_batch.dictionary.remove(key);
         m_batch.changed = true;
@@ -270,7 +276,13 @@ void FileDefaultsDomain::writeBatchLocked()
     // XML keeps whole seconds.
     QByteArray bytes = PropertyList::serialize(dictionary, PropertyList::Format::Binary);
     if (bytes.isEmpty()) {
-        // Every value changed here could be written on its own, so what cannot be written is an
+        if (m_batch.uncheckedKey
+            && PropertyList::serialize(
+                   QVariantMap { { *m_batch.uncheckedKey, dictionary.value(*m_batch.uncheckedKey) } },
+                   PropertyList::Format::Binary)
+                   .isEmpty())
+            return;
+        // Every value changed here can be written on its own, so what cannot be written is an
         // entry read from the file: a binary file of another program may hold a text with a NUL
         // character, which reads but cannot be written back. Keeping such an entry would make
         // every later write fail, so it is dropped.

@@ -42,6 +42,8 @@ private:
         bool storedIsDamaged = false;
         bool changed = false;
         QVariantMap dictionary;
+        // The key of a change made outside any batch, whose value the write checks.
+        std::optional<QString> uncheckedKey;
     };
 
     void openBatchLocked();
