@@ -2,12 +2,17 @@
 // a plain QTableView of the same size, rows and columns over a model that hands out precomputed
 // texts. The table's work beyond the floor is its delegate, the icons and reading each cell from
 // the catalogue.
+//
+// Also ignoring 1,000 selected rows through the window (the menu command), against the floor of
+// the model ignoring the same applications with no window watching it.
 
 #include "AppModel.h"
 #include "AppTableView.h"
 #include "BenchTable.h"
+#include "CommandNames.h"
 #include "ContentView.h"
 #include "MemoryDefaultsDomain.h"
+#include "NotificationCenter.h"
 #include "PreferencesService.h"
 
 #include <QAbstractTableModel>
@@ -29,6 +34,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int RecordCount = 10000;
+constexpr int IgnoredCount = 1000;
 constexpr int Columns = 5;
 const QSize WindowSize(900, 600);
 
@@ -80,10 +86,15 @@ struct Fixture
     Fixture()
         : preferences(std::make_shared<MemoryDefaultsDomain>())
         , model(preferences, AppScanner(u"/nonexistent/kudora-bench"_s, u"/nonexistent/kudora-bench"_s))
+        , floorPreferences(std::make_shared<MemoryDefaultsDomain>())
+        , floorModel(floorPreferences,
+                     AppScanner(u"/nonexistent/kudora-bench"_s, u"/nonexistent/kudora-bench"_s))
     { }
 
     PreferencesService preferences;
     AppModel model;
+    PreferencesService floorPreferences;
+    AppModel floorModel;
     std::unique_ptr<ContentView> view;
     std::unique_ptr<PlainModel> plainModel;
     std::unique_ptr<QTableView> plainTable;
@@ -111,6 +122,42 @@ void floorPlainTableViewport(benchmark::State& state)
     paintViewport(state, s_fixture->plainTable->viewport());
 }
 
+QList<AppInfo> firstApps(const AppModel& model)
+{
+    return model.visibleApps().mid(0, IgnoredCount);
+}
+
+void ignoreSelectedInWindow(benchmark::State& state)
+{
+    ContentView& view = *s_fixture->view;
+    AppModel& model = s_fixture->model;
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.resetIgnoreList();
+        QSet<QString> ids;
+        for (const AppInfo& app : firstApps(model))
+            ids.insert(app.id());
+        view.setSelection(ids);
+        state.ResumeTiming();
+        NotificationCenter::defaultCenter().post(CommandNames::ignoreRequested());
+    }
+    if (model.ignoredIDs().size() != IgnoredCount
+        || view.tableView()->model()->rowCount() != RecordCount - IgnoredCount)
+        state.SkipWithError("the window did not ignore the selected rows");
+}
+
+void floorIgnoreWithoutWindow(benchmark::State& state)
+{
+    AppModel& model = s_fixture->floorModel;
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.resetIgnoreList();
+        const QList<AppInfo> apps = firstApps(model);
+        state.ResumeTiming();
+        model.ignoreApps(apps);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -123,10 +170,12 @@ int main(int argc, char** argv)
     Fixture fixture;
     // The model's first scan finds nothing in its missing folders; the catalogue comes after it.
     QSignalSpy scanned(&fixture.model, &AppModel::rescanFinished);
-    if (!scanned.wait(10000))
+    QSignalSpy floorScanned(&fixture.floorModel, &AppModel::rescanFinished);
+    if (!scanned.wait(10000) || (floorScanned.isEmpty() && !floorScanned.wait(10000)))
         return 1;
     const QList<AppInfo> apps = makeCatalogue();
     fixture.model.setApps(apps);
+    fixture.floorModel.setApps(apps);
     fixture.view = std::make_unique<ContentView>(fixture.model);
     fixture.view->resize(WindowSize);
     fixture.view->show();
@@ -157,6 +206,17 @@ int main(int argc, char** argv)
         ->Repetitions(Repetitions)
         ->ReportAggregatesOnly(true);
 
+    benchmark::RegisterBenchmark("ignoreSelectedInWindow", ignoreSelectedInWindow)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(Repetitions)
+        ->ReportAggregatesOnly(true);
+    benchmark::RegisterBenchmark("floorIgnoreWithoutWindow", floorIgnoreWithoutWindow)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(Repetitions)
+        ->ReportAggregatesOnly(true);
+
     BenchTable::MedianCollector collector;
     if (!BenchTable::run(&argc, argv, collector))
         return 1;
@@ -165,6 +225,9 @@ int main(int argc, char** argv)
                             + std::to_string(viewport.height()) + ")",
                         collector.median("tableViewport").realMs, "ms",
                         collector.median("floorPlainTableViewport").realMs, BenchTable::Target::Below, 8.0 });
+    BenchTable::print({ "ignoring 1,000 selected rows in the window, 10,000 records",
+                        collector.median("ignoreSelectedInWindow").realMs, "ms",
+                        collector.median("floorIgnoreWithoutWindow").realMs, BenchTable::Target::None, 0 });
     benchmark::Shutdown();
     return 0;
 }

@@ -20,6 +20,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 ContentView::ContentView(AppModel& model, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
@@ -189,18 +191,18 @@ void ContentView::observeCommands()
     center.observe(CommandNames::resetReviewRequested(), this, whileShown([this] {
                        const QList<AppInfo> apps = selectedApps();
                        if (!apps.isEmpty())
-                           m_model.resetReviewDates(apps);
+                           changeInBulk([&] { m_model.resetReviewDates(apps); });
                    }));
     center.observe(CommandNames::ignoreRequested(), this, whileShown([this] {
                        const QList<AppInfo> apps = selectedApps();
                        if (!apps.isEmpty())
-                           m_model.ignoreApps(apps);
+                           changeInBulk([&] { m_model.ignoreApps(apps); });
                        setSelection({});
                    }));
     center.observe(CommandNames::clearIgnoreRequested(), this, whileShown([this] {
                        const QList<AppInfo> apps = selectedApps();
                        if (!apps.isEmpty())
-                           m_model.unignoreApps(apps);
+                           changeInBulk([&] { m_model.unignoreApps(apps); });
                        setSelection({});
                    }));
     center.observe(CommandNames::resetIgnoreListRequested(), this,
@@ -211,8 +213,26 @@ void ContentView::observeCommands()
                    whileShown([this] { m_model.setShowingIgnored(!m_model.showingIgnored()); }));
 }
 
+void ContentView::changeInBulk(const std::function<void()>& change)
+{
+    // Each ignored application changes the list; rebuilding the table and its selection after
+    // each of a thousand took seconds. Nothing is shown in between, so one rebuild is the same.
+    const bool outermost = !m_refreshDeferred;
+    m_refreshDeferred = true;
+    change();
+    if (!outermost)
+        return;
+    m_refreshDeferred = false;
+    if (std::exchange(m_refreshPending, false))
+        refresh();
+}
+
 void ContentView::refresh()
 {
+    if (m_refreshDeferred) {
+        m_refreshPending = true;
+        return;
+    }
     const QModelIndex current = m_table->currentIndex();
     const QString currentId = m_tableModel->idAt(current.row());
     const int currentColumn = current.isValid() ? current.column() : 0;
@@ -309,15 +329,15 @@ QMenu* ContentView::makeContextMenu(const QSet<QString>& ids, QWidget* parent)
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("tableContextMenu"));
     connect(menu->addAction(tr("Reset Last Reviewed Date")), &QAction::triggered, this,
-            [this, apps] { m_model.resetReviewDates(apps); });
+            [this, apps] { changeInBulk([&] { m_model.resetReviewDates(apps); }); });
     if (m_model.showingIgnored()) {
         connect(menu->addAction(tr("Clear Ignore")), &QAction::triggered, this, [this, apps] {
-            m_model.unignoreApps(apps);
+            changeInBulk([&] { m_model.unignoreApps(apps); });
             setSelection({});
         });
     } else {
         connect(menu->addAction(tr("Ignore")), &QAction::triggered, this, [this, apps] {
-            m_model.ignoreApps(apps);
+            changeInBulk([&] { m_model.ignoreApps(apps); });
             setSelection({});
         });
     }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class AppInfo;
 class AppModel;
 class AppTableDelegate;
@@ -66,6 +68,9 @@ signals:
 private:
     void observeCommands();
     void refresh();
+    // Runs a model operation that changes the list once per application it is given, and rebuilds
+    // the table once at the end instead of after each of them.
+    void changeInBulk(const std::function<void()>& change);
     void updateMainArea();
     void updateSortIndicator();
     void sortByColumn(int column);
@@ -79,6 +84,8 @@ private:
     AppModel& m_model;
     QSet<QString> m_selection;
     bool m_updatingTable = false;
+    bool m_refreshDeferred = false;
+    bool m_refreshPending = false;
 
     QPointer<SearchField> m_searchField;
     QStackedWidget* m_mainArea;
