@@ -17,14 +17,13 @@ namespace {
 // The bundle's own icon file name, safe to look up inside Contents/Resources only.
 QString iconFileName(const QString& bundlePath)
 {
-    const auto info =
-        PropertyList::readDictionary(FileSystem::joinPath(bundlePath, QStringLiteral("Contents/Info.plist")));
-    if (!info)
+    // Only the one entry is converted: icons are looked up while the table paints.
+    const auto value = PropertyList::readDictionaryValue(
+        FileSystem::joinPath(bundlePath, QStringLiteral("Contents/Info.plist")),
+        QStringLiteral("CFBundleIconFile"));
+    if (!value || value->typeId() != QMetaType::QString)
         return {};
-    const QVariant value = info->value(QStringLiteral("CFBundleIconFile"));
-    if (value.typeId() != QMetaType::QString)
-        return {};
-    QString name = value.toString();
+    QString name = value->toString();
     if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') || name.contains(QChar(0)))
         return {};
     if (!name.contains(u'.'))
