@@ -148,16 +148,8 @@ FileDefaultsDomain::FileDefaultsDomain(QString filePath)
     : m_filePath(std::move(filePath))
 { }
 
-FileDefaultsDomain::~FileDefaultsDomain()
-{
-    // A batch still open here belongs to a caller that outlives the domain; what it changed
-    // would otherwise be lost.
-    const QMutexLocker locker(&m_batchMutex);
-    if (m_batch.depth > 0) {
-        m_batch.depth = 1;
-        closeBatchLocked();
-    }
-}
+// Out of line: the lock type is complete only here.
+FileDefaultsDomain::~FileDefaultsDomain() = default;
 
 bool FileDefaultsDomain::isUsable(const QString& filePath)
 {
