@@ -318,23 +318,34 @@ void AppModel::recordReview(const AppInfo& app)
 void AppModel::ignoreApps(const QList<AppInfo>& apps)
 {
     const QList<AppInfo> targets = apps;
-    // One flush to disk for the whole selection instead of one per application: with a thousand
-    // rows that is the difference between a blink and seconds of a frozen window.
-    const DefaultsDomain::Batch batch(m_preferences.domain());
-    for (const AppInfo& app : targets) {
-        m_preferences.addIgnoredID(app.id());
-        setIgnoredIDs(m_preferences.loadIgnoredIDs());
+    if (targets.isEmpty())
+        return;
+    {
+        // One flush to disk for the whole selection instead of one per application: with a
+        // thousand rows that is the difference between a blink and seconds of a frozen window.
+        const DefaultsDomain::Batch batch(m_preferences.domain());
+        for (const AppInfo& app : targets) {
+            m_preferences.addIgnoredID(app.id());
+            setIgnoredIDs(m_preferences.loadIgnoredIDs());
+        }
     }
+    // The batch's one write can fail (a full disk); then the list shows what the store kept.
+    setIgnoredIDs(m_preferences.loadIgnoredIDs());
 }
 
 void AppModel::unignoreApps(const QList<AppInfo>& apps)
 {
     const QList<AppInfo> targets = apps;
-    const DefaultsDomain::Batch batch(m_preferences.domain());
-    for (const AppInfo& app : targets) {
-        m_preferences.removeIgnoredID(app.id());
-        setIgnoredIDs(m_preferences.loadIgnoredIDs());
+    if (targets.isEmpty())
+        return;
+    {
+        const DefaultsDomain::Batch batch(m_preferences.domain());
+        for (const AppInfo& app : targets) {
+            m_preferences.removeIgnoredID(app.id());
+            setIgnoredIDs(m_preferences.loadIgnoredIDs());
+        }
     }
+    setIgnoredIDs(m_preferences.loadIgnoredIDs());
 }
 
 void AppModel::resetIgnoreList()

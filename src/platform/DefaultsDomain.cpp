@@ -5,6 +5,8 @@
 #include "MemoryDefaultsDomain.h"
 
 #include <QDir>
+#include <QHash>
+#include <QMutex>
 
 namespace {
 // A base folder from the environment as the XDG base-directory rules read it: only an absolute
@@ -15,6 +17,22 @@ QString baseFolder(const char* variable, const QString& defaultBelowHome)
     if (value.startsWith(u'/'))
         return value;
     return FileSystem::joinPath(QDir::homePath(), defaultBelowHome);
+}
+
+// One object per file in the process. Two would each take the file's lock, and a write through
+// one while the other holds a batch open would wait for the process's own lock for ever.
+std::shared_ptr<DefaultsDomain> sharedFileDomain(const QString& path)
+{
+    static QMutex mutex;
+    static QHash<QString, std::weak_ptr<DefaultsDomain>> open;
+    const QMutexLocker locker(&mutex);
+    std::weak_ptr<DefaultsDomain>& entry = open[path];
+    std::shared_ptr<DefaultsDomain> domain = entry.lock();
+    if (!domain) {
+        domain = std::make_shared<FileDefaultsDomain>(path);
+        entry = domain;
+    }
+    return domain;
 }
 
 bool isPlainName(const QString& name)
@@ -30,12 +48,12 @@ std::shared_ptr<DefaultsDomain> DefaultsDomain::open(const QString& name)
         const QString suitePath = FileSystem::joinPath(
             baseFolder("XDG_CONFIG_HOME", QStringLiteral(".config")), name + QStringLiteral(".plist"));
         if (FileDefaultsDomain::isUsable(suitePath))
-            return std::make_shared<FileDefaultsDomain>(suitePath);
+            return sharedFileDomain(suitePath);
         const QString standardPath = FileSystem::joinPath(
             FileSystem::joinPath(baseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")), name),
             QStringLiteral("standard.plist"));
         if (FileDefaultsDomain::isUsable(standardPath))
-            return std::make_shared<FileDefaultsDomain>(standardPath);
+            return sharedFileDomain(standardPath);
     }
     return std::make_shared<MemoryDefaultsDomain>();
 }

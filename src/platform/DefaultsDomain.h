@@ -29,7 +29,8 @@ public:
     // Opens the domain called name: a binary property-list file "<name>.plist" in $XDG_CONFIG_HOME
     // (~/.config by default). When that file's folder cannot be created or written, the
     // application's standard domain is used instead, and when that fails too, a domain that lives
-    // in memory only. Never fails and reports nothing.
+    // in memory only. Never fails and reports nothing. Opening the same file again while it is
+    // open gives the same domain.
     static std::shared_ptr<DefaultsDomain> open(const QString& name);
 
     // The stored value of key; an invalid QVariant when there is none. Values read back as

@@ -191,6 +191,15 @@ TEST(DefaultsDomain, OpensTheConfigFileThenTheStandardDomainThenMemory)
     EXPECT_EQ(domain->location(), TestEnvironment::configPath() + u"/org.example.app.plist"_s);
     domain->setValue(u"k"_s, qlonglong(1));
     EXPECT_EQ(DefaultsDomain::open(u"org.example.app"_s)->value(u"k"_s), QVariant(qlonglong(1)));
+    {
+        // Two parts of the program opening the same domain share it: a write through one while
+        // the other holds a batch open joins the batch instead of waiting for the file's lock.
+        const auto other = DefaultsDomain::open(u"org.example.app"_s);
+        EXPECT_EQ(other.get(), domain.get());
+        const DefaultsDomain::Batch batch(*domain);
+        other->setValue(u"k"_s, qlonglong(2));
+        EXPECT_EQ(domain->value(u"k"_s), QVariant(qlonglong(2)));
+    }
 
     FixtureTree tree;
     const QString blocker = tree.writeFile(u"plain-file"_s, "x");

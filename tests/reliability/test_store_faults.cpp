@@ -30,6 +30,7 @@
 #include <pwd.h>
 #include <random>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -337,6 +338,32 @@ private:
 };
 
 } // namespace
+
+TEST(StoreFaults, AnIgnoreWhoseWriteFailsShowsWhatTheStoreKept)
+{
+    FixtureTree tree;
+    PreferencesService preferences(std::make_shared<FileDefaultsDomain>(tree.pathOf(u"store.plist"_s)));
+    preferences.addIgnoredID(u"test.kept"_s);
+    AppModel model(preferences, AppScanner(tree.pathOf(u"none"_s), tree.pathOf(u"none"_s)));
+    const auto app = [](const QString& id) {
+        return AppInfo(id, id, u"/Applications/"_s + id + u".app"_s, u"1"_s, std::nullopt, std::nullopt,
+                       std::nullopt);
+    };
+    {
+        // A full disk, as far as this process can tell: every write of a file fails.
+        const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit old {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit tiny = old;
+        tiny.rlim_cur = 1;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+        model.ignoreApps({ app(u"test.a"_s), app(u"test.b"_s) });
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, oldHandler);
+    }
+    EXPECT_EQ(preferences.loadIgnoredIDs(), QSet<QString> { u"test.kept"_s });
+    EXPECT_EQ(model.ignoredIDs(), QSet<QString> { u"test.kept"_s });
+}
 
 TEST(StoreFaults, ADamagedStoreIsKeptAsideAndTheProgramStarts)
 {
