@@ -317,6 +317,17 @@ void AppModel::recordReview(const AppInfo& app)
 
 void AppModel::ignoreApps(const QList<AppInfo>& apps)
 {
+    changeIgnoredIDs(apps, &PreferencesService::addIgnoredID);
+}
+
+void AppModel::unignoreApps(const QList<AppInfo>& apps)
+{
+    changeIgnoredIDs(apps, &PreferencesService::removeIgnoredID);
+}
+
+void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
+                                void (PreferencesService::*change)(const QString&))
+{
     const QList<AppInfo> targets = apps;
     if (targets.isEmpty())
         return;
@@ -325,26 +336,11 @@ void AppModel::ignoreApps(const QList<AppInfo>& apps)
         // thousand rows that is the difference between a blink and seconds of a frozen window.
         const DefaultsDomain::Batch batch(m_preferences.domain());
         for (const AppInfo& app : targets) {
-            m_preferences.addIgnoredID(app.id());
+            (m_preferences.*change)(app.id());
             setIgnoredIDs(m_preferences.loadIgnoredIDs());
         }
     }
     // The batch's one write can fail (a full disk); then the list shows what the store kept.
-    setIgnoredIDs(m_preferences.loadIgnoredIDs());
-}
-
-void AppModel::unignoreApps(const QList<AppInfo>& apps)
-{
-    const QList<AppInfo> targets = apps;
-    if (targets.isEmpty())
-        return;
-    {
-        const DefaultsDomain::Batch batch(m_preferences.domain());
-        for (const AppInfo& app : targets) {
-            m_preferences.removeIgnoredID(app.id());
-            setIgnoredIDs(m_preferences.loadIgnoredIDs());
-        }
-    }
     setIgnoredIDs(m_preferences.loadIgnoredIDs());
 }
 

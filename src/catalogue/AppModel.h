@@ -73,6 +73,8 @@ signals:
     void rescanFinished();
 
 private:
+    // Adds or removes (change) the ids of apps in the stored ignore list, one by one.
+    void changeIgnoredIDs(const QList<AppInfo>& apps, void (PreferencesService::*change)(const QString&));
     void setIsScanning(bool isScanning);
     void setIsMockMode(bool isMockMode);
     void setIgnoredIDs(QSet<QString> ignoredIDs);
