@@ -60,6 +60,14 @@ std::optional<qint64> parseStoreNumber(const QString& text)
     return value;
 }
 
+// The decimal digits of a real that holds a whole number; nothing for a fraction, an infinity or NaN.
+std::optional<QString> exactIntegerText(double number)
+{
+    if (!std::isfinite(number) || std::trunc(number) != number)
+        return std::nullopt;
+    return QString::number(number, 'f', 0);
+}
+
 std::optional<QString> numberText(const QVariant& value)
 {
     switch (value.typeId()) {
@@ -78,8 +86,8 @@ std::optional<QString> numberText(const QVariant& value)
     case QMetaType::Double:
     case QMetaType::Float: {
         const double number = value.toDouble();
-        if (std::isfinite(number) && std::trunc(number) == number)
-            return QString::number(number, 'f', 0);
+        if (std::optional<QString> digits = exactIntegerText(number))
+            return digits;
         // The plain text form of a fraction ("12.5", "nan") never passes the integer test.
         return QString::number(number);
     }
@@ -99,6 +107,10 @@ std::optional<QString> itemIdText(const QString& plistPath)
         return QString::number(itemId.toLongLong());
     case QMetaType::ULongLong:
         return QString::number(itemId.toULongLong());
+    case QMetaType::Double:
+        // Some writers store every number as a real; 123.0 still names product 123, while a
+        // fraction names none and the next file is asked.
+        return exactIntegerText(itemId.toDouble());
     default:
         return std::nullopt;
     }

@@ -179,33 +179,52 @@ TEST_F(ScannerTest, MetadataIdWinsAndIsNotRetriedFromPropertyLists)
     }
 }
 
-TEST_F(ScannerTest, PropertyListIdMustBeAnInteger)
+TEST_F(ScannerTest, PropertyListIdMustBeAnExactInteger)
 {
-    // Text "123" in the wrapper's file does not count; the number in Contents does.
-    m_tree.makeBundle(u"Applications/Texted.app"_s, u"test.texted"_s, 123, {}, PropertyList::Format::Binary);
-    m_tree.writePlist(u"Applications/Texted.app/Wrapper/iTunesMetadata.plist"_s,
-                      { { u"itemId"_s, u"123"_s } });
-
-    // The wrapper's file comes first when both hold an integer.
-    m_tree.makeWrappedBundle(u"Applications/Wrapped.app"_s, u"Inner.app"_s, u"test.wrapped"_s, 321);
-    m_tree.writePlist(u"Applications/Wrapped.app/Contents/iTunesMetadata.plist"_s, { { u"itemId"_s, 654 } });
-
-    m_tree.makeBundle(u"Applications/Garbage.app"_s, u"test.garbage"_s);
-    m_tree.writeFile(u"Applications/Garbage.app/Contents/iTunesMetadata.plist"_s, "itemId = 7;");
-    m_tree.makeBundle(u"Applications/Huge.app"_s, u"test.huge"_s);
-    m_tree.writePlist(u"Applications/Huge.app/Contents/iTunesMetadata.plist"_s,
-                      { { u"itemId"_s, QVariant::fromValue(qulonglong(9223372036854775809ULL)) } });
+    // The wrapper's file holds the case's itemId; Contents holds 654, asked only when the wrapper's
+    // value does not count.
+    const auto xml = [](const char* itemId) -> QByteArray {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>itemId</key>"
+            + QByteArray(itemId) + "</dict></plist>";
+    };
+    struct Case
+    {
+        QByteArray wrapperFile;
+        std::optional<QString> adamID;
+    };
+    const Case cases[] = {
+        { xml("<integer>321</integer>"), u"321"_s },
+        { xml("<string>123</string>"), u"654"_s },
+        { xml("<real>123</real>"), u"123"_s },
+        { PropertyList::serialize(QVariantMap { { u"itemId"_s, 77.0 } }, PropertyList::Format::Binary),
+          u"77"_s },
+        { xml("<real>12.5</real>"), u"654"_s },
+        { xml("<true/>"), u"654"_s },
+        { "itemId = 7;", u"654"_s },
+        // A whole number beyond the store's range is still the file's answer, and it fails.
+        { xml("<integer>9223372036854775809</integer>"), std::nullopt },
+        { xml("<real>1e30</real>"), std::nullopt },
+    };
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const QString entry = u"Applications/App%1.app"_s.arg(i);
+        m_tree.makeWrappedBundle(entry, u"Inner.app"_s, u"test.%1"_s.arg(i));
+        m_tree.writeFile(entry + u"/Wrapper/iTunesMetadata.plist"_s, cases[i].wrapperFile);
+        m_tree.writePlist(entry + u"/Contents/iTunesMetadata.plist"_s, { { u"itemId"_s, 654 } });
+    }
 
     const QList<AppInfo> apps = scan();
-    EXPECT_EQ(idSet(apps), (QSet<QString> { u"test.texted"_s, u"test.wrapped"_s }));
-    const AppInfo* texted = findApp(apps, u"test.texted"_s);
-    ASSERT_TRUE(texted);
-    EXPECT_EQ(texted->adamID(), u"123"_s);
-    EXPECT_EQ(findApp(apps, u"test.wrapped"_s)->adamID(), u"321"_s);
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const AppInfo* app = findApp(apps, u"test.%1"_s.arg(i));
+        const std::optional<QString> adamID = app ? std::optional(app->adamID()) : std::nullopt;
+        EXPECT_EQ(adamID, cases[i].adamID) << cases[i].wrapperFile.toStdString();
+    }
+
     // Without metadata the name is the entry's and there are no dates.
-    EXPECT_EQ(texted->name(), u"Texted"_s);
-    EXPECT_EQ(texted->lastAccessedDate(), std::nullopt);
-    EXPECT_EQ(texted->modificationDate(), std::nullopt);
+    const AppInfo* app = findApp(apps, u"test.0"_s);
+    ASSERT_TRUE(app);
+    EXPECT_EQ(app->name(), u"App0"_s);
+    EXPECT_EQ(app->lastAccessedDate(), std::nullopt);
+    EXPECT_EQ(app->modificationDate(), std::nullopt);
 }
 
 TEST_F(ScannerTest, UnsafeMetadataFilesCountAsMissing)
