@@ -1,5 +1,6 @@
 #include "DateTexts.h"
 
+#include <QByteArrayView>
 #include <QLocale>
 
 #include <unicode/calendar.h>
@@ -10,6 +11,7 @@
 #include <unicode/unistr.h>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -23,29 +25,76 @@ UDate toUDate(const QDateTime& date)
     return static_cast<UDate>(date.toMSecsSinceEpoch());
 }
 
+// What the user set for dates, in the C library's order: the first of LC_ALL, LC_TIME and LANG
+// that is set wins.
+QByteArray dateLocaleSetting()
+{
+    for (const char* variable : { "LC_ALL", "LC_TIME", "LANG" }) {
+        QByteArray value = qgetenv(variable);
+        if (!value.isEmpty())
+            return value;
+    }
+    return {};
+}
+
+// The ICU locale id of a locale setting, or empty when the setting names no language ("C",
+// "POSIX", or no locale name at all), in which case dates follow the user's locale like every other
+// text. A POSIX name ("sr_RS.UTF-8@latin") turns into its ICU form ("sr_Latn_RS"); an ICU name
+// ("sr_Latn_RS") stays as it is.
+QByteArray icuLocaleID(const QByteArray& setting)
+{
+    QByteArrayView name(setting);
+    QByteArrayView modifier;
+    if (const qsizetype at = name.indexOf('@'); at >= 0) {
+        modifier = name.sliced(at + 1);
+        name = name.first(at);
+    }
+    if (const qsizetype dot = name.indexOf('.'); dot >= 0)
+        name = name.first(dot);
+    if (name.isEmpty() || name == "C" || name == "POSIX")
+        return {};
+    const icu::Locale locale(name.toByteArray().constData());
+    if (locale.isBogus())
+        return {};
+    QByteArray id = locale.getName();
+    // The C library names a script by a modifier; ICU by a part of its own after the language.
+    constexpr std::pair<QByteArrayView, const char*> ScriptModifiers[] = { { "latin", "Latn" },
+                                                                           { "cyrillic", "Cyrl" },
+                                                                           { "devanagari", "Deva" } };
+    for (const auto& [scriptModifier, script] : ScriptModifiers) {
+        if (modifier == scriptModifier && *locale.getScript() == '\0') {
+            id = QByteArray(locale.getLanguage()) + '_' + script;
+            if (*locale.getCountry() != '\0')
+                id += QByteArray("_") + locale.getCountry();
+        }
+    }
+    return id;
+}
+
 // Building an ICU formatter costs far more than using one, and every visible row asks for its
 // texts on each paint. ICU formatters must not be shared between threads, so each thread keeps
-// its own set, rebuilt when the user's locale or the default zone has changed.
+// its own set, rebuilt when the user's locale, the locale for dates or the default zone has changed.
 class Formatters
 {
 public:
     static Formatters& current()
     {
         thread_local Formatters cache;
-        cache.follow(QLocale().name().toUtf8());
+        cache.follow(QLocale().name().toUtf8(), dateLocaleSetting());
         return cache;
     }
 
     icu::DateFormat* mediumDate()
     {
         if (!m_mediumDate) {
-            m_mediumDate.reset(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, m_locale));
+            m_mediumDate.reset(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, m_dateLocale));
             if (m_mediumDate)
                 m_mediumDate->adoptTimeZone(m_zone->clone());
         }
         return m_mediumDate.get();
     }
 
+    // The words of a relative date are language, not date settings: they follow the user's locale.
     icu::RelativeDateTimeFormatter* relative()
     {
         if (!m_relative) {
@@ -71,15 +120,19 @@ public:
     }
 
 private:
-    void follow(const QByteArray& localeName)
+    void follow(const QByteArray& localeName, const QByteArray& dateLocaleSetting)
     {
         std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
         icu::UnicodeString zoneID;
         zone->getID(zoneID);
-        if (m_zone && localeName == m_localeName && zoneID == m_zoneID)
+        if (m_zone && localeName == m_localeName && dateLocaleSetting == m_dateLocaleSetting
+            && zoneID == m_zoneID)
             return;
         m_localeName = localeName;
         m_locale = icu::Locale(localeName.constData());
+        m_dateLocaleSetting = dateLocaleSetting;
+        const QByteArray dateLocaleID = icuLocaleID(dateLocaleSetting);
+        m_dateLocale = dateLocaleID.isEmpty() ? m_locale : icu::Locale(dateLocaleID.constData());
         m_zoneID = zoneID;
         m_zone = std::move(zone);
         m_mediumDate.reset();
@@ -89,6 +142,8 @@ private:
 
     QByteArray m_localeName;
     icu::Locale m_locale;
+    QByteArray m_dateLocaleSetting;
+    icu::Locale m_dateLocale;
     icu::UnicodeString m_zoneID;
     std::unique_ptr<icu::TimeZone> m_zone;
     std::unique_ptr<icu::DateFormat> m_mediumDate;

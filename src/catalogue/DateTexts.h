@@ -7,7 +7,9 @@
 class DateTexts
 {
 public:
-    // Medium date style, no time ("Dec 5, 2026" in US English).
+    // Medium date style, no time ("Dec 5, 2026" in US English), in the locale the user chose for
+    // dates: LC_ALL, else LC_TIME, else LANG, as the C library reads them; the user's locale when
+    // none of them names one ("C", "POSIX").
     static QString mediumDate(const QDateTime& date);
 
     // date relative to now with full unit names and named forms: the calendar difference in years,

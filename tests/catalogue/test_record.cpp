@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>
 
+#include <array>
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -35,6 +37,38 @@ private:
     std::unique_ptr<icu::TimeZone> m_saved;
 };
 
+// Sets LC_ALL, LC_TIME and LANG for one scope (null: unset) and puts the old values back afterwards.
+class EnvironmentGuard
+{
+public:
+    using Values = std::array<const char*, 3>;
+
+    explicit EnvironmentGuard(const Values& values)
+    {
+        for (size_t i = 0; i < Names.size(); ++i) {
+            if (qEnvironmentVariableIsSet(Names[i]))
+                m_saved[i] = qgetenv(Names[i]);
+            if (values[i])
+                qputenv(Names[i], values[i]);
+            else
+                qunsetenv(Names[i]);
+        }
+    }
+    ~EnvironmentGuard()
+    {
+        for (size_t i = 0; i < Names.size(); ++i) {
+            if (m_saved[i])
+                qputenv(Names[i], *m_saved[i]);
+            else
+                qunsetenv(Names[i]);
+        }
+    }
+
+private:
+    static constexpr Values Names { "LC_ALL", "LC_TIME", "LANG" };
+    std::array<std::optional<QByteArray>, 3> m_saved;
+};
+
 } // namespace
 
 TEST(AppRecord, LastAccessedPrefersLastUseAndFallsBackToModification)
@@ -58,19 +92,53 @@ TEST(AppRecord, LastAccessedPrefersLastUseAndFallsBackToModification)
     EXPECT_EQ(undated.lastAccessedText(), u"\u2014"_s);
 }
 
-TEST(AppRecord, MediumDateFollowsTheUserLocaleAndZone)
+TEST(AppRecord, MediumDateFollowsTheUserZone)
 {
     const AppInfo app = makeApp(QDateTime(QDate(2026, 12, 5), QTime(23, 30), Qt::UTC), std::nullopt);
     EXPECT_EQ(app.lastAccessedText(), u"Dec 5, 2026"_s);
+    const ZoneGuard zone("Asia/Tokyo");
+    EXPECT_EQ(app.lastAccessedText(), u"Dec 6, 2026"_s);
+}
+
+TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThem)
+{
+    const AppInfo app =
+        makeApp(QDateTime(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC), std::nullopt, Now.addSecs(-30 * 3600));
+    const QString french = u"5 d\u00e9c. 2026"_s;
+    const QString german = u"05.12.2026"_s;
+    const QString english = u"Dec 5, 2026"_s;
+    struct Case
     {
-        const ZoneGuard zone("Asia/Tokyo");
-        EXPECT_EQ(app.lastAccessedText(), u"Dec 6, 2026"_s);
-    }
+        EnvironmentGuard::Values values; // LC_ALL, LC_TIME, LANG; null: unset
+        QString text;
+    };
+    const Case cases[] = {
+        { { nullptr, "fr_FR.UTF-8", "en_US.UTF-8" }, french },
+        { { "en_US.UTF-8", "fr_FR.UTF-8", "fr_FR.UTF-8" }, english },
+        { { "", "fr_FR", "en_US.UTF-8" }, french },
+        { { nullptr, nullptr, "en_US.UTF-8" }, english },
+        { { nullptr, "de_DE@euro", nullptr }, german },
+        // Script variants, in the C library's form and in ICU's.
+        { { nullptr, "uz_UZ.UTF-8", nullptr }, u"5-dek, 2026"_s },
+        { { nullptr, "uz_UZ.UTF-8@cyrillic", nullptr }, u"5 \u0434\u0435\u043a, 2026"_s },
+        { { nullptr, "uz_Cyrl_UZ", nullptr }, u"5 \u0434\u0435\u043a, 2026"_s },
+        { { nullptr, "ks_IN@devanagari", nullptr }, u"5 \u0926\u0938\u0942\u092e\u092c\u0930 2026"_s },
+        { { nullptr, "sr_RS.UTF-8@latin", nullptr }, u"5. 12. 2026."_s },
+        { { nullptr, "sr_Latn", nullptr }, u"5. 12. 2026."_s },
+        // Settings that name no language leave the dates to the user's locale.
+        { { nullptr, "C.UTF-8", "en_US.UTF-8" }, german },
+        { { "POSIX", "fr_FR.UTF-8", nullptr }, german },
+        { { nullptr, nullptr, nullptr }, german },
+    };
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const QString german = app.lastAccessedText();
+    for (const Case& c : cases) {
+        const EnvironmentGuard environment(c.values);
+        EXPECT_EQ(app.lastAccessedText(), c.text) << c.values[0] << ' ' << c.values[1] << ' ' << c.values[2];
+        // Dates only: the words of the review date stay in the user's language.
+        EXPECT_EQ(app.lastReviewedText(Now), u"gestern"_s);
+    }
     QLocale::setDefault(saved);
-    EXPECT_EQ(german, u"05.12.2026"_s);
 }
 
 TEST(AppRecord, ReviewTextIsRelativeToTheMomentOfReading)

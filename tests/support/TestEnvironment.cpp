@@ -31,11 +31,13 @@ void TestEnvironment::setUp()
     setPathVariable("XDG_DATA_HOME", base + QStringLiteral("/home/.local/share"));
     setPathVariable("XDG_CACHE_HOME", base + QStringLiteral("/home/.cache"));
     setPathVariable("XDG_RUNTIME_DIR", base + QStringLiteral("/runtime"));
-    QFile::setPermissions(base + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(base + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("TZ", "UTC");
     tzset();
     qputenv("LANG", "en_US.UTF-8");
     qunsetenv("LC_ALL");
+    qunsetenv("LC_TIME");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
