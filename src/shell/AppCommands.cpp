@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QToolBar>
+#include <QWindow>
 
 namespace {
 // The menu bar belongs to the main window, yet the commands act on whichever window of the program
@@ -70,6 +71,7 @@ AppCommands::AppCommands(AppModel& model, MainWindow& window, QAction* checkForU
     connect(&m_model, &AppModel::isMockModeChanged, this, &AppCommands::updateModelTitles);
     connect(&FocusedValues::instance(), &FocusedValues::changed, this, &AppCommands::updateSelectionItems);
     connect(qApp, &QApplication::focusChanged, this, &AppCommands::updateEditItems);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &AppCommands::lendWindowCommands);
     connect(m_window.toolBar(), &QToolBar::visibilityChanged, this, &AppCommands::updateToolBarItem);
 
     updateModelTitles();
@@ -99,18 +101,20 @@ void AppCommands::buildApplicationMenu(QAction* checkForUpdates)
     QAction* quit = addCommand(menu, tr("Quit Kudora"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setMenuRole(QAction::QuitRole);
     connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
+    m_windowCommands.append(quit);
 }
 
 void AppCommands::buildFileMenu()
 {
     QMenu* menu = m_window.menuBar()->addMenu(tr("File"));
-    connect(addCommand(menu, tr("Main Window"), QKeySequence(Qt::CTRL | Qt::Key_1)), &QAction::triggered,
-            this, &AppCommands::showMainWindow);
-    connect(addCommand(menu, tr("Close Window"), QKeySequence(Qt::CTRL | Qt::Key_W)), &QAction::triggered,
-            this, [] {
-                if (QWidget* window = QApplication::activeWindow())
-                    window->close();
-            });
+    QAction* mainWindow = addCommand(menu, tr("Main Window"), QKeySequence(Qt::CTRL | Qt::Key_1));
+    connect(mainWindow, &QAction::triggered, this, &AppCommands::showMainWindow);
+    QAction* closeWindow = addCommand(menu, tr("Close Window"), QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(closeWindow, &QAction::triggered, this, [] {
+        if (QWidget* window = QApplication::activeWindow())
+            window->close();
+    });
+    m_windowCommands.append({ mainWindow, closeWindow });
 }
 
 void AppCommands::buildEditMenu()
@@ -225,6 +229,27 @@ void AppCommands::updateEditItems()
 void AppCommands::updateToolBarItem()
 {
     m_toolBarToggle->setText(m_window.toolBar()->isHidden() ? tr("Show Toolbar") : tr("Hide Toolbar"));
+}
+
+// A menu item's shortcut works only while its menu bar is shown, and the menu bar goes with the
+// main window. A window that stays open without it (an update window) would leave the person no key
+// back to the main window nor to quit, so every other window that becomes active answers those
+// keys too. Popups are left alone: they show the actions they are given as items.
+void AppCommands::lendWindowCommands(QWindow* window)
+{
+    if (!window)
+        return;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowHandle() != window || widget == &m_window)
+            continue;
+        if (widget->windowType() != Qt::Window && widget->windowType() != Qt::Dialog)
+            continue;
+        const QList<QAction*> present = widget->actions();
+        for (QAction* action : std::as_const(m_windowCommands)) {
+            if (!present.contains(action))
+                widget->addAction(action);
+        }
+    }
 }
 
 void AppCommands::showAbout()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QUrl>
 
@@ -7,6 +8,7 @@ class AppModel;
 class MainWindow;
 class QAction;
 class QMenu;
+class QWindow;
 
 // The menu bar of the main window. Catalogue commands do not reach into the window: they post the
 // named notifications that the window carries out on its selection. The one exception is the
@@ -37,6 +39,7 @@ private:
     void updateEditItems();
     void updateToolBarItem();
 
+    void lendWindowCommands(QWindow* window);
     void showAbout();
     void ignoreOrClearIgnore();
     static void showMainWindow();
@@ -44,6 +47,8 @@ private:
     AppModel& m_model;
     MainWindow& m_window;
 
+    // The commands about windows and the application, which every window of the program answers.
+    QList<QAction*> m_windowCommands;
     QAction* m_cut = nullptr;
     QAction* m_copy = nullptr;
     QAction* m_paste = nullptr;

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -191,6 +192,35 @@ TEST(Startup, AnOpenUpdateWindowKeepsTheApplicationRunning)
     EXPECT_EQ(runEventLoop(), 0);
     EXPECT_EQ(closedWithUpdateWindowOpen, 0);
     EXPECT_EQ(lastWindowClosed.count(), 1);
+}
+
+TEST(Startup, AnUpdateWindowAnswersTheKeysOfTheGoneMenuBar)
+{
+    ShellHarness harness;
+    ASSERT_TRUE(harness.openAndActivate());
+    StandardUserDriver driver;
+    // An update window alone: the main window, closed, took its menu bar along.
+    const auto updateWindowAlone = [&]() -> QMessageBox* {
+        driver.showUpToDate();
+        QMessageBox* update = driver.currentWindow();
+        harness.window().close();
+        update->activateWindow();
+        return !harness.window().isVisible() && QTest::qWaitForWindowActive(update) ? update : nullptr;
+    };
+
+    QPointer<QMessageBox> update = updateWindowAlone();
+    ASSERT_TRUE(update);
+    QTest::keySequence(update, QKeySequence(Qt::CTRL | Qt::Key_1));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&harness.window()));
+
+    // Quitting closes every window, and so does closing the last window by its key.
+    for (const QKeyCombination key : { Qt::CTRL | Qt::Key_Q, Qt::CTRL | Qt::Key_W }) {
+        update = updateWindowAlone();
+        ASSERT_TRUE(update);
+        QTimer::singleShot(0, update, [&] { QTest::keySequence(update, QKeySequence(key)); });
+        EXPECT_EQ(runEventLoop(), 0) << QKeySequence(key).toString().toStdString();
+        EXPECT_TRUE(update.isNull() || !update->isVisible());
+    }
 }
 
 TEST(Startup, UpdateItemFollowsTheUpdater)
