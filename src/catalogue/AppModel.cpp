@@ -1,13 +1,12 @@
 #include "AppModel.h"
 
 #include "DefaultsDomain.h"
+#include "DetachedTask.h"
 #include "MockCatalogue.h"
 #include "PreferencesService.h"
 #include "TextSearch.h"
 
-#include <QFutureWatcher>
 #include <QLocale>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <vector>
@@ -50,8 +49,8 @@ AppModel::AppModel(PreferencesService& preferences, AppScanner scanner, QObject*
     QMetaObject::invokeMethod(this, &AppModel::rescan, Qt::QueuedConnection);
 }
 
-// A scan still running keeps only its own copies of the scanner and the review dates; its watcher
-// goes with the model, so the result is dropped.
+// A scan still running keeps only its own copies of the scanner and the review dates; its result
+// finds the model gone and is dropped.
 AppModel::~AppModel() = default;
 
 void AppModel::setApps(QList<AppInfo> apps)
@@ -229,18 +228,17 @@ void AppModel::rescan()
     }
 
     const ReviewDateMap reviewDates = m_preferences.loadReviewDates();
-    auto* watcher = new QFutureWatcher<AppScanner::Result>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        // A task that never ran (its pool was cleared) brings no list; treat it as a scan that
-        // could not read anything rather than leave the model scanning for ever.
-        const QFuture<AppScanner::Result> future = watcher->future();
-        applyScanResult(future.resultCount() > 0 ? future.result() : AppScanner::Result { {}, false });
-    });
     // The worker gets copies only: it must never reach the model, which may be gone by the time
-    // the scan ends.
-    watcher->setFuture(QtConcurrent::run(
-        [scanner = m_scanner, reviewDates] { return scanner.scanInstalledApps(reviewDates); }));
+    // the scan ends, nor hold up the end of the program.
+    const bool started = DetachedTask::run(
+        this, [scanner = m_scanner, reviewDates] { return scanner.scanInstalledApps(reviewDates); },
+        [this](AppScanner::Result result) { applyScanResult(std::move(result)); });
+    // Without a thread there is no list; treat it as a scan that could not read anything rather
+    // than leave the model scanning for ever.
+    if (!started) {
+        const auto nothingRead = [this] { applyScanResult(AppScanner::Result { {}, false }); };
+        QMetaObject::invokeMethod(this, nothingRead, Qt::QueuedConnection);
+    }
 }
 
 void AppModel::applyScanResult(AppScanner::Result result)

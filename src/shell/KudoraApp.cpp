@@ -6,6 +6,7 @@
 #include "ApplicationIcon.h"
 #include "CheckForUpdatesView.h"
 #include "DefaultsDomain.h"
+#include "DetachedTask.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "PreferencesService.h"
@@ -67,6 +68,24 @@ KudoraApp::KudoraApp(Parts parts)
 }
 
 KudoraApp::~KudoraApp() = default;
+
+void KudoraApp::run(int& argc, char** argv)
+{
+    run(argc, argv, Parts());
+}
+
+void KudoraApp::run(int& argc, char** argv, Parts parts)
+{
+    {
+        QApplication application(argc, argv);
+        KudoraApp kudora(std::move(parts));
+        kudora.openMainWindow();
+        QApplication::exec();
+    }
+    // The window is gone and the scan's result would have nowhere to go: a scan held up by a hung
+    // folder must not keep the process alive, nor find the static objects it uses destroyed.
+    DetachedTask::exitIfRunning(0);
+}
 
 void KudoraApp::openMainWindow()
 {

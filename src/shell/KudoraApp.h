@@ -41,6 +41,12 @@ public:
     explicit KudoraApp(Parts parts);
     ~KudoraApp() override;
 
+    // The life of the program, as main() runs it: the application object, KudoraApp made of parts,
+    // the main window and the event loop. When the loop ends the program ends with it, even while
+    // a scan is still held up; then this function does not return.
+    static void run(int& argc, char** argv);
+    static void run(int& argc, char** argv, Parts parts);
+
     // Shows the main window and brings it forward.
     void openMainWindow();
 

@@ -1,12 +1,7 @@
 #include "KudoraApp.h"
 
-#include <QApplication>
-
 int main(int argc, char** argv)
 {
-    QApplication application(argc, argv);
-    KudoraApp kudora;
-    kudora.openMainWindow();
-    QApplication::exec();
+    KudoraApp::run(argc, argv);
     return 0;
 }

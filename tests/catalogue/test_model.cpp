@@ -1,4 +1,5 @@
 #include "AppModel.h"
+#include "DetachedTask.h"
 #include "FixtureTree.h"
 #include "MemoryDefaultsDomain.h"
 #include "MetadataItem.h"
@@ -12,7 +13,6 @@
 #include <QHash>
 #include <QSemaphore>
 #include <QSignalSpy>
-#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -449,7 +449,7 @@ TEST_F(ModelTest, DestroyingTheModelDuringAScanIsSafe)
     model.reset();
 
     m_metadata->openGate();
-    QThreadPool::globalInstance()->waitForDone();
+    ASSERT_TRUE(DetachedTask::waitForAll(QDeadlineTimer(20000)));
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();
     // The result had nobody left to apply it: the store is as it was.

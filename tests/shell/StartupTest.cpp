@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -155,6 +156,25 @@ TEST(Startup, QuitKeyEndsTheApplication)
         QTest::keySequence(&harness.window(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     });
     EXPECT_EQ(runEventLoop(), 0);
+}
+
+TEST(Startup, ClosingTheWindowDuringAHeldUpScanEndsTheProcess)
+{
+    FixtureTree fixture;
+    fixture.makeBundle(u"Applications/Held.app"_s, u"com.example.held"_s, 1);
+    QProcess program;
+    program.start(QCoreApplication::applicationDirPath() + u"/kudora_quit_probe"_s,
+                  { fixture.pathOf(u"Applications"_s), fixture.pathOf(u"home"_s) });
+    // Generous: a process that waits for its scan never ends by itself.
+    const bool ended = program.waitForFinished(30'000);
+    if (!ended) {
+        program.kill();
+        program.waitForFinished();
+    }
+    EXPECT_TRUE(ended) << "the process stays while its scan is held up";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()), u"scanning\n"_s);
 }
 
 TEST(Startup, AnOpenUpdateWindowKeepsTheApplicationRunning)

@@ -1,3 +1,4 @@
+#include "DetachedTask.h"
 #include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,8 @@ int main(int argc, char** argv)
         Application app(argc, argv);
         ::testing::InitGoogleTest(&argc, argv);
         result = RUN_ALL_TESTS();
+        // A scan a test left running would otherwise meet the static objects' destruction at exit.
+        DetachedTask::waitForAll(QDeadlineTimer(60'000));
     }
     TestEnvironment::tearDown();
     return result;
