@@ -115,16 +115,6 @@ bool DetachedTask::start(QObject* receiver, std::function<Delivery()> work)
     return true;
 }
 
-int DetachedTask::runningCount()
-{
-    Registry& tasks = registry();
-    const std::lock_guard lock(tasks.mutex);
-    int count = 0;
-    for (const Task& task : tasks.tasks)
-        count += task.finished ? 0 : 1;
-    return count;
-}
-
 bool DetachedTask::waitForAll(QDeadlineTimer deadline)
 {
     Registry& tasks = registry();

@@ -27,9 +27,6 @@ public:
         });
     }
 
-    // Started tasks whose work has not returned yet.
-    static int runningCount();
-
     // Waits until every started task has ended, or until deadline; true when none runs.
     static bool waitForAll(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
