@@ -14,6 +14,7 @@
 #include "MemoryDefaultsDomain.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
+#include "Workspace.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -176,7 +177,7 @@ int main(int argc, char** argv)
     const QList<AppInfo> apps = makeCatalogue();
     fixture.model.setApps(apps);
     fixture.floorModel.setApps(apps);
-    fixture.view = std::make_unique<ContentView>(fixture.model);
+    fixture.view = std::make_unique<ContentView>(fixture.model, Workspace::shared());
     fixture.view->resize(WindowSize);
     fixture.view->show();
     fixture.plainModel = std::make_unique<PlainModel>(apps);

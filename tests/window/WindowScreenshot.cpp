@@ -6,6 +6,7 @@
 #include "PreferencesService.h"
 #include "SearchField.h"
 #include "TestEnvironment.h"
+#include "Workspace.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -36,7 +37,7 @@ int main(int argc, char** argv)
         // The ignored count shows in the status bar.
         model.ignoreApps({ model.apps().last() });
 
-        ContentView view(model);
+        ContentView view(model, Workspace::shared());
         view.resize(900, 560);
         view.show();
         view.setSelection({ model.visibleApps().at(1).id() });
