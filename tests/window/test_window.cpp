@@ -327,43 +327,26 @@ TEST_F(WindowTest, HeaderClicksSortThroughTheModel)
     model->setApps({ app(u"b"_s, u"Beta"_s, 3, day(1)), app(u"a"_s, u"alpha"_s, 1),
                      app(u"c"_s, u"Gamma"_s, 2, day(5)) });
     const QHeaderView* header = table()->horizontalHeader();
-    struct Click
-    {
-        int column;
-        SortOrder order;
-        QStringList names;
-    };
     const SortComparator lastUse(Key::LastAccessedSortDate, Qt::DescendingOrder);
-    const QList<Click> clicks {
-        // A name starts ascending, a date newest first; clicking the first key again flips it.
-        { AppTableModel::NameColumn,
-          { { Key::Name, Qt::AscendingOrder }, lastUse },
-          { u"alpha"_s, u"Beta"_s, u"Gamma"_s } },
-        { AppTableModel::NameColumn,
-          { { Key::Name, Qt::DescendingOrder }, lastUse },
-          { u"Gamma"_s, u"Beta"_s, u"alpha"_s } },
-        { AppTableModel::LastReviewedColumn,
-          { { Key::LastReviewedSortDate, Qt::DescendingOrder }, { Key::Name, Qt::DescendingOrder }, lastUse },
-          { u"Beta"_s, u"Gamma"_s, u"alpha"_s } },
-        // A key further down comes first with the direction it had.
-        { AppTableModel::NameColumn,
-          { { Key::Name, Qt::DescendingOrder }, { Key::LastReviewedSortDate, Qt::DescendingOrder }, lastUse },
-          { u"Gamma"_s, u"Beta"_s, u"alpha"_s } },
-        // Columns without a key change nothing, not even the indicator.
-        { AppTableModel::IconColumn,
-          { { Key::Name, Qt::DescendingOrder }, { Key::LastReviewedSortDate, Qt::DescendingOrder }, lastUse },
-          { u"Gamma"_s, u"Beta"_s, u"alpha"_s } },
-        { AppTableModel::AppStoreColumn,
-          { { Key::Name, Qt::DescendingOrder }, { Key::LastReviewedSortDate, Qt::DescendingOrder }, lastUse },
-          { u"Gamma"_s, u"Beta"_s, u"alpha"_s } },
-    };
-    for (const Click& click : clicks) {
-        clickHeader(click.column);
-        EXPECT_EQ(model->sortOrder(), click.order) << click.column;
-        EXPECT_EQ(names(), click.names) << click.column;
-        EXPECT_EQ(header->sortIndicatorSection(), AppTableModel::columnOf(click.order.first().key()));
-        EXPECT_EQ(header->sortIndicatorOrder(), click.order.first().order());
+    const SortComparator nameUp(Key::Name, Qt::AscendingOrder), nameDown(Key::Name, Qt::DescendingOrder);
+    const SortComparator reviewDown(Key::LastReviewedSortDate, Qt::DescendingOrder);
+    // A name starts ascending, a date newest first, and clicking the first key again flips it; a key
+    // further down comes first with the direction it had; columns without a key change nothing.
+    for (const auto& [column, order] : QList<std::pair<int, SortOrder>> {
+             { AppTableModel::NameColumn, { nameUp, lastUse } },
+             { AppTableModel::NameColumn, { nameDown, lastUse } },
+             { AppTableModel::LastReviewedColumn, { reviewDown, nameDown, lastUse } },
+             { AppTableModel::NameColumn, { nameDown, reviewDown, lastUse } },
+             { AppTableModel::IconColumn, { nameDown, reviewDown, lastUse } },
+             { AppTableModel::AppStoreColumn, { nameDown, reviewDown, lastUse } },
+         }) {
+        clickHeader(column);
+        EXPECT_EQ(model->sortOrder(), order) << column;
+        expectRowsFollowTheModel();
+        EXPECT_EQ(header->sortIndicatorSection(), AppTableModel::columnOf(order.first().key()));
+        EXPECT_EQ(header->sortIndicatorOrder(), order.first().order());
     }
+    EXPECT_EQ(names(), (QStringList { u"Gamma"_s, u"Beta"_s, u"alpha"_s }));
     // A sort order written elsewhere shows too.
     model->setSortOrder({ { Key::LastAccessedSortDate, Qt::AscendingOrder } });
     EXPECT_EQ(header->sortIndicatorSection(), int(AppTableModel::LastAccessedColumn));
