@@ -37,14 +37,15 @@ AppTableView::AppTableView(QWidget* parent)
 
 void AppTableView::setModel(QAbstractItemModel* model)
 {
+    if (model == this->model())
+        return;
     if (this->model())
         disconnect(this->model(), nullptr, this, nullptr);
     QTableView::setModel(model);
     if (!model)
         return;
-    if (qobject_cast<AppTableModel*>(model)) {
-        connect(static_cast<AppTableModel*>(model), &AppTableModel::sortIndicatorChanged, this,
-                &AppTableView::showSortIndicator);
+    if (auto* table = qobject_cast<AppTableModel*>(model)) {
+        connect(table, &AppTableModel::sortIndicatorChanged, this, &AppTableView::showSortIndicator);
         showSortIndicator();
     }
     for (const auto before :
