@@ -4,7 +4,9 @@
 // the catalogue.
 //
 // Also ignoring 1,000 selected rows through the window (the menu command), against the floor of
-// the model ignoring the same applications with no window watching it.
+// the model ignoring the same applications with no window watching it; and recording one review
+// and ignoring one row with the window watching, against the floor of one dataChanged on a plain
+// QStandardItemModel under a shown QTableView.
 
 #include "AppModel.h"
 #include "AppTableView.h"
@@ -14,6 +16,7 @@
 #include "MemoryDefaultsDomain.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
+#include "Workspace.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -21,6 +24,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
 
@@ -98,6 +102,8 @@ struct Fixture
     std::unique_ptr<ContentView> view;
     std::unique_ptr<PlainModel> plainModel;
     std::unique_ptr<QTableView> plainTable;
+    std::unique_ptr<QStandardItemModel> standardModel;
+    std::unique_ptr<QTableView> standardTable;
 };
 
 Fixture* s_fixture = nullptr;
@@ -146,6 +152,46 @@ void ignoreSelectedInWindow(benchmark::State& state)
         state.SkipWithError("the window did not ignore the selected rows");
 }
 
+// A hundred rows in turn, so that the stored review dates stay few.
+constexpr int ReviewedRows = 100;
+
+void reviewOneRowInWindow(benchmark::State& state)
+{
+    AppModel& model = s_fixture->model;
+    int next = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const AppInfo app = model.apps().at((next++ % ReviewedRows) * (RecordCount / ReviewedRows));
+        state.ResumeTiming();
+        model.recordReview(app);
+    }
+}
+
+void ignoreOneRowInWindow(benchmark::State& state)
+{
+    AppModel& model = s_fixture->model;
+    int next = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.resetIgnoreList();
+        const QList<AppInfo> app { model.apps().at((next++ % ReviewedRows) * (RecordCount / ReviewedRows)) };
+        state.ResumeTiming();
+        model.ignoreApps(app);
+    }
+    model.resetIgnoreList();
+}
+
+void floorOneDataChanged(benchmark::State& state)
+{
+    QStandardItemModel& plain = *s_fixture->standardModel;
+    int next = 0;
+    for (auto _ : state) {
+        plain.item((next % ReviewedRows) * (RecordCount / ReviewedRows), Columns - 1)
+            ->setText(QString::number(next));
+        ++next;
+    }
+}
+
 void floorIgnoreWithoutWindow(benchmark::State& state)
 {
     AppModel& model = s_fixture->floorModel;
@@ -176,7 +222,7 @@ int main(int argc, char** argv)
     const QList<AppInfo> apps = makeCatalogue();
     fixture.model.setApps(apps);
     fixture.floorModel.setApps(apps);
-    fixture.view = std::make_unique<ContentView>(fixture.model);
+    fixture.view = std::make_unique<ContentView>(fixture.model, Workspace::shared());
     fixture.view->resize(WindowSize);
     fixture.view->show();
     fixture.plainModel = std::make_unique<PlainModel>(apps);
@@ -186,6 +232,15 @@ int main(int argc, char** argv)
         fixture.view->tableView()->verticalHeader()->defaultSectionSize());
     fixture.plainTable->resize(fixture.view->tableView()->size());
     fixture.plainTable->show();
+    fixture.standardModel = std::make_unique<QStandardItemModel>(RecordCount, Columns);
+    for (int row = 0; row < RecordCount; ++row) {
+        for (int column = 0; column < Columns; ++column)
+            fixture.standardModel->setItem(row, column, new QStandardItem(apps.at(row).name()));
+    }
+    fixture.standardTable = std::make_unique<QTableView>();
+    fixture.standardTable->setModel(fixture.standardModel.get());
+    fixture.standardTable->resize(fixture.view->tableView()->size());
+    fixture.standardTable->show();
     if (!QTest::qWaitForWindowExposed(fixture.view.get())
         || !QTest::qWaitForWindowExposed(fixture.plainTable.get()))
         return 1;
@@ -217,6 +272,17 @@ int main(int argc, char** argv)
         ->Repetitions(Repetitions)
         ->ReportAggregatesOnly(true);
 
+    using Bench = std::pair<const char*, void (*)(benchmark::State&)>;
+    for (const auto& [name, function] : { Bench("reviewOneRowInWindow", reviewOneRowInWindow),
+                                          Bench("ignoreOneRowInWindow", ignoreOneRowInWindow),
+                                          Bench("floorOneDataChanged", floorOneDataChanged) }) {
+        benchmark::RegisterBenchmark(name, function)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(200)
+            ->Repetitions(Repetitions)
+            ->ReportAggregatesOnly(true);
+    }
+
     BenchTable::MedianCollector collector;
     if (!BenchTable::run(&argc, argv, collector))
         return 1;
@@ -228,6 +294,14 @@ int main(int argc, char** argv)
     BenchTable::print({ "ignoring 1,000 selected rows in the window, 10,000 records",
                         collector.median("ignoreSelectedInWindow").realMs, "ms",
                         collector.median("floorIgnoreWithoutWindow").realMs, BenchTable::Target::None, 0 });
+    // In microseconds: the floor is well below a millisecond.
+    const double oneDataChanged = collector.median("floorOneDataChanged").realMs * 1000;
+    BenchTable::print({ "recording a review, 10,000-row table",
+                        collector.median("reviewOneRowInWindow").realMs * 1000, "us", oneDataChanged,
+                        BenchTable::Target::Below, 2000 });
+    BenchTable::print({ "ignoring one row, 10,000-row table",
+                        collector.median("ignoreOneRowInWindow").realMs * 1000, "us", oneDataChanged,
+                        BenchTable::Target::Below, 2000 });
     benchmark::Shutdown();
     return 0;
 }

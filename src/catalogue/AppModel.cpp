@@ -16,9 +16,7 @@ struct AppModel::RecordKeys
     QString foldedName;
     QString foldedID;
     QString idKey;
-    QByteArray nameKey;
-    qint64 lastAccessedKey = 0;
-    qint64 lastReviewedKey = 0;
+    SortComparator::Keys sort;
 };
 
 struct AppModel::KeyCache
@@ -29,15 +27,6 @@ struct AppModel::KeyCache
     QString localeName;
     std::vector<RecordKeys> records;
 };
-
-namespace {
-
-int compareKeys(qint64 a, qint64 b)
-{
-    return (a > b) - (a < b);
-}
-
-} // namespace
 
 AppModel::AppModel(PreferencesService& preferences, AppScanner scanner, QObject* parent)
     : QObject(parent)
@@ -55,9 +44,15 @@ AppModel::~AppModel() = default;
 
 void AppModel::setApps(QList<AppInfo> apps)
 {
+    replaceApps(std::move(apps));
+    emit catalogueReplaced();
+    notifyAppsChanged();
+}
+
+void AppModel::replaceApps(QList<AppInfo> apps)
+{
     m_apps = std::move(apps);
     m_keyCache->valid = false;
-    notifyAppsChanged();
 }
 
 void AppModel::setShowingIgnored(bool showingIgnored)
@@ -110,9 +105,11 @@ void AppModel::setIgnoredIDs(QSet<QString> ignoredIDs)
     ignoredIDs = AppInfo::idKeys(ignoredIDs);
     if (m_ignoredIDs == ignoredIDs)
         return;
-    m_ignoredIDs = std::move(ignoredIDs);
+    const QSet<QString> before = std::exchange(m_ignoredIDs, std::move(ignoredIDs));
     emit ignoredIDsChanged();
     emit visibleAppsChanged();
+    if (!m_ignoredIDsBefore)
+        emit ignoredIDsEdited(m_ignoredIDs - before, before - m_ignoredIDs);
 }
 
 void AppModel::notifyAppsChanged()
@@ -142,8 +139,8 @@ const AppModel::KeyCache& AppModel::keyCache() const
         keys.foldedName = TextSearch::fold(app.name());
         keys.foldedID = TextSearch::fold(app.id());
         keys.idKey = AppInfo::idKey(app.id());
-        keys.lastAccessedKey = SortComparator::dateSortKey(app.lastAccessedSortDate());
-        keys.lastReviewedKey = SortComparator::dateSortKey(app.lastReviewedSortDate());
+        keys.sort.lastAccessed = SortComparator::dateSortKey(app.lastAccessedSortDate());
+        keys.sort.lastReviewed = SortComparator::dateSortKey(app.lastReviewedSortDate());
         cache.records.push_back(std::move(keys));
     }
     return cache;
@@ -156,58 +153,92 @@ void AppModel::ensureNameKeys() const
     if (cache.hasNameKeys)
         return;
     for (size_t i = 0; i < cache.records.size(); ++i)
-        cache.records[i].nameKey = SortComparator::nameSortKey(m_apps[qsizetype(i)].name());
+        cache.records[i].sort.name = SortComparator::nameSortKey(m_apps[qsizetype(i)].name());
     cache.hasNameKeys = true;
+}
+
+bool AppModel::lessThan(const KeyCache& cache, qsizetype a, qsizetype b) const
+{
+    const int result =
+        SortComparator::compare(m_sortOrder, cache.records[size_t(a)].sort, cache.records[size_t(b)].sort);
+    return result != 0 ? result < 0 : a < b;
+}
+
+bool AppModel::passes(const KeyCache& cache, const QString& foldedQuery, qsizetype index) const
+{
+    const RecordKeys& keys = cache.records[size_t(index)];
+    if (!m_searchQuery.isEmpty() && !TextSearch::containsFolded(keys.foldedName, foldedQuery)
+        && !TextSearch::containsFolded(keys.foldedID, foldedQuery))
+        return false;
+    return m_ignoredIDs.contains(keys.idKey) == m_showingIgnored;
+}
+
+bool AppModel::isVisibleIndex(qsizetype index) const
+{
+    if (index < 0 || index >= m_apps.size())
+        return false;
+    return passes(keyCache(), TextSearch::fold(m_searchQuery), index);
+}
+
+QList<qsizetype> AppModel::visibleIndexes() const
+{
+    const KeyCache& cache = keyCache();
+    const QString query = TextSearch::fold(m_searchQuery);
+    QList<qsizetype> rows;
+    rows.reserve(m_apps.size());
+    for (qsizetype i = 0; i < m_apps.size(); ++i) {
+        if (passes(cache, query, i))
+            rows.append(i);
+    }
+    sortIndexes(rows);
+    return rows;
+}
+
+void AppModel::sortIndexes(QList<qsizetype>& indexes) const
+{
+    if (m_sortOrder.isEmpty()) {
+        std::sort(indexes.begin(), indexes.end());
+        return;
+    }
+    const KeyCache& cache = keyCache();
+    if (sortsByName())
+        ensureNameKeys();
+    std::sort(indexes.begin(), indexes.end(),
+              [&](qsizetype a, qsizetype b) { return lessThan(cache, a, b); });
+}
+
+bool AppModel::sortsBefore(qsizetype a, qsizetype b) const
+{
+    const KeyCache& cache = keyCache();
+    if (sortsByName())
+        ensureNameKeys();
+    return lessThan(cache, a, b);
+}
+
+bool AppModel::sortsByName() const
+{
+    return std::any_of(m_sortOrder.cbegin(), m_sortOrder.cend(),
+                       [](const SortComparator& c) { return c.key() == SortComparator::Key::Name; });
+}
+
+QList<qsizetype> AppModel::indexesOfIDs(const QSet<QString>& idKeys) const
+{
+    QList<qsizetype> indexes;
+    if (idKeys.isEmpty())
+        return indexes;
+    const KeyCache& cache = keyCache();
+    for (qsizetype i = 0; i < m_apps.size(); ++i) {
+        if (idKeys.contains(cache.records[size_t(i)].idKey))
+            indexes.append(i);
+    }
+    return indexes;
 }
 
 QList<AppInfo> AppModel::visibleApps() const
 {
-    const KeyCache& cache = keyCache();
-    const QString query = TextSearch::fold(m_searchQuery);
-
-    std::vector<qsizetype> rows;
-    rows.reserve(m_apps.size());
-    for (qsizetype i = 0; i < m_apps.size(); ++i) {
-        const RecordKeys& keys = cache.records[size_t(i)];
-        if (!m_searchQuery.isEmpty() && !TextSearch::containsFolded(keys.foldedName, query)
-            && !TextSearch::containsFolded(keys.foldedID, query))
-            continue;
-        if (m_ignoredIDs.contains(keys.idKey) != m_showingIgnored)
-            continue;
-        rows.push_back(i);
-    }
-
-    const bool byName = std::any_of(m_sortOrder.cbegin(), m_sortOrder.cend(), [](const SortComparator& c) {
-        return c.key() == SortComparator::Key::Name;
-    });
-    if (byName)
-        ensureNameKeys();
-    if (!m_sortOrder.isEmpty()) {
-        std::stable_sort(rows.begin(), rows.end(), [&](qsizetype a, qsizetype b) {
-            const RecordKeys& keysA = cache.records[size_t(a)];
-            const RecordKeys& keysB = cache.records[size_t(b)];
-            for (const SortComparator& comparator : m_sortOrder) {
-                int result = 0;
-                switch (comparator.key()) {
-                case SortComparator::Key::Name:
-                    result = keysA.nameKey.compare(keysB.nameKey);
-                    break;
-                case SortComparator::Key::LastAccessedSortDate:
-                    result = compareKeys(keysA.lastAccessedKey, keysB.lastAccessedKey);
-                    break;
-                case SortComparator::Key::LastReviewedSortDate:
-                    result = compareKeys(keysA.lastReviewedKey, keysB.lastReviewedKey);
-                    break;
-                }
-                if (result != 0)
-                    return comparator.order() == Qt::DescendingOrder ? result > 0 : result < 0;
-            }
-            return false;
-        });
-    }
-
+    const QList<qsizetype> rows = visibleIndexes();
     QList<AppInfo> visible;
-    visible.reserve(qsizetype(rows.size()));
+    visible.reserve(rows.size());
     for (const qsizetype row : rows)
         visible.append(m_apps[row]);
     return visible;
@@ -245,8 +276,7 @@ void AppModel::applyScanResult(AppScanner::Result result)
 {
     // Everything changes before anyone hears of it, so that no observer sees the new catalogue
     // with the ignore list it is about to replace, or runs in between the steps.
-    m_apps = std::move(result.apps);
-    m_keyCache->valid = false;
+    replaceApps(std::move(result.apps));
 
     // An empty or incomplete result usually means a folder could not be read, not that every
     // application was removed: pruning then would erase the user's ignore list and review dates.
@@ -264,6 +294,7 @@ void AppModel::applyScanResult(AppScanner::Result result)
     m_ignoredIDs = ignoredIDs;
     m_isScanning = false;
 
+    emit catalogueReplaced();
     notifyAppsChanged();
     if (ignoredChanged) {
         emit ignoredIDsChanged();
@@ -282,19 +313,22 @@ void AppModel::toggleMockMode()
 qsizetype AppModel::indexOfID(const QString& id) const
 {
     const QString key = AppInfo::idKey(id);
+    const KeyCache& cache = keyCache();
     for (qsizetype i = 0; i < m_apps.size(); ++i) {
-        if (AppInfo::idKey(m_apps[i].id()) == key)
+        if (cache.records[size_t(i)].idKey == key)
             return i;
     }
     return -1;
 }
 
-void AppModel::reviewDateChanged(qsizetype index)
+void AppModel::setReviewDate(qsizetype index, const OptionalDate& date)
 {
+    m_apps[index].setLastReviewedDate(date);
     KeyCache& cache = *m_keyCache;
     if (cache.valid)
-        cache.records[size_t(index)].lastReviewedKey =
+        cache.records[size_t(index)].sort.lastReviewed =
             SortComparator::dateSortKey(m_apps[index].lastReviewedSortDate());
+    emit reviewDateChanged(index);
     notifyAppsChanged();
 }
 
@@ -306,8 +340,7 @@ void AppModel::recordReview(const AppInfo& app)
     const qsizetype index = indexOfID(id);
     if (index < 0)
         return;
-    m_apps[index].setLastReviewedDate(m_preferences.reviewDate(id));
-    reviewDateChanged(index);
+    setReviewDate(index, m_preferences.reviewDate(id));
 }
 
 // The lists below are walked as copies: each step notifies, and an observer may replace apps,
@@ -329,6 +362,8 @@ void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
     const QList<AppInfo> targets = apps;
     if (targets.isEmpty())
         return;
+    // Views that follow the list hear of the whole operation once, not once per application.
+    m_ignoredIDsBefore = m_ignoredIDs;
     {
         // One flush to disk for the whole selection instead of one per application: with a
         // thousand rows that is the difference between a blink and seconds of a frozen window.
@@ -340,6 +375,9 @@ void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
     }
     // The batch's one write can fail (a full disk); then the list shows what the store kept.
     setIgnoredIDs(m_preferences.loadIgnoredIDs());
+    const QSet<QString> before = *std::exchange(m_ignoredIDsBefore, std::nullopt);
+    if (before != m_ignoredIDs)
+        emit ignoredIDsEdited(m_ignoredIDs - before, before - m_ignoredIDs);
 }
 
 void AppModel::resetIgnoreList()
@@ -351,13 +389,23 @@ void AppModel::resetIgnoreList()
 void AppModel::resetReviewDates(const QList<AppInfo>& apps)
 {
     const QList<AppInfo> targets = apps;
-    const DefaultsDomain::Batch batch(m_preferences.domain());
+    {
+        const DefaultsDomain::Batch batch(m_preferences.domain());
+        for (const AppInfo& app : targets) {
+            m_preferences.removeReviewDate(app.id());
+            const qsizetype index = indexOfID(app.id());
+            if (index >= 0)
+                setReviewDate(index, std::nullopt);
+        }
+    }
+    // The batch's one write can fail (a full disk, a read-only folder); then the rows show the
+    // dates the store kept, which the next scan would bring back anyway.
     for (const AppInfo& app : targets) {
-        m_preferences.removeReviewDate(app.id());
         const qsizetype index = indexOfID(app.id());
         if (index < 0)
             continue;
-        m_apps[index].setLastReviewedDate(std::nullopt);
-        reviewDateChanged(index);
+        const OptionalDate kept = m_preferences.reviewDate(app.id());
+        if (kept != m_apps[index].lastReviewedDate())
+            setReviewDate(index, kept);
     }
 }

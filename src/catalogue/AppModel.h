@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class PreferencesService;
 
@@ -51,6 +52,18 @@ public:
     // Search, then the ignore filter, then a stable sort by sortOrder; computed on every call.
     QList<AppInfo> visibleApps() const;
 
+    // For views that follow the list change by change rather than read it anew: the rows of
+    // visibleApps() as positions in apps(), and the rules that make them.
+    QList<qsizetype> visibleIndexes() const;
+    // Whether apps().at(index) passes the search and the ignore filter.
+    bool isVisibleIndex(qsizetype index) const;
+    // Whether apps().at(a) comes before apps().at(b) in visibleApps() (as both would if visible).
+    bool sortsBefore(qsizetype a, qsizetype b) const;
+    // Puts positions in apps() into the order of visibleApps().
+    void sortIndexes(QList<qsizetype>& indexes) const;
+    // The positions in apps() of the records whose ids (idKey form) are in idKeys, ascending.
+    QList<qsizetype> indexesOfIDs(const QSet<QString>& idKeys) const;
+
     // Starts a rescan unless one runs (then the request is dropped). rescanFinished() follows when
     // the new catalogue is in place.
     void rescan();
@@ -72,6 +85,15 @@ signals:
     void visibleAppsChanged();
     void rescanFinished();
 
+    // Beside appsChanged, for views that follow the catalogue change by change: a new list was
+    // assigned (positions in apps() mean other records now) ...
+    void catalogueReplaced();
+    // ... or the review date of apps().at(index) changed in place.
+    void reviewDateChanged(qsizetype index);
+    // Beside ignoredIDsChanged: the ids (idKey form) that entered and left the set, once per
+    // operation, after the last of its ignoredIDsChanged.
+    void ignoredIDsEdited(const QSet<QString>& added, const QSet<QString>& removed);
+
 private:
     // Adds or removes (change) the ids of apps in the stored ignore list, one by one.
     void changeIgnoredIDs(const QList<AppInfo>& apps, void (PreferencesService::*change)(const QString&));
@@ -79,11 +101,12 @@ private:
     void setIsMockMode(bool isMockMode);
     void setIgnoredIDs(QSet<QString> ignoredIDs);
     void applyScanResult(AppScanner::Result result);
+    void replaceApps(QList<AppInfo> apps);
     void notifyAppsChanged();
     // The record with an id canonically equal to id, or -1.
     qsizetype indexOfID(const QString& id) const;
-    // After a change of the review date of the record at index, in place.
-    void reviewDateChanged(qsizetype index);
+    // Sets the review date of the record at index, in place, and tells whoever listens.
+    void setReviewDate(qsizetype index, const OptionalDate& date);
 
     // Per record of m_apps, the forms that search, filter and sort compare, so that a read of
     // visibleApps() folds and collates nothing but the query. Built on the first read after apps
@@ -92,6 +115,10 @@ private:
     struct KeyCache;
     const KeyCache& keyCache() const;
     void ensureNameKeys() const;
+    bool sortsByName() const;
+    // visibleApps()' order, with ties broken by the position in apps() as a stable sort keeps them.
+    bool lessThan(const KeyCache& cache, qsizetype a, qsizetype b) const;
+    bool passes(const KeyCache& cache, const QString& foldedQuery, qsizetype index) const;
 
     PreferencesService& m_preferences;
     AppScanner m_scanner;
@@ -103,6 +130,8 @@ private:
     QString m_searchQuery;
     SortOrder m_sortOrder { SortComparator(SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder) };
     QSet<QString> m_ignoredIDs;
+    // While an operation changes the ignore list step by step: the set before its first step.
+    std::optional<QSet<QString>> m_ignoredIDsBefore;
 
     std::unique_ptr<KeyCache> m_keyCache;
 };

@@ -42,11 +42,6 @@ const UCollator* nameCollator()
     return collator.get();
 }
 
-int sign(int value)
-{
-    return (value > 0) - (value < 0);
-}
-
 int compareKeys(qint64 a, qint64 b)
 {
     return (a > b) - (a < b);
@@ -54,37 +49,42 @@ int compareKeys(qint64 a, qint64 b)
 
 } // namespace
 
-int SortComparator::compare(const AppInfo& a, const AppInfo& b) const
+SortComparator::Keys SortComparator::keysOf(const AppInfo& app)
+{
+    return { nameSortKey(app.name()), dateSortKey(app.lastAccessedSortDate()),
+             dateSortKey(app.lastReviewedSortDate()) };
+}
+
+int SortComparator::compare(const Keys& a, const Keys& b) const
 {
     int result = 0;
     switch (m_key) {
     case Key::Name:
-        result = compareNames(a.name(), b.name());
+        result = a.name.compare(b.name);
+        result = (result > 0) - (result < 0);
         break;
     case Key::LastAccessedSortDate:
-        result = compareKeys(dateSortKey(a.lastAccessedSortDate()), dateSortKey(b.lastAccessedSortDate()));
+        result = compareKeys(a.lastAccessed, b.lastAccessed);
         break;
     case Key::LastReviewedSortDate:
-        result = compareKeys(dateSortKey(a.lastReviewedSortDate()), dateSortKey(b.lastReviewedSortDate()));
+        result = compareKeys(a.lastReviewed, b.lastReviewed);
         break;
     }
     return m_order == Qt::DescendingOrder ? -result : result;
 }
 
-int SortComparator::compareNames(QStringView a, QStringView b)
+int SortComparator::compare(const AppInfo& a, const AppInfo& b) const
 {
-    if (const UCollator* collator = nameCollator()) {
-        switch (ucol_strcoll(collator, a.utf16(), static_cast<int32_t>(a.size()), b.utf16(),
-                             static_cast<int32_t>(b.size()))) {
-        case UCOL_LESS:
-            return -1;
-        case UCOL_GREATER:
-            return 1;
-        case UCOL_EQUAL:
-            return 0;
-        }
+    return compare(keysOf(a), keysOf(b));
+}
+
+int SortComparator::compare(const QList<SortComparator>& order, const Keys& a, const Keys& b)
+{
+    for (const SortComparator& comparator : order) {
+        if (const int result = comparator.compare(a, b))
+            return result;
     }
-    return sign(nameSortKey(a).compare(nameSortKey(b)));
+    return 0;
 }
 
 QByteArray SortComparator::nameSortKey(QStringView name)

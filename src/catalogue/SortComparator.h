@@ -29,13 +29,24 @@ public:
         return { m_key, m_order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder };
     }
 
-    // Negative, zero or positive as a sorts before, with or after b under this comparator.
-    int compare(const AppInfo& a, const AppInfo& b) const;
+    // What a record sorts by, made once per record so that sorting compares only these. The name
+    // key is valid only for the locale that was current when it was made.
+    struct Keys
+    {
+        QByteArray name;
+        qint64 lastAccessed = 0;
+        qint64 lastReviewed = 0;
+    };
+    static Keys keysOf(const AppInfo& app);
 
-    // The name collation of the user's current locale, ascending: negative, zero or positive.
-    static int compareNames(QStringView a, QStringView b);
-    // A key whose byte order (QByteArray comparison) is compareNames(); valid only for the locale
-    // that was current when it was made.
+    // Negative, zero or positive as a sorts before, with or after b under this comparator.
+    int compare(const Keys& a, const Keys& b) const;
+    int compare(const AppInfo& a, const AppInfo& b) const;
+    // The same under a whole sort order: the first comparator that tells a and b apart decides.
+    static int compare(const QList<SortComparator>& order, const Keys& a, const Keys& b);
+
+    // A key whose byte order (QByteArray comparison) is the name collation of the user's current
+    // locale, ascending.
     static QByteArray nameSortKey(QStringView name);
     // A key whose order is the chronological order of dates.
     static qint64 dateSortKey(const QDateTime& date);

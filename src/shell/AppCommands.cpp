@@ -55,10 +55,13 @@ bool selectsMany(const QAbstractItemView* view)
 }
 } // namespace
 
-AppCommands::AppCommands(AppModel& model, MainWindow& window, QAction* checkForUpdates)
+AppCommands::AppCommands(AppModel& model, MainWindow& window, FocusedValues& focusedValues,
+                         Workspace& workspace, QAction* checkForUpdates)
     : QObject(&window)
     , m_model(model)
     , m_window(window)
+    , m_focusedValues(focusedValues)
+    , m_workspace(workspace)
 {
     buildApplicationMenu(checkForUpdates);
     buildFileMenu();
@@ -69,7 +72,7 @@ AppCommands::AppCommands(AppModel& model, MainWindow& window, QAction* checkForU
 
     connect(&m_model, &AppModel::showingIgnoredChanged, this, &AppCommands::updateModelTitles);
     connect(&m_model, &AppModel::isMockModeChanged, this, &AppCommands::updateModelTitles);
-    connect(&FocusedValues::instance(), &FocusedValues::changed, this, &AppCommands::updateSelectionItems);
+    connect(&m_focusedValues, &FocusedValues::changed, this, &AppCommands::updateSelectionItems);
     connect(qApp, &QApplication::focusChanged, this, &AppCommands::updateEditItems);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &AppCommands::lendWindowCommands);
     connect(m_window.toolBar(), &QToolBar::visibilityChanged, this, &AppCommands::updateToolBarItem);
@@ -190,7 +193,7 @@ void AppCommands::buildHelpMenu()
 {
     QMenu* menu = m_window.menuBar()->addMenu(tr("Help"));
     connect(addCommand(menu, tr("Kudora Help")), &QAction::triggered, this,
-            [] { Workspace::shared().openUrl(helpPageUrl()); });
+            [this] { m_workspace.openUrl(helpPageUrl()); });
 }
 
 void AppCommands::updateModelTitles()
@@ -208,7 +211,7 @@ void AppCommands::updateModelTitles()
 
 void AppCommands::updateSelectionItems()
 {
-    const bool enabled = FocusedValues::instance().hasSelection().value_or(false);
+    const bool enabled = m_focusedValues.hasSelection().value_or(false);
     m_resetReview->setEnabled(enabled);
     m_ignore->setEnabled(enabled);
 }

@@ -5,10 +5,12 @@
 #include <QUrl>
 
 class AppModel;
+class FocusedValues;
 class MainWindow;
 class QAction;
 class QMenu;
 class QWindow;
+class Workspace;
 
 // The menu bar of the main window. Catalogue commands do not reach into the window: they post the
 // named notifications that the window carries out on its selection. The one exception is the
@@ -21,7 +23,9 @@ class AppCommands : public QObject
 public:
     // Builds the menus onto window's menu bar and lives as long as the window. checkForUpdates is
     // the update item, placed after "About Kudora"; without one the menu has no update item.
-    AppCommands(AppModel& model, MainWindow& window, QAction* checkForUpdates);
+    // focusedValues and workspace must outlive the commands.
+    AppCommands(AppModel& model, MainWindow& window, FocusedValues& focusedValues, Workspace& workspace,
+                QAction* checkForUpdates);
 
     // The product's help page, opened by "Kudora Help".
     static QUrl helpPageUrl();
@@ -46,6 +50,8 @@ private:
 
     AppModel& m_model;
     MainWindow& m_window;
+    FocusedValues& m_focusedValues;
+    Workspace& m_workspace;
 
     // The commands about windows and the application, which every window of the program answers.
     QList<QAction*> m_windowCommands;

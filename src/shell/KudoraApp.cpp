@@ -7,10 +7,12 @@
 #include "CheckForUpdatesView.h"
 #include "DefaultsDomain.h"
 #include "DetachedTask.h"
+#include "FocusedValues.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "PreferencesService.h"
 #include "StandardUpdaterController.h"
+#include "Workspace.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -58,13 +60,15 @@ KudoraApp::KudoraApp(Parts parts)
     m_updaterController =
         parts.makeUpdaterController ? parts.makeUpdaterController() : makeStandardUpdaterController();
 
-    m_mainWindow = std::make_unique<MainWindow>(*m_model);
+    Workspace& workspace = parts.workspace ? *parts.workspace : Workspace::shared();
+    m_focusedValues = std::make_unique<FocusedValues>();
+    m_mainWindow = std::make_unique<MainWindow>(*m_model, workspace);
     QAction* checkForUpdates = nullptr;
     if (m_updaterController && m_updaterController->updater()) {
         auto* view = new CheckForUpdatesView(*m_updaterController->updater(), m_mainWindow.get());
         checkForUpdates = view->action();
     }
-    new AppCommands(*m_model, *m_mainWindow, checkForUpdates);
+    new AppCommands(*m_model, *m_mainWindow, *m_focusedValues, workspace, checkForUpdates);
 }
 
 KudoraApp::~KudoraApp() = default;

@@ -12,9 +12,11 @@ class AppCommands;
 class AppDelegate;
 class AppModel;
 class CheckForUpdatesView;
+class FocusedValues;
 class MainWindow;
 class PreferencesService;
 class UpdaterController;
+class Workspace;
 
 // The application: it creates and owns, for the life of the process, the delegate, the one
 // catalogue model and the update controller (in that order), then the main window with its menus.
@@ -29,6 +31,9 @@ public:
     {
         // The store behind the model; PreferencesService::shared() when null. Must outlive the app.
         PreferencesService* preferences = nullptr;
+        // The desktop that opens pages and gives icons; Workspace::shared() when null. Must
+        // outlive the app.
+        Workspace* workspace = nullptr;
         // The scanner of the model; the system and home Applications folders when absent.
         std::optional<AppScanner> scanner;
         // Makes the update controller, its updater already started; the standard controller on
@@ -61,6 +66,7 @@ public:
     static void describeApplication();
 
 private:
+    std::unique_ptr<FocusedValues> m_focusedValues;
     std::unique_ptr<AppDelegate> m_appDelegate;
     std::unique_ptr<AppModel> m_model;
     std::unique_ptr<UpdaterController> m_updaterController;

@@ -7,9 +7,9 @@
 #include <QSizePolicy>
 #include <QToolBar>
 
-MainWindow::MainWindow(AppModel& model, QWidget* parent)
+MainWindow::MainWindow(AppModel& model, Workspace& workspace, QWidget* parent)
     : QMainWindow(parent)
-    , m_contentView(new ContentView(model, this))
+    , m_contentView(new ContentView(model, workspace, this))
     , m_toolBar(new QToolBar(tr("Toolbar"), this))
 {
     setObjectName(QStringLiteral("main"));
@@ -25,6 +25,8 @@ MainWindow::MainWindow(AppModel& model, QWidget* parent)
     m_toolBar->addWidget(spacer);
     m_toolBar->addWidget(m_contentView->searchField());
     addToolBar(Qt::TopToolBarArea, m_toolBar);
+    // The window opens on the table, where the keyboard commands act, not in the search field.
+    m_contentView->setFocus(Qt::OtherFocusReason);
 }
 
 QString MainWindow::titleFromInfoDictionary()

@@ -5,6 +5,7 @@
 class AppModel;
 class ContentView;
 class QToolBar;
+class Workspace;
 
 // The one window of the program: the catalogue's table view on the shared model, with the search
 // field in the toolbar. Closing it hides it; nothing in the program creates a second one.
@@ -13,7 +14,8 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(AppModel& model, QWidget* parent = nullptr);
+    // workspace opens review pages and gives icons; it and model must outlive the window.
+    MainWindow(AppModel& model, Workspace& workspace, QWidget* parent = nullptr);
 
     ContentView* contentView() const { return m_contentView; }
     QToolBar* toolBar() const { return m_toolBar; }

@@ -74,7 +74,7 @@ void AppTableDelegate::paintIcon(QPainter* painter, const QStyleOptionViewItem& 
     const AppInfo* app = model ? model->appAt(index.row()) : nullptr;
     if (!app)
         return;
-    const QPixmap pixmap = AppTableModel::iconPixmap(*app, ratio);
+    const QPixmap pixmap = model->iconPixmap(*app, ratio);
     const QSize size = pixmap.deviceIndependentSize().toSize();
     const QRect target(QPoint(option.rect.center().x() - size.width() / 2 + 1,
                               option.rect.center().y() - size.height() / 2 + 1),

@@ -6,17 +6,56 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QTextDocument>
 
-AppTableModel::AppTableModel(AppModel& model, QObject* parent)
+#include <algorithm>
+#include <vector>
+
+namespace {
+// More blocks of rows than this leave or enter in one layout change rather than one by one: each
+// block costs its own pass over every persistent index and selection range.
+constexpr qsizetype MaxBlocks = 16;
+// More rows than this entering are placed by sorting anew rather than one by one.
+constexpr qsizetype MaxPlacedRows = 64;
+
+// Runs of consecutive positions in [0, size) for which included is false, as (first, last) pairs.
+template<typename Included>
+QList<std::pair<int, int>> runsOutside(qsizetype size, Included included)
+{
+    QList<std::pair<int, int>> runs;
+    for (int row = 0; row < size; ++row) {
+        if (included(row))
+            continue;
+        if (!runs.isEmpty() && runs.last().second == row - 1)
+            runs.last().second = row;
+        else
+            runs.append({ row, row });
+    }
+    return runs;
+}
+} // namespace
+
+AppTableModel::AppTableModel(AppModel& model, Workspace& workspace, QObject* parent)
     : QAbstractTableModel(parent)
     , m_model(model)
+    , m_workspace(workspace)
+    , m_rows(model.visibleIndexes())
 {
-    reload();
+    connect(&m_model, &AppModel::catalogueReplaced, this, &AppTableModel::reset);
+    connect(&m_model, &AppModel::reviewDateChanged, this, &AppTableModel::followReviewDate);
+    connect(&m_model, &AppModel::ignoredIDsEdited, this, &AppTableModel::followIgnoredIDs);
+    const auto follow = [this] { moveTo(m_model.visibleIndexes()); };
+    connect(&m_model, &AppModel::searchQueryChanged, this, follow);
+    connect(&m_model, &AppModel::showingIgnoredChanged, this, follow);
+    connect(&m_model, &AppModel::sortOrderChanged, this, [this, follow] {
+        follow();
+        emit sortIndicatorChanged();
+    });
 }
 
 int AppTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rowIds.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 int AppTableModel::columnCount(const QModelIndex& parent) const
@@ -24,44 +63,169 @@ int AppTableModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-void AppTableModel::reload()
+void AppTableModel::reset()
 {
     beginResetModel();
-    m_rowIds.clear();
-    m_catalogueIndex.clear();
-    const QList<AppInfo>& apps = m_model.apps();
-    for (qsizetype i = 0; i < apps.size(); ++i) {
-        // Lookups by id act on the first record that has it.
-        const QString key = AppInfo::idKey(apps.at(i).id());
-        if (!m_catalogueIndex.contains(key))
-            m_catalogueIndex.insert(key, i);
-    }
-    const QList<AppInfo> visible = m_model.visibleApps();
-    m_rowIds.reserve(visible.size());
-    for (const AppInfo& app : visible)
-        m_rowIds.append(AppInfo::idKey(app.id()));
+    m_rows = m_model.visibleIndexes();
     endResetModel();
+}
+
+void AppTableModel::followReviewDate(qsizetype index)
+{
+    int row = int(m_rows.indexOf(index));
+    if (row < 0)
+        return;
+    // Only a sort by review date can move the row; then it moves alone, to where the sort puts it.
+    const bool inPlace = (row == 0 || m_model.sortsBefore(m_rows.at(row - 1), index))
+        && (row + 1 == m_rows.size() || m_model.sortsBefore(index, m_rows.at(row + 1)));
+    if (!inPlace) {
+        QList<qsizetype> others = m_rows;
+        others.removeAt(row);
+        const auto place =
+            std::lower_bound(others.cbegin(), others.cend(), index,
+                             [this](qsizetype a, qsizetype b) { return m_model.sortsBefore(a, b); });
+        const int destination = int(place - others.cbegin());
+        beginMoveRows({}, row, row, {}, destination > row ? destination + 1 : destination);
+        others.insert(destination, index);
+        m_rows = std::move(others);
+        endMoveRows();
+        row = destination;
+    }
+    emit dataChanged(this->index(row, 0), this->index(row, ColumnCount - 1));
+}
+
+void AppTableModel::followIgnoredIDs(const QSet<QString>& added, const QSet<QString>& removed)
+{
+    const QList<qsizetype> affected = m_model.indexesOfIDs(added | removed);
+    if (affected.isEmpty())
+        return;
+    std::vector<char> shown(size_t(m_model.apps().size()), 0);
+    for (const qsizetype position : std::as_const(m_rows))
+        shown[size_t(position)] = 1;
+    std::vector<char> leaving(shown.size(), 0);
+    bool anyLeaving = false;
+    QList<qsizetype> entering;
+    for (const qsizetype position : affected) {
+        const bool visible = m_model.isVisibleIndex(position);
+        if (shown[size_t(position)] && !visible) {
+            leaving[size_t(position)] = 1;
+            anyLeaving = true;
+        } else if (!shown[size_t(position)] && visible)
+            entering.append(position);
+    }
+    if (entering.size() > MaxPlacedRows) {
+        moveTo(m_model.visibleIndexes());
+        return;
+    }
+    QList<qsizetype> next;
+    if (anyLeaving) {
+        next.reserve(m_rows.size());
+        for (const qsizetype position : std::as_const(m_rows)) {
+            if (!leaving[size_t(position)])
+                next.append(position);
+        }
+    } else {
+        next = m_rows;
+    }
+    for (const qsizetype position : std::as_const(entering)) {
+        const auto place =
+            std::lower_bound(next.cbegin(), next.cend(), position,
+                             [this](qsizetype a, qsizetype b) { return m_model.sortsBefore(a, b); });
+        next.insert(place - next.cbegin(), position);
+    }
+    moveTo(next);
+}
+
+void AppTableModel::moveTo(const QList<qsizetype>& next)
+{
+    if (next == m_rows)
+        return;
+    const size_t count = size_t(m_model.apps().size());
+    std::vector<char> inNext(count, 0), inRows(count, 0);
+    for (const qsizetype position : next)
+        inNext[size_t(position)] = 1;
+    for (const qsizetype position : std::as_const(m_rows))
+        inRows[size_t(position)] = 1;
+
+    // Rows that stay must keep their order for removals and insertions to describe the change.
+    QList<qsizetype> staying;
+    for (const qsizetype position : std::as_const(m_rows)) {
+        if (inNext[size_t(position)])
+            staying.append(position);
+    }
+    qsizetype stayingAt = 0;
+    bool keepsOrder = true;
+    for (const qsizetype position : next) {
+        if (!inRows[size_t(position)])
+            continue;
+        if (staying.at(stayingAt++) != position) {
+            keepsOrder = false;
+            break;
+        }
+    }
+    const QList<std::pair<int, int>> leaving =
+        runsOutside(m_rows.size(), [&](int row) { return bool(inNext[size_t(m_rows.at(row))]); });
+    const QList<std::pair<int, int>> entering =
+        runsOutside(next.size(), [&](int row) { return bool(inRows[size_t(next.at(row))]); });
+    if (!keepsOrder || leaving.size() + entering.size() > MaxBlocks) {
+        relayout(next,
+                 leaving.isEmpty() && entering.isEmpty() ? QAbstractItemModel::VerticalSortHint
+                                                         : QAbstractItemModel::NoLayoutChangeHint);
+        return;
+    }
+    // Bottom up, so that the rows of each block are still where they were found.
+    for (auto run = leaving.crbegin(); run != leaving.crend(); ++run) {
+        beginRemoveRows({}, run->first, run->second);
+        m_rows.remove(run->first, run->second - run->first + 1);
+        endRemoveRows();
+    }
+    // Top down, at their final rows, so that every block lands after the ones above it.
+    for (const auto& [first, last] : entering) {
+        beginInsertRows({}, first, last);
+        m_rows.insert(first, last - first + 1, 0);
+        std::copy(next.cbegin() + first, next.cbegin() + last + 1, m_rows.begin() + first);
+        endInsertRows();
+    }
+}
+
+void AppTableModel::relayout(const QList<qsizetype>& next, QAbstractItemModel::LayoutChangeHint hint)
+{
+    emit layoutAboutToBeChanged({}, hint);
+    std::vector<int> nextRow(size_t(m_model.apps().size()), -1);
+    for (qsizetype row = 0; row < next.size(); ++row)
+        nextRow[size_t(next.at(row))] = int(row);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        const int row = nextRow[size_t(m_rows.at(index.row()))];
+        after.append(row < 0 ? QModelIndex() : createIndex(row, index.column()));
+    }
+    m_rows = next;
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, hint);
 }
 
 QString AppTableModel::idAt(int row) const
 {
-    return row >= 0 && row < m_rowIds.size() ? m_rowIds.at(row) : QString();
+    const AppInfo* app = appAt(row);
+    return app ? AppInfo::idKey(app->id()) : QString();
 }
 
 int AppTableModel::rowOf(const QString& idKey) const
 {
-    return int(m_rowIds.indexOf(idKey));
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (idAt(row) == idKey)
+            return row;
+    }
+    return -1;
 }
 
 const AppInfo* AppTableModel::appAt(int row) const
 {
-    if (row < 0 || row >= m_rowIds.size())
+    if (row < 0 || row >= m_rows.size())
         return nullptr;
-    const qsizetype index = m_catalogueIndex.value(m_rowIds.at(row), -1);
-    const QList<AppInfo>& apps = m_model.apps();
-    // Every change of the catalogue reloads before anything is drawn; the bounds check only keeps
-    // a stale row from reading past the list.
-    return index >= 0 && index < apps.size() ? &apps.at(index) : nullptr;
+    return &m_model.apps().at(m_rows.at(row));
 }
 
 Qt::ItemFlags AppTableModel::flags(const QModelIndex& index) const
@@ -94,8 +258,11 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
             return iconPixmap(*app, qGuiApp->devicePixelRatio());
         return {};
     case Qt::ToolTipRole:
+        // A path is shown as typed: tooltips take text that looks like markup for rich text.
         if (column == IconColumn)
-            return app->bundlePath();
+            return Qt::mightBeRichText(app->bundlePath())
+                ? Qt::convertFromPlainText(app->bundlePath(), Qt::WhiteSpaceNoWrap)
+                : app->bundlePath();
         if (column == LastAccessedColumn) {
             return app->lastAccessedDate() ? tr("Last launched date")
                                            : tr("Showing file modification date (app never launched)");
@@ -117,7 +284,7 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
         return LabelColors::color(QGuiApplication::palette(), level);
     }
     case IdRole:
-        return m_rowIds.at(index.row());
+        return idAt(index.row());
     default:
         return {};
     }
@@ -164,9 +331,49 @@ QVariant AppTableModel::headerData(int section, Qt::Orientation orientation, int
         return headerData(section, orientation, Qt::DisplayRole);
     case Qt::TextAlignmentRole:
         return int(Qt::AlignLeading | Qt::AlignVCenter);
+    case Qt::InitialSortOrderRole:
+        return int(section == NameColumn ? Qt::AscendingOrder : Qt::DescendingOrder);
     default:
         return {};
     }
+}
+
+void AppTableModel::sort(int column, Qt::SortOrder order)
+{
+    const std::optional<SortComparator::Key> key = sortKey(column);
+    if (key) {
+        const SortOrder& previous = m_model.sortOrder();
+        SortComparator first(*key, order);
+        if (previous.isEmpty() || previous.first().key() != *key) {
+            for (const SortComparator& comparator : previous) {
+                if (comparator.key() == *key) {
+                    first = comparator;
+                    break;
+                }
+            }
+        }
+        SortOrder next { first };
+        for (const SortComparator& comparator : previous) {
+            if (comparator.key() != *key)
+                next.append(comparator);
+        }
+        m_model.setSortOrder(next);
+    }
+    // The header moved its indicator already, also on columns without a key and to an order the
+    // catalogue may not have taken.
+    emit sortIndicatorChanged();
+}
+
+int AppTableModel::sortColumn() const
+{
+    const SortOrder& order = m_model.sortOrder();
+    return order.isEmpty() ? -1 : columnOf(order.first().key());
+}
+
+Qt::SortOrder AppTableModel::sortColumnOrder() const
+{
+    const SortOrder& order = m_model.sortOrder();
+    return order.isEmpty() ? Qt::AscendingOrder : order.first().order();
 }
 
 std::optional<SortComparator::Key> AppTableModel::sortKey(int column)
@@ -196,7 +403,7 @@ int AppTableModel::columnOf(SortComparator::Key key)
     return -1;
 }
 
-QPixmap AppTableModel::iconPixmap(const AppInfo& app, qreal devicePixelRatio)
+QPixmap AppTableModel::iconPixmap(const AppInfo& app, qreal devicePixelRatio) const
 {
     const int side = qRound(IconSize * devicePixelRatio);
     QPixmap canvas(side, side);
@@ -205,7 +412,7 @@ QPixmap AppTableModel::iconPixmap(const AppInfo& app, qreal devicePixelRatio)
     if (app.name().isEmpty())
         return canvas;
 
-    const QIcon icon = Workspace::shared().iconForFile(app.bundlePath());
+    const QIcon icon = m_workspace.iconForFile(app.bundlePath());
     if (icon.isNull())
         return canvas;
     QPixmap pixmap = icon.pixmap(QSize(IconSize, IconSize), devicePixelRatio);

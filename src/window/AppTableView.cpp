@@ -1,9 +1,12 @@
 #include "AppTableView.h"
 
+#include "AppTableModel.h"
+
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -12,7 +15,7 @@ AppTableView::AppTableView(QWidget* parent)
 {
     setObjectName(QStringLiteral("applicationTable"));
     setAccessibleName(tr("Applications"));
-    setSortingEnabled(false);
+    setSortingEnabled(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -30,6 +33,57 @@ AppTableView::AppTableView(QWidget* parent)
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setSortIndicatorShown(true);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeading | Qt::AlignVCenter);
+}
+
+void AppTableView::setModel(QAbstractItemModel* model)
+{
+    if (model == this->model())
+        return;
+    if (this->model())
+        disconnect(this->model(), nullptr, this, nullptr);
+    QTableView::setModel(model);
+    if (!model)
+        return;
+    if (auto* table = qobject_cast<AppTableModel*>(model)) {
+        connect(table, &AppTableModel::sortIndicatorChanged, this, &AppTableView::showSortIndicator);
+        showSortIndicator();
+    }
+    for (const auto before :
+         { &QAbstractItemModel::rowsAboutToBeRemoved, &QAbstractItemModel::rowsAboutToBeInserted })
+        connect(model, before, this, &AppTableView::rememberPlace);
+    for (const auto after : { &QAbstractItemModel::rowsRemoved, &QAbstractItemModel::rowsInserted })
+        connect(model, after, this, &AppTableView::restorePlace);
+    connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this, &AppTableView::rememberPlace);
+    connect(model, &QAbstractItemModel::rowsMoved, this, &AppTableView::restorePlace);
+    connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, &AppTableView::rememberPlace);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &AppTableView::restorePlace);
+}
+
+void AppTableView::showSortIndicator()
+{
+    const auto* table = static_cast<const AppTableModel*>(model());
+    horizontalHeader()->setSortIndicator(table->sortColumn(), table->sortColumnOrder());
+}
+
+void AppTableView::rememberPlace()
+{
+    const QModelIndex current = currentIndex();
+    const int top = rowAt(0);
+    const bool currentShown = current.isValid() && rowViewportPosition(current.row()) >= 0
+        && rowViewportPosition(current.row()) < viewport()->height();
+    m_place = currentShown ? current : model()->index(top, 0);
+    m_placeY = m_place.isValid() ? rowViewportPosition(m_place.row()) : 0;
+}
+
+void AppTableView::restorePlace()
+{
+    if (!m_place.isValid())
+        return;
+    // The scroll range follows the new rows only once the view has laid them out.
+    executeDelayedItemsLayout();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() + rowViewportPosition(m_place.row()) - m_placeY);
+    m_place = QPersistentModelIndex();
 }
 
 QList<int> AppTableView::selectedRowsInOrder() const

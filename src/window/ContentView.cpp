@@ -17,18 +17,20 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include <utility>
+#include <algorithm>
 
-ContentView::ContentView(AppModel& model, QWidget* parent)
+ContentView::ContentView(AppModel& model, Workspace& workspace, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
+    , m_workspace(workspace)
     , m_searchField(new SearchField)
     , m_mainArea(new QStackedWidget(this))
     , m_table(new AppTableView(m_mainArea))
-    , m_tableModel(new AppTableModel(model, this))
+    , m_tableModel(new AppTableModel(model, workspace, this))
     , m_delegate(new AppTableDelegate(this))
     , m_emptyState(nullptr)
     , m_placeholder(new QWidget(m_mainArea))
@@ -104,19 +106,37 @@ ContentView::ContentView(AppModel& model, QWidget* parent)
     connect(&m_model, &AppModel::searchQueryChanged, m_searchField,
             [field = m_searchField.data(), model = &m_model] { field->setBoundText(model->searchQuery()); });
 
-    connect(&m_model, &AppModel::visibleAppsChanged, this, &ContentView::refresh);
+    // Find focuses the field from anywhere in the window; Escape in an empty field comes back.
+    for (const QKeySequence& keys : { QKeySequence(QKeySequence::Find), QKeySequence(Qt::Key_Find) }) {
+        auto* find = new QShortcut(keys, this);
+        find->setContext(Qt::WindowShortcut);
+        connect(find, &QShortcut::activated, m_searchField, [field = m_searchField.data()] {
+            field->setFocus(Qt::ShortcutFocusReason);
+            field->selectAll();
+        });
+    }
+    connect(m_searchField, &SearchField::leaveRequested, m_table,
+            [table = m_table] { table->setFocus(Qt::OtherFocusReason); });
+
     connect(&m_model, &AppModel::isScanningChanged, this, &ContentView::updateMainArea);
-    connect(&m_model, &AppModel::sortOrderChanged, this, &ContentView::updateSortIndicator);
-    connect(header, &QHeaderView::sectionClicked, this, &ContentView::sortByColumn);
+    connect(&m_model, &AppModel::ignoredIDsChanged, this, &ContentView::updateEmptyState);
+    connect(&m_model, &AppModel::showingIgnoredChanged, this, &ContentView::updateEmptyState);
+    for (const auto rowsChanged : { &QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved })
+        connect(m_tableModel, rowsChanged, this, &ContentView::updateEmptyState);
+    connect(m_tableModel, &QAbstractItemModel::modelReset, this, &ContentView::updateEmptyState);
+    connect(m_tableModel, &QAbstractItemModel::layoutChanged, this, &ContentView::updateEmptyState);
+    // A reset clears the selection without a word, and rows that leave in a layout change leave it
+    // as quietly.
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ContentView::updateHasSelection);
+    connect(m_tableModel, &QAbstractItemModel::modelReset, this, &ContentView::updateHasSelection);
+    connect(m_tableModel, &QAbstractItemModel::layoutChanged, this, &ContentView::updateHasSelection);
     connect(m_delegate, &AppTableDelegate::openRequested, this, &ContentView::openReviewPage);
     connect(m_table, &AppTableView::contextMenuRequested, this, &ContentView::showContextMenu);
-    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &ContentView::selectionFromTable);
     observeCommands();
 
-    updateSortIndicator();
     updateMainArea();
-    refresh();
+    updateEmptyState();
 }
 
 ContentView::~ContentView()
@@ -130,46 +150,57 @@ SearchField* ContentView::searchField() const
     return m_searchField;
 }
 
-const QSet<QString>& ContentView::selection() const
+bool ContentView::hasSelection() const
 {
-    return m_selection;
+    return m_hasSelection;
+}
+
+void ContentView::updateHasSelection()
+{
+    const bool hasSelection = m_table->selectionModel()->hasSelection();
+    if (hasSelection == m_hasSelection)
+        return;
+    m_hasSelection = hasSelection;
+    emit hasSelectionChanged(hasSelection);
+}
+
+QList<AppInfo> ContentView::appsAt(const QList<int>& rows) const
+{
+    QList<AppInfo> apps;
+    apps.reserve(rows.size());
+    for (const int row : rows) {
+        if (const AppInfo* app = m_tableModel->appAt(row))
+            apps.append(*app);
+    }
+    return apps;
+}
+
+QList<AppInfo> ContentView::selectedApps() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_table->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return appsAt(rows);
 }
 
 void ContentView::setSelection(const QSet<QString>& ids)
 {
     QSet<QString> keys;
-    keys.reserve(ids.size());
     for (const QString& id : ids)
         keys.insert(AppInfo::idKey(id));
-    storeSelection(std::move(keys));
-    selectionToTable();
-}
-
-bool ContentView::hasSelection() const
-{
-    return !m_selection.isEmpty();
-}
-
-QList<AppInfo> ContentView::selectedApps() const
-{
-    return visibleAppsWithIds(m_selection);
+    QItemSelection selection;
+    for (int row = 0; row < m_tableModel->rowCount(); ++row) {
+        if (keys.contains(m_tableModel->idAt(row)))
+            selection.select(m_tableModel->index(row, 0),
+                             m_tableModel->index(row, AppTableModel::ColumnCount - 1));
+    }
+    m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 bool ContentView::isShowingScanningPlaceholder() const
 {
     return m_mainArea->currentWidget() == m_placeholder;
-}
-
-QList<AppInfo> ContentView::visibleAppsWithIds(const QSet<QString>& ids) const
-{
-    QList<AppInfo> apps;
-    if (ids.isEmpty())
-        return apps;
-    for (const AppInfo& app : m_model.visibleApps()) {
-        if (ids.contains(AppInfo::idKey(app.id())))
-            apps.append(app);
-    }
-    return apps;
 }
 
 void ContentView::observeCommands()
@@ -188,23 +219,12 @@ void ContentView::observeCommands()
                        QMetaObject::invokeMethod(
                            &m_model, [model = &m_model] { model->rescan(); }, Qt::QueuedConnection);
                    }));
-    center.observe(CommandNames::resetReviewRequested(), this, whileShown([this] {
-                       const QList<AppInfo> apps = selectedApps();
-                       if (!apps.isEmpty())
-                           changeInBulk([&] { m_model.resetReviewDates(apps); });
-                   }));
-    center.observe(CommandNames::ignoreRequested(), this, whileShown([this] {
-                       const QList<AppInfo> apps = selectedApps();
-                       if (!apps.isEmpty())
-                           changeInBulk([&] { m_model.ignoreApps(apps); });
-                       setSelection({});
-                   }));
-    center.observe(CommandNames::clearIgnoreRequested(), this, whileShown([this] {
-                       const QList<AppInfo> apps = selectedApps();
-                       if (!apps.isEmpty())
-                           changeInBulk([&] { m_model.unignoreApps(apps); });
-                       setSelection({});
-                   }));
+    center.observe(CommandNames::resetReviewRequested(), this,
+                   whileShown([this] { m_model.resetReviewDates(selectedApps()); }));
+    center.observe(CommandNames::ignoreRequested(), this,
+                   whileShown([this] { ignoreOrUnignore(selectedApps(), true); }));
+    center.observe(CommandNames::clearIgnoreRequested(), this,
+                   whileShown([this] { ignoreOrUnignore(selectedApps(), false); }));
     center.observe(CommandNames::resetIgnoreListRequested(), this,
                    whileShown([this] { m_model.resetIgnoreList(); }));
     center.observe(CommandNames::toggleMockModeRequested(), this,
@@ -213,42 +233,18 @@ void ContentView::observeCommands()
                    whileShown([this] { m_model.setShowingIgnored(!m_model.showingIgnored()); }));
 }
 
-void ContentView::changeInBulk(const std::function<void()>& change)
+void ContentView::ignoreOrUnignore(const QList<AppInfo>& apps, bool ignore)
 {
-    // Each ignored application changes the list; rebuilding the table and its selection after
-    // each of a thousand took seconds. Nothing is shown in between, so one rebuild is the same.
-    const bool outermost = !m_refreshDeferred;
-    m_refreshDeferred = true;
-    change();
-    if (!outermost)
-        return;
-    m_refreshDeferred = false;
-    if (std::exchange(m_refreshPending, false))
-        refresh();
+    if (ignore)
+        m_model.ignoreApps(apps);
+    else
+        m_model.unignoreApps(apps);
+    m_table->selectionModel()->clearSelection();
 }
 
-void ContentView::refresh()
+void ContentView::updateEmptyState()
 {
-    if (m_refreshDeferred) {
-        m_refreshPending = true;
-        return;
-    }
-    const QModelIndex current = m_table->currentIndex();
-    const QString currentId = m_tableModel->idAt(current.row());
-    const int currentColumn = current.isValid() ? current.column() : 0;
-
-    m_updatingTable = true;
-    m_tableModel->reload();
-    selectionToTable();
-    // Keyboard users keep their place across changes of the list.
-    const int currentRow = currentId.isEmpty() ? -1 : m_tableModel->rowOf(currentId);
-    if (currentRow >= 0)
-        m_table->selectionModel()->setCurrentIndex(m_tableModel->index(currentRow, currentColumn),
-                                                   QItemSelectionModel::NoUpdate);
-    m_updatingTable = false;
-
     m_emptyState->refresh(m_tableModel->rowCount() == 0);
-    m_statusBar->refresh();
 }
 
 void ContentView::updateMainArea()
@@ -262,86 +258,24 @@ void ContentView::updateMainArea()
     }
 }
 
-void ContentView::updateSortIndicator()
-{
-    QHeaderView* header = m_table->horizontalHeader();
-    const SortOrder& order = m_model.sortOrder();
-    if (order.isEmpty())
-        header->setSortIndicator(-1, Qt::AscendingOrder);
-    else
-        header->setSortIndicator(AppTableModel::columnOf(order.first().key()), order.first().order());
-}
-
-// A click makes the column's key the first comparator. Clicking the column that is already first
-// flips its direction; a key that was further down the list keeps its direction; a new key starts
-// ascending for names and descending (newest first) for dates. The other comparators follow in
-// their previous order, so rows that tie on the new key keep the order they had.
-void ContentView::sortByColumn(int column)
-{
-    const std::optional<SortComparator::Key> key = AppTableModel::sortKey(column);
-    if (key) {
-        const SortOrder& previous = m_model.sortOrder();
-        SortComparator first(*key,
-                             *key == SortComparator::Key::Name ? Qt::AscendingOrder : Qt::DescendingOrder);
-        if (!previous.isEmpty() && previous.first().key() == *key) {
-            first = previous.first().reversed();
-        } else {
-            for (const SortComparator& comparator : previous) {
-                if (comparator.key() == *key) {
-                    first = comparator;
-                    break;
-                }
-            }
-        }
-        SortOrder next { first };
-        for (const SortComparator& comparator : previous) {
-            if (comparator.key() != *key)
-                next.append(comparator);
-        }
-        m_model.setSortOrder(next);
-    }
-    // The header moves its indicator on every click, also on columns that do not sort.
-    updateSortIndicator();
-}
-
 void ContentView::showContextMenu(const QList<int>& rows, const QPoint& globalPos)
 {
-    QSet<QString> ids;
-    for (int row : rows)
-        ids.insert(m_tableModel->idAt(row));
-    QMenu* menu = makeContextMenu(ids, this);
-    if (!menu)
+    // The rows are taken now; the actions work on them whatever happens to the list meanwhile.
+    const QList<AppInfo> apps = appsAt(rows);
+    if (apps.isEmpty())
         return;
     if (m_contextMenu)
         m_contextMenu->close();
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("tableContextMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    connect(menu->addAction(tr("Reset Last Reviewed Date")), &QAction::triggered, this,
+            [this, apps] { m_model.resetReviewDates(apps); });
+    const bool ignored = m_model.showingIgnored();
+    connect(menu->addAction(ignored ? tr("Clear Ignore") : tr("Ignore")), &QAction::triggered, this,
+            [this, apps, ignored] { ignoreOrUnignore(apps, !ignored); });
     m_contextMenu = menu;
     menu->popup(globalPos);
-}
-
-QMenu* ContentView::makeContextMenu(const QSet<QString>& ids, QWidget* parent)
-{
-    // The rows are taken now; the actions work on them whatever happens to the list meanwhile.
-    const QList<AppInfo> apps = visibleAppsWithIds(ids);
-    if (apps.isEmpty())
-        return nullptr;
-
-    auto* menu = new QMenu(parent);
-    menu->setObjectName(QStringLiteral("tableContextMenu"));
-    connect(menu->addAction(tr("Reset Last Reviewed Date")), &QAction::triggered, this,
-            [this, apps] { changeInBulk([&] { m_model.resetReviewDates(apps); }); });
-    if (m_model.showingIgnored()) {
-        connect(menu->addAction(tr("Clear Ignore")), &QAction::triggered, this, [this, apps] {
-            changeInBulk([&] { m_model.unignoreApps(apps); });
-            setSelection({});
-        });
-    } else {
-        connect(menu->addAction(tr("Ignore")), &QAction::triggered, this, [this, apps] {
-            changeInBulk([&] { m_model.ignoreApps(apps); });
-            setSelection({});
-        });
-    }
-    return menu;
 }
 
 void ContentView::openReviewPage(int row)
@@ -353,50 +287,6 @@ void ContentView::openReviewPage(int row)
     const AppInfo app = *shown;
     // The page may fail to open; the review is recorded all the same.
     if (const std::optional<QUrl> url = app.reviewURL())
-        Workspace::shared().openUrl(*url);
+        m_workspace.openUrl(*url);
     m_model.recordReview(app);
-}
-
-void ContentView::storeSelection(QSet<QString> ids)
-{
-    if (ids == m_selection)
-        return;
-    const bool hadSelection = hasSelection();
-    m_selection = std::move(ids);
-    emit selectionChanged();
-    if (hadSelection != hasSelection())
-        emit hasSelectionChanged(hasSelection());
-}
-
-// The user changed the table's selection: it becomes the selected rows, and ids hidden by the
-// search or the ignore filter leave it, as they would in any list where a click selects anew.
-void ContentView::selectionFromTable()
-{
-    if (m_updatingTable)
-        return;
-    QSet<QString> ids;
-    for (const QModelIndex& index : m_table->selectionModel()->selectedRows())
-        ids.insert(m_tableModel->idAt(index.row()));
-    storeSelection(std::move(ids));
-}
-
-void ContentView::selectionToTable()
-{
-    const bool wasUpdating = m_updatingTable;
-    m_updatingTable = true;
-    QItemSelection rows;
-    const int rowCount = m_tableModel->rowCount();
-    const int lastColumn = AppTableModel::ColumnCount - 1;
-    int start = -1;
-    for (int row = 0; row <= rowCount; ++row) {
-        const bool selected = row < rowCount && m_selection.contains(m_tableModel->idAt(row));
-        if (selected && start < 0) {
-            start = row;
-        } else if (!selected && start >= 0) {
-            rows.select(m_tableModel->index(start, 0), m_tableModel->index(row - 1, lastColumn));
-            start = -1;
-        }
-    }
-    m_table->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
-    m_updatingTable = wasUpdating;
 }

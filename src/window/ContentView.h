@@ -6,8 +6,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
-
 class AppInfo;
 class AppModel;
 class AppTableDelegate;
@@ -20,11 +18,12 @@ class QProgressBar;
 class QStackedWidget;
 class SearchField;
 class StatusBar;
+class Workspace;
 
 // The whole content of the main window: the scanning placeholder or the application table (with
-// its empty-state message and context menu), a divider and the status bar. It owns the table
-// selection and carries out the command notifications on it; everything shown is read from the
-// one AppModel, which the view borrows.
+// its empty-state message and context menu), a divider and the status bar. The table's selection
+// model holds the selection; the view carries out the command notifications on it and publishes
+// whether it has one. Everything shown is read from the one AppModel, which the view borrows.
 class ContentView : public QWidget
 {
     Q_OBJECT
@@ -34,21 +33,19 @@ public:
     static constexpr int MinimumWidth = 750;
     static constexpr int MinimumHeight = 450;
 
-    explicit ContentView(AppModel& model, QWidget* parent = nullptr);
+    // workspace opens the review pages and gives the icons; both must outlive the view.
+    ContentView(AppModel& model, Workspace& workspace, QWidget* parent = nullptr);
     ~ContentView() override;
 
     // The search field, for the window's toolbar (200 px wide). It has no parent until the
     // toolbar takes it; the view deletes it if nobody did.
     SearchField* searchField() const;
 
-    // Ids of the selected rows (AppInfo::idKey form). Ids whose rows are not visible stay in the
-    // set and select nothing.
-    const QSet<QString>& selection() const;
-    void setSelection(const QSet<QString>& ids);
     bool hasSelection() const;
-
-    // The visible records whose ids are selected, in table order, read now.
+    // The records of the selected rows, in table order, read now.
     QList<AppInfo> selectedApps() const;
+    // Selects the rows that show the given ids, and no others.
+    void setSelection(const QSet<QString>& ids);
 
     AppTableView* tableView() const { return m_table; }
     AppTableModel* tableModel() const { return m_tableModel; }
@@ -57,35 +54,24 @@ public:
     // True while the scanning placeholder is shown in place of the table.
     bool isShowingScanningPlaceholder() const;
 
-    // The menu for the rows with the given ids, as the context menu shows it; nullptr for no rows.
-    // The caller owns the menu.
-    QMenu* makeContextMenu(const QSet<QString>& ids, QWidget* parent = nullptr);
-
 signals:
     void hasSelectionChanged(bool hasSelection);
-    void selectionChanged();
 
 private:
     void observeCommands();
-    void refresh();
-    // Runs a model operation that changes the list once per application it is given, and rebuilds
-    // the table once at the end instead of after each of them.
-    void changeInBulk(const std::function<void()>& change);
     void updateMainArea();
-    void updateSortIndicator();
-    void sortByColumn(int column);
+    void updateEmptyState();
+    void updateHasSelection();
     void showContextMenu(const QList<int>& rows, const QPoint& globalPos);
     void openReviewPage(int row);
-    void storeSelection(QSet<QString> ids);
-    void selectionFromTable();
-    void selectionToTable();
-    QList<AppInfo> visibleAppsWithIds(const QSet<QString>& ids) const;
+    QList<AppInfo> appsAt(const QList<int>& rows) const;
+    // After Ignore and Clear Ignore: the rows acted on are gone, and so is the selection; the
+    // current row stays where the user was.
+    void ignoreOrUnignore(const QList<AppInfo>& apps, bool ignore);
 
     AppModel& m_model;
-    QSet<QString> m_selection;
-    bool m_updatingTable = false;
-    bool m_refreshDeferred = false;
-    bool m_refreshPending = false;
+    Workspace& m_workspace;
+    bool m_hasSelection = false;
 
     QPointer<SearchField> m_searchField;
     QStackedWidget* m_mainArea;

@@ -6,14 +6,8 @@
 #include <QGuiApplication>
 #include <QWindow>
 
-FocusedValues& FocusedValues::instance()
-{
-    // Created on first use, after the application object; lives as long as the process.
-    static FocusedValues* values = new FocusedValues;
-    return *values;
-}
-
-FocusedValues::FocusedValues()
+FocusedValues::FocusedValues(QObject* parent)
+    : QObject(parent)
 {
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         connect(app, &QApplication::focusChanged, this, &FocusedValues::update);
@@ -22,26 +16,29 @@ FocusedValues::FocusedValues()
     update();
 }
 
-ContentView* FocusedValues::activeContentView()
+ContentView* FocusedValues::focusedContentView()
 {
     QWidget* window = QApplication::activeWindow();
-    if (!window)
+    QWidget* focus = QApplication::focusWidget();
+    if (!window || !focus || focus->window() != window)
         return nullptr;
-    if (auto* view = qobject_cast<ContentView*>(window))
-        return view;
-    return window->findChild<ContentView*>();
+    for (QWidget* widget = focus; widget; widget = widget->parentWidget()) {
+        if (auto* view = qobject_cast<ContentView*>(widget))
+            return view;
+    }
+    return nullptr;
 }
 
 std::optional<bool> FocusedValues::hasSelection() const
 {
-    if (const ContentView* view = activeContentView())
+    if (const ContentView* view = focusedContentView())
         return view->hasSelection();
     return std::nullopt;
 }
 
 void FocusedValues::update()
 {
-    ContentView* view = activeContentView();
+    ContentView* view = focusedContentView();
     if (static_cast<QObject*>(view) != m_observedView.data()) {
         disconnect(m_viewConnection);
         m_observedView = view;

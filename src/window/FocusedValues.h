@@ -9,25 +9,25 @@
 class ContentView;
 
 // The values that the focused window publishes for the menu commands. hasSelection is absent while
-// no window of the program is active, or the active one publishes nothing.
+// no window of the program is active, or the keyboard focus is outside the active window's
+// content view (in the toolbar's search field, say, where the selection commands have no business).
+// One per program, made by the application; it needs a QApplication.
 class FocusedValues : public QObject
 {
     Q_OBJECT
 
 public:
-    static FocusedValues& instance();
+    explicit FocusedValues(QObject* parent = nullptr);
 
-    // Read from the active window (QApplication::activeWindow()) at the moment of the call.
+    // Read from the focus widget (QApplication::focusWidget()) at the moment of the call.
     std::optional<bool> hasSelection() const;
 
 signals:
-    // Emitted when the active window changes or the active window's published value changes.
+    // Emitted when the value that hasSelection() gives changes.
     void changed();
 
 private:
-    FocusedValues();
-
-    static ContentView* activeContentView();
+    static ContentView* focusedContentView();
     void update();
 
     // Held as a plain QObject: the view may be half destroyed when focus moves during its teardown,

@@ -1,5 +1,7 @@
 #include "SearchField.h"
 
+#include <QKeyEvent>
+
 SearchField::SearchField(QWidget* parent)
     : QLineEdit(parent)
 {
@@ -15,4 +17,20 @@ void SearchField::setBoundText(const QString& value)
     if (text().normalized(QString::NormalizationForm_C) == value.normalized(QString::NormalizationForm_C))
         return;
     setText(value);
+}
+
+void SearchField::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (text().isEmpty()) {
+        emit leaveRequested();
+        return;
+    }
+    // As the clear button does: one edit, reported like any other.
+    clear();
+    emit textEdited(QString());
 }

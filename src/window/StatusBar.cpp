@@ -30,6 +30,9 @@ StatusBar::StatusBar(const AppModel& model, QWidget* parent)
     m_label->setFont(caption);
     LabelColors::apply(m_label, LabelColors::Level::Secondary);
 
+    for (const auto changed :
+         { &AppModel::appsChanged, &AppModel::ignoredIDsChanged, &AppModel::showingIgnoredChanged })
+        connect(&m_model, changed, this, &StatusBar::refresh);
     refresh();
 }
 

@@ -6,7 +6,7 @@ class AppModel;
 class QLabel;
 
 // The one-line summary under the table: how many applications were found and how many are
-// ignored. Holds nothing between refreshes.
+// ignored, kept up to date as the model changes. Holds nothing between refreshes.
 class StatusBar : public QWidget
 {
     Q_OBJECT

@@ -63,8 +63,9 @@ TEST(HighDensity, ApplicationIconsInTheTableUseEveryDevicePixel)
 {
     // Made before the harness, so that it outlives the window that draws with it.
     StripedIconWorkspace workspace;
-    ShellHarness harness;
-    Workspace::setSharedForTesting(&workspace);
+    KudoraApp::Parts parts;
+    parts.workspace = &workspace;
+    ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
     ASSERT_TRUE(harness.openAndActivate());
     MainWindow& window = harness.window();
     AppTableView* table = window.contentView()->tableView();
