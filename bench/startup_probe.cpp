@@ -5,9 +5,11 @@
 // Usage: startup_probe <report file> <applications folder> <home folder>
 
 #include "AppModel.h"
+#include "AppScanner.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
 #include "ContentView.h"
+#include "FlatpakSource.h"
 #include "KudoraApp.h"
 #include "MainWindow.h"
 #include "PaintProbe.h"
@@ -25,7 +27,10 @@ int main(int argc, char** argv)
     const QByteArray reportPath = argv[1];
 
     KudoraApp::Parts parts;
-    parts.scanner = AppScanner(QFile::decodeName(argv[2]), QFile::decodeName(argv[3]));
+    // The Flatpak source as the program has it, so that loading libflatpak counts where it happens.
+    parts.sources = AppSources { std::make_shared<const AppScanner>(QFile::decodeName(argv[2]),
+                                                                    QFile::decodeName(argv[3])),
+                                 std::make_shared<const FlatpakSource>() };
     KudoraApp kudora(std::move(parts));
 
     MainWindow& window = kudora.mainWindow();

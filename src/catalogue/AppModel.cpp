@@ -41,16 +41,20 @@ int compareKeys(qint64 a, qint64 b)
 } // namespace
 
 AppModel::AppModel(PreferencesService& preferences, AppScanner scanner, QObject* parent)
+    : AppModel(preferences, AppSources { std::make_shared<const AppScanner>(std::move(scanner)) }, parent)
+{ }
+
+AppModel::AppModel(PreferencesService& preferences, AppSources sources, QObject* parent)
     : QObject(parent)
     , m_preferences(preferences)
-    , m_scanner(std::move(scanner))
+    , m_sources(std::move(sources))
     , m_keyCache(std::make_unique<KeyCache>())
 {
     m_ignoredIDs = AppInfo::idKeys(m_preferences.loadIgnoredIDs());
     QMetaObject::invokeMethod(this, &AppModel::rescan, Qt::QueuedConnection);
 }
 
-// A scan still running keeps only its own copies of the scanner and the review dates; its watcher
+// A scan still running keeps only its own share of the sources and the review dates; its watcher
 // goes with the model, so the result is dropped.
 AppModel::~AppModel() = default;
 
@@ -240,7 +244,7 @@ void AppModel::rescan()
     // The worker gets copies only: it must never reach the model, which may be gone by the time
     // the scan ends.
     watcher->setFuture(QtConcurrent::run(
-        [scanner = m_scanner, reviewDates] { return scanner.scanInstalledApps(reviewDates); }));
+        [sources = m_sources, reviewDates] { return AppSource::scanAll(sources, reviewDates); }));
 }
 
 void AppModel::applyScanResult(AppScanner::Result result)

@@ -351,9 +351,14 @@ void ContentView::openReviewPage(int row)
         return;
     // A copy: opening the page or recording the review may change the catalogue under the pointer.
     const AppInfo app = *shown;
-    // The page may fail to open; the review is recorded all the same.
-    if (const std::optional<QUrl> url = app.reviewURL())
-        Workspace::shared().openUrl(*url);
+    // The page may fail to open; the review is recorded all the same. A desktop without a
+    // software centre for the application's page may still open the store's web page.
+    if (const std::optional<QUrl> url = app.reviewURL()) {
+        if (!Workspace::shared().openUrl(*url)) {
+            if (const std::optional<QUrl> fallback = app.reviewFallbackURL())
+                Workspace::shared().openUrl(*fallback);
+        }
+    }
     m_model.recordReview(app);
 }
 

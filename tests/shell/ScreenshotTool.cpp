@@ -42,7 +42,7 @@ int main(int argc, char** argv)
     PreferencesService preferences(std::make_shared<MemoryDefaultsDomain>());
     KudoraApp::Parts parts;
     parts.preferences = &preferences;
-    parts.scanner = AppScanner(empty.path(), empty.path());
+    parts.sources = AppSources { std::make_shared<const AppScanner>(empty.path(), empty.path()) };
     parts.makeUpdaterController = [] { return std::unique_ptr<UpdaterController>(); };
     KudoraApp kudora(std::move(parts));
 
