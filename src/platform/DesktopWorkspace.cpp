@@ -48,6 +48,35 @@ QIcon iconFromBytes(const QByteArray& bytes)
     return icon;
 }
 
+// A Flatpak application's icon as its deploy folder (.../app/<id>/<arch>/<branch>/<commit>)
+// exports it to the hicolor theme: each size it has, the scalable one too when an SVG reader is
+// there. Nothing when the folder exports no icon.
+QIcon exportedIcon(const QString& deployDir)
+{
+    const QString theme = FileSystem::joinPath(deployDir, QStringLiteral("export/share/icons/hicolor"));
+    const std::optional<QStringList> sizes = FileSystem::listDirectory(theme);
+    if (!sizes)
+        return {};
+    const QStringList parts = deployDir.split(u'/', Qt::SkipEmptyParts);
+    if (parts.size() < 4)
+        return {};
+    const QString id = parts.at(parts.size() - 4);
+    QIcon icon;
+    for (const QString& size : *sizes) {
+        const QString apps = FileSystem::joinPath(FileSystem::joinPath(theme, size), QStringLiteral("apps"));
+        for (const QString& suffix : { QStringLiteral(".png"), QStringLiteral(".svg") }) {
+            // An exported icon is small; anything larger is not one.
+            if (const auto bytes =
+                    SafeFile::readRegularFile(FileSystem::joinPath(apps, id + suffix), 4 * 1024 * 1024)) {
+                const QIcon image = iconFromBytes(*bytes);
+                for (const QSize& available : image.availableSizes())
+                    icon.addPixmap(image.pixmap(available));
+            }
+        }
+    }
+    return icon;
+}
+
 // Drawn when the icon theme has no generic application icon either.
 QIcon drawnApplicationIcon()
 {
@@ -96,8 +125,8 @@ bool DesktopWorkspace::openUrl(const QUrl& url)
     if (url.scheme() == u"appstream") {
         // Without a handler the desktop's opener would fail after the fact, or offer some
         // unrelated program; the caller then takes the web page instead.
-        return !url.path().isEmpty() && hasSchemeHandler(QStringLiteral("appstream"))
-            && QDesktopServices::openUrl(url);
+        return !(url.path().isEmpty() && url.host().isEmpty())
+            && hasSchemeHandler(QStringLiteral("appstream")) && QDesktopServices::openUrl(url);
     }
     return false;
 }
@@ -146,6 +175,8 @@ QIcon DesktopWorkspace::iconForFile(const QString& path)
         const QString file = FileSystem::joinPath(path, QStringLiteral("Contents/Resources/") + name);
         if (const auto bytes = SafeFile::readRegularFile(file))
             icon = iconFromBytes(*bytes);
+    } else {
+        icon = exportedIcon(path);
     }
     if (icon.isNull())
         icon = genericApplicationIcon();

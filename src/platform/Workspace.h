@@ -16,7 +16,8 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
 
     // The icon of the file at path: a bundle's own icon (CFBundleIconFile in its Contents/Info.plist,
-    // read from Contents/Resources) when it has one, else the icon theme's generic application icon.
+    // read from Contents/Resources) when it has one, a Flatpak deploy folder's exported icon, else
+    // the icon theme's generic application icon.
     virtual QIcon iconForFile(const QString& path) = 0;
 
     // The workspace the program uses; tests may put a double in its place (nullptr restores it).
