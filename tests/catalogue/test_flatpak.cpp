@@ -272,6 +272,42 @@ TEST(FlatpakUsage, GnomeShellStateIsReadAsTheShellWritesIt)
         EXPECT_EQ(UsageRecords::parseGnomeShellState(c.document), c.expected) << c.what;
 }
 
+// A store whose scan gives what it was made with.
+class FixedSource : public AppSource
+{
+public:
+    explicit FixedSource(Result result)
+        : m_result(std::move(result))
+    { }
+    Result scan(const ReviewDateMap&) const override { return m_result; }
+
+private:
+    Result m_result;
+};
+
+TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
+{
+    const AppInfo appStore(u"org.example.Shared"_s, u"From the App Store"_s, u"/Applications/S.app"_s, u"7"_s,
+                           {}, {}, {});
+    const AppInfo flatpak = AppInfo::flatpakApp(u"org.example.Shared"_s, u"From Flatpak"_s, u"/deploy"_s, {},
+                                                {}, {}, std::nullopt);
+    const AppInfo other =
+        AppInfo::flatpakApp(u"org.example.Other"_s, u"Other"_s, u"/deploy2"_s, {}, {}, {}, std::nullopt);
+    const QList<std::tuple<bool, bool, bool>> completeness { { true, true, true },
+                                                             { true, false, false },
+                                                             { false, true, false } };
+    for (const auto& [first, second, merged] : completeness) {
+        const AppSource::Result result = AppSource::scanAll(
+            { std::make_shared<const FixedSource>(AppSource::Result { { appStore }, first }),
+              std::make_shared<const FixedSource>(AppSource::Result { { flatpak, other }, second }) },
+            {});
+        EXPECT_EQ(result.complete, merged);
+        ASSERT_EQ(result.apps.size(), 2);
+        EXPECT_EQ(result.apps.at(0).name(), u"From the App Store"_s);
+        EXPECT_EQ(result.apps.at(1).id(), u"org.example.Other"_s);
+    }
+}
+
 // The model treats Flatpak rows as any other: their review and ignore are stored and survive a
 // rescan, and a scan that could not read an installation prunes nothing.
 TEST_F(FlatpakTest, ModelKeepsReviewsAndIgnoresAndPrunesOnlyAfterACompleteScan)
