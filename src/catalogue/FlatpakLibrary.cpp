@@ -1,9 +1,12 @@
 // Built with QT_NO_KEYWORDS: GLib's headers use "signals" as a name.
 #include "FlatpakLibrary.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QLibrary>
 #include <QMutex>
+#include <QStandardPaths>
 
 #include <flatpak.h>
 
@@ -113,6 +116,17 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
     return true;
 }
 
+// Whether the user has an installation at all. Opening one that is not there makes libflatpak
+// create an empty repository in the user's home; where none is, nothing is installed either.
+bool userInstallationExists()
+{
+    QString base = QFile::decodeName(qgetenv("FLATPAK_USER_DIR"));
+    if (base.isEmpty())
+        base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/flatpak");
+    return QDir(base + QStringLiteral("/repo")).exists();
+}
+
 } // namespace
 
 FlatpakLibrary::FlatpakLibrary(const Functions* functions)
@@ -146,7 +160,9 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
     const Functions& f = *m_functions;
     Listing listing;
     GError* error = nullptr;
-    if (FlatpakInstallation* user = f.newUserInstallation(nullptr, &error)) {
+    if (!userInstallationExists()) {
+        // Nothing to list.
+    } else if (FlatpakInstallation* user = f.newUserInstallation(nullptr, &error)) {
         listing.complete = listInstallation(f, user, 0, listing) && listing.complete;
         f.objectUnref(user);
     } else {
