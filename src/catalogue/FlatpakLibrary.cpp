@@ -129,29 +129,31 @@ bool userInstallationExists()
 
 } // namespace
 
-FlatpakLibrary::FlatpakLibrary(const Functions* functions)
-    : m_functions(functions)
+FlatpakLibrary::FlatpakLibrary(QLibrary* library, const Functions* functions)
+    : m_library(library)
+    , m_functions(functions)
 { }
 
 const FlatpakLibrary* FlatpakLibrary::load(const QString& fileName)
 {
     static QMutex mutex;
-    static QHash<QString, const FlatpakLibrary*> loaded;
+    // Never destroyed, like the libraries: their objects may outlive any one scan.
+    static auto* const loaded = new QHash<QString, const FlatpakLibrary*>;
     const QMutexLocker locker(&mutex);
-    const auto known = loaded.constFind(fileName);
-    if (known != loaded.cend())
+    const auto known = loaded->constFind(fileName);
+    if (known != loaded->cend())
         return *known;
     // Kept for the life of the process: the objects it makes may outlive any one scan.
     const FlatpakLibrary* library = nullptr;
     auto* handle = new QLibrary(fileName);
     auto* functions = new Functions;
     if (handle->load() && resolveAll(*handle, *functions)) {
-        library = new FlatpakLibrary(functions);
+        library = new FlatpakLibrary(handle, functions);
     } else {
         delete functions;
         delete handle;
     }
-    loaded.insert(fileName, library);
+    loaded->insert(fileName, library);
     return library;
 }
 

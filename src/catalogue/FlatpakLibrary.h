@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+class QLibrary;
+
 // libflatpak, loaded when first asked for rather than linked: linking it would load some seventy
 // libraries at every start of the program, before its window could show. Only the few entry points
 // the catalogue needs are resolved. Thread-safe; the library, once loaded, stays loaded.
@@ -47,7 +49,9 @@ public:
     struct Functions;
 
 private:
-    explicit FlatpakLibrary(const Functions* functions);
+    FlatpakLibrary(QLibrary* library, const Functions* functions);
 
+    // Held so that the handle stays reachable; the library is never unloaded.
+    QLibrary* m_library;
     const Functions* m_functions;
 };
