@@ -180,9 +180,9 @@ int main(int argc, char** argv)
                         floorPaint, Target::None, 0 });
     BenchTable::print({ "start-up peak memory", median(kudoraPeak), "MiB", floorPeak, Target::None, 0 });
     // The scan thread loads it; on a busy machine the scan may start before the window paints, so
-    // this counts runs in which the two overlapped, not runs that waited for it.
-    BenchTable::print({ "start-up runs (of 15) with libflatpak loaded at first paint", double(flatpakAtPaint),
-                        "runs", 0, Target::None, 0 });
+    // this counts runs in which the two did not overlap, not runs that waited for it.
+    BenchTable::print({ "start-up runs (of 15) that painted before libflatpak was loaded",
+                        double(Runs - flatpakAtPaint), "runs", 0, Target::None, 0 });
     BenchTable::print({ "start-up peak memory above the minimal window", median(kudoraPeak) - floorPeak,
                         "MiB", 0, Target::AtMost, 20.0 });
     return 0;
