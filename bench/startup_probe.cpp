@@ -1,13 +1,16 @@
 // The program as main() builds it, with the scanner pointed at a fixture folder, for the start-up
 // measurement: writes the time of the main window's first paint and of its first paint with the
-// table filled after the first scan to the file named by its argument, then exits.
+// table filled after the first scan to the file named by its argument, and whether libflatpak was
+// loaded at the first paint, then exits.
 //
 // Usage: startup_probe <report file> <applications folder> <home folder>
 
 #include "AppModel.h"
+#include "AppScanner.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
 #include "ContentView.h"
+#include "FlatpakSource.h"
 #include "KudoraApp.h"
 #include "MainWindow.h"
 #include "PaintProbe.h"
@@ -25,7 +28,10 @@ int main(int argc, char** argv)
     const QByteArray reportPath = argv[1];
 
     KudoraApp::Parts parts;
-    parts.scanner = AppScanner(QFile::decodeName(argv[2]), QFile::decodeName(argv[3]));
+    // The Flatpak source as the program has it, so that loading libflatpak counts where it happens.
+    parts.sources = AppSources { std::make_shared<const AppScanner>(QFile::decodeName(argv[2]),
+                                                                    QFile::decodeName(argv[3])),
+                                 std::make_shared<const FlatpakSource>() };
     KudoraApp kudora(std::move(parts));
 
     MainWindow& window = kudora.mainWindow();
@@ -34,15 +40,21 @@ int main(int argc, char** argv)
     QObject::connect(&kudora.model(), &AppModel::rescanFinished, [&] { scanned = true; });
     ContentView* content = window.contentView();
     auto* first = new PaintProbe(window);
-    QObject::connect(first, &PaintProbe::painted, [&](qint64 time) { firstPaint = time; });
+    // Whether libflatpak is in the process when the window first paints: it belongs to the scan.
+    bool flatpakAtPaint = false;
+    QObject::connect(first, &PaintProbe::painted, [&](qint64 time) {
+        firstPaint = time;
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        flatpakAtPaint = maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libflatpak");
+    });
     // The table counts as filled once the first scan is in and its rows are on screen.
     auto* filled = new PaintProbe(window, [&] {
         return scanned && content->tableModel()->rowCount() > 0 && content->tableView()->isVisible();
     });
     QObject::connect(filled, &PaintProbe::painted, [&](qint64 time) {
         if (std::FILE* report = std::fopen(reportPath.constData(), "w")) {
-            std::fprintf(report, "paint %lld\nfilled %lld\n", qlonglong(firstPaint ? firstPaint : time),
-                         qlonglong(time));
+            std::fprintf(report, "paint %lld\nfilled %lld\nflatpak %d\n",
+                         qlonglong(firstPaint ? firstPaint : time), qlonglong(time), flatpakAtPaint ? 1 : 0);
             std::fclose(report);
         }
         QApplication::quit();

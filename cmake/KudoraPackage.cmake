@@ -7,9 +7,10 @@ set(CPACK_PACKAGE_CONTACT "Kudora developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Kudora finds the App Store applications installed in /Applications and ~/Applications and lists
-them with when you last used and last reviewed each one. One click opens an application's App Store
-page to write a review and remembers that moment; applications can be ignored.")
+    "Kudora finds the store applications you installed (App Store bundles in /Applications and
+~/Applications, and Flatpak applications from a remote such as Flathub) and lists them with when you
+last used and last reviewed each one. One click opens an application's store page to write a review
+and remembers that moment; applications can be ignored.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://kudora.org/")
 set(CPACK_STRIP_FILES ON)
 
@@ -24,6 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Without the Wayland plugin Qt runs through XWayland, so that one is only recommended.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# libflatpak is loaded at run time, so dpkg-shlibdeps cannot see it; without it the program lists
+# App Store applications only, which makes it a recommendation rather than a dependency.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, libflatpak0")
 
 include(CPack)

@@ -27,6 +27,18 @@ bool isStoreNumber(const QString& adamID)
     return true;
 }
 
+// Flatpak ids are dot-separated names of ASCII letters, digits, "_" and "-"; anything else could
+// reach the software centre as more than an id.
+bool isFlatpakID(const QString& id)
+{
+    if (id.isEmpty() || id.size() > 255 || id.startsWith(u'.') || id.endsWith(u'.') || id.contains(u".."_s))
+        return false;
+    return std::all_of(id.cbegin(), id.cend(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.'
+            || c == u'_' || c == u'-';
+    });
+}
+
 } // namespace
 
 AppInfo::AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
@@ -39,6 +51,17 @@ AppInfo::AppInfo(QString id, QString name, QString bundlePath, QString adamID, O
     , m_modificationDate(std::move(modificationDate))
     , m_lastReviewedDate(std::move(lastReviewedDate))
 { }
+
+AppInfo AppInfo::flatpakApp(QString id, QString name, QString deployPath, OptionalDate lastAccessedDate,
+                            OptionalDate modificationDate, OptionalDate lastReviewedDate,
+                            std::optional<QUrl> webPage)
+{
+    AppInfo app(std::move(id), std::move(name), std::move(deployPath), QString(), std::move(lastAccessedDate),
+                std::move(modificationDate), std::move(lastReviewedDate));
+    app.m_store = Store::Flatpak;
+    app.m_webPage = std::move(webPage);
+    return app;
+}
 
 QDateTime AppInfo::lastAccessedSortDate() const
 {
@@ -81,6 +104,11 @@ QString AppInfo::lastReviewedText(const QDateTime& now) const
 
 std::optional<QUrl> AppInfo::reviewURL() const
 {
+    if (m_store == Store::Flatpak) {
+        if (!isFlatpakID(m_id))
+            return std::nullopt;
+        return QUrl(u"appstream:"_s + m_id, QUrl::StrictMode);
+    }
     if (!isStoreNumber(m_adamID))
         return std::nullopt;
     QUrl url;
@@ -90,6 +118,13 @@ std::optional<QUrl> AppInfo::reviewURL() const
     if (!url.isValid())
         return std::nullopt;
     return url;
+}
+
+std::optional<QUrl> AppInfo::reviewFallbackURL() const
+{
+    if (!m_webPage || !m_webPage->isValid() || m_webPage->scheme() != u"https")
+        return std::nullopt;
+    return m_webPage;
 }
 
 QDateTime AppInfo::distantPast()

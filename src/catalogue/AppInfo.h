@@ -10,15 +10,25 @@
 
 using OptionalDate = std::optional<QDateTime>;
 
-// One installed App Store application: a plain value identified by its id. Only the review date
+// One installed store application: a plain value identified by its id. Only the review date
 // changes after creation; the derived values are computed afresh on every read.
 class AppInfo
 {
     Q_DECLARE_TR_FUNCTIONS(AppInfo)
 
 public:
+    // Where the application came from, which decides where it is reviewed.
+    enum class Store { AppStore, Flatpak };
+
+    // An App Store application.
     AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
             OptionalDate modificationDate, OptionalDate lastReviewedDate);
+
+    // A Flatpak application: no App Store id; bundlePath is its deploy folder, and webPage the
+    // remote's page of the application when it has one.
+    static AppInfo flatpakApp(QString id, QString name, QString deployPath, OptionalDate lastAccessedDate,
+                              OptionalDate modificationDate, OptionalDate lastReviewedDate,
+                              std::optional<QUrl> webPage);
 
     const QString& id() const { return m_id; }
     const QString& name() const { return m_name; }
@@ -27,6 +37,7 @@ public:
     const OptionalDate& lastAccessedDate() const { return m_lastAccessedDate; }
     const OptionalDate& modificationDate() const { return m_modificationDate; }
     const OptionalDate& lastReviewedDate() const { return m_lastReviewedDate; }
+    Store store() const { return m_store; }
     void setLastReviewedDate(OptionalDate date) { m_lastReviewedDate = std::move(date); }
 
     // Sort keys: an absent date stands as distantPast().
@@ -41,9 +52,12 @@ public:
     QString lastReviewedText() const;
     QString lastReviewedText(const QDateTime& now) const;
 
-    // The App Store page of the application; nothing when adamID is not decimal digits with at
-    // most one leading "+".
+    // Where the application is reviewed. For the App Store its page there, nothing when adamID is
+    // not decimal digits with at most one leading "+". For Flatpak the software centre's page,
+    // "appstream:<id>": the form without "//" keeps the id's case, which a host part would lose.
     std::optional<QUrl> reviewURL() const;
+    // The web page to open instead when the desktop cannot open reviewURL().
+    std::optional<QUrl> reviewFallbackURL() const;
 
     // The first instant of year 1: earlier than every real date, never shown.
     static QDateTime distantPast();
@@ -62,4 +76,6 @@ private:
     OptionalDate m_lastAccessedDate;
     OptionalDate m_modificationDate;
     OptionalDate m_lastReviewedDate;
+    Store m_store = Store::AppStore;
+    std::optional<QUrl> m_webPage;
 };

@@ -29,16 +29,20 @@ struct AppModel::KeyCache
 };
 
 AppModel::AppModel(PreferencesService& preferences, AppScanner scanner, QObject* parent)
+    : AppModel(preferences, AppSources { std::make_shared<const AppScanner>(std::move(scanner)) }, parent)
+{ }
+
+AppModel::AppModel(PreferencesService& preferences, AppSources sources, QObject* parent)
     : QObject(parent)
     , m_preferences(preferences)
-    , m_scanner(std::move(scanner))
+    , m_sources(std::move(sources))
     , m_keyCache(std::make_unique<KeyCache>())
 {
     m_ignoredIDs = AppInfo::idKeys(m_preferences.loadIgnoredIDs());
     QMetaObject::invokeMethod(this, &AppModel::rescan, Qt::QueuedConnection);
 }
 
-// A scan still running keeps only its own copies of the scanner and the review dates; its result
+// A scan still running keeps only its own share of the sources and the review dates; its result
 // finds the model gone and is dropped.
 AppModel::~AppModel() = default;
 
@@ -262,7 +266,7 @@ void AppModel::rescan()
     // The worker gets copies only: it must never reach the model, which may be gone by the time
     // the scan ends, nor hold up the end of the program.
     const bool started = DetachedTask::run(
-        this, [scanner = m_scanner, reviewDates] { return scanner.scanInstalledApps(reviewDates); },
+        this, [sources = m_sources, reviewDates] { return AppSource::scanAll(sources, reviewDates); },
         [this](AppScanner::Result result) { applyScanResult(std::move(result)); });
     // Without a thread there is no list; treat it as a scan that could not read anything rather
     // than leave the model scanning for ever.

@@ -28,7 +28,10 @@ class AppModel : public QObject
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
 
 public:
-    // Loads the ignore list and queues the first rescan for the next turn of the event loop.
+    // Loads the ignore list and queues the first rescan for the next turn of the event loop. A
+    // rescan runs the sources in order (see AppSource::scanAll).
+    AppModel(PreferencesService& preferences, AppSources sources, QObject* parent = nullptr);
+    // The App Store applications alone.
     explicit AppModel(PreferencesService& preferences, AppScanner scanner = AppScanner(),
                       QObject* parent = nullptr);
     ~AppModel() override;
@@ -121,7 +124,7 @@ private:
     bool passes(const KeyCache& cache, const QString& foldedQuery, qsizetype index) const;
 
     PreferencesService& m_preferences;
-    AppScanner m_scanner;
+    AppSources m_sources;
 
     QList<AppInfo> m_apps;
     bool m_isScanning = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppInfo.h"
+#include "AppSource.h"
 
 #include <QHash>
 #include <QList>
@@ -12,22 +13,14 @@
 class MetadataItem;
 class MetadataSource;
 
-// Application id (its AppInfo::idKey form) to review date.
-using ReviewDateMap = QHash<QString, QDateTime>;
-
 // Finds the App Store applications in the system and the user's Applications folders. Stateless
 // and synchronous; safe to run on a worker thread.
-class AppScanner
+class AppScanner : public AppSource
 {
 public:
-    struct Result
-    {
-        QList<AppInfo> apps;
-        // False when a scanned folder that exists could not be listed: the list may then be
-        // missing applications that are still installed. A folder that is missing, or a path that
-        // is not a folder at all, holds no applications and leaves the result complete.
-        bool complete = true;
-    };
+    // Incomplete when a scanned folder that exists could not be listed. A folder that is missing,
+    // or a path that is not a folder at all, holds no applications and leaves the result complete.
+    using Result = AppSource::Result;
 
     // systemFolder is scanned always, homeFolder + "/Applications" when something exists there;
     // an empty homeFolder stands for the current user's home. Without a metadata source, the file
@@ -36,6 +29,7 @@ public:
                         std::shared_ptr<const MetadataSource> metadata = {});
 
     Result scanInstalledApps(const ReviewDateMap& reviewDates) const;
+    Result scan(const ReviewDateMap& reviewDates) const override { return scanInstalledApps(reviewDates); }
 
     // The records of one folder in listing order; listed says whether the folder could be listed.
     QList<AppInfo> scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates,

@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 
@@ -44,6 +45,35 @@ QIcon iconFromBytes(const QByteArray& bytes)
         if (!image.isNull())
             icon.addPixmap(QPixmap::fromImage(image));
     } while (reader.jumpToNextImage());
+    return icon;
+}
+
+// A Flatpak application's icon as its deploy folder (.../app/<id>/<arch>/<branch>/<commit>)
+// exports it to the hicolor theme: each size it has, the scalable one too when an SVG reader is
+// there. Nothing when the folder exports no icon.
+QIcon exportedIcon(const QString& deployDir)
+{
+    const QString theme = FileSystem::joinPath(deployDir, QStringLiteral("export/share/icons/hicolor"));
+    const std::optional<QStringList> sizes = FileSystem::listDirectory(theme);
+    if (!sizes)
+        return {};
+    const QStringList parts = deployDir.split(u'/', Qt::SkipEmptyParts);
+    if (parts.size() < 4)
+        return {};
+    const QString id = parts.at(parts.size() - 4);
+    QIcon icon;
+    for (const QString& size : *sizes) {
+        const QString apps = FileSystem::joinPath(FileSystem::joinPath(theme, size), QStringLiteral("apps"));
+        for (const QString& suffix : { QStringLiteral(".png"), QStringLiteral(".svg") }) {
+            // An exported icon is small; anything larger is not one.
+            if (const auto bytes =
+                    SafeFile::readRegularFile(FileSystem::joinPath(apps, id + suffix), 4 * 1024 * 1024)) {
+                const QIcon image = iconFromBytes(*bytes);
+                for (const QSize& available : image.availableSizes())
+                    icon.addPixmap(image.pixmap(available));
+            }
+        }
+    }
     return icon;
 }
 
@@ -85,11 +115,49 @@ QDateTime modificationTime(const QString& path)
 
 bool DesktopWorkspace::openUrl(const QUrl& url)
 {
-    // Addresses come from records built out of files on disk; anything but a web page (a local
-    // file, a custom scheme that starts some program) is never handed to the desktop.
-    if (!url.isValid() || url.scheme() != u"https" || url.host().isEmpty())
+    // Addresses come from records built out of files on disk; anything but a web page or a
+    // software centre's page (a local file, a custom scheme that starts some program) is never
+    // handed to the desktop.
+    if (!url.isValid())
         return false;
-    return QDesktopServices::openUrl(url);
+    if (url.scheme() == u"https")
+        return !url.host().isEmpty() && QDesktopServices::openUrl(url);
+    if (url.scheme() == u"appstream") {
+        // Without a handler the desktop's opener would fail after the fact, or offer some
+        // unrelated program; the caller then takes the web page instead.
+        return !(url.path().isEmpty() && url.host().isEmpty())
+            && hasSchemeHandler(QStringLiteral("appstream")) && QDesktopServices::openUrl(url);
+    }
+    return false;
+}
+
+bool DesktopWorkspace::hasSchemeHandler(const QString& scheme)
+{
+    // Where the freedesktop rules look for associations: the user's and the system's mimeapps.list
+    // files and the caches of the applications folders, which list what each desktop entry handles.
+    const QString key = QStringLiteral("x-scheme-handler/") + scheme + u'=';
+    QStringList files;
+    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
+        files.append(FileSystem::joinPath(folder, QStringLiteral("mimeapps.list")));
+    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
+        files.append(FileSystem::joinPath(folder, QStringLiteral("mimeapps.list")));
+        files.append(FileSystem::joinPath(folder, QStringLiteral("mimeinfo.cache")));
+    }
+    for (const QString& file : std::as_const(files)) {
+        const std::optional<QByteArray> bytes = SafeFile::readRegularFile(file, 1024 * 1024);
+        if (!bytes)
+            continue;
+        bool removed = false;
+        for (const QByteArray& line : bytes->split('\n')) {
+            const QString text = QString::fromUtf8(line).trimmed();
+            if (text.startsWith(u'['))
+                removed = text == u"[Removed Associations]";
+            else if (!removed && text.startsWith(key)
+                     && !QStringView(text).mid(key.size()).trimmed().isEmpty())
+                return true;
+        }
+    }
+    return false;
 }
 
 QIcon DesktopWorkspace::iconForFile(const QString& path)
@@ -107,6 +175,8 @@ QIcon DesktopWorkspace::iconForFile(const QString& path)
         const QString file = FileSystem::joinPath(path, QStringLiteral("Contents/Resources/") + name);
         if (const auto bytes = SafeFile::readRegularFile(file))
             icon = iconFromBytes(*bytes);
+    } else {
+        icon = exportedIcon(path);
     }
     if (icon.isNull())
         icon = genericApplicationIcon();

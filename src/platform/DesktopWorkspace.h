@@ -12,6 +12,9 @@ public:
     bool openUrl(const QUrl& url) override;
     QIcon iconForFile(const QString& path) override;
 
+    // Whether a desktop entry is registered for scheme's addresses.
+    static bool hasSchemeHandler(const QString& scheme);
+
 private:
     struct CachedIcon
     {

@@ -3,10 +3,12 @@
 #include "AppCommands.h"
 #include "AppDelegate.h"
 #include "AppModel.h"
+#include "AppScanner.h"
 #include "ApplicationIcon.h"
 #include "CheckForUpdatesView.h"
 #include "DefaultsDomain.h"
 #include "DetachedTask.h"
+#include "FlatpakSource.h"
 #include "FocusedValues.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
@@ -40,6 +42,11 @@ std::unique_ptr<UpdaterController> makeStandardUpdaterController()
     // The updater keeps its few values next to the catalogue's, in the program's own domain.
     return std::make_unique<StandardUpdaterController>(true, DefaultsDomain::open(MainBundle::identifier()));
 }
+AppSources defaultSources()
+{
+    return { std::make_shared<const AppScanner>(), std::make_shared<const FlatpakSource>() };
+}
+
 } // namespace
 
 KudoraApp::KudoraApp()
@@ -55,7 +62,8 @@ KudoraApp::KudoraApp(Parts parts)
     m_appDelegate->install();
 
     PreferencesService& preferences = parts.preferences ? *parts.preferences : PreferencesService::shared();
-    m_model = std::make_unique<AppModel>(preferences, parts.scanner.value_or(AppScanner()));
+    AppSources sources = parts.sources ? std::move(*parts.sources) : defaultSources();
+    m_model = std::make_unique<AppModel>(preferences, std::move(sources));
 
     m_updaterController =
         parts.makeUpdaterController ? parts.makeUpdaterController() : makeStandardUpdaterController();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppScanner.h"
+#include "AppSource.h"
 
 #include <QObject>
 
@@ -34,8 +34,9 @@ public:
         // The desktop that opens pages and gives icons; Workspace::shared() when null. Must
         // outlive the app.
         Workspace* workspace = nullptr;
-        // The scanner of the model; the system and home Applications folders when absent.
-        std::optional<AppScanner> scanner;
+        // The stores the model lists, in order; when absent, the App Store applications of the
+        // system and home Applications folders, then the Flatpak applications.
+        std::optional<AppSources> sources;
         // Makes the update controller, its updater already started; the standard controller on
         // the program's defaults domain when empty. A factory returning null leaves the program
         // without update checking, and the menu without its item.

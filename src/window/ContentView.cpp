@@ -285,8 +285,13 @@ void ContentView::openReviewPage(int row)
         return;
     // A copy: opening the page or recording the review may change the catalogue under the pointer.
     const AppInfo app = *shown;
-    // The page may fail to open; the review is recorded all the same.
-    if (const std::optional<QUrl> url = app.reviewURL())
-        m_workspace.openUrl(*url);
+    // The page may fail to open; the review is recorded all the same. A desktop without a
+    // software centre for the application's page may still open the store's web page.
+    if (const std::optional<QUrl> url = app.reviewURL()) {
+        if (!m_workspace.openUrl(*url)) {
+            if (const std::optional<QUrl> fallback = app.reviewFallbackURL())
+                m_workspace.openUrl(*fallback);
+        }
+    }
     m_model.recordReview(app);
 }

@@ -47,8 +47,8 @@ int main(int argc, char** argv)
     PreferencesService preferences(std::make_shared<MemoryDefaultsDomain>());
     KudoraApp::Parts parts;
     parts.preferences = &preferences;
-    parts.scanner = AppScanner(QFile::decodeName(argv[1]), QFile::decodeName(argv[2]),
-                               std::make_shared<HungMetadataSource>());
+    parts.sources = AppSources { std::make_shared<const AppScanner>(
+        QFile::decodeName(argv[1]), QFile::decodeName(argv[2]), std::make_shared<HungMetadataSource>()) };
     parts.makeUpdaterController = []() -> std::unique_ptr<UpdaterController> { return nullptr; };
     KudoraApp::run(argc, argv, std::move(parts));
     return 0;

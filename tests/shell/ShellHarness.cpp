@@ -50,9 +50,9 @@ ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
         m_preferences = std::make_unique<PreferencesService>(std::make_shared<MemoryDefaultsDomain>());
         parts.preferences = m_preferences.get();
     }
-    if (!parts.scanner)
-        parts.scanner = AppScanner(fixture.pathOf(QStringLiteral("Applications")),
-                                   fixture.pathOf(QStringLiteral("home")));
+    if (!parts.sources)
+        parts.sources = AppSources { std::make_shared<const AppScanner>(
+            fixture.pathOf(QStringLiteral("Applications")), fixture.pathOf(QStringLiteral("home"))) };
     if (!parts.makeUpdaterController) {
         parts.makeUpdaterController = [] {
             return std::make_unique<UpdaterController>(true, std::make_unique<RecordingUserDriver>(),

@@ -33,6 +33,11 @@ void TestEnvironment::setUp()
     setPathVariable("XDG_RUNTIME_DIR", base + QStringLiteral("/runtime"));
     QFile::setPermissions(base + QStringLiteral("/runtime"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // libflatpak and the flatpak tool read these once per process: the machine's own installations
+    // and their configuration are never seen.
+    setPathVariable("FLATPAK_USER_DIR", base + QStringLiteral("/flatpak/user"));
+    setPathVariable("FLATPAK_SYSTEM_DIR", base + QStringLiteral("/flatpak/system"));
+    setPathVariable("FLATPAK_CONFIG_DIR", base + QStringLiteral("/flatpak/config"));
     qputenv("TZ", "UTC");
     tzset();
     qputenv("LANG", "en_US.UTF-8");

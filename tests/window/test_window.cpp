@@ -641,6 +641,29 @@ TEST_F(WindowTest, SelectionIsPublishedOnlyWhileTheFocusIsInTheContent)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !values.hasSelection().has_value(); }));
 }
 
+TEST_F(WindowTest, OpenFallsBackToFlathubsPageAndRecordsTheReview)
+{
+    const QString flathub = u"org.kudora.test.FlathubApp"_s;
+    const QString other = u"org.kudora.test.OtherApp"_s;
+    model->setApps({ AppInfo::flatpakApp(flathub, u"From Flathub"_s, u"/deploy/a"_s, day(1), day(5),
+                                         std::nullopt, QUrl(u"https://flathub.org/apps/"_s + flathub)),
+                     AppInfo::flatpakApp(other, u"Elsewhere"_s, u"/deploy/b"_s, day(2), day(5), std::nullopt,
+                                         std::nullopt) });
+    EXPECT_EQ(column(AppTableModel::AppStoreColumn), (QStringList { u"Open ↗"_s, u"Open ↗"_s }));
+
+    // The recording workspace fails every opening, as a desktop without software centre would.
+    clickCell(0, AppTableModel::AppStoreColumn);
+    EXPECT_EQ(
+        workspace.openedUrls,
+        (QList<QUrl> { QUrl(u"appstream:"_s + flathub), QUrl(u"https://flathub.org/apps/"_s + flathub) }));
+    EXPECT_TRUE(preferences.reviewDate(flathub).has_value());
+
+    workspace.openedUrls.clear();
+    clickCell(1, AppTableModel::AppStoreColumn);
+    EXPECT_EQ(workspace.openedUrls, QList<QUrl> { QUrl(u"appstream:"_s + other) });
+    EXPECT_TRUE(record(other).lastReviewedDate().has_value());
+}
+
 TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
 {
     StatusBar* bar = view->statusBar();

@@ -1,0 +1,15 @@
+#include "AppSource.h"
+
+#include "AppScanner.h"
+
+AppSource::Result AppSource::scanAll(const AppSources& sources, const ReviewDateMap& reviewDates)
+{
+    Result merged;
+    for (const std::shared_ptr<const AppSource>& source : sources) {
+        Result result = source->scan(reviewDates);
+        merged.apps.append(std::move(result.apps));
+        merged.complete = merged.complete && result.complete;
+    }
+    merged.apps = AppScanner::removeDuplicateIDs(merged.apps);
+    return merged;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "AppInfo.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+// Application id (its AppInfo::idKey form) to review date.
+using ReviewDateMap = QHash<QString, QDateTime>;
+
+class AppSource;
+using AppSources = QList<std::shared_ptr<const AppSource>>;
+
+// One store whose installed applications the catalogue lists. A scan is synchronous and must be
+// safe to run on a worker thread while other threads hold the same source.
+class AppSource
+{
+public:
+    struct Result
+    {
+        QList<AppInfo> apps;
+        // False when something that may hold installed applications could not be read: the list
+        // may then be missing applications that are still installed, and nothing may be pruned.
+        bool complete = true;
+    };
+
+    virtual ~AppSource() = default;
+
+    virtual Result scan(const ReviewDateMap& reviewDates) const = 0;
+
+    // Every source in order, merged: the first record of an id wins, and the result is complete
+    // only when every source was.
+    static Result scanAll(const AppSources& sources, const ReviewDateMap& reviewDates);
+};

@@ -1,0 +1,185 @@
+#include "FlatpakSource.h"
+
+#include "FileSystem.h"
+#include "FlatpakLibrary.h"
+#include "SafeFile.h"
+#include "UsageRecords.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Flathub serves every remote of its own (stable, beta) from this host.
+bool isFlathub(const QString& remoteURL)
+{
+    const QString host = QUrl(remoteURL).host();
+    return host == u"dl.flathub.org" || host == u"flathub.org";
+}
+
+std::optional<QUrl> webPage(const FlatpakLibrary::InstalledApp& app)
+{
+    if (!isFlathub(app.originURL))
+        return std::nullopt;
+    QUrl page;
+    page.setScheme(u"https"_s);
+    page.setHost(u"flathub.org"_s);
+    page.setPath(u"/apps/"_s + app.id);
+    if (!page.isValid())
+        return std::nullopt;
+    return page;
+}
+
+QString unescaped(QStringView value)
+{
+    QString text;
+    text.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c != u'\\' || i + 1 == value.size()) {
+            text.append(c);
+            continue;
+        }
+        switch (value.at(++i).unicode()) {
+        case 's':
+            text.append(u' ');
+            break;
+        case 'n':
+        case 't':
+        case 'r':
+            // A name shows on one line.
+            text.append(u' ');
+            break;
+        default:
+            text.append(value.at(i));
+        }
+    }
+    return text;
+}
+
+QString displayName(const FlatpakLibrary::InstalledApp& app)
+{
+    if (!app.appdataName.trimmed().isEmpty())
+        return app.appdataName;
+    const QString entryPath =
+        FileSystem::joinPath(app.deployDir, u"export/share/applications/"_s + app.id + u".desktop"_s);
+    if (const std::optional<QByteArray> entry =
+            SafeFile::readRegularFile(entryPath, FlatpakSource::DesktopEntryLimit)) {
+        const QString name = FlatpakSource::desktopEntryName(*entry, QLocale());
+        if (!name.trimmed().isEmpty())
+            return name;
+    }
+    return app.id;
+}
+
+OptionalDate deployTime(const QString& deployDir)
+{
+    const QDateTime time = QFileInfo(deployDir).lastModified();
+    if (!time.isValid())
+        return std::nullopt;
+    return time.toUTC();
+}
+
+// Per application id, the one ref to list: the first installation that has it (the user's comes
+// first), and in it the current branch.
+QList<FlatpakLibrary::InstalledApp> chosenRefs(const QList<FlatpakLibrary::InstalledApp>& refs)
+{
+    QList<FlatpakLibrary::InstalledApp> chosen;
+    QHash<QString, qsizetype> indexOfID;
+    for (const FlatpakLibrary::InstalledApp& ref : refs) {
+        // A ref from a remote no store lists (a sideloaded bundle) is no store application.
+        if (!ref.enumerableOrigin || ref.id.isEmpty())
+            continue;
+        const auto known = indexOfID.constFind(ref.id);
+        if (known == indexOfID.cend()) {
+            indexOfID.insert(ref.id, chosen.size());
+            chosen.append(ref);
+            continue;
+        }
+        FlatpakLibrary::InstalledApp& kept = chosen[*known];
+        if (kept.installation == ref.installation && !kept.current && ref.current)
+            kept = ref;
+    }
+    return chosen;
+}
+
+} // namespace
+
+FlatpakSource::FlatpakSource(QString dataHome, QString libraryFile)
+    : m_dataHome(dataHome.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                                    : std::move(dataHome))
+    , m_libraryFile(std::move(libraryFile))
+{ }
+
+AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
+{
+    Result result;
+    const FlatpakLibrary* library = FlatpakLibrary::load(m_libraryFile);
+    if (!library)
+        return result;
+    const FlatpakLibrary::Listing listing = library->installedApps();
+    result.complete = listing.complete;
+    const QList<FlatpakLibrary::InstalledApp> refs = chosenRefs(listing.apps);
+    if (refs.isEmpty())
+        return result;
+
+    const UsageRecords::Result usage = UsageRecords::read(m_dataHome);
+    result.complete = result.complete && usage.complete;
+    result.apps.reserve(refs.size());
+    for (const FlatpakLibrary::InstalledApp& ref : refs) {
+        OptionalDate lastUse;
+        if (const auto used = usage.lastUse.constFind(ref.id); used != usage.lastUse.cend())
+            lastUse = *used;
+        OptionalDate lastReviewed;
+        if (const auto reviewed = reviewDates.constFind(AppInfo::idKey(ref.id));
+            reviewed != reviewDates.cend())
+            lastReviewed = *reviewed;
+        result.apps.append(AppInfo::flatpakApp(ref.id, displayName(ref), ref.deployDir, lastUse,
+                                               deployTime(ref.deployDir), lastReviewed, webPage(ref)));
+    }
+    return result;
+}
+
+QString FlatpakSource::desktopEntryName(const QByteArray& entry, const QLocale& locale)
+{
+    // Locale names come as "de_DE"; the entry's keys as Name[de_DE] or Name[de].
+    const QString full = locale.name();
+    const QString language = full.section(u'_', 0, 0);
+    QString plain;
+    QString byLanguage;
+    QString byFull;
+    bool inMainGroup = false;
+    for (const QByteArray& rawLine : entry.split('\n')) {
+        const QString line = QString::fromUtf8(rawLine).trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[')) {
+            inMainGroup = line == u"[Desktop Entry]";
+            continue;
+        }
+        if (!inMainGroup)
+            continue;
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals < 0)
+            continue;
+        const QString key = line.left(equals).trimmed();
+        const QString value = unescaped(QStringView(line).mid(equals + 1).trimmed());
+        // The first occurrence of a key counts, as a duplicate key makes the entry invalid anyway.
+        if (key == u"Name" && plain.isNull())
+            plain = value;
+        else if (!language.isEmpty() && key == u"Name[" + language + u']' && byLanguage.isNull())
+            byLanguage = value;
+        else if (full != language && key == u"Name[" + full + u']' && byFull.isNull())
+            byFull = value;
+    }
+    if (!byFull.isEmpty())
+        return byFull;
+    if (!byLanguage.isEmpty())
+        return byLanguage;
+    return plain;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "AppSource.h"
+
+#include <QByteArray>
+#include <QLocale>
+#include <QString>
+
+// The applications installed from a Flatpak remote into the user's or a system installation,
+// with their last use from the desktop's usage records. Without libflatpak there are none, and the
+// result is complete.
+class FlatpakSource : public AppSource
+{
+public:
+    // dataHome holds the usage records (the XDG data home when empty); libraryFile is the
+    // libflatpak to load.
+    explicit FlatpakSource(QString dataHome = {}, QString libraryFile = QStringLiteral("libflatpak.so.0"));
+
+    Result scan(const ReviewDateMap& reviewDates) const override;
+
+    // The Name of a desktop entry for locale, as the desktop entry rules pick it (lang_COUNTRY,
+    // then lang, then the plain key); empty when the entry has none.
+    static QString desktopEntryName(const QByteArray& entry, const QLocale& locale);
+
+    static constexpr qint64 DesktopEntryLimit = 256 * 1024;
+
+private:
+    QString m_dataHome;
+    QString m_libraryFile;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+// When the user last used each application, from the desktop's own records: GNOME Shell's
+// application state and KDE Plasma's activity manager database. Both are read as untrusted files,
+// never locked or changed.
+class UsageRecords
+{
+public:
+    // Application id to last use.
+    using LastUse = QHash<QString, QDateTime>;
+
+    struct Result
+    {
+        // The newest use either desktop recorded.
+        LastUse lastUse;
+        // False when a record exists but could not be read.
+        bool complete = true;
+    };
+
+    static constexpr qint64 StateFileLimit = 4 * 1024 * 1024;
+    static constexpr qint64 DatabaseLimit = 64 * 1024 * 1024;
+
+    // The records under dataHome (the XDG data home): gnome-shell/application_state and
+    // kactivitymanagerd/resources/database.
+    static Result read(const QString& dataHome);
+
+    // GNOME Shell's application_state document; nothing when it is not one.
+    static std::optional<LastUse> parseGnomeShellState(const QByteArray& document);
+    // The activity manager database at path (with its write-ahead log beside it, when there is
+    // one); nothing when it cannot be read.
+    static std::optional<LastUse> readActivityDatabase(const QString& path);
+
+    // The application id a desktop names by its desktop file id ("org.gnome.Calculator.desktop").
+    static QString applicationID(QString desktopID);
+};
