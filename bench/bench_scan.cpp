@@ -1,7 +1,8 @@
 // What a scan of the Applications folder costs against a floor measured in the same run: a plain
-// loop that lists the same folders and reads the same files' bytes without parsing anything. The
-// scanner's work beyond the floor is the metadata item per bundle, the property-list parsing and
-// building the records.
+// loop on one thread that lists the same folders and reads the same files' bytes without parsing
+// anything. The scanner's work beyond the floor is the metadata item per bundle, the property-list
+// parsing and building the records; it spreads that over several threads, so its wall time and the
+// CPU time of all its threads are shown apart.
 
 #include "AppScanner.h"
 #include "BenchTable.h"
@@ -122,12 +123,14 @@ void registerBenchmarks()
             ->Arg(size)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
+            ->MeasureProcessCPUTime()
             ->Repetitions(Repetitions)
             ->ReportAggregatesOnly(true);
         benchmark::RegisterBenchmark("floorListAndRead", floorListAndRead)
             ->Arg(size)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
+            ->MeasureProcessCPUTime()
             ->Repetitions(Repetitions)
             ->ReportAggregatesOnly(true);
     }
@@ -183,10 +186,14 @@ int main(int argc, char** argv)
     using BenchTable::Target;
     for (const int size : Sizes) {
         const std::string arg = "/" + std::to_string(size);
-        BenchTable::print({ "scan, " + std::to_string(size) + " bundles",
-                            collector.median("scan" + arg).realMs, "ms",
-                            collector.median("floorListAndRead" + arg).realMs,
-                            size == 1000 ? Target::RatioAtMost : Target::None, 2.0 });
+        const BenchTable::Median scan = collector.median("scan" + arg);
+        const BenchTable::Median floor = collector.median("floorListAndRead" + arg);
+        const std::string bundles = std::to_string(size) + " bundles";
+        const bool targeted = size == 1000;
+        BenchTable::print({ "scan, " + bundles + ", wall time", scan.realMs, "ms", floor.realMs,
+                            targeted ? Target::RatioAtMost : Target::None, 1.2 });
+        BenchTable::print({ "scan, " + bundles + ", CPU time of all threads", scan.cpuMs, "ms", floor.cpuMs,
+                            targeted ? Target::RatioAtMost : Target::None, 2.5 });
     }
     const double growth = collector.median("scan/10000").realMs / collector.median("scan/1000").realMs;
     const double floorGrowth =

@@ -44,6 +44,10 @@ public:
     static const QString& appStoreAdamIDAttribute();
 
 private:
+    // The record of the bundle entryName in folderPath, or nothing when it is not from the App Store.
+    std::optional<AppInfo> scanBundle(const QString& folderPath, const QString& entryName,
+                                      const ReviewDateMap& reviewDates) const;
+
     QString m_systemFolder;
     QString m_homeFolder;
     std::shared_ptr<const MetadataSource> m_metadata;

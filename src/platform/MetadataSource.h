@@ -6,8 +6,8 @@
 
 #include <optional>
 
-// Where metadata items come from. Implementations are used from the scanner's worker thread and
-// must be safe to call from any thread.
+// Where metadata items come from. Implementations are used from the scanner's worker threads, by
+// several at once, and must be safe to call from any thread.
 class MetadataSource
 {
 public:

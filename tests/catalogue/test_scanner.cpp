@@ -329,6 +329,50 @@ TEST_F(ScannerTest, TheFirstRecordOfAnIdWins)
     EXPECT_EQ(cafe->lastReviewedDate(), ReviewedDate);
 }
 
+// A folder large enough to be read by several threads: the records still come in listing order, each
+// from its own bundle, and of the bundles sharing an id the first listed wins, wherever the threads'
+// shares of the folder begin and end.
+TEST_F(ScannerTest, AFolderReadInParallelKeepsListingOrderAndTheFirstOfAnId)
+{
+    constexpr int Bundles = 400;
+    for (int i = 0; i < Bundles; ++i) {
+        const QString entry = u"App%1.app"_s.arg(i);
+        // Every fifth is not from the App Store; ids repeat every 150 bundles.
+        if (i % 5 == 4)
+            addApp(entry, u"test.other%1"_s.arg(i), 0);
+        else
+            addApp(entry, u"test.shared%1"_s.arg(i % 150), i + 1);
+    }
+    struct Expected
+    {
+        QString path;
+        QString id;
+        QString adamID;
+    };
+    QList<Expected> expected;
+    QSet<QString> seen;
+    for (const QString& entry : listedApps(m_system)) {
+        const int i = entry.mid(3, entry.size() - 7).toInt();
+        if (i % 5 == 4)
+            continue;
+        const QString id = u"test.shared%1"_s.arg(i % 150);
+        if (!seen.contains(id))
+            expected.append({ m_system + u'/' + entry, id, QString::number(i + 1) });
+        seen.insert(id);
+    }
+
+    const QList<AppInfo> apps = scan();
+    ASSERT_EQ(apps.size(), expected.size());
+    for (qsizetype i = 0; i < apps.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(apps.at(i).bundlePath(), expected.at(i).path);
+        EXPECT_EQ(apps.at(i).id(), expected.at(i).id);
+        EXPECT_EQ(apps.at(i).adamID(), expected.at(i).adamID);
+        if (HasFailure())
+            break;
+    }
+}
+
 TEST_F(ScannerTest, OnlyAFolderThatExistsButCannotBeListedMakesTheResultIncomplete)
 {
     addApp(u"System.app"_s, u"test.system"_s);
