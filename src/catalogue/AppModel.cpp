@@ -352,32 +352,29 @@ void AppModel::recordReview(const AppInfo& app)
 
 void AppModel::ignoreApps(const QList<AppInfo>& apps)
 {
-    changeIgnoredIDs(apps, &PreferencesService::addIgnoredID);
+    changeIgnoredIDs(apps, &PreferencesService::addIgnoredIDs);
 }
 
 void AppModel::unignoreApps(const QList<AppInfo>& apps)
 {
-    changeIgnoredIDs(apps, &PreferencesService::removeIgnoredID);
+    changeIgnoredIDs(apps, &PreferencesService::removeIgnoredIDs);
 }
 
 void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
-                                void (PreferencesService::*change)(const QString&))
+                                void (PreferencesService::*change)(const QStringList&))
 {
-    const QList<AppInfo> targets = apps;
-    if (targets.isEmpty())
+    if (apps.isEmpty())
         return;
-    // Views that follow the list hear of the whole operation once, not once per application.
+    QStringList ids;
+    ids.reserve(apps.size());
+    for (const AppInfo& app : apps)
+        ids.append(app.id());
+    // One change of the stored list for the whole selection, and views that follow the list hear of
+    // it once: a change per application would read, write and compare the whole list a thousand
+    // times for a thousand rows. The write can fail (a full disk); then the list shows what the
+    // store kept.
     m_ignoredIDsBefore = m_ignoredIDs;
-    {
-        // One flush to disk for the whole selection instead of one per application: with a
-        // thousand rows that is the difference between a blink and seconds of a frozen window.
-        const DefaultsDomain::Batch batch(m_preferences.domain());
-        for (const AppInfo& app : targets) {
-            (m_preferences.*change)(app.id());
-            setIgnoredIDs(m_preferences.loadIgnoredIDs());
-        }
-    }
-    // The batch's one write can fail (a full disk); then the list shows what the store kept.
+    (m_preferences.*change)(ids);
     setIgnoredIDs(m_preferences.loadIgnoredIDs());
     const QSet<QString> before = *std::exchange(m_ignoredIDsBefore, std::nullopt);
     if (before != m_ignoredIDs)

@@ -98,8 +98,8 @@ signals:
     void ignoredIDsEdited(const QSet<QString>& added, const QSet<QString>& removed);
 
 private:
-    // Adds or removes (change) the ids of apps in the stored ignore list, one by one.
-    void changeIgnoredIDs(const QList<AppInfo>& apps, void (PreferencesService::*change)(const QString&));
+    // Adds or removes (change) the ids of apps in the stored ignore list, all in one change.
+    void changeIgnoredIDs(const QList<AppInfo>& apps, void (PreferencesService::*change)(const QStringList&));
     void setIsScanning(bool isScanning);
     void setIsMockMode(bool isMockMode);
     void setIgnoredIDs(QSet<QString> ignoredIDs);

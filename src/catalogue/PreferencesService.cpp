@@ -103,21 +103,31 @@ QSet<QString> PreferencesService::loadIgnoredIDs() const
 
 void PreferencesService::addIgnoredID(const QString& id)
 {
-    const QString key = AppInfo::idKey(id);
-    m_domain->modify(IgnoredIDsKey, [&key](const QVariant& current) {
-        QSet<QString> ids = readIgnoredIDs(current);
-        ids.insert(key);
-        return Change::set(ignoredIDsValue(ids));
-    });
+    addIgnoredIDs({ id });
 }
 
 void PreferencesService::removeIgnoredID(const QString& id)
 {
-    const QString key = AppInfo::idKey(id);
-    m_domain->modify(IgnoredIDsKey, [&key](const QVariant& current) {
-        QSet<QString> ids = readIgnoredIDs(current);
-        ids.remove(key);
-        return Change::set(ignoredIDsValue(ids));
+    removeIgnoredIDs({ id });
+}
+
+void PreferencesService::addIgnoredIDs(const QStringList& ids)
+{
+    m_domain->modify(IgnoredIDsKey, [&ids](const QVariant& current) {
+        QSet<QString> stored = readIgnoredIDs(current);
+        for (const QString& id : ids)
+            stored.insert(AppInfo::idKey(id));
+        return Change::set(ignoredIDsValue(stored));
+    });
+}
+
+void PreferencesService::removeIgnoredIDs(const QStringList& ids)
+{
+    m_domain->modify(IgnoredIDsKey, [&ids](const QVariant& current) {
+        QSet<QString> stored = readIgnoredIDs(current);
+        for (const QString& id : ids)
+            stored.remove(AppInfo::idKey(id));
+        return Change::set(ignoredIDsValue(stored));
     });
 }
 

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -29,6 +30,9 @@ public:
     QSet<QString> loadIgnoredIDs() const;
     void addIgnoredID(const QString& id);
     void removeIgnoredID(const QString& id);
+    // Many ids in one change of the stored list: one read and one write, however many there are.
+    void addIgnoredIDs(const QStringList& ids);
+    void removeIgnoredIDs(const QStringList& ids);
     void clearIgnoredIDs();
     void pruneIgnoredIDs(const QSet<QString>& installedIDs);
 
