@@ -3,7 +3,8 @@
 // table filled after the first scan to the file named by its argument, and whether libflatpak was
 // loaded at the first paint, then exits.
 //
-// Usage: startup_probe <report file> <applications folder> <home folder>
+// Usage: startup_probe <report file> <applications folder> <home folder> [--without-flatpak]
+// --without-flatpak leaves the Flatpak source out, for the measure of what it adds.
 
 #include "AppModel.h"
 #include "AppScanner.h"
@@ -27,11 +28,14 @@ int main(int argc, char** argv)
         return 2;
     const QByteArray reportPath = argv[1];
 
+    const bool withFlatpak = argc < 5 || qstrcmp(argv[4], "--without-flatpak") != 0;
+
     KudoraApp::Parts parts;
     // The Flatpak source as the program has it, so that loading libflatpak counts where it happens.
     parts.sources = AppSources { std::make_shared<const AppScanner>(QFile::decodeName(argv[2]),
-                                                                    QFile::decodeName(argv[3])),
-                                 std::make_shared<const FlatpakSource>() };
+                                                                    QFile::decodeName(argv[3])) };
+    if (withFlatpak)
+        parts.sources->append(std::make_shared<const FlatpakSource>());
     KudoraApp kudora(std::move(parts));
 
     MainWindow& window = kudora.mainWindow();
