@@ -99,25 +99,6 @@ TEST(DefaultsDomain, KeepAndUnsupportedValuesChangeNothing)
     }
 }
 
-TEST(FileDefaultsDomain, DamagedFileIsMovedAsideBeforeTheFirstWrite)
-{
-    for (const QByteArray& damaged :
-         { QByteArray("not a plist"), PropertyList::serialize(QVariantList { u"x"_s }) }) {
-        FixtureTree tree;
-        FileDefaultsDomain domain(tree.writeFile(u"org.example.plist"_s, damaged));
-        EXPECT_FALSE(domain.value(u"k"_s).isValid());
-        domain.setValue(u"k"_s, u"v"_s);
-        EXPECT_EQ(domain.value(u"k"_s), QVariant(u"v"_s));
-
-        const QStringList aside =
-            QDir(tree.path()).entryList({ u"org.example.plist.corrupt-*"_s }, QDir::Files);
-        ASSERT_EQ(aside.size(), 1);
-        QFile kept(tree.pathOf(aside.first()));
-        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-        EXPECT_EQ(kept.readAll(), damaged);
-    }
-}
-
 TEST(FileDefaultsDomain, TwoProcessesWritingAtOnceLoseNothing)
 {
     FixtureTree tree;
