@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <grp.h>
-#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -25,52 +24,44 @@ ChildProcess::ChildProcess(const std::function<void(ChildProcess&)>& work, User 
     const uid_t uid = nobody ? nobody->pw_uid : 0;
     const gid_t gid = nobody ? nobody->pw_gid : 0;
     m_pid = ::fork();
+    m_fd = fds[m_pid == 0 ? 1 : 0];
+    ::close(fds[m_pid == 0 ? 0 : 1]);
     if (m_pid == 0) {
-        ::close(fds[0]);
-        m_fd = fds[1];
-        if (user == User::Nobody
-            && (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
+        if (nobody && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0))
             ::_exit(3);
         work(*this);
         ::_exit(0);
     }
-    ::close(fds[1]);
-    m_fd = fds[0];
 }
 
 ChildProcess::~ChildProcess()
 {
-    if (m_pid > 0) {
-        kill();
-        finish();
-    }
+    kill();
+    finish();
 }
 
 void ChildProcess::write(const QByteArray& bytes)
 {
     for (qsizetype written = 0; written < bytes.size();) {
         const ssize_t n = ::write(m_fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
+        if (n <= 0 && errno != EINTR)
             ::_exit(5);
-        written += n;
+        written += qMax(ssize_t(0), n);
     }
 }
 
-QByteArray ChildProcess::readLine()
+bool ChildProcess::readSome()
 {
-    char buffer[4096];
-    pollfd readable { m_fd, POLLIN, 0 };
-    while (!m_pending.contains('\n') && ::poll(&readable, 1, 10000) > 0) {
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        m_pending.append(buffer, n);
-    }
-    return m_pending;
+    char buffer[65536];
+    const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+    if (n > 0)
+        m_read.append(buffer, n);
+    return n > 0 || (n < 0 && errno == EINTR);
+}
+
+void ChildProcess::readLine()
+{
+    while (!m_read.contains('\n') && readSome()) { }
 }
 
 void ChildProcess::kill()
@@ -81,23 +72,15 @@ void ChildProcess::kill()
 
 QByteArray ChildProcess::finish(int* status)
 {
-    char buffer[65536];
-    for (ssize_t n; m_fd >= 0 && (n = ::read(m_fd, buffer, sizeof buffer)) != 0;) {
-        if (n < 0 && errno != EINTR)
-            break;
-        if (n > 0)
-            m_pending.append(buffer, n);
-    }
+    while (m_fd >= 0 && readSome()) { }
     if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+        ::close(std::exchange(m_fd, -1));
     int result = -1;
     if (m_pid > 0)
-        ::waitpid(m_pid, &result, 0);
-    m_pid = -1;
+        ::waitpid(std::exchange(m_pid, -1), &result, 0);
     if (status)
         *status = result;
-    return std::exchange(m_pending, {});
+    return std::exchange(m_read, {});
 }
 
 bool ChildProcess::succeeded(QByteArray* output)

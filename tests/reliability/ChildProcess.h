@@ -16,25 +16,25 @@ public:
     // Empty when the tests can take on the unprivileged user "nobody" (as root only), else why not.
     static std::string whyNoNobody();
 
-    // The child runs work and exits; work reports through write().
+    // The child runs work, which reports through write(), and exits.
     explicit ChildProcess(const std::function<void(ChildProcess&)>& work, User user = User::Same);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // In the child: hands bytes to the parent.
     void write(const QByteArray& bytes);
 
-    // In the parent: what the child wrote up to its first line break (waiting at most 10 s).
-    QByteArray readLine();
+    // In the parent: waits for the first line the child writes.
+    void readLine();
     void kill();
     // In the parent: everything the child wrote, once it ended; status is waitpid's.
     QByteArray finish(int* status = nullptr);
-    // In the parent: finish() and true when the child exited with 0.
     bool succeeded(QByteArray* output = nullptr);
 
 private:
+    bool readSome();
+
     pid_t m_pid = -1;
     int m_fd = -1;
-    QByteArray m_pending;
+    QByteArray m_read;
 };
