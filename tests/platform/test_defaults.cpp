@@ -12,10 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -96,37 +93,6 @@ TEST(DefaultsDomain, KeepAndUnsupportedValuesChangeNothing)
         EXPECT_EQ(domain->value(u"ids"_s).toStringList(), QStringList { u"a"_s });
         domain->removeValue(u"ids"_s);
         EXPECT_FALSE(domain->value(u"ids"_s).isValid());
-    }
-}
-
-TEST(FileDefaultsDomain, TwoProcessesWritingAtOnceLoseNothing)
-{
-    FixtureTree tree;
-    const QString file = tree.pathOf(u"shared.plist"_s);
-    constexpr int Count = 200;
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    const QString prefix = child == 0 ? u"child-"_s : u"parent-"_s;
-    FileDefaultsDomain domain(file);
-    // The parent groups its changes in batches of ten; each batch must keep the child out.
-    for (int i = 0; i < Count; i += 10) {
-        std::optional<DefaultsDomain::Batch> batch;
-        if (child != 0)
-            batch.emplace(domain);
-        for (int j = i; j < i + 10; ++j)
-            appendToList(domain, prefix + QString::number(j));
-    }
-    if (child == 0)
-        ::_exit(0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-
-    const QStringList list = domain.value(u"list"_s).toStringList();
-    EXPECT_EQ(list.size(), 2 * Count);
-    for (int i = 0; i < Count; ++i) {
-        EXPECT_TRUE(list.contains(u"child-"_s + QString::number(i))) << i;
-        EXPECT_TRUE(list.contains(u"parent-"_s + QString::number(i))) << i;
     }
 }
 

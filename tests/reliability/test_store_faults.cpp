@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <pwd.h>
 #include <random>
 #include <signal.h>
@@ -134,17 +135,23 @@ TEST(StoreFaults, TwoInstancesChangingTheIgnoreListAtOnceLoseNoId)
     FixtureTree tree;
     const QString file = tree.pathOf(u"org.example.shared.plist"_s);
     constexpr int Count = 500;
-    // Each ignores its 500 ids and, one step behind, un-ignores every other one again.
-    const auto work = [&file](const QString& prefix) {
+    // Each ignores its 500 ids and, one step behind, un-ignores every other one again. The parent
+    // groups its changes in batches of ten, as a bulk ignore does; each batch must keep the child out.
+    const auto work = [&file](const QString& prefix, bool batches) {
         PreferencesService service(std::make_shared<FileDefaultsDomain>(file));
-        for (int i = 0; i < Count; ++i) {
-            service.addIgnoredID(prefix + QString::number(i));
-            if (i % 2 == 1)
-                service.removeIgnoredID(prefix + QString::number(i - 1));
+        for (int i = 0; i < Count; i += 10) {
+            std::optional<DefaultsDomain::Batch> batch;
+            if (batches)
+                batch.emplace(service.domain());
+            for (int j = i; j < i + 10; ++j) {
+                service.addIgnoredID(prefix + QString::number(j));
+                if (j % 2 == 1)
+                    service.removeIgnoredID(prefix + QString::number(j - 1));
+            }
         }
     };
-    ChildProcess child([&work](ChildProcess&) { work(u"child."_s); });
-    work(u"parent."_s);
+    ChildProcess child([&work](ChildProcess&) { work(u"child."_s, false); });
+    work(u"parent."_s, true);
     ASSERT_TRUE(child.succeeded());
 
     QSet<QString> expected;
