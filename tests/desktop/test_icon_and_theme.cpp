@@ -6,7 +6,6 @@
 #include "DarkPalette.h"
 #include "EmptyStateView.h"
 #include "KudoraApp.h"
-#include "LabelColors.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "ShellHarness.h"
@@ -55,14 +54,6 @@ double contrast(QColor a, QColor b)
     const double la = luminance(a);
     const double lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-QColor over(QColor foreground, QColor background)
-{
-    const double a = foreground.alphaF();
-    return QColor::fromRgbF(float(foreground.redF() * a + background.redF() * (1 - a)),
-                            float(foreground.greenF() * a + background.greenF() * (1 - a)),
-                            float(foreground.blueF() * a + background.blueF() * (1 - a)));
 }
 
 // The strongest contrast any pixel of area has against background: the core of a glyph stroke
@@ -154,20 +145,6 @@ TEST(DesktopFiles, AreNamedAfterTheProgramsIdentifier)
     // The newest release described is the one the About box names.
     static const QRegularExpression release(u"<release version=\"([^\"]*)\""_s);
     EXPECT_EQ(release.match(metainfo).captured(1), MainBundle::shortVersion());
-}
-
-TEST(LabelColors, EveryLevelReadsOnLightAndDarkRows)
-{
-    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(u"Fusion"_s));
-    const QPalette light = fusion->standardPalette();
-    for (const QPalette& palette : { light, darkPalette() }) {
-        for (const QPalette::ColorRole role : { QPalette::Base, QPalette::AlternateBase, QPalette::Window }) {
-            const QColor background = palette.color(role);
-            EXPECT_GE(contrast(over(LabelColors::primary(palette), background), background), 7.0);
-            EXPECT_GE(contrast(over(LabelColors::secondary(palette), background), background), 4.5);
-            EXPECT_GE(contrast(over(LabelColors::tertiary(palette), background), background), 3.0);
-        }
-    }
 }
 
 // Desktops switch between light and dark while programs run; colours worked out from the palette
