@@ -17,7 +17,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -203,34 +202,6 @@ TEST_F(UpdateUiTest, AnUpdateFoundOffersThreeChoicesAndDownloadsOnlyThroughTheWo
     QTest::mouseClick(buttonTitled(box, u"Skip This Version"_s), Qt::LeftButton);
     EXPECT_EQ(defaults->value(Updater::SkippedVersionKey), QVariant(u"13"_s));
     EXPECT_EQ(workspace.openedUrls.size(), 1);
-}
-
-TEST_F(UpdateUiTest, AnOpenResultKeepsTheApplicationRunningAfterTheMainWindowCloses)
-{
-    QWidget mainWindow;
-    mainWindow.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
-    StandardUserDriver driver;
-    driver.showUpToDate();
-    QPointer<QMessageBox> box = driver.currentWindow();
-
-    bool runningAfterMainWindowClosed = false;
-    QTimer::singleShot(0, &mainWindow, [&] {
-        mainWindow.close();
-        QTimer::singleShot(100, box, [&] {
-            runningAfterMainWindowClosed = true;
-            box->close(); // the last window: now the application ends
-        });
-    });
-    bool timedOut = false;
-    QTimer::singleShot(20000, qApp, [&] {
-        timedOut = true;
-        QCoreApplication::quit();
-    });
-    QApplication::exec();
-
-    EXPECT_TRUE(runningAfterMainWindowClosed);
-    EXPECT_FALSE(timedOut) << "closing the result window, the last one, ends the application";
 }
 
 } // namespace
