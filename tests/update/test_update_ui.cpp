@@ -23,6 +23,7 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using TestFeed::finishes;
 
 namespace {
 
@@ -47,11 +48,6 @@ bool isDeleted(const QPointer<QMessageBox>& box)
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return box.isNull();
-}
-
-bool finishes(Updater& updater)
-{
-    return QTest::qWaitFor([&] { return updater.canCheckForUpdates(); }, 20000);
 }
 
 // An updater that can tell how many view models observe it.

@@ -18,6 +18,7 @@
 using namespace Qt::StringLiterals;
 using Shown = RecordingUserDriver::Shown;
 using Choice = UserDriver::UpdateChoice;
+using TestFeed::finishes;
 
 namespace {
 
@@ -53,12 +54,6 @@ protected:
         auto recording = std::make_unique<RecordingUserDriver>();
         driver = recording.get();
         return std::make_unique<Updater>(std::move(recording), defaults, options);
-    }
-
-    // Waits until the check under way has shown its result.
-    static bool finishes(Updater& updater)
-    {
-        return QTest::qWaitFor([&] { return updater.canCheckForUpdates(); }, 20000);
     }
 
     // A user-initiated check on a started updater, run to its end.
