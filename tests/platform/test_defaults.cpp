@@ -107,6 +107,8 @@ TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     const QByteArray before = fileBytes();
+    const qsizetype descriptors =
+        QDir(u"/proc/self/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot).size();
     {
         const DefaultsDomain::Batch outer(domain);
         {
@@ -130,6 +132,8 @@ TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
         const DefaultsDomain::Batch idle(domain);
     }
     EXPECT_FALSE(QFile::exists(path));
+    // The lock of each batch and the file of each write are closed again.
+    EXPECT_EQ(QDir(u"/proc/self/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot).size(), descriptors);
 }
 
 TEST(DefaultsDomain, OpensTheConfigFileThenTheStandardDomainThenMemory)
