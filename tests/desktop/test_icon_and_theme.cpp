@@ -6,7 +6,6 @@
 #include "DarkPalette.h"
 #include "EmptyStateView.h"
 #include "KudoraApp.h"
-#include "LabelColors.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "ShellHarness.h"
@@ -20,10 +19,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
-#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -33,15 +33,10 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QString sourcePath(const QString& relative)
+QString readSource(const QString& relative)
 {
-    return QString::fromUtf8(KUDORA_SOURCE_DIR) + u'/' + relative;
-}
-
-QByteArray readSource(const QString& relative)
-{
-    QFile file(sourcePath(relative));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QFile file(QString::fromUtf8(KUDORA_SOURCE_DIR) + u'/' + relative);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 // WCAG relative luminance and contrast ratio.
@@ -61,14 +56,6 @@ double contrast(QColor a, QColor b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor over(QColor foreground, QColor background)
-{
-    const double a = foreground.alphaF();
-    return QColor::fromRgbF(float(foreground.redF() * a + background.redF() * (1 - a)),
-                            float(foreground.greenF() * a + background.greenF() * (1 - a)),
-                            float(foreground.blueF() * a + background.blueF() * (1 - a)));
-}
-
 // The strongest contrast any pixel of area has against background: the core of a glyph stroke
 // reaches the text colour, whatever the antialiasing does around it.
 double strongestContrast(const QImage& image, const QRect& area, QColor background)
@@ -82,123 +69,60 @@ double strongestContrast(const QImage& image, const QRect& area, QColor backgrou
     return best;
 }
 
-// Draws the window in a given palette and puts the application's own back afterwards.
-class ThemeTest : public ::testing::Test
+// An area of the window, what the theme puts behind it, and the contrast its text needs.
+struct Probe
 {
-protected:
-    void SetUp() override
-    {
-        m_styleName = QApplication::style()->name();
-        m_palette = QApplication::palette();
-        QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
-    }
-    void TearDown() override
-    {
-        QApplication::setStyle(QStyleFactory::create(m_styleName));
-        QApplication::setPalette(m_palette);
-    }
+    const char* what;
+    QWidget* widget;
+    QRect area; // in the widget; all of it when empty
+    QColor background;
+    double text;
+    bool paintedInTheBackground = true;
+};
 
-    static QPalette lightPalette() { return QApplication::style()->standardPalette(); }
-
-    // The window's pixels as they are on screen, in window coordinates.
-    static QImage grab(QWidget& window)
-    {
-        QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        image.setDevicePixelRatio(1);
-        return image;
-    }
-
-    static QRect rectIn(QWidget& window, QWidget* widget, QRect rect)
-    {
-        return QRect(widget->mapTo(&window, rect.topLeft()), rect.size());
-    }
-
-    // Checks that the status text and the table's primary and tertiary texts read against what is
-    // actually behind them.
-    static void expectReadableWindow(ShellHarness& harness, const QPalette& palette)
-    {
-        MainWindow& window = harness.window();
-        ContentView* content = window.contentView();
-        AppTableView* table = content->tableView();
-        QTest::qWait(50);
-        const QImage image = grab(window);
-
-        auto* statusLabel = content->statusBar()->findChild<QLabel*>(u"statusLabel"_s);
-        ASSERT_NE(statusLabel, nullptr);
-        const QColor window_ = palette.color(QPalette::Window);
-        EXPECT_GE(strongestContrast(image, rectIn(window, statusLabel, statusLabel->rect()), window_), 4.5)
-            << "status text";
-        // The status bar itself is painted in the theme's window colour, not a fixed one.
-        const QRect bar = rectIn(window, content->statusBar(), content->statusBar()->rect());
-        EXPECT_LT(contrast(image.pixelColor(bar.right() - 2, bar.center().y()), window_), 1.1);
-
-        // Row 0 is drawn on the base colour, row 1 on the alternate one; both sit on the theme.
-        for (int row = 0; row < 2; ++row) {
-            const QColor background = palette.color(row % 2 ? QPalette::AlternateBase : QPalette::Base);
-            const QRect name =
-                rectIn(window, table->viewport(),
-                       table->visualRect(table->model()->index(row, AppTableModel::NameColumn)));
-            EXPECT_LT(contrast(image.pixelColor(name.right() - 2, name.center().y()), background), 1.1)
-                << "row " << row;
-            EXPECT_GE(strongestContrast(image, name, background), 7.0) << "name in row " << row;
-            // Neither application was ever reviewed: the column shows its faint "Never".
-            const QRect never =
-                rectIn(window, table->viewport(),
-                       table->visualRect(table->model()->index(row, AppTableModel::LastReviewedColumn)));
-            EXPECT_GE(strongestContrast(image, never, background), 3.0) << "last reviewed in row " << row;
+void expectReadable(QWidget& window, const QList<Probe>& probes)
+{
+    QTest::qWait(50);
+    QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(1);
+    for (const Probe& probe : probes) {
+        const QRect local = probe.area.isEmpty() ? probe.widget->rect() : probe.area;
+        const QRect area(probe.widget->mapTo(&window, local.topLeft()), local.size());
+        EXPECT_GE(strongestContrast(image, area, probe.background), probe.text) << probe.what;
+        // Painted in the theme's colour, not a fixed one.
+        if (probe.paintedInTheBackground) {
+            EXPECT_LT(contrast(image.pixelColor(area.right() - 2, area.center().y()), probe.background), 1.1)
+                << probe.what;
         }
     }
-
-private:
-    QString m_styleName;
-    QPalette m_palette;
-};
-} // namespace
-
-TEST(ApplicationIcon, IsBuiltInAtEveryWindowIconSize)
-{
-    const QIcon icon = ApplicationIcon::icon();
-    const QList<QSize> available = icon.availableSizes();
-    for (const int size : ApplicationIcon::sizes()) {
-        EXPECT_TRUE(available.contains(QSize(size, size))) << size;
-        const QImage image = icon.pixmap(QSize(size, size), 1.0).toImage();
-        ASSERT_EQ(image.size(), QSize(size, size)) << size;
-        // Drawn, not an empty frame: the centre of the tile is opaque.
-        EXPECT_EQ(image.pixelColor(size / 2, size / 2).alpha(), 255) << size;
-    }
-    // Sizes between the images are shrunk from the next larger one, never enlarged past the
-    // largest, and a high-density screen gets its device pixels.
-    for (const auto& [asked, expected] :
-         { std::pair { 20, 20 }, std::pair { 100, 100 }, std::pair { 512, 256 } }) {
-        const QImage image = icon.pixmap(QSize(asked, asked), 1.0).toImage();
-        EXPECT_EQ(image.size(), QSize(expected, expected)) << asked;
-        EXPECT_EQ(image.pixelColor(expected / 2, expected / 2).alpha(), 255) << asked;
-    }
-    const QPixmap sharp = icon.pixmap(QSize(32, 32), 2.0);
-    EXPECT_EQ(sharp.size(), QSize(64, 64));
-    EXPECT_EQ(sharp.deviceIndependentSize().toSize(), QSize(32, 32));
 }
 
-TEST(ApplicationIcon, IsTheProgramsWindowIconAndShowsInAbout)
+} // namespace
+
+TEST(ApplicationIcon, IsBuiltInAtEveryWindowIconSizeAndIsTheProgramsIcon)
 {
+    const QIcon icon = ApplicationIcon::icon();
+    for (const int size : ApplicationIcon::sizes())
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+    // Sizes between the images are shrunk from the next larger one, never enlarged past the
+    // largest; each is drawn, not an empty frame (the centre of the tile is opaque).
+    QList<std::pair<int, int>> asked { { 20, 20 }, { 100, 100 }, { 512, 256 } };
+    for (const int size : ApplicationIcon::sizes())
+        asked.append({ size, size });
+    for (const auto& [size, expected] : asked) {
+        const QImage image = icon.pixmap(QSize(size, size), 1.0).toImage();
+        EXPECT_EQ(image.size(), QSize(expected, expected)) << size;
+        EXPECT_EQ(image.pixelColor(expected / 2, expected / 2).alpha(), 255) << size;
+    }
+
     ShellHarness harness;
     ASSERT_TRUE(harness.openAndActivate());
-    EXPECT_EQ(QApplication::windowIcon().availableSizes(), ApplicationIcon::icon().availableSizes());
-    EXPECT_FALSE(harness.window().windowIcon().isNull());
-
-    QAction* about = harness.item(u"Kudora"_s, u"About Kudora"_s);
-    ASSERT_NE(about, nullptr);
-    about->trigger();
+    EXPECT_EQ(QApplication::windowIcon().availableSizes(), icon.availableSizes());
+    harness.item(u"Kudora"_s, u"About Kudora"_s)->trigger();
     auto* box = harness.window().findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->text().contains(u"Kudora"_s));
-    EXPECT_TRUE(box->text().contains(u"Version 1.0"_s));
-    const QPixmap shown = box->iconPixmap();
-    ASSERT_FALSE(shown.isNull());
-    EXPECT_EQ(shown.deviceIndependentSize().toSize(), QSize(64, 64));
-    EXPECT_EQ(
-        shown.toImage().convertToFormat(QImage::Format_ARGB32),
-        ApplicationIcon::icon().pixmap(QSize(64, 64), 1.0).toImage().convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(box->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32),
+              icon.pixmap(QSize(64, 64), 1.0).toImage().convertToFormat(QImage::Format_ARGB32));
     box->close();
 }
 
@@ -212,85 +136,77 @@ TEST(DesktopFiles, AreNamedAfterTheProgramsIdentifier)
     KudoraApp::describeApplication();
     EXPECT_EQ(QGuiApplication::desktopFileName(), identifier);
 
-    const QByteArray desktop = readSource(u"resources/%1.desktop"_s.arg(identifier));
-    ASSERT_FALSE(desktop.isEmpty());
-    QStringList entries;
-    for (const QByteArray& line : desktop.split('\n')) {
-        if (line.startsWith("Icon=") || line.startsWith("Exec=") || line.startsWith("Name="))
-            entries.append(QString::fromUtf8(line));
-    }
-    EXPECT_EQ(entries, (QStringList { u"Name=Kudora"_s, u"Exec=kudora"_s, u"Icon=%1"_s.arg(identifier) }));
-
-    QXmlStreamReader metainfo(readSource(u"resources/%1.metainfo.xml"_s.arg(identifier)));
-    QString id;
-    QString launchable;
-    QStringList releases;
-    while (!metainfo.atEnd()) {
-        if (metainfo.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        if (metainfo.name() == u"id")
-            id = metainfo.readElementText();
-        else if (metainfo.name() == u"launchable")
-            launchable = metainfo.readElementText();
-        else if (metainfo.name() == u"release")
-            releases.append(metainfo.attributes().value(u"version"_s).toString());
-    }
-    EXPECT_FALSE(metainfo.hasError()) << metainfo.errorString().toStdString();
-    EXPECT_EQ(id, identifier);
-    EXPECT_EQ(launchable, identifier + u".desktop"_s);
+    const QString desktop = readSource(u"resources/%1.desktop"_s.arg(identifier));
+    for (const QString& line : { u"Name=Kudora"_s, u"Exec=kudora"_s, u"Icon=%1"_s.arg(identifier) })
+        EXPECT_TRUE(desktop.split(u'\n').contains(line)) << qPrintable(line);
+    const QString metainfo = readSource(u"resources/%1.metainfo.xml"_s.arg(identifier));
+    EXPECT_TRUE(metainfo.contains(u"<id>%1</id>"_s.arg(identifier)));
+    EXPECT_TRUE(metainfo.contains(u">%1.desktop</launchable>"_s.arg(identifier)));
     // The newest release described is the one the About box names.
-    ASSERT_FALSE(releases.isEmpty());
-    EXPECT_EQ(releases.first(), MainBundle::shortVersion());
-}
-
-TEST(LabelColors, EveryLevelReadsOnLightAndDarkRows)
-{
-    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(u"Fusion"_s));
-    const QPalette light = fusion->standardPalette();
-    for (const QPalette& palette : { light, darkPalette() }) {
-        for (const QPalette::ColorRole role : { QPalette::Base, QPalette::AlternateBase, QPalette::Window }) {
-            const QColor background = palette.color(role);
-            EXPECT_GE(contrast(over(LabelColors::primary(palette), background), background), 7.0);
-            EXPECT_GE(contrast(over(LabelColors::secondary(palette), background), background), 4.5);
-            EXPECT_GE(contrast(over(LabelColors::tertiary(palette), background), background), 3.0);
-        }
-    }
-}
-
-TEST_F(ThemeTest, TheWindowReadsInADarkTheme)
-{
-    QApplication::setPalette(darkPalette());
-    ShellHarness harness;
-    ASSERT_TRUE(harness.openAndActivate());
-    harness.window().resize(900, 500);
-    expectReadableWindow(harness, darkPalette());
+    static const QRegularExpression release(u"<release version=\"([^\"]*)\""_s);
+    EXPECT_EQ(release.match(metainfo).captured(1), MainBundle::shortVersion());
 }
 
 // Desktops switch between light and dark while programs run; colours worked out from the palette
 // at start must follow.
-TEST_F(ThemeTest, ASwitchToADarkThemeWhileRunningRecoloursEverything)
+TEST(Theme, ASwitchToADarkThemeWhileRunningRecoloursEverything)
 {
-    QApplication::setPalette(lightPalette());
+    const auto restore =
+        qScopeGuard([style = QApplication::style()->name(), palette = QApplication::palette()] {
+            QApplication::setStyle(QStyleFactory::create(style));
+            QApplication::setPalette(palette);
+        });
+    QApplication::setStyle(QStyleFactory::create(u"Fusion"_s));
+    const QPalette light = QApplication::style()->standardPalette();
+    QApplication::setPalette(light);
     ShellHarness harness;
     ASSERT_TRUE(harness.openAndActivate());
-    harness.window().resize(900, 500);
-    expectReadableWindow(harness, lightPalette());
+    MainWindow& window = harness.window();
+    window.resize(900, 500);
+    ContentView* content = window.contentView();
+    AppTableView* table = content->tableView();
+    const auto cell = [table](int row, int column) {
+        return table->visualRect(table->model()->index(row, column));
+    };
 
-    QApplication::setPalette(darkPalette());
-    expectReadableWindow(harness, darkPalette());
+    for (const QPalette& palette : { light, darkPalette() }) {
+        QApplication::setPalette(palette);
+        const QColor base = palette.color(QPalette::Base);
+        const QColor alternate = palette.color(QPalette::AlternateBase);
+        // Neither application was ever reviewed: the last column shows its faint "Never".
+        expectReadable(
+            window,
+            {
+                { "status text",
+                  content->statusBar()->findChild<QLabel*>(u"statusLabel"_s),
+                  {},
+                  palette.color(QPalette::Window),
+                  4.5,
+                  false },
+                { "status bar", content->statusBar(), {}, palette.color(QPalette::Window), 1 },
+                { "name in row 0", table->viewport(), cell(0, AppTableModel::NameColumn), base, 7.0 },
+                { "name in row 1", table->viewport(), cell(1, AppTableModel::NameColumn), alternate, 7.0 },
+                { "never reviewed in row 0", table->viewport(), cell(0, AppTableModel::LastReviewedColumn),
+                  base, 3.0, false },
+                { "never reviewed in row 1", table->viewport(), cell(1, AppTableModel::LastReviewedColumn),
+                  alternate, 3.0, false },
+            });
+    }
 
     // The empty state's texts and button were made in the light theme too.
     AppModel& model = harness.app().model();
     model.ignoreApps(model.apps());
-    EmptyStateView* empty = harness.window().contentView()->emptyState();
+    EmptyStateView* empty = content->emptyState();
     ASSERT_TRUE(QTest::qWaitFor([empty] { return empty->isVisible(); }));
-    QTest::qWait(50);
-    MainWindow& window = harness.window();
-    const QImage image = grab(window);
     const QColor base = darkPalette().color(QPalette::Base);
-    QPushButton* reset = empty->resetButton();
-    EXPECT_GE(strongestContrast(image, rectIn(window, reset, reset->rect()), base), 4.5);
-    auto* message = empty->findChild<QLabel*>(u"emptyStateMessage"_s);
-    ASSERT_NE(message, nullptr);
-    EXPECT_GE(strongestContrast(image, rectIn(window, message, message->rect()), base), 4.5);
+    expectReadable(window,
+                   {
+                       { "reset button", empty->resetButton(), {}, base, 4.5, false },
+                       { "empty state message",
+                         empty->findChild<QLabel*>(u"emptyStateMessage"_s),
+                         {},
+                         base,
+                         4.5,
+                         false },
+                   });
 }

@@ -10,6 +10,7 @@
 #include "SearchField.h"
 #include "ShellHarness.h"
 #include "TestEnvironment.h"
+#include "TestFeed.h"
 #include "Updater.h"
 #include "UpdaterController.h"
 
@@ -39,17 +40,6 @@ public:
     }
     void showError(const QString&) override { }
 };
-
-QByteArray newerVersionFeed()
-{
-    return R"(<?xml version="1.0" encoding="utf-8"?>
-<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
-<channel><title>Kudora</title>
-<item><title>Kudora 2.0</title><link>https://kudora.org/releases</link>
-<sparkle:version>2</sparkle:version><sparkle:shortVersionString>2.0</sparkle:shortVersionString></item>
-</channel></rss>
-)";
-}
 
 // Every file below folder, relative to it.
 QStringList filesBelow(const QString& folder)
@@ -101,7 +91,7 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
     const QString data = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
     ASSERT_TRUE(filesBelow(config).isEmpty());
     LoopbackHttpServer server;
-    server.serve(u"/appcast.xml"_s, newerVersionFeed());
+    server.serve(u"/appcast.xml"_s, TestFeed::rss({ { u"2"_s, u"2.0"_s } }));
 
     QSize firstSize;
     {

@@ -12,10 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -99,56 +96,6 @@ TEST(DefaultsDomain, KeepAndUnsupportedValuesChangeNothing)
     }
 }
 
-TEST(FileDefaultsDomain, DamagedFileIsMovedAsideBeforeTheFirstWrite)
-{
-    for (const QByteArray& damaged :
-         { QByteArray("not a plist"), PropertyList::serialize(QVariantList { u"x"_s }) }) {
-        FixtureTree tree;
-        FileDefaultsDomain domain(tree.writeFile(u"org.example.plist"_s, damaged));
-        EXPECT_FALSE(domain.value(u"k"_s).isValid());
-        domain.setValue(u"k"_s, u"v"_s);
-        EXPECT_EQ(domain.value(u"k"_s), QVariant(u"v"_s));
-
-        const QStringList aside =
-            QDir(tree.path()).entryList({ u"org.example.plist.corrupt-*"_s }, QDir::Files);
-        ASSERT_EQ(aside.size(), 1);
-        QFile kept(tree.pathOf(aside.first()));
-        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-        EXPECT_EQ(kept.readAll(), damaged);
-    }
-}
-
-TEST(FileDefaultsDomain, TwoProcessesWritingAtOnceLoseNothing)
-{
-    FixtureTree tree;
-    const QString file = tree.pathOf(u"shared.plist"_s);
-    constexpr int Count = 200;
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    const QString prefix = child == 0 ? u"child-"_s : u"parent-"_s;
-    FileDefaultsDomain domain(file);
-    // The parent groups its changes in batches of ten; each batch must keep the child out.
-    for (int i = 0; i < Count; i += 10) {
-        std::optional<DefaultsDomain::Batch> batch;
-        if (child != 0)
-            batch.emplace(domain);
-        for (int j = i; j < i + 10; ++j)
-            appendToList(domain, prefix + QString::number(j));
-    }
-    if (child == 0)
-        ::_exit(0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-
-    const QStringList list = domain.value(u"list"_s).toStringList();
-    EXPECT_EQ(list.size(), 2 * Count);
-    for (int i = 0; i < Count; ++i) {
-        EXPECT_TRUE(list.contains(u"child-"_s + QString::number(i))) << i;
-        EXPECT_TRUE(list.contains(u"parent-"_s + QString::number(i))) << i;
-    }
-}
-
 TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
 {
     FixtureTree tree;
@@ -160,6 +107,8 @@ TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     const QByteArray before = fileBytes();
+    const qsizetype descriptors =
+        QDir(u"/proc/self/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot).size();
     {
         const DefaultsDomain::Batch outer(domain);
         {
@@ -183,6 +132,8 @@ TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
         const DefaultsDomain::Batch idle(domain);
     }
     EXPECT_FALSE(QFile::exists(path));
+    // The lock of each batch and the file of each write are closed again.
+    EXPECT_EQ(QDir(u"/proc/self/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot).size(), descriptors);
 }
 
 TEST(DefaultsDomain, OpensTheConfigFileThenTheStandardDomainThenMemory)

@@ -13,7 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(SafeFile, ReadsOnlyRegularFilesOrLinksToThem)
+TEST(SafeFile, ReadsOnlyRegularFilesOrLinksToThemWithinTheLimit)
 {
     FixtureTree tree;
     ASSERT_TRUE(QFile::link(tree.writeFile(u"a.txt"_s, "content"), tree.pathOf(u"link"_s)));
@@ -27,6 +27,14 @@ TEST(SafeFile, ReadsOnlyRegularFilesOrLinksToThem)
     for (const QString& path : { fifo, tree.makeFolder(u"folder"_s), tree.pathOf(u"zero"_s),
                                  tree.pathOf(u"dangling"_s), tree.pathOf(u"missing"_s) })
         EXPECT_FALSE(SafeFile::readRegularFile(path).has_value()) << qPrintable(path);
+
+    const QByteArray bytes(100000, 'x');
+    const QString path = tree.writeFile(u"f"_s, bytes);
+    EXPECT_EQ(SafeFile::readRegularFile(path), bytes);
+    EXPECT_EQ(SafeFile::readRegularFile(path, bytes.size()), bytes);
+    EXPECT_FALSE(SafeFile::readRegularFile(path, bytes.size() - 1));
+    // Empty is a content, not a failure.
+    EXPECT_EQ(SafeFile::readRegularFile(tree.writeFile(u"empty"_s, {})), QByteArray());
 }
 
 TEST(FileSystem, ListsAllNamesButDotEntriesAndNonUtf8Ones)

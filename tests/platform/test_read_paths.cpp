@@ -11,64 +11,45 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(ReadPaths, singleValueReadMatchesWholeDictionary)
+TEST(ReadPaths, SingleAndSelectedValueReadsMatchTheWholeDictionary)
 {
     FixtureTree tree;
     QVariantList many;
     for (int i = 0; i < 1500; ++i)
         many.append(u"item %1"_s.arg(i));
+    const QStringList keys { u"itemId"_s, u"many"_s, u"nested"_s, u"absent"_s };
     const QVariantMap dictionary { { u"itemId"_s, qlonglong(42) },
                                    { u"many"_s, many },
                                    { u"nested"_s, QVariantMap { { u"k"_s, u"v"_s } } } };
-    for (const auto format : { PropertyList::Format::Xml, PropertyList::Format::Binary }) {
-        const QString path = tree.writePlist(u"d.plist"_s, dictionary, format);
-        // Large arrays keep every item in order.
-        ASSERT_EQ(PropertyList::readDictionary(path), dictionary);
-        for (const QString& key : { u"itemId"_s, u"many"_s, u"nested"_s, u"absent"_s })
-            EXPECT_EQ(PropertyList::readDictionaryValue(path, key), dictionary.value(key))
-                << key.toStdString();
+    for (const QString& path :
+         { tree.writePlist(u"d.xml"_s, dictionary, PropertyList::Format::Xml),
+           tree.writePlist(u"d.plist"_s, dictionary, PropertyList::Format::Binary),
+           // Repeated keys (the later entry wins) and containers among the selected values.
+           tree.writeFile(u"r.plist"_s,
+                          "<plist><dict><key>itemId</key><string>1</string><key>b</key><true/>"
+                          "<key>itemId</key><string>2</string><key>many</key><integer>3</integer>"
+                          "<key>many</key><dict><key>e</key><integer>1</integer></dict>"
+                          "<key>nested</key><array/></dict></plist>") }) {
+        const auto whole = PropertyList::readDictionary(path);
+        ASSERT_TRUE(whole.has_value());
+        QVariantMap selected;
+        for (const QString& key : keys) {
+            EXPECT_EQ(PropertyList::readDictionaryValue(path, key), whole->value(key)) << qPrintable(key);
+            if (whole->contains(key))
+                selected.insert(key, whole->value(key));
+        }
+        EXPECT_EQ(PropertyList::readDictionaryValues(path, keys), selected);
     }
-    EXPECT_FALSE(
-        PropertyList::readDictionaryValue(tree.writeFile(u"a.plist"_s, "<plist><array/></plist>"), u"x"_s));
-    EXPECT_FALSE(PropertyList::readDictionaryValue(tree.pathOf(u"missing.plist"_s), u"x"_s));
-}
-
-TEST(ReadPaths, selectedValuesReadMatchesWholeDictionary)
-{
-    FixtureTree tree;
-    // Repeated keys (the later entry wins) and containers among the selected values.
-    const QString path = tree.writeFile(u"d.plist"_s,
-                                        "<plist><dict><key>a</key><string>1</string><key>b</key><true/>"
-                                        "<key>a</key><string>2</string><key>c</key><integer>3</integer>"
-                                        "<key>c</key><dict><key>e</key><integer>1</integer></dict>"
-                                        "<key>d</key><array/></dict></plist>");
-    const auto whole = PropertyList::readDictionary(path);
-    ASSERT_TRUE(whole.has_value());
-    const QStringList keys { u"a"_s, u"c"_s, u"d"_s, u"absent"_s };
-    QVariantMap expected;
-    for (const QString& key : keys) {
-        if (whole->contains(key))
-            expected.insert(key, whole->value(key));
-        EXPECT_EQ(PropertyList::readDictionaryValue(path, key), whole->value(key)) << key.toStdString();
+    EXPECT_EQ(PropertyList::readDictionary(tree.pathOf(u"d.plist"_s)), dictionary);
+    EXPECT_EQ(PropertyList::readDictionaryValue(tree.pathOf(u"r.plist"_s), u"itemId"_s), QVariant(u"2"_s));
+    for (const QString& path :
+         { tree.writeFile(u"a.plist"_s, "<plist><array/></plist>"), tree.pathOf(u"missing"_s) }) {
+        EXPECT_FALSE(PropertyList::readDictionaryValue(path, u"x"_s));
+        EXPECT_FALSE(PropertyList::readDictionaryValues(path, keys));
     }
-    EXPECT_EQ(expected.value(u"a"_s), QVariant(u"2"_s));
-    EXPECT_EQ(PropertyList::readDictionaryValues(path, keys), expected);
-    EXPECT_FALSE(PropertyList::readDictionaryValues(tree.pathOf(u"missing.plist"_s), keys));
 }
 
-TEST(ReadPaths, fileReadsKeepSizeLimitAndContent)
-{
-    FixtureTree tree;
-    const QByteArray bytes(100000, 'x');
-    const QString path = tree.writeFile(u"f"_s, bytes);
-    EXPECT_EQ(SafeFile::readRegularFile(path), bytes);
-    EXPECT_EQ(SafeFile::readRegularFile(path, bytes.size()), bytes);
-    EXPECT_FALSE(SafeFile::readRegularFile(path, bytes.size() - 1));
-    // Empty is a content, not a failure.
-    EXPECT_EQ(SafeFile::readRegularFile(tree.writeFile(u"empty"_s, {})), QByteArray());
-}
-
-TEST(ReadPaths, bundleScopeReadsOnceAndOnlyWithinTheScope)
+TEST(ReadPaths, BundleScopeReadsOnceAndOnlyWithinTheScope)
 {
     FixtureTree tree;
     const QString bundle = tree.makeBundle(u"A.app"_s, u"first.id"_s);
@@ -88,7 +69,7 @@ TEST(ReadPaths, bundleScopeReadsOnceAndOnlyWithinTheScope)
     EXPECT_EQ(BundleInfo::bundleIdentifier(bundle), u"third.id"_s);
 }
 
-TEST(ReadPaths, storeSeesEveryChangeOfItsFile)
+TEST(ReadPaths, StoreSeesEveryChangeOfItsFile)
 {
     FixtureTree tree;
     FileDefaultsDomain domain(tree.pathOf(u"store.plist"_s));

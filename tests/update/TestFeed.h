@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QTest>
 #include <QVariantMap>
 
 // Builds appcast documents, and the information of a program that reads them, for tests.
@@ -58,6 +59,12 @@ inline Updater::Options loopbackOptions()
     Updater::Options options;
     options.feedPolicy = FeedLoader::Policy::AllowLoopbackHttpForTesting;
     return options;
+}
+
+// Waits until the check under way has shown its result.
+inline bool finishes(Updater& updater)
+{
+    return QTest::qWaitFor([&] { return updater.canCheckForUpdates(); }, 20000);
 }
 
 } // namespace TestFeed

@@ -8,7 +8,7 @@ using TestFeed::channel;
 
 namespace {
 
-TEST(AppcastTest, readsVersionsAddressesAndMinimumsAndSkipsItemsWithoutVersion)
+TEST(Appcast, ReadsVersionsAddressesAndMinimumsAndSkipsItemsWithoutVersion)
 {
     const auto appcast = Appcast::parse(channel(
         "<item><title>Kudora 1.3</title><link>https://kudora.org/1.3</link>"
@@ -38,7 +38,7 @@ TEST(AppcastTest, readsVersionsAddressesAndMinimumsAndSkipsItemsWithoutVersion)
     EXPECT_EQ(second.downloadAddress(), QUrl(u"https://kudora.org/Kudora-1.4.zip"_s));
 }
 
-TEST(AppcastTest, refusesDocumentsThatAreNotWellFormedAppcasts)
+TEST(Appcast, RefusesDocumentsThatAreNotWellFormedAppcasts)
 {
     const QByteArray refused[] = {
         "not xml at all",
@@ -56,7 +56,7 @@ TEST(AppcastTest, refusesDocumentsThatAreNotWellFormedAppcasts)
         EXPECT_FALSE(Appcast::parse(data)) << data.toStdString();
 }
 
-TEST(AppcastTest, newestApplicableItemNeedsARunnableSystemAndAnHttpsAddress)
+TEST(Appcast, NewestApplicableItemNeedsARunnableSystemAndAnHttpsAddress)
 {
     const auto appcast = Appcast::parse(TestFeed::rss({
         { u"12"_s, u"1.2"_s, u"10"_s },

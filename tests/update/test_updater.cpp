@@ -18,6 +18,7 @@
 using namespace Qt::StringLiterals;
 using Shown = RecordingUserDriver::Shown;
 using Choice = UserDriver::UpdateChoice;
+using TestFeed::finishes;
 
 namespace {
 
@@ -55,12 +56,6 @@ protected:
         return std::make_unique<Updater>(std::move(recording), defaults, options);
     }
 
-    // Waits until the check under way has shown its result.
-    static bool finishes(Updater& updater)
-    {
-        return QTest::qWaitFor([&] { return updater.canCheckForUpdates(); }, 20000);
-    }
-
     // A user-initiated check on a started updater, run to its end.
     void userCheck(Updater& updater)
     {
@@ -75,7 +70,7 @@ protected:
     RecordingUserDriver* driver = nullptr;
 };
 
-TEST_F(UpdaterTest, canCheckForUpdatesIsFalseUntilStartAndWhileAFetchRuns)
+TEST_F(UpdaterTest, CanCheckForUpdatesIsFalseUntilStartAndWhileAFetchRuns)
 {
     auto updater = makeUpdater();
     EXPECT_FALSE(updater->canCheckForUpdates());
@@ -105,9 +100,11 @@ TEST_F(UpdaterTest, canCheckForUpdatesIsFalseUntilStartAndWhileAFetchRuns)
     EXPECT_EQ(driver->events.at(0).shown, Shown::UpdateFound);
 }
 
-TEST_F(UpdaterTest, withoutAUsableFeedAddressTheUpdaterNeverChecks)
+TEST_F(UpdaterTest, WithoutAUsableFeedAddressTheUpdaterNeverChecks)
 {
-    // Plain http is allowed for tests on loopback only.
+    // The feed the tests use, plain http on loopback, is refused without the test allowance.
+    Updater shipped(std::make_unique<RecordingUserDriver>(), defaults);
+    EXPECT_FALSE(shipped.start());
     for (const QVariant& feed : { QVariant(), QVariant(u"not an address"_s),
                                   QVariant(u"http://example.org/appcast.xml"_s), QVariant(42) }) {
         configure(feed, true);
@@ -120,14 +117,6 @@ TEST_F(UpdaterTest, withoutAUsableFeedAddressTheUpdaterNeverChecks)
     QTest::qWait(50);
     EXPECT_TRUE(server.requests.isEmpty());
     EXPECT_FALSE(defaults->value(Updater::LastCheckTimeKey).isValid());
-}
-
-TEST_F(UpdaterTest, theShippedPolicyRefusesAnythingButHttps)
-{
-    // The feed the tests use, plain http on loopback, is refused without the test allowance.
-    Updater updater(std::make_unique<RecordingUserDriver>(), defaults);
-    EXPECT_FALSE(updater.start());
-    EXPECT_FALSE(updater.canCheckForUpdates());
 
     using Policy = FeedLoader::Policy;
     const std::tuple<QString, bool, bool> cases[] = {
@@ -147,7 +136,7 @@ TEST_F(UpdaterTest, theShippedPolicyRefusesAnythingButHttps)
     }
 }
 
-TEST_F(UpdaterTest, aUserCheckReportsWhatTheFeedHolds)
+TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHolds)
 {
     const QString parseError = u"An error occurred while parsing the update feed."_s;
     const QString retrievalError =
@@ -190,7 +179,7 @@ TEST_F(UpdaterTest, aUserCheckReportsWhatTheFeedHolds)
     EXPECT_EQ(server.requests.count(u"/newer"_s), 2);
 }
 
-TEST_F(UpdaterTest, skippingAVersionHidesItFromBackgroundChecksOnly)
+TEST_F(UpdaterTest, SkippingAVersionHidesItFromBackgroundChecksOnly)
 {
     {
         auto updater = makeUpdater();
@@ -221,7 +210,7 @@ TEST_F(UpdaterTest, skippingAVersionHidesItFromBackgroundChecksOnly)
     EXPECT_EQ(driver->events.at(0).item.version, u"14"_s);
 }
 
-TEST_F(UpdaterTest, anAnswerAfterTheUpdaterIsGoneIsDropped)
+TEST_F(UpdaterTest, AnAnswerAfterTheUpdaterIsGoneIsDropped)
 {
     RecordingWorkspace workspace;
     auto updater = makeUpdater();
@@ -236,28 +225,34 @@ TEST_F(UpdaterTest, anAnswerAfterTheUpdaterIsGoneIsDropped)
     EXPECT_FALSE(defaults->value(Updater::SkippedVersionKey).isValid());
 }
 
-TEST_F(UpdaterTest, automaticChecksRunAtStartOnlyWhenEnabledAndDue)
+// Background checks show nothing unless they find an update (see the skipping test): neither an
+// up-to-date result nor a failure.
+TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowNothing)
 {
     server.serve(FeedPath, TestFeed::rss({ { u"12"_s, u"1.2"_s } }));
+    server.serve(u"/broken"_s, "<rss>");
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const std::tuple<bool, std::optional<QDateTime>, QVariant, bool> cases[] = {
-        // automatic checks, last check, interval, checks at start
-        { false, std::nullopt, {}, false },
-        { true, std::nullopt, {}, true },
-        { true, now.addSecs(-2 * 3600), {}, false },
-        { true, now.addSecs(-2 * 3600), QVariant(qlonglong(3600)), true },
+    const std::tuple<QString, bool, std::optional<QDateTime>, QVariant, bool> cases[] = {
+        // feed, automatic checks, last check, interval, checks at start
+        { FeedPath, false, std::nullopt, {}, false },
+        { FeedPath, true, std::nullopt, {}, true },
+        { FeedPath, true, now.addSecs(-2 * 3600), {}, false },
+        { FeedPath, true, now.addSecs(-2 * 3600), QVariant(qlonglong(3600)), true },
         // Intervals under an hour count as an hour.
-        { true, now.addSecs(-1800), QVariant(qlonglong(60)), false },
-        { true, now.addSecs(-1800), QVariant(-5.0), false },
+        { FeedPath, true, now.addSecs(-1800), QVariant(qlonglong(60)), false },
+        { FeedPath, true, now.addSecs(-1800), QVariant(-5.0), false },
         // A last check in the future means a wrong clock then, not a wait until then.
-        { true, now.addDays(1), {}, true },
+        { FeedPath, true, now.addDays(1), {}, true },
+        { u"/missing"_s, true, std::nullopt, {}, true },
+        { u"/broken"_s, true, std::nullopt, {}, true },
     };
     qsizetype expectedRequests = 0;
-    for (const auto& [enabled, lastCheck, interval, checksAtStart] : cases) {
-        configure(server.url(FeedPath).toString(), enabled, lastCheck, interval);
+    for (const auto& [path, enabled, lastCheck, interval, checksAtStart] : cases) {
+        configure(server.url(path).toString(), enabled, lastCheck, interval);
         auto updater = makeUpdater();
         ASSERT_TRUE(updater->start());
-        const std::string label = lastCheck ? lastCheck->toString(Qt::ISODate).toStdString() : "never";
+        const std::string label =
+            path.toStdString() + (lastCheck ? lastCheck->toString(Qt::ISODate).toStdString() : " never");
         EXPECT_EQ(updater->canCheckForUpdates(), !checksAtStart) << label;
         ASSERT_TRUE(finishes(*updater));
         if (checksAtStart) {
@@ -266,21 +261,7 @@ TEST_F(UpdaterTest, automaticChecksRunAtStartOnlyWhenEnabledAndDue)
             EXPECT_LE(qAbs(recorded.secsTo(QDateTime::currentDateTimeUtc())), 60) << label;
         }
         EXPECT_EQ(server.requests.size(), expectedRequests) << label;
-        EXPECT_TRUE(driver->events.isEmpty()) << "a background check that finds nothing new shows nothing";
-    }
-}
-
-// Background checks that find an update show it (see the skipping test); failures they keep quiet.
-TEST_F(UpdaterTest, backgroundChecksDoNotShowFailures)
-{
-    server.serve(u"/broken"_s, "<rss>");
-    for (const QString& path : { u"/missing"_s, u"/broken"_s }) {
-        configure(server.url(path).toString(), true);
-        auto updater = makeUpdater();
-        ASSERT_TRUE(updater->start());
-        ASSERT_TRUE(finishes(*updater));
-        EXPECT_EQ(server.requests.count(path), 1);
-        EXPECT_TRUE(driver->events.isEmpty()) << path.toStdString();
+        EXPECT_TRUE(driver->events.isEmpty()) << label;
     }
 }
 

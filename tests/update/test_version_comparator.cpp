@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(VersionComparatorTest, ordersVersionsTheSameFromBothSides)
+TEST(VersionComparator, OrdersVersionsTheSameFromBothSides)
 {
     using std::weak_ordering;
     const std::tuple<const char16_t*, const char16_t*, weak_ordering> cases[] = {
