@@ -1,65 +1,25 @@
 #include "AppModel.h"
 #include "DetachedTask.h"
+#include "FakeMetadata.h"
 #include "FixtureTree.h"
 #include "MemoryDefaultsDomain.h"
-#include "MetadataItem.h"
-#include "MetadataSource.h"
 #include "PreferencesService.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QHash>
-#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Metadata served from a table. With a closed gate every lookup waits until the test opens it,
-// which keeps a scan running for as long as a test needs.
-class FakeMetadata : public MetadataSource
-{
-public:
-    void add(const QString& path, const QString& displayName, const QDateTime& lastUsed)
-    {
-        MetadataItem item;
-        item.setAttribute(kMDItemDisplayName.toString(), displayName);
-        item.setAttribute(kMDItemLastUsedDate.toString(), lastUsed);
-        m_items.insert(path, item);
-    }
-    void closeGate() { m_gated = true; }
-    void openGate() { m_gate.release(1000000); }
-    int lookups() const { return m_lookups.load(); }
-
-    std::optional<MetadataItem> itemForPath(const QString& path) const override
-    {
-        ++m_lookups;
-        if (m_gated) {
-            m_gate.acquire();
-            m_gate.release();
-        }
-        const auto found = m_items.constFind(path);
-        if (found == m_items.cend())
-            return std::nullopt;
-        return *found;
-    }
-
-private:
-    QHash<QString, MetadataItem> m_items;
-    bool m_gated = false;
-    mutable QSemaphore m_gate;
-    mutable std::atomic<int> m_lookups { 0 };
-};
 
 QDateTime day(int d)
 {

@@ -1,11 +1,10 @@
 #include "AppScanner.h"
+#include "FakeMetadata.h"
 #include "FileSystem.h"
 #include "FixtureTree.h"
 #include "MetadataItem.h"
-#include "MetadataSource.h"
 
 #include <QFile>
-#include <QHash>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -23,25 +22,6 @@ namespace {
 const QDateTime UsedDate(QDate(2026, 4, 20), QTime(9, 15), Qt::UTC);
 const QDateTime ChangedDate(QDate(2025, 11, 2), QTime(17, 0), Qt::UTC);
 const QDateTime ReviewedDate(QDate(2026, 1, 7), QTime(12, 0), Qt::UTC);
-
-class FakeMetadataSource : public MetadataSource
-{
-public:
-    void set(const QString& path, const QVariantMap& attributes)
-    {
-        m_items.insert(path, MetadataItem(attributes));
-    }
-    std::optional<MetadataItem> itemForPath(const QString& path) const override
-    {
-        const auto it = m_items.constFind(path);
-        if (it == m_items.cend())
-            return std::nullopt;
-        return *it;
-    }
-
-private:
-    QHash<QString, MetadataItem> m_items;
-};
 
 // Makes every new file descriptor fail while it lives, so that folders which exist cannot be listed
 // even by a privileged user.
@@ -106,7 +86,7 @@ protected:
     FixtureTree m_tree;
     QString m_system = m_tree.makeFolder(u"Applications"_s);
     QString m_home = m_tree.makeFolder(u"home"_s);
-    std::shared_ptr<FakeMetadataSource> m_metadata = std::make_shared<FakeMetadataSource>();
+    std::shared_ptr<FakeMetadata> m_metadata = std::make_shared<FakeMetadata>();
 };
 
 TEST_F(ScannerTest, RecordsTakeEachFieldFromItsSource)
