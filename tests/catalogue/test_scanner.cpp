@@ -4,7 +4,6 @@
 #include "FixtureTree.h"
 #include "MetadataItem.h"
 
-#include <QFile>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -12,7 +11,6 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -207,28 +205,6 @@ TEST_F(ScannerTest, PropertyListIdMustBeAnExactInteger)
     EXPECT_EQ(app->modificationDate(), std::nullopt);
 }
 
-TEST_F(ScannerTest, UnsafeMetadataFilesCountAsMissing)
-{
-    // A FIFO would block a plain open until someone writes to it.
-    addApp(u"Piped.app"_s, u"test.piped"_s, 123);
-    m_tree.makeFolder(u"Applications/Piped.app/Wrapper"_s);
-    ASSERT_EQ(
-        ::mkfifo(QFile::encodeName(m_tree.pathOf(u"Applications/Piped.app/Wrapper/iTunesMetadata.plist"_s)),
-                 0600),
-        0);
-
-    // Over the size limit, however well-formed.
-    addApp(u"Bloated.app"_s, u"test.bloated"_s, 123);
-    m_tree.writePlist(u"Applications/Bloated.app/Wrapper/iTunesMetadata.plist"_s,
-                      { { u"itemId"_s, 999 }, { u"padding"_s, QByteArray(9 * 1024 * 1024, 'x') } },
-                      PropertyList::Format::Binary);
-
-    const QList<AppInfo> apps = scan();
-    ASSERT_EQ(apps.size(), 2);
-    EXPECT_EQ(findApp(apps, u"test.piped"_s)->adamID(), u"123"_s);
-    EXPECT_EQ(findApp(apps, u"test.bloated"_s)->adamID(), u"123"_s);
-}
-
 TEST_F(ScannerTest, NamesComeFromTheDisplayNameElseTheEntryName)
 {
     m_metadata->set(addApp(u"Blank.app"_s, u"test.blank"_s),
@@ -266,8 +242,6 @@ TEST_F(ScannerTest, OnlyAppEntriesDirectlyInTheFolderAreTaken)
     addApp(u"Notes.APP"_s, u"test.notes"_s);
     m_tree.makeBundle(u"Applications/Tools/Some.app"_s, u"test.some"_s, 5);
     addApp(u"Kept.app"_s, u"test.kept"_s);
-    const QByteArray badName = QFile::encodeName(m_system) + "/Bad\xff.app";
-    ASSERT_EQ(::mkdir(badName.constData(), 0700), 0);
 
     const AppScanner::Result result = scanner().scanInstalledApps({});
     ASSERT_EQ(result.apps.size(), 1);

@@ -759,4 +759,8 @@ TEST_F(WindowTest, MockModeReplacesTheCatalogue)
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(rows()->rowCount(), 41);
     expectRowsFollowTheModel();
+    // The sample's dates are parsed, and its reviews are relative to the switch.
+    EXPECT_EQ(column(AppTableModel::LastAccessedColumn).first(), u"Apr 21, 2026"_s);
+    EXPECT_EQ(column(AppTableModel::LastAccessedColumn).last(), u"Apr 12, 2026"_s);
+    EXPECT_EQ(rows()->index(0, AppTableModel::LastReviewedColumn).data().toString(), u"8 minutes ago"_s);
 }
