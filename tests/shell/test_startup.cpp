@@ -102,27 +102,22 @@ TEST(Startup, WindowTitleComesFromTheBundleNameWhenItIsText)
     }
 }
 
-TEST(Startup, ClosingTheOnlyWindowEndsTheApplication)
+TEST(Startup, ClosingTheOnlyWindowOrQuittingEndsTheApplication)
 {
     // The delegate, not Qt's default, is what makes the program end with its window.
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    ShellHarness harness;
-    ASSERT_TRUE(harness.openAndActivate());
-
-    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
-    QTimer::singleShot(0, &harness.window(), [&harness] { harness.window().close(); });
-    EXPECT_EQ(runEventLoop(), 0);
-    EXPECT_EQ(lastWindowClosed.count(), 1);
-}
-
-TEST(Startup, QuitKeyEndsTheApplication)
-{
-    ShellHarness harness;
-    ASSERT_TRUE(harness.openAndActivate());
-    QTimer::singleShot(0, &harness.window(), [&harness] {
-        QTest::keySequence(&harness.window(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    });
-    EXPECT_EQ(runEventLoop(), 0);
+    const std::function<void(MainWindow&)> ways[] = {
+        [](MainWindow& window) { window.close(); },
+        [](MainWindow& window) { QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::Key_Q)); },
+    };
+    for (const auto& end : ways) {
+        ShellHarness harness;
+        ASSERT_TRUE(harness.openAndActivate());
+        QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+        QTimer::singleShot(0, &harness.window(), [&] { end(harness.window()); });
+        EXPECT_EQ(runEventLoop(), 0);
+        EXPECT_EQ(lastWindowClosed.count(), 1);
+    }
 }
 
 TEST(Startup, ClosingTheWindowDuringAHeldUpScanEndsTheProcess)
