@@ -205,6 +205,17 @@ TEST_F(ScannerTest, PropertyListIdMustBeAnExactInteger)
     EXPECT_EQ(app->modificationDate(), std::nullopt);
 }
 
+TEST_F(ScannerTest, AnOversizedMetadataFileCountsAsMissing)
+{
+    addApp(u"Bloated.app"_s, u"test.bloated"_s, 123);
+    m_tree.writePlist(u"Applications/Bloated.app/Wrapper/iTunesMetadata.plist"_s,
+                      { { u"itemId"_s, 999 }, { u"padding"_s, QByteArray(9 * 1024 * 1024, 'x') } },
+                      PropertyList::Format::Binary);
+    const QList<AppInfo> apps = scan();
+    ASSERT_EQ(apps.size(), 1);
+    EXPECT_EQ(apps.first().adamID(), u"123"_s);
+}
+
 TEST_F(ScannerTest, NamesComeFromTheDisplayNameElseTheEntryName)
 {
     m_metadata->set(addApp(u"Blank.app"_s, u"test.blank"_s),
