@@ -24,10 +24,6 @@ public:
 
     constexpr Key key() const { return m_key; }
     constexpr Qt::SortOrder order() const { return m_order; }
-    constexpr SortComparator reversed() const
-    {
-        return { m_key, m_order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder };
-    }
 
     // What a record sorts by, made once per record so that sorting compares only these. The name
     // key is valid only for the locale that was current when it was made.

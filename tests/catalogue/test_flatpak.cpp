@@ -1,19 +1,17 @@
-// Flatpak applications from real installations (tests/support/FlatpakFixture), their names, pages
-// and last use, and how the model keeps the user's choices for them.
-#include "AppModel.h"
+// Flatpak applications from real installations (tests/support/FlatpakFixture): their names, pages,
+// last use and icons, how the model keeps the user's choices for them, and how the desktop opens
+// their software-centre pages.
+#include "DesktopWorkspace.h"
 #include "FixtureTree.h"
 #include "FlatpakFixture.h"
 #include "FlatpakSource.h"
-#include "MemoryDefaultsDomain.h"
-#include "PreferencesService.h"
 #include "SafeFile.h"
 #include "UsageRecords.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QSignalSpy>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -308,54 +306,138 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
     }
 }
 
-// The model treats Flatpak rows as any other: their review and ignore are stored and survive a
-// rescan, and a scan that could not read an installation prunes nothing.
-TEST_F(FlatpakTest, ModelKeepsReviewsAndIgnoresAndPrunesOnlyAfterACompleteScan)
+// An installation whose applications cannot be listed makes the scan incomplete, so that the
+// model prunes nothing of the user's choices for its applications.
+TEST_F(FlatpakTest, AnUnlistableInstallationMakesTheScanIncomplete)
 {
-    auto domain = std::make_shared<MemoryDefaultsDomain>();
-    PreferencesService preferences(domain);
-    AppModel model(preferences, AppSources { std::make_shared<const FlatpakSource>(m_data.path()) });
-    QSignalSpy finished(&model, &AppModel::rescanFinished);
-    auto rescanned = [&] {
-        const qsizetype before = finished.count();
-        model.rescan();
-        QDeadlineTimer deadline(60000);
-        while (finished.count() == before && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return finished.count() > before;
-    };
-    ASSERT_TRUE(finished.wait(60000));
-
-    const AppInfo* flathub = findApp(model.apps(), FlatpakFixture::FlathubApp);
-    ASSERT_NE(flathub, nullptr);
-    model.recordReview(*flathub);
-    model.ignoreApps({ *findApp(model.apps(), FlatpakFixture::UserApp) });
-    // An application uninstalled since: the next complete scan forgets it.
-    preferences.addIgnoredID(u"org.kudora.test.Removed"_s);
-
-    // The user installation's applications folder turns into a file: it cannot be listed.
     const QString apps = FlatpakFixture::shared().userDir() + u"/app"_s;
     ASSERT_TRUE(QDir().rename(apps, apps + u".aside"_s));
     {
         QFile blocker(apps);
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
     }
-    const bool scannedBroken = rescanned();
+    const AppSource::Result result = scan();
     QFile::remove(apps);
     ASSERT_TRUE(QDir().rename(apps + u".aside"_s, apps));
-    ASSERT_TRUE(scannedBroken);
-    EXPECT_EQ(sortedIDs(model.apps()),
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(sortedIDs(result.apps),
               (QStringList { QString::fromLatin1(FlatpakFixture::BothApp),
                              QString::fromLatin1(FlatpakFixture::SystemApp) }));
-    EXPECT_TRUE(preferences.loadIgnoredIDs().contains(u"org.kudora.test.Removed"_s));
-    EXPECT_TRUE(preferences.reviewDate(QString::fromLatin1(FlatpakFixture::FlathubApp)).has_value());
-
-    ASSERT_TRUE(rescanned());
-    EXPECT_EQ(preferences.loadIgnoredIDs(), QSet<QString> { QString::fromLatin1(FlatpakFixture::UserApp) });
-    flathub = findApp(model.apps(), FlatpakFixture::FlathubApp);
-    ASSERT_NE(flathub, nullptr);
-    EXPECT_TRUE(flathub->lastReviewedDate().has_value());
-    EXPECT_TRUE(model.isIgnored(*findApp(model.apps(), FlatpakFixture::UserApp)));
 }
 
 } // namespace
+
+namespace {
+
+// Stands in for the software centre and the browser, so that no test starts a real one.
+class RecordedUrls : public QObject
+{
+    Q_OBJECT
+
+public:
+    RecordedUrls()
+    {
+        for (const QString& scheme : { u"appstream"_s, u"https"_s })
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~RecordedUrls() override
+    {
+        for (const QString& scheme : { u"appstream"_s, u"https"_s })
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+// XDG_CONFIG_DIRS and XDG_DATA_DIRS inside a fixture, so that the machine's own associations
+// never count; restored afterwards.
+class OwnDesktopFolders
+{
+public:
+    OwnDesktopFolders()
+        : m_configDirs(qgetenv("XDG_CONFIG_DIRS"))
+        , m_dataDirs(qgetenv("XDG_DATA_DIRS"))
+    {
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(tree.makeFolder(u"etc-xdg"_s)));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(tree.makeFolder(u"share"_s)));
+    }
+    ~OwnDesktopFolders()
+    {
+        qputenv("XDG_CONFIG_DIRS", m_configDirs);
+        qputenv("XDG_DATA_DIRS", m_dataDirs);
+    }
+    FixtureTree tree;
+
+private:
+    QByteArray m_configDirs;
+    QByteArray m_dataDirs;
+};
+
+QColor centreColour(const QIcon& icon)
+{
+    return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
+}
+
+} // namespace
+
+TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
+{
+    const QUrl page(u"appstream:org.kudora.test.UserApp"_s);
+    struct Case
+    {
+        const char* what;
+        QString file;
+        QByteArray content;
+        bool opens;
+    };
+    const QList<Case> cases {
+        { "nothing registered", {}, {}, false },
+        { "the user's default", u"home/mimeapps.list"_s,
+          "[Default Applications]\nx-scheme-handler/appstream=org.gnome.Software.desktop\n", true },
+        { "a system cache", u"share/applications/mimeinfo.cache"_s,
+          "[MIME Cache]\nx-scheme-handler/appstream=org.kde.discover.urlhandler.desktop;\n", true },
+        { "removed only", u"etc-xdg/mimeapps.list"_s,
+          "[Removed Associations]\nx-scheme-handler/appstream=org.gnome.Software.desktop\n", false },
+        { "another scheme", u"etc-xdg/mimeapps.list"_s,
+          "[Default Applications]\nx-scheme-handler/apt=x.desktop\n", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OwnDesktopFolders folders;
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(folders.tree.makeFolder(u"home"_s)));
+        if (!c.file.isEmpty())
+            folders.tree.writeFile(c.file, c.content);
+        const RecordedUrls urls;
+        DesktopWorkspace workspace;
+        EXPECT_EQ(workspace.openUrl(page), c.opens);
+        EXPECT_EQ(urls.opened, c.opens ? QList<QUrl> { page } : QList<QUrl> {});
+        // Only this one scheme joins the web pages.
+        EXPECT_FALSE(workspace.openUrl(QUrl(u"apt:org.kudora.test.UserApp"_s)));
+        qputenv("XDG_CONFIG_HOME", configHome);
+    }
+}
+
+TEST(FlatpakDesktop, IconIsTheOneTheInstallationExports)
+{
+    ASSERT_TRUE(FlatpakFixture::shared().error().isEmpty()) << qPrintable(FlatpakFixture::shared().error());
+    const FixtureTree data;
+    const QList<AppInfo> apps = FlatpakSource(data.path()).scan({}).apps;
+    auto deployDirOf = [&](const char* id) {
+        for (const AppInfo& app : apps) {
+            if (app.id() == QLatin1StringView(id))
+                return app.bundlePath();
+        }
+        return QString();
+    };
+    DesktopWorkspace workspace;
+    // The fixture's icon is blue; the generic one is not.
+    EXPECT_EQ(centreColour(workspace.iconForFile(deployDirOf(FlatpakFixture::UserApp))), QColor(0, 0, 255));
+    const QIcon generic = workspace.iconForFile(deployDirOf(FlatpakFixture::SystemApp));
+    EXPECT_FALSE(generic.isNull());
+    EXPECT_NE(centreColour(generic), QColor(0, 0, 255));
+}
+
+#include "test_flatpak.moc"

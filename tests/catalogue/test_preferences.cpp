@@ -1,8 +1,6 @@
 #include "DefaultsDomain.h"
-#include "FileDefaultsDomain.h"
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
-#include "TestEnvironment.h"
 
 #include <QThread>
 #include <QVariantList>
@@ -59,18 +57,6 @@ protected:
     int m_seedWrites = 0;
 };
 
-TEST_F(PreferencesTest, FirstLaunchReadsEmptyAndWritesNothing)
-{
-    EXPECT_TRUE(m_service.loadIgnoredIDs().isEmpty());
-    EXPECT_TRUE(m_service.loadReviewDates().isEmpty());
-    EXPECT_EQ(m_service.reviewDate(u"com.example.app"_s), std::nullopt);
-    m_service.pruneIgnoredIDs({});
-    m_service.pruneReviewDates({});
-    EXPECT_EQ(writes(), 0);
-    EXPECT_FALSE(m_domain->value(IgnoredKey).isValid());
-    EXPECT_FALSE(m_domain->value(ReviewKey).isValid());
-}
-
 TEST_F(PreferencesTest, IgnoreListIsASetThatKeepsItsKeyUntilCleared)
 {
     m_service.addIgnoredID(u"a"_s);
@@ -94,8 +80,17 @@ TEST_F(PreferencesTest, IgnoreListIsASetThatKeepsItsKeyUntilCleared)
     EXPECT_TRUE(m_service.loadIgnoredIDs().isEmpty());
 }
 
-TEST_F(PreferencesTest, MistypedValuesReadEmptyAndStayUntilReplaced)
+TEST_F(PreferencesTest, MissingAndMistypedValuesReadEmptyAndStayUntilReplaced)
 {
+    // First launch: nothing is stored, and pruning nothing writes nothing.
+    EXPECT_TRUE(m_service.loadReviewDates().isEmpty());
+    EXPECT_EQ(m_service.reviewDate(u"a"_s), std::nullopt);
+    m_service.pruneIgnoredIDs({});
+    m_service.pruneReviewDates({});
+    EXPECT_EQ(writes(), 0);
+    EXPECT_FALSE(m_domain->value(IgnoredKey).isValid());
+    EXPECT_FALSE(m_domain->value(ReviewKey).isValid());
+
     store(IgnoredKey, QVariantList { u"a"_s, 5 });
     EXPECT_TRUE(m_service.loadIgnoredIDs().isEmpty());
     store(IgnoredKey, u"a"_s);
@@ -193,21 +188,6 @@ TEST_F(PreferencesTest, CanonicallyEquivalentIdsAreOneId)
     EXPECT_GT(*m_service.reviewDate(decomposed), OldDate);
     m_service.removeReviewDate(decomposed);
     EXPECT_TRUE(m_service.loadReviewDates().isEmpty());
-}
-
-TEST(PreferencesOnDisk, ValuesOutliveTheServiceThatWroteThem)
-{
-    const QString file = TestEnvironment::configPath() + u"/kudora-test-domain.plist"_s;
-    {
-        PreferencesService service(std::make_shared<FileDefaultsDomain>(file));
-        service.addIgnoredID(u"a"_s);
-        service.recordReviewDate(u"b"_s);
-    }
-    PreferencesService service(std::make_shared<FileDefaultsDomain>(file));
-    EXPECT_EQ(service.loadIgnoredIDs(), QSet<QString> { u"a"_s });
-    const std::optional<QDateTime> reviewed = service.reviewDate(u"b"_s);
-    ASSERT_TRUE(reviewed.has_value());
-    EXPECT_LE(qAbs(reviewed->secsTo(QDateTime::currentDateTimeUtc())), 60);
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 #include "AppInfo.h"
 
 #include <QLocale>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>
 
 #include <array>
 #include <memory>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -22,52 +22,18 @@ AppInfo makeApp(OptionalDate lastAccessed, OptionalDate modified, OptionalDate r
                    modified, reviewed);
 }
 
-// Sets the ICU default zone for one scope and puts the old one back afterwards.
-class ZoneGuard
+// LC_ALL, LC_TIME and LANG (null: unset). The test environment leaves only LANG set.
+using DateSettings = std::array<const char*, 3>;
+void setDateSettings(const DateSettings& values)
 {
-public:
-    explicit ZoneGuard(const char* zoneID)
-        : m_saved(icu::TimeZone::createDefault())
-    {
-        icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zoneID)));
+    const char* names[] = { "LC_ALL", "LC_TIME", "LANG" };
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (values[i])
+            qputenv(names[i], values[i]);
+        else
+            qunsetenv(names[i]);
     }
-    ~ZoneGuard() { icu::TimeZone::adoptDefault(m_saved.release()); }
-
-private:
-    std::unique_ptr<icu::TimeZone> m_saved;
-};
-
-// Sets LC_ALL, LC_TIME and LANG for one scope (null: unset) and puts the old values back afterwards.
-class EnvironmentGuard
-{
-public:
-    using Values = std::array<const char*, 3>;
-
-    explicit EnvironmentGuard(const Values& values)
-    {
-        for (size_t i = 0; i < Names.size(); ++i) {
-            if (qEnvironmentVariableIsSet(Names[i]))
-                m_saved[i] = qgetenv(Names[i]);
-            if (values[i])
-                qputenv(Names[i], values[i]);
-            else
-                qunsetenv(Names[i]);
-        }
-    }
-    ~EnvironmentGuard()
-    {
-        for (size_t i = 0; i < Names.size(); ++i) {
-            if (m_saved[i])
-                qputenv(Names[i], *m_saved[i]);
-            else
-                qunsetenv(Names[i]);
-        }
-    }
-
-private:
-    static constexpr Values Names { "LC_ALL", "LC_TIME", "LANG" };
-    std::array<std::optional<QByteArray>, 3> m_saved;
-};
+}
 
 } // namespace
 
@@ -96,7 +62,9 @@ TEST(AppRecord, MediumDateFollowsTheUserZone)
 {
     const AppInfo app = makeApp(QDateTime(QDate(2026, 12, 5), QTime(23, 30), Qt::UTC), std::nullopt);
     EXPECT_EQ(app.lastAccessedText(), u"Dec 5, 2026"_s);
-    const ZoneGuard zone("Asia/Tokyo");
+    std::unique_ptr<icu::TimeZone> saved(icu::TimeZone::createDefault());
+    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8("Asia/Tokyo")));
+    const auto restore = qScopeGuard([&saved] { icu::TimeZone::adoptDefault(saved.release()); });
     EXPECT_EQ(app.lastAccessedText(), u"Dec 6, 2026"_s);
 }
 
@@ -109,7 +77,7 @@ TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThem)
     const QString english = u"Dec 5, 2026"_s;
     struct Case
     {
-        EnvironmentGuard::Values values; // LC_ALL, LC_TIME, LANG; null: unset
+        DateSettings values; // LC_ALL, LC_TIME, LANG; null: unset
         QString text;
     };
     const Case cases[] = {
@@ -129,11 +97,12 @@ TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThem)
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     for (const Case& c : cases) {
-        const EnvironmentGuard environment(c.values);
+        setDateSettings(c.values);
         EXPECT_EQ(app.lastAccessedText(), c.text) << c.values[0] << ' ' << c.values[1] << ' ' << c.values[2];
         // Dates only: the words of the review date stay in the user's language.
         EXPECT_EQ(app.lastReviewedText(Now), u"gestern"_s);
     }
+    setDateSettings({ nullptr, nullptr, "en_US.UTF-8" });
     QLocale::setDefault(saved);
 }
 
@@ -165,44 +134,13 @@ TEST(AppRecord, ReviewTextIsRelativeToTheMomentOfReading)
     EXPECT_EQ(makeApp(std::nullopt, std::nullopt, Now.addMSecs(-999)).lastReviewedText(Now), u"now"_s);
 }
 
-TEST(AppRecord, ChangingTheReviewDateChangesOnlyReviewValues)
-{
-    const QDateTime used(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
-    AppInfo app = makeApp(used, std::nullopt);
-    EXPECT_EQ(app.lastReviewedText(), u"Never"_s);
-
-    app.setLastReviewedDate(Now.addSecs(-480));
-    EXPECT_EQ(app.lastReviewedText(Now), u"8 minutes ago"_s);
-    EXPECT_EQ(app.lastReviewedSortDate(), Now.addSecs(-480));
-    EXPECT_EQ(app.lastAccessedSortDate(), used);
-
-    app.setLastReviewedDate(std::nullopt);
-    EXPECT_EQ(app.lastReviewedText(Now), u"Never"_s);
-    EXPECT_EQ(app.lastReviewedSortDate(), AppInfo::distantPast());
-}
-
 TEST(AppRecord, ReviewAddressNeedsAStoreNumber)
 {
     const auto urlFor = [](const QString& adamID) {
         return makeApp(std::nullopt, std::nullopt, std::nullopt, adamID).reviewURL();
     };
     EXPECT_EQ(urlFor(u"1236254471"_s), QUrl(u"https://apps.apple.com/app/id1236254471"_s));
-    const std::optional<QUrl> signedURL = urlFor(u"+42"_s);
-    ASSERT_TRUE(signedURL.has_value());
-    EXPECT_EQ(signedURL->scheme(), u"https"_s);
-    EXPECT_EQ(signedURL->path(), u"/app/id+42"_s);
-    EXPECT_FALSE(signedURL->hasQuery());
-
+    EXPECT_EQ(urlFor(u"+42"_s), QUrl(u"https://apps.apple.com/app/id+42"_s));
     for (const QString& adamID : { u"12a"_s, QString(), u"-5"_s, u"+"_s, u"1/../x"_s, u"\u0661\u0662"_s })
         EXPECT_FALSE(urlFor(adamID).has_value()) << qPrintable(adamID);
-}
-
-TEST(AppRecord, IdsCompareByCanonicalEquivalence)
-{
-    const QString composed = u"com.example.caf\u00e9"_s;
-    const QString decomposed = u"com.example.cafe\u0301"_s;
-    EXPECT_TRUE(AppInfo::idsEqual(composed, decomposed));
-    EXPECT_EQ(AppInfo::idKey(decomposed), composed);
-    EXPECT_FALSE(AppInfo::idsEqual(composed, u"com.example.cafe"_s));
-    EXPECT_FALSE(AppInfo::idsEqual(u"com.example.App"_s, u"com.example.app"_s));
 }

@@ -1,10 +1,6 @@
-#include "AppInfo.h"
-#include "SortComparator.h"
 #include "TextSearch.h"
 
-#include <QDateTime>
 #include <QLocale>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -29,18 +25,6 @@ void expectSearches(const char* locale, std::initializer_list<SearchCase> cases)
             << locale << ": \"" << qPrintable(c.text) << "\" / \"" << qPrintable(c.query) << '"';
     }
     QLocale::setDefault(previous);
-}
-
-AppInfo named(const QString& name, OptionalDate lastAccessed = {}, OptionalDate modified = {},
-              OptionalDate reviewed = {})
-{
-    return AppInfo(u"id."_s + name, name, u"/Applications/"_s + name + u".app"_s, u"1"_s, lastAccessed,
-                   modified, reviewed);
-}
-
-QDateTime day(int d)
-{
-    return QDateTime(QDate(2026, 4, d), QTime(12, 0), Qt::UTC);
 }
 
 } // namespace
@@ -98,42 +82,4 @@ TEST(TextSearch, QueriesAreUsedAsTyped)
                        { u"Final Cut"_s, u"  "_s, false },
                        { u"com.example.pastel"_s, u"EXAMPLE.Pas"_s, true },
                    });
-}
-
-TEST(SortComparator, NamesCollateByLocaleCaseInsensitivelyWithNumbersByValue)
-{
-    const SortComparator byName(SortComparator::Key::Name, Qt::AscendingOrder);
-    EXPECT_LT(byName.compare(named(u"Item 9"_s), named(u"Item 10"_s)), 0);
-    EXPECT_LT(byName.compare(named(u"apple"_s), named(u"Banana"_s)), 0);
-    EXPECT_LT(byName.compare(named(u"Apple"_s), named(u"banana"_s)), 0);
-    EXPECT_EQ(byName.compare(named(u"pastel"_s), named(u"PASTEL"_s)), 0);
-    EXPECT_NE(byName.compare(named(u"resume"_s), named(u"résumé"_s)), 0);
-    EXPECT_GT(byName.reversed().compare(named(u"Item 9"_s), named(u"Item 10"_s)), 0);
-    EXPECT_EQ(byName.reversed().compare(named(u"pastel"_s), named(u"Pastel"_s)), 0);
-
-    EXPECT_LT(byName.compare(named(u"öl"_s), named(u"zoo"_s)), 0);
-    const QLocale previous;
-    QLocale::setDefault(QLocale(u"sv_SE"_s));
-    const int swedish = byName.compare(named(u"öl"_s), named(u"zoo"_s));
-    QLocale::setDefault(previous);
-    EXPECT_GT(swedish, 0);
-}
-
-TEST(SortComparator, DatesCompareChronologicallyWithFallbacks)
-{
-    const SortComparator accessed(SortComparator::Key::LastAccessedSortDate, Qt::AscendingOrder);
-    const SortComparator reviewed(SortComparator::Key::LastReviewedSortDate, Qt::AscendingOrder);
-    const AppInfo used = named(u"A"_s, day(10), day(20));
-    const AppInfo neither = named(u"C"_s);
-
-    // The modification date counts only without a last-use date.
-    EXPECT_LT(accessed.compare(used, named(u"B"_s, std::nullopt, day(12))), 0);
-    EXPECT_LT(accessed.compare(neither, used), 0);
-    EXPECT_EQ(accessed.compare(neither, named(u"D"_s)), 0);
-    EXPECT_GT(accessed.reversed().compare(neither, used), 0);
-    // Same instant in another time zone is the same date.
-    EXPECT_EQ(accessed.compare(used, named(u"E"_s, day(10).toOffsetFromUtc(3600 * 5))), 0);
-
-    EXPECT_LT(reviewed.compare(used, named(u"F"_s, {}, {}, day(1))), 0);
-    EXPECT_GT(reviewed.compare(named(u"F"_s, {}, {}, day(2)), named(u"G"_s, {}, {}, day(1))), 0);
 }

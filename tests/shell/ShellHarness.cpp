@@ -100,24 +100,3 @@ QAction* ShellHarness::item(const QString& menuTitle, const QString& title) cons
     }
     return nullptr;
 }
-
-namespace {
-QStringList titlesOf(const QList<QAction*>& actions)
-{
-    QStringList titles;
-    for (const QAction* action : actions)
-        titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    return titles;
-}
-} // namespace
-
-QStringList ShellHarness::menuTitles() const
-{
-    return titlesOf(window().menuBar()->actions());
-}
-
-QStringList ShellHarness::itemTitles(const QString& menuTitle) const
-{
-    const QMenu* found = menu(menuTitle);
-    return found ? titlesOf(found->actions()) : QStringList();
-}

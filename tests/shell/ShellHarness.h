@@ -85,9 +85,6 @@ public:
     // The menu-bar menu titled title and its item titled title; nullptr when there is none.
     QMenu* menu(const QString& title) const;
     QAction* item(const QString& menuTitle, const QString& title) const;
-    // The titles of the menu bar's menus, and of a menu's items with separators as "-".
-    QStringList menuTitles() const;
-    QStringList itemTitles(const QString& menuTitle) const;
 
     RecordingWorkspace workspace;
     FixtureTree fixture;

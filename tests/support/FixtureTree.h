@@ -30,7 +30,8 @@ public:
     // A desktop bundle: relative/Contents/Info.plist holding CFBundleIdentifier (when given) and
     // any further keys; relative/Contents/iTunesMetadata.plist holding itemId when given.
     QString makeBundle(const QString& relative, const std::optional<QString>& bundleIdentifier,
-                       const std::optional<qlonglong>& itemId = std::nullopt, const QVariantMap& moreInfo = {},
+                       const std::optional<qlonglong>& itemId = std::nullopt,
+                       const QVariantMap& moreInfo = {},
                        PropertyList::Format format = PropertyList::Format::Xml);
     // An iOS-style wrapped bundle: relative/Wrapper/<innerName>/Info.plist with the identifier, and
     // relative/Wrapper/iTunesMetadata.plist holding itemId when given.

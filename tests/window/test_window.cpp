@@ -7,11 +7,11 @@
 #include "CommandNames.h"
 #include "ContentView.h"
 #include "EmptyStateView.h"
+#include "FakeMetadata.h"
 #include "FixtureTree.h"
 #include "FocusedValues.h"
 #include "LabelColors.h"
 #include "MemoryDefaultsDomain.h"
-#include "MetadataSource.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
 #include "SearchField.h"
@@ -26,8 +26,8 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
-#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
@@ -721,36 +721,19 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
     EXPECT_EQ(bar->text(), u"12 App Store apps found"_s);
 }
 
-namespace {
-// Holds the scanner's worker inside the metadata lookup until the test lets it go.
-class GatedMetadataSource : public MetadataSource
-{
-public:
-    std::optional<MetadataItem> itemForPath(const QString&) const override
-    {
-        entered.release();
-        gate.acquire();
-        MetadataItem item;
-        item.setAttribute(kMDItemDisplayName.toString(), u"Gated"_s);
-        return item;
-    }
-    mutable QSemaphore entered;
-    mutable QSemaphore gate;
-};
-} // namespace
-
 TEST_F(WindowTest, PlaceholderShowsWhileARealScanRuns)
 {
     FixtureTree apps;
-    apps.makeBundle(u"Applications/Gated.app"_s, u"com.example.gated"_s, 42);
-    auto metadata = std::make_shared<GatedMetadataSource>();
-    const std::unique_ptr<QSemaphore, void (*)(QSemaphore*)> opener(
-        &metadata->gate, [](QSemaphore* gate) { gate->release(1000); });
+    const QString gated = apps.makeBundle(u"Applications/Gated.app"_s, u"com.example.gated"_s, 42);
+    auto metadata = std::make_shared<FakeMetadata>();
+    metadata->add(gated, u"Gated"_s, day(1));
+    metadata->closeGate();
+    const auto opener = qScopeGuard([&] { metadata->openGate(); });
     PreferencesService store(std::make_shared<MemoryDefaultsDomain>());
     AppModel scanning(store, AppScanner(apps.pathOf(u"Applications"_s), apps.pathOf(u"home"_s), metadata));
     ContentView content(scanning, workspace);
     content.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return metadata->entered.tryAcquire(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return metadata->lookups() > 0; }, 10000));
     EXPECT_TRUE(content.isShowingScanningPlaceholder());
     EXPECT_FALSE(content.tableView()->isVisible());
     const auto* label = content.findChild<QLabel*>(u"scanningLabel"_s);
@@ -760,7 +743,7 @@ TEST_F(WindowTest, PlaceholderShowsWhileARealScanRuns)
     EXPECT_EQ(content.statusBar()->text(), u"0 App Store apps found"_s);
 
     QSignalSpy finished(&scanning, &AppModel::rescanFinished);
-    metadata->gate.release();
+    metadata->openGate();
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_FALSE(content.isShowingScanningPlaceholder());
     EXPECT_TRUE(content.tableView()->isVisible());
@@ -776,4 +759,8 @@ TEST_F(WindowTest, MockModeReplacesTheCatalogue)
     ASSERT_TRUE(finished.wait(10000));
     EXPECT_EQ(rows()->rowCount(), 41);
     expectRowsFollowTheModel();
+    // The sample's dates are parsed, and its reviews are relative to the switch.
+    EXPECT_EQ(column(AppTableModel::LastAccessedColumn).first(), u"Apr 21, 2026"_s);
+    EXPECT_EQ(column(AppTableModel::LastAccessedColumn).last(), u"Apr 12, 2026"_s);
+    EXPECT_EQ(rows()->index(0, AppTableModel::LastReviewedColumn).data().toString(), u"8 minutes ago"_s);
 }

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QTest>
 #include <QToolBar>
 
@@ -179,6 +180,9 @@ TEST_F(Commands, EditItemsActOnTheFocusedWidget)
     EXPECT_FALSE(editItem(u"Paste"_s)->isEnabled());
     editItem(u"Select All"_s)->trigger();
     EXPECT_EQ(content().selectedApps().size(), 2);
+    // Nothing in the program can be undone.
+    EXPECT_EQ(editItem(u"Undo"_s), nullptr);
+    EXPECT_EQ(editItem(u"Redo"_s), nullptr);
 }
 
 TEST_F(Commands, ToolbarItemHidesAndShowsTheToolbar)
@@ -192,3 +196,35 @@ TEST_F(Commands, ToolbarItemHidesAndShowsTheToolbar)
     EXPECT_TRUE(harness.window().toolBar()->isVisible());
     EXPECT_EQ(toggle->text(), u"Hide Toolbar"_s);
 }
+
+TEST_F(Commands, HelpOpensTheSecureProductPageAndAboutTellsTheVersion)
+{
+    const auto windowsBefore = QApplication::topLevelWidgets().size();
+    PostedNames posted;
+    harness.item(u"Help"_s, u"Kudora Help"_s)->trigger();
+    EXPECT_EQ(harness.workspace.opened, QList<QUrl> { QUrl(u"https://kudora.org/help/"_s) });
+    // The desktop refused the address: nothing is reported and nothing else happens.
+    QTest::qWait(0);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
+    EXPECT_TRUE(posted.names.isEmpty());
+
+    harness.item(u"Kudora"_s, u"About Kudora"_s)->trigger();
+    QMessageBox* box = harness.window().findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowTitle(), u"About Kudora"_s);
+    EXPECT_TRUE(box->text().contains(u"Version 1.0"_s));
+    box->close();
+}
+
+#ifdef KUDORA_DEVELOPER
+TEST_F(Commands, DevelopItemsPostTheirNotifications)
+{
+    PostedNames posted;
+    harness.item(u"Develop"_s, u"Mock Mode"_s)->trigger();
+    harness.item(u"Develop"_s, u"Show Ignored Apps"_s)->trigger();
+    EXPECT_EQ(
+        posted.names,
+        (QStringList { CommandNames::toggleMockModeRequested(), CommandNames::showIgnoredAppsToggled() }));
+}
+#endif

@@ -1,5 +1,6 @@
 #include "AppTableView.h"
 #include "ContentView.h"
+#include "LoopbackHttpServer.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
 #include "SearchField.h"
@@ -14,8 +15,6 @@
 #include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -38,48 +37,16 @@ QByteArray upToDateFeed()
 )";
 }
 
-// Serves one appcast over plain http on the loopback interface, as the updater's test policy allows.
-class FeedServer
+// The information dictionary of a program whose updater reads an up-to-date feed from server,
+// checking only when asked.
+QVariantMap upToDateInfo(LoopbackHttpServer& server)
 {
-public:
-    explicit FeedServer(QByteArray feed)
-        : m_feed(std::move(feed))
-    {
-        m_server.listen(QHostAddress::LocalHost);
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    m_request += socket->readAll();
-                    if (!m_request.contains("\r\n\r\n"))
-                        return;
-                    m_request.clear();
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: "
-                                  + QByteArray::number(m_feed.size()) + "\r\nConnection: close\r\n\r\n"
-                                  + m_feed);
-                    socket->disconnectFromHost();
-                });
-                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-
-    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(m_server.serverPort())); }
-
-    // The information dictionary of a program whose updater reads this feed, checking only when
-    // asked.
-    QVariantMap info() const
-    {
-        QVariantMap info = ShellHarness::standardInfo();
-        info.insert(u"SUFeedURL"_s, url().toString());
-        info.insert(u"SUEnableAutomaticChecks"_s, false);
-        return info;
-    }
-
-private:
-    QTcpServer m_server;
-    QByteArray m_feed;
-    QByteArray m_request;
-};
+    server.serve(u"/appcast.xml"_s, upToDateFeed());
+    QVariantMap info = ShellHarness::standardInfo();
+    info.insert(u"SUFeedURL"_s, server.url(u"/appcast.xml"_s).toString());
+    info.insert(u"SUEnableAutomaticChecks"_s, false);
+    return info;
+}
 
 Updater::Options testFeedOptions()
 {
@@ -135,27 +102,22 @@ TEST(Startup, WindowTitleComesFromTheBundleNameWhenItIsText)
     }
 }
 
-TEST(Startup, ClosingTheOnlyWindowEndsTheApplication)
+TEST(Startup, ClosingTheOnlyWindowOrQuittingEndsTheApplication)
 {
     // The delegate, not Qt's default, is what makes the program end with its window.
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    ShellHarness harness;
-    ASSERT_TRUE(harness.openAndActivate());
-
-    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
-    QTimer::singleShot(0, &harness.window(), [&harness] { harness.window().close(); });
-    EXPECT_EQ(runEventLoop(), 0);
-    EXPECT_EQ(lastWindowClosed.count(), 1);
-}
-
-TEST(Startup, QuitKeyEndsTheApplication)
-{
-    ShellHarness harness;
-    ASSERT_TRUE(harness.openAndActivate());
-    QTimer::singleShot(0, &harness.window(), [&harness] {
-        QTest::keySequence(&harness.window(), QKeySequence(Qt::CTRL | Qt::Key_Q));
-    });
-    EXPECT_EQ(runEventLoop(), 0);
+    const std::function<void(MainWindow&)> ways[] = {
+        [](MainWindow& window) { window.close(); },
+        [](MainWindow& window) { QTest::keySequence(&window, QKeySequence(Qt::CTRL | Qt::Key_Q)); },
+    };
+    for (const auto& end : ways) {
+        ShellHarness harness;
+        ASSERT_TRUE(harness.openAndActivate());
+        QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+        QTimer::singleShot(0, &harness.window(), [&] { end(harness.window()); });
+        EXPECT_EQ(runEventLoop(), 0);
+        EXPECT_EQ(lastWindowClosed.count(), 1);
+    }
 }
 
 TEST(Startup, ClosingTheWindowDuringAHeldUpScanEndsTheProcess)
@@ -179,14 +141,14 @@ TEST(Startup, ClosingTheWindowDuringAHeldUpScanEndsTheProcess)
 
 TEST(Startup, AnOpenUpdateWindowKeepsTheApplicationRunning)
 {
-    FeedServer feed(upToDateFeed());
+    LoopbackHttpServer server;
     KudoraApp::Parts parts;
     parts.makeUpdaterController = [] {
         return std::make_unique<UpdaterController>(true, std::make_unique<StandardUserDriver>(),
                                                    std::make_shared<MemoryDefaultsDomain>(),
                                                    testFeedOptions());
     };
-    ShellHarness harness(feed.info(), std::move(parts));
+    ShellHarness harness(upToDateInfo(server), std::move(parts));
     ASSERT_TRUE(harness.openAndActivate());
 
     QAction* check = harness.item(u"Kudora"_s, CheckForUpdates);
@@ -259,7 +221,7 @@ TEST(Startup, UpdateItemFollowsTheUpdater)
         EXPECT_EQ(harness.item(u"Kudora"_s, CheckForUpdates), nullptr);
     }
 
-    FeedServer feed(upToDateFeed());
+    LoopbackHttpServer server;
     auto shown = std::make_shared<QStringList>();
     KudoraApp::Parts parts;
     parts.makeUpdaterController = [shown] {
@@ -268,7 +230,7 @@ TEST(Startup, UpdateItemFollowsTheUpdater)
         return std::make_unique<UpdaterController>(
             true, std::move(driver), std::make_shared<MemoryDefaultsDomain>(), testFeedOptions());
     };
-    ShellHarness harness(feed.info(), std::move(parts));
+    ShellHarness harness(upToDateInfo(server), std::move(parts));
     QAction* check = harness.item(u"Kudora"_s, CheckForUpdates);
     ASSERT_NE(check, nullptr);
     // The updater was started with the application: a check may begin at once.
