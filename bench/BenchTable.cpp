@@ -93,4 +93,13 @@ bool run(int* argc, char** argv, MedianCollector& collector)
     return true;
 }
 
+benchmark::internal::Benchmark* measure(const char* name, void (*function)(benchmark::State&),
+                                        int repetitions)
+{
+    return benchmark::RegisterBenchmark(name, function)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(repetitions)
+        ->ReportAggregatesOnly(true);
+}
+
 } // namespace BenchTable

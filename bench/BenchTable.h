@@ -59,6 +59,11 @@ struct Row
 
 void print(const Row& row);
 
+// Registers a benchmark timed in milliseconds over a number of repetitions, of which only the
+// aggregates are reported; the caller adds what else it needs (real time, iterations, CPU time).
+benchmark::internal::Benchmark* measure(const char* name, void (*function)(benchmark::State&),
+                                        int repetitions);
+
 // Initialises Google Benchmark, runs the benchmarks with their report on stderr, and returns the
 // collected medians through collector; false when the arguments were not understood.
 bool run(int* argc, char** argv, MedianCollector& collector);

@@ -190,21 +190,9 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    benchmark::RegisterBenchmark("flatpakScan", flatpakScan)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("libraryListing", libraryListing)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("floorListInstallations", floorListInstallations)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
+    BenchTable::measure("flatpakScan", flatpakScan, Repetitions)->UseRealTime();
+    BenchTable::measure("libraryListing", libraryListing, Repetitions)->UseRealTime();
+    BenchTable::measure("floorListInstallations", floorListInstallations, Repetitions)->UseRealTime();
     BenchTable::MedianCollector collector;
     if (!BenchTable::run(&argc, argv, collector))
         return 1;

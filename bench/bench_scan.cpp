@@ -148,23 +148,13 @@ constexpr int Repetitions = 7;
 void registerBenchmarks()
 {
     for (const int size : Sizes) {
-        benchmark::RegisterBenchmark("scan", scan)
-            ->Arg(size)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->MeasureProcessCPUTime()
-            ->Repetitions(Repetitions)
-            ->ReportAggregatesOnly(true);
-        for (const auto& [name, function] : { std::pair("floorListAndRead", &floorListAndRead),
-                                              std::pair("floorListReadAndParse", &floorListReadAndParse) }) {
-            benchmark::RegisterBenchmark(name, function)
+        for (const auto& [name, function] :
+             { std::pair("scan", &scan), std::pair("floorListAndRead", &floorListAndRead),
+               std::pair("floorListReadAndParse", &floorListReadAndParse) })
+            BenchTable::measure(name, function, Repetitions)
                 ->Arg(size)
-                ->Unit(benchmark::kMillisecond)
                 ->UseRealTime()
-                ->MeasureProcessCPUTime()
-                ->Repetitions(Repetitions)
-                ->ReportAggregatesOnly(true);
-        }
+                ->MeasureProcessCPUTime();
     }
 }
 

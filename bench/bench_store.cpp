@@ -157,27 +157,10 @@ int main(int argc, char** argv)
     }
     s_root = &root;
     constexpr int Repetitions = 5;
-    benchmark::RegisterBenchmark("ignoreApps", ignoreApps)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Iterations(1)
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("floorIgnoreListWrite", floorIgnoreListWrite)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("pruneReviewDates", pruneReviewDates)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("floorPrunedDatesWrite", floorPrunedDatesWrite)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
+    BenchTable::measure("ignoreApps", ignoreApps, Repetitions)->UseRealTime()->Iterations(1);
+    BenchTable::measure("floorIgnoreListWrite", floorIgnoreListWrite, Repetitions)->UseRealTime();
+    BenchTable::measure("pruneReviewDates", pruneReviewDates, Repetitions)->UseRealTime();
+    BenchTable::measure("floorPrunedDatesWrite", floorPrunedDatesWrite, Repetitions)->UseRealTime();
 
     BenchTable::MedianCollector collector;
     if (!BenchTable::run(&argc, argv, collector))

@@ -252,35 +252,17 @@ int main(int argc, char** argv)
     s_fixture = &fixture;
 
     constexpr int Repetitions = 9;
-    benchmark::RegisterBenchmark("tableViewport", tableViewport)
-        ->Unit(benchmark::kMillisecond)
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("floorPlainTableViewport", floorPlainTableViewport)
-        ->Unit(benchmark::kMillisecond)
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
+    BenchTable::measure("tableViewport", tableViewport, Repetitions);
+    BenchTable::measure("floorPlainTableViewport", floorPlainTableViewport, Repetitions);
 
-    benchmark::RegisterBenchmark("ignoreSelectedInWindow", ignoreSelectedInWindow)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1)
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
-    benchmark::RegisterBenchmark("floorIgnoreWithoutWindow", floorIgnoreWithoutWindow)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1)
-        ->Repetitions(Repetitions)
-        ->ReportAggregatesOnly(true);
+    BenchTable::measure("ignoreSelectedInWindow", ignoreSelectedInWindow, Repetitions)->Iterations(1);
+    BenchTable::measure("floorIgnoreWithoutWindow", floorIgnoreWithoutWindow, Repetitions)->Iterations(1);
 
     using Bench = std::pair<const char*, void (*)(benchmark::State&)>;
     for (const auto& [name, function] : { Bench("reviewOneRowInWindow", reviewOneRowInWindow),
                                           Bench("ignoreOneRowInWindow", ignoreOneRowInWindow),
                                           Bench("floorOneDataChanged", floorOneDataChanged) }) {
-        benchmark::RegisterBenchmark(name, function)
-            ->Unit(benchmark::kMillisecond)
-            ->Iterations(200)
-            ->Repetitions(Repetitions)
-            ->ReportAggregatesOnly(true);
+        BenchTable::measure(name, function, Repetitions)->Iterations(200);
     }
 
     BenchTable::MedianCollector collector;
