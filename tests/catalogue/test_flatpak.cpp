@@ -1,6 +1,7 @@
 // Flatpak applications from real installations (tests/support/FlatpakFixture): their names, pages,
 // last use and icons, how the model keeps the user's choices for them, and how the desktop opens
 // their software-centre pages.
+#include "AppLists.h"
 #include "DesktopWorkspace.h"
 #include "FixtureTree.h"
 #include "FlatpakFixture.h"
@@ -26,20 +27,9 @@ QDateTime at(qint64 seconds)
     return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
 }
 
-const AppInfo* findApp(const QList<AppInfo>& apps, const char* id)
-{
-    for (const AppInfo& app : apps) {
-        if (app.id() == QLatin1StringView(id))
-            return &app;
-    }
-    return nullptr;
-}
-
 QStringList sortedIDs(const QList<AppInfo>& apps)
 {
-    QStringList ids;
-    for (const AppInfo& app : apps)
-        ids.append(app.id());
+    QStringList ids = idsOf(apps);
     ids.sort();
     return ids;
 }
@@ -426,11 +416,8 @@ TEST(FlatpakDesktop, IconIsTheOneTheInstallationExports)
     const FixtureTree data;
     const QList<AppInfo> apps = FlatpakSource(data.path()).scan({}).apps;
     auto deployDirOf = [&](const char* id) {
-        for (const AppInfo& app : apps) {
-            if (app.id() == QLatin1StringView(id))
-                return app.bundlePath();
-        }
-        return QString();
+        const AppInfo* app = findApp(apps, id);
+        return app ? app->bundlePath() : QString();
     };
     DesktopWorkspace workspace;
     // The fixture's icon is blue; the generic one is not.

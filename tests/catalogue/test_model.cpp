@@ -1,3 +1,4 @@
+#include "AppLists.h"
 #include "AppModel.h"
 #include "DetachedTask.h"
 #include "FakeMetadata.h"
@@ -31,14 +32,6 @@ AppInfo record(const QString& id, const QString& name, OptionalDate lastAccessed
 {
     return AppInfo(id, name, u"/Applications/"_s + name + u".app"_s, u"1"_s, lastAccessed, modified,
                    reviewed);
-}
-
-QStringList idsOf(const QList<AppInfo>& apps)
-{
-    QStringList ids;
-    for (const AppInfo& app : apps)
-        ids.append(app.id());
-    return ids;
 }
 
 QSet<QString> setOf(const QStringList& ids)
@@ -92,10 +85,8 @@ protected:
 
 const AppInfo& withID(const QList<AppInfo>& apps, const QString& id)
 {
-    for (const AppInfo& app : apps) {
-        if (app.id() == id)
-            return app;
-    }
+    if (const AppInfo* app = findApp(apps, id))
+        return *app;
     ADD_FAILURE() << "no record " << qPrintable(id);
     static const AppInfo none(QString(), QString(), QString(), QString(), {}, {}, {});
     return none;

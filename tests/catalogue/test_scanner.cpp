@@ -1,3 +1,4 @@
+#include "AppLists.h"
 #include "AppScanner.h"
 #include "FakeMetadata.h"
 #include "FileSystem.h"
@@ -41,21 +42,11 @@ private:
     rlimit m_saved {};
 };
 
-QSet<QString> idSet(const QList<AppInfo>& apps)
+// The store number of the record with id, if there is one.
+std::optional<QString> adamIDOf(const QList<AppInfo>& apps, const QString& id)
 {
-    QSet<QString> result;
-    for (const AppInfo& app : apps)
-        result.insert(app.id());
-    return result;
-}
-
-const AppInfo* findApp(const QList<AppInfo>& apps, const QString& id)
-{
-    for (const AppInfo& app : apps) {
-        if (app.id() == id)
-            return &app;
-    }
-    return nullptr;
+    const AppInfo* app = findApp(apps, id);
+    return app ? std::optional(app->adamID()) : std::nullopt;
 }
 
 // The ".app" entries of folder in the order the file system lists them.
@@ -151,9 +142,8 @@ TEST_F(ScannerTest, MetadataIdWinsAndIsNotRetriedFromPropertyLists)
 
     const QList<AppInfo> apps = scan();
     for (int i = 0; i < int(std::size(cases)); ++i) {
-        const AppInfo* app = findApp(apps, u"test.%1"_s.arg(i));
-        const std::optional<QString> adamID = app ? std::optional(app->adamID()) : std::nullopt;
-        EXPECT_EQ(adamID, cases[i].adamID) << qPrintable(cases[i].metadataID.toString());
+        EXPECT_EQ(adamIDOf(apps, u"test.%1"_s.arg(i)), cases[i].adamID)
+            << qPrintable(cases[i].metadataID.toString());
     }
 }
 
@@ -192,9 +182,7 @@ TEST_F(ScannerTest, PropertyListIdMustBeAnExactInteger)
 
     const QList<AppInfo> apps = scan();
     for (int i = 0; i < int(std::size(cases)); ++i) {
-        const AppInfo* app = findApp(apps, u"test.%1"_s.arg(i));
-        const std::optional<QString> adamID = app ? std::optional(app->adamID()) : std::nullopt;
-        EXPECT_EQ(adamID, cases[i].adamID) << cases[i].wrapperFile.toStdString();
+        EXPECT_EQ(adamIDOf(apps, u"test.%1"_s.arg(i)), cases[i].adamID) << cases[i].wrapperFile.toStdString();
     }
 
     // Without metadata the name is the entry's and there are no dates.
@@ -245,7 +233,9 @@ TEST_F(ScannerTest, BundlesWithoutIdentifierTryOnlyTheirFirstWrappedApp)
     // An empty identifier names nothing; it would merge unrelated bundles into one.
     addApp(u"Empty.app"_s, QString(), 14);
 
-    EXPECT_EQ(idSet(scan()), (QSet<QString> { u"x.y.inner"_s, u"Lonely"_s, u"Bare"_s, u"Empty"_s }));
+    QStringList ids = idsOf(scan());
+    ids.sort();
+    EXPECT_EQ(ids, (QStringList { u"Bare"_s, u"Empty"_s, u"Lonely"_s, u"x.y.inner"_s }));
 }
 
 TEST_F(ScannerTest, OnlyAppEntriesDirectlyInTheFolderAreTaken)
