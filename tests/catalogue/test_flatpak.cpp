@@ -94,11 +94,9 @@ TEST_F(FlatpakTest, ListsOneRecordPerStoreApplicationWithItsNameAndPages)
     const AppSource::Result result = scan();
     EXPECT_TRUE(result.complete);
     // No sideloaded bundle, no runtime.
-    EXPECT_EQ(sortedIDs(result.apps), [] {
-        QStringList ids = FlatpakFixture::listedIDs();
-        ids.sort();
-        return ids;
-    }());
+    QStringList listed = FlatpakFixture::listedIDs();
+    listed.sort();
+    EXPECT_EQ(sortedIDs(result.apps), listed);
 
     const QString user = FlatpakFixture::shared().userDir();
     const QString system = FlatpakFixture::shared().systemDir();

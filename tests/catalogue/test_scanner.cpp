@@ -184,13 +184,6 @@ TEST_F(ScannerTest, PropertyListIdMustBeAnExactInteger)
     for (int i = 0; i < int(std::size(cases)); ++i) {
         EXPECT_EQ(adamIDOf(apps, u"test.%1"_s.arg(i)), cases[i].adamID) << cases[i].wrapperFile.toStdString();
     }
-
-    // Without metadata the name is the entry's and there are no dates.
-    const AppInfo* app = findApp(apps, u"test.0"_s);
-    ASSERT_TRUE(app);
-    EXPECT_EQ(app->name(), u"App0"_s);
-    EXPECT_EQ(app->lastAccessedDate(), std::nullopt);
-    EXPECT_EQ(app->modificationDate(), std::nullopt);
 }
 
 TEST_F(ScannerTest, AnOversizedMetadataFileCountsAsMissing)
