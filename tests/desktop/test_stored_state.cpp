@@ -127,7 +127,7 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
         ASSERT_GE(beta, 0);
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                           cellCentre(table, beta, AppTableModel::AppStoreColumn));
-        ASSERT_EQ(harness.workspace.opened.size(), 1);
+        ASSERT_EQ(harness.workspace.openedUrls.size(), 1);
         const int alpha = content->tableModel()->rowOf(ShellHarness::AlphaID);
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                           cellCentre(table, alpha, AppTableModel::NameColumn));

@@ -3,6 +3,7 @@
 #include "LoopbackHttpServer.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
+#include "RecordingUserDriver.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
 #include "StandardUserDriver.h"
@@ -222,13 +223,13 @@ TEST(Startup, UpdateItemFollowsTheUpdater)
     }
 
     LoopbackHttpServer server;
-    auto shown = std::make_shared<QStringList>();
+    RecordingUserDriver* driver = nullptr;
     KudoraApp::Parts parts;
-    parts.makeUpdaterController = [shown] {
-        auto driver = std::make_unique<RecordingUserDriver>();
-        driver->shown = shown;
+    parts.makeUpdaterController = [&driver] {
+        auto recording = std::make_unique<RecordingUserDriver>();
+        driver = recording.get();
         return std::make_unique<UpdaterController>(
-            true, std::move(driver), std::make_shared<MemoryDefaultsDomain>(), testFeedOptions());
+            true, std::move(recording), std::make_shared<MemoryDefaultsDomain>(), testFeedOptions());
     };
     ShellHarness harness(upToDateInfo(server), std::move(parts));
     QAction* check = harness.item(u"Kudora"_s, CheckForUpdates);
@@ -240,5 +241,6 @@ TEST(Startup, UpdateItemFollowsTheUpdater)
     EXPECT_FALSE(check->isEnabled());
     check->trigger();
     ASSERT_TRUE(QTest::qWaitFor([check] { return check->isEnabled(); }));
-    EXPECT_EQ(*shown, QStringList { u"upToDate"_s });
+    ASSERT_EQ(driver->events.size(), 1);
+    EXPECT_EQ(driver->events.at(0).shown, RecordingUserDriver::Shown::UpToDate);
 }
