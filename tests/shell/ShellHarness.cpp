@@ -42,6 +42,7 @@ ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
 {
     MainBundle::setInfoDictionaryForTesting(info);
 
+    workspace.refuses = true;
     fixture.makeBundle(QStringLiteral("Applications/Alpha.app"), AlphaID, 111);
     fixture.makeBundle(QStringLiteral("Applications/Beta.app"), BetaID, 222);
     fixture.makeFolder(QStringLiteral("home"));

@@ -39,7 +39,7 @@ private:
 
 // A KudoraApp on an information dictionary of the test's (without an update feed unless asked),
 // an Applications folder holding two App Store applications, a store in memory and a recording
-// desktop. Everything is put back when the harness goes.
+// desktop that refuses every address. Everything is put back when the harness goes.
 class ShellHarness
 {
 public:
