@@ -71,10 +71,8 @@ struct Launch
         KudoraApp::Parts parts;
         parts.preferences = &preferences;
         parts.makeUpdaterController = [domain = domain] {
-            Updater::Options options;
-            options.feedPolicy = FeedLoader::Policy::AllowLoopbackHttpForTesting;
             return std::make_unique<UpdaterController>(true, std::make_unique<SkippingUserDriver>(), domain,
-                                                       options);
+                                                       TestFeed::loopbackOptions());
         };
         harness = std::make_unique<ShellHarness>(info, std::move(parts));
     }
@@ -127,7 +125,7 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
         ASSERT_GE(beta, 0);
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                           cellCentre(table, beta, AppTableModel::AppStoreColumn));
-        ASSERT_EQ(harness.workspace.opened.size(), 1);
+        ASSERT_EQ(harness.workspace.openedUrls.size(), 1);
         const int alpha = content->tableModel()->rowOf(ShellHarness::AlphaID);
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                           cellCentre(table, alpha, AppTableModel::NameColumn));
@@ -144,11 +142,9 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
 
     QFile file(config + u"/org.kudora.Kudora.plist"_s);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    EXPECT_TRUE(bytes.startsWith("bplist00"));
-    const std::optional<QVariant> stored = PropertyList::parse(bytes);
+    const std::optional<QVariantMap> stored = PropertyList::parseDictionary(file.readAll());
     ASSERT_TRUE(stored.has_value());
-    QStringList keys = stored->toMap().keys();
+    QStringList keys = stored->keys();
     keys.sort();
     EXPECT_EQ(
         keys,

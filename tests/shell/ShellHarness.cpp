@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
 #include "NotificationCenter.h"
+#include "RecordingUserDriver.h"
 #include "UpdaterController.h"
 
 #include <QAction>
@@ -40,8 +41,8 @@ QVariantMap ShellHarness::standardInfo()
 ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
 {
     MainBundle::setInfoDictionaryForTesting(info);
-    Workspace::setSharedForTesting(&workspace);
 
+    workspace.refuses = true;
     fixture.makeBundle(QStringLiteral("Applications/Alpha.app"), AlphaID, 111);
     fixture.makeBundle(QStringLiteral("Applications/Beta.app"), BetaID, 222);
     fixture.makeFolder(QStringLiteral("home"));
@@ -65,7 +66,6 @@ ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
 ShellHarness::~ShellHarness()
 {
     m_app.reset();
-    Workspace::setSharedForTesting(nullptr);
     MainBundle::setInfoDictionaryForTesting(std::nullopt);
 }
 

@@ -3,12 +3,9 @@
 #include "FixtureTree.h"
 #include "KudoraApp.h"
 #include "PreferencesService.h"
-#include "UserDriver.h"
-#include "Workspace.h"
+#include "RecordingWorkspace.h"
 
-#include <QList>
 #include <QStringList>
-#include <QUrl>
 #include <QVariantMap>
 
 #include <memory>
@@ -28,31 +25,6 @@ inline void PrintTo(const QStringList& texts, std::ostream* out)
     *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
 }
 
-// Records what the program asks of the desktop and refuses it.
-class RecordingWorkspace : public Workspace
-{
-public:
-    bool openUrl(const QUrl& url) override
-    {
-        opened.append(url);
-        return false;
-    }
-    QIcon iconForFile(const QString&) override { return {}; }
-
-    QList<QUrl> opened;
-};
-
-// Records what an update check found instead of showing it.
-class RecordingUserDriver : public UserDriver
-{
-public:
-    void showUpToDate() override { shown->append(QStringLiteral("upToDate")); }
-    void showUpdateFound(const AppcastItem&, UpdateReply) override { shown->append(QStringLiteral("found")); }
-    void showError(const QString&) override { shown->append(QStringLiteral("error")); }
-
-    std::shared_ptr<QStringList> shown = std::make_shared<QStringList>();
-};
-
 // Records every notification posted on the default center.
 class PostedNames
 {
@@ -67,7 +39,7 @@ private:
 
 // A KudoraApp on an information dictionary of the test's (without an update feed unless asked),
 // an Applications folder holding two App Store applications, a store in memory and a recording
-// desktop. Everything is put back when the harness goes.
+// desktop that refuses every address. Everything is put back when the harness goes.
 class ShellHarness
 {
 public:

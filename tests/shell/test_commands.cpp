@@ -202,7 +202,7 @@ TEST_F(Commands, HelpOpensTheSecureProductPageAndAboutTellsTheVersion)
     const auto windowsBefore = QApplication::topLevelWidgets().size();
     PostedNames posted;
     harness.item(u"Help"_s, u"Kudora Help"_s)->trigger();
-    EXPECT_EQ(harness.workspace.opened, QList<QUrl> { QUrl(u"https://kudora.org/help/"_s) });
+    EXPECT_EQ(harness.workspace.openedUrls, QList<QUrl> { QUrl(u"https://kudora.org/help/"_s) });
     // The desktop refused the address: nothing is reported and nothing else happens.
     QTest::qWait(0);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);

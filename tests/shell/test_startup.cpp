@@ -3,9 +3,11 @@
 #include "LoopbackHttpServer.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
+#include "RecordingUserDriver.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
 #include "StandardUserDriver.h"
+#include "TestFeed.h"
 #include "Updater.h"
 #include "UpdaterController.h"
 
@@ -26,33 +28,15 @@ using namespace Qt::StringLiterals;
 namespace {
 const QString CheckForUpdates = u"Check for Updates"_s + QChar(0x2026);
 
-// An appcast whose newest item is the running version: a check finds nothing newer.
-QByteArray upToDateFeed()
-{
-    return R"(<?xml version="1.0" encoding="utf-8"?>
-<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
-<channel><title>Kudora</title>
-<item><title>Kudora 1.0</title><sparkle:version>1</sparkle:version><link>https://kudora.org/</link></item>
-</channel></rss>
-)";
-}
-
-// The information dictionary of a program whose updater reads an up-to-date feed from server,
-// checking only when asked.
+// The information dictionary of a program whose updater reads, checking only when asked, a feed
+// from server whose newest item is the running version.
 QVariantMap upToDateInfo(LoopbackHttpServer& server)
 {
-    server.serve(u"/appcast.xml"_s, upToDateFeed());
+    server.serve(u"/appcast.xml"_s, TestFeed::rss({ { u"1"_s, u"1.0"_s } }));
     QVariantMap info = ShellHarness::standardInfo();
     info.insert(u"SUFeedURL"_s, server.url(u"/appcast.xml"_s).toString());
     info.insert(u"SUEnableAutomaticChecks"_s, false);
     return info;
-}
-
-Updater::Options testFeedOptions()
-{
-    Updater::Options options;
-    options.feedPolicy = FeedLoader::Policy::AllowLoopbackHttpForTesting;
-    return options;
 }
 
 // Runs the application's event loop until something quits it; -1 when nothing did for a long time
@@ -146,7 +130,7 @@ TEST(Startup, AnOpenUpdateWindowKeepsTheApplicationRunning)
     parts.makeUpdaterController = [] {
         return std::make_unique<UpdaterController>(true, std::make_unique<StandardUserDriver>(),
                                                    std::make_shared<MemoryDefaultsDomain>(),
-                                                   testFeedOptions());
+                                                   TestFeed::loopbackOptions());
     };
     ShellHarness harness(upToDateInfo(server), std::move(parts));
     ASSERT_TRUE(harness.openAndActivate());
@@ -222,13 +206,14 @@ TEST(Startup, UpdateItemFollowsTheUpdater)
     }
 
     LoopbackHttpServer server;
-    auto shown = std::make_shared<QStringList>();
+    RecordingUserDriver* driver = nullptr;
     KudoraApp::Parts parts;
-    parts.makeUpdaterController = [shown] {
-        auto driver = std::make_unique<RecordingUserDriver>();
-        driver->shown = shown;
-        return std::make_unique<UpdaterController>(
-            true, std::move(driver), std::make_shared<MemoryDefaultsDomain>(), testFeedOptions());
+    parts.makeUpdaterController = [&driver] {
+        auto recording = std::make_unique<RecordingUserDriver>();
+        driver = recording.get();
+        return std::make_unique<UpdaterController>(true, std::move(recording),
+                                                   std::make_shared<MemoryDefaultsDomain>(),
+                                                   TestFeed::loopbackOptions());
     };
     ShellHarness harness(upToDateInfo(server), std::move(parts));
     QAction* check = harness.item(u"Kudora"_s, CheckForUpdates);
@@ -240,5 +225,6 @@ TEST(Startup, UpdateItemFollowsTheUpdater)
     EXPECT_FALSE(check->isEnabled());
     check->trigger();
     ASSERT_TRUE(QTest::qWaitFor([check] { return check->isEnabled(); }));
-    EXPECT_EQ(*shown, QStringList { u"upToDate"_s });
+    ASSERT_EQ(driver->events.size(), 1);
+    EXPECT_EQ(driver->events.at(0).shown, RecordingUserDriver::Shown::UpToDate);
 }

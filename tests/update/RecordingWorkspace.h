@@ -4,7 +4,8 @@
 
 #include <QList>
 
-// Stands in for the desktop: records every address it is asked to open and opens none.
+// Stands in for the desktop: records every address it is asked to open and opens none, answering
+// that it did unless told to refuse.
 class RecordingWorkspace : public Workspace
 {
 public:
@@ -14,9 +15,10 @@ public:
     bool openUrl(const QUrl& url) override
     {
         openedUrls.append(url);
-        return true;
+        return !refuses;
     }
     QIcon iconForFile(const QString&) override { return {}; }
 
     QList<QUrl> openedUrls;
+    bool refuses = false;
 };
