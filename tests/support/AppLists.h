@@ -5,14 +5,14 @@
 #include <QAnyStringView>
 #include <QStringList>
 
-// Looks records up by id in a scan's or a model's list; null when none has it.
+#include <algorithm>
+
+// The record with id in a scan's or a model's list; null when none has it.
 inline const AppInfo* findApp(const QList<AppInfo>& apps, QAnyStringView id)
 {
-    for (const AppInfo& app : apps) {
-        if (app.id() == id)
-            return &app;
-    }
-    return nullptr;
+    const auto it =
+        std::find_if(apps.cbegin(), apps.cend(), [&](const AppInfo& app) { return app.id() == id; });
+    return it == apps.cend() ? nullptr : &*it;
 }
 
 inline QStringList idsOf(const QList<AppInfo>& apps)

@@ -15,15 +15,31 @@ class FakeMetadata : public MetadataSource
 public:
     ~FakeMetadata() override { openGate(); }
 
-    void set(const QString& path, const QVariantMap& attributes);
+    void set(const QString& path, const QVariantMap& attributes)
+    {
+        m_items.insert(path, MetadataItem(attributes));
+    }
     // The name and last use of the application at path.
-    void add(const QString& path, const QString& displayName, const QDateTime& lastUsed);
+    void add(const QString& path, const QString& displayName, const QDateTime& lastUsed)
+    {
+        set(path,
+            { { kMDItemDisplayName.toString(), displayName }, { kMDItemLastUsedDate.toString(), lastUsed } });
+    }
 
     void closeGate() { m_gated = true; }
     void openGate() { m_gate.release(1'000'000); }
     int lookups() const { return m_lookups.load(); }
 
-    std::optional<MetadataItem> itemForPath(const QString& path) const override;
+    std::optional<MetadataItem> itemForPath(const QString& path) const override
+    {
+        ++m_lookups;
+        if (m_gated) {
+            m_gate.acquire();
+            m_gate.release();
+        }
+        const auto found = m_items.constFind(path);
+        return found == m_items.cend() ? std::nullopt : std::optional(*found);
+    }
 
 private:
     QHash<QString, MetadataItem> m_items;

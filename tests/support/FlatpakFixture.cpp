@@ -1,9 +1,6 @@
 #include "FlatpakFixture.h"
 
-#include <QBuffer>
-#include <QColor>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -12,24 +9,13 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString environmentPath(const char* name)
-{
-    return QFile::decodeName(qgetenv(name));
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
+void writeFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
 }
-
-QByteArray desktopEntry(const QByteArray& nameLines)
-{
-    return "[Desktop Entry]\nType=Application\nExec=true\n" + nameLines + '\n';
-}
-
 } // namespace
 
 const FlatpakFixture& FlatpakFixture::shared()
@@ -38,142 +24,95 @@ const FlatpakFixture& FlatpakFixture::shared()
     return fixture;
 }
 
-FlatpakFixture::FlatpakFixture()
-{
-    QElapsedTimer timer;
-    timer.start();
-    build();
-    m_buildSeconds = double(timer.elapsed()) / 1000;
-}
-
-QString FlatpakFixture::userDir() const
-{
-    return environmentPath("FLATPAK_USER_DIR");
-}
-
-QString FlatpakFixture::systemDir() const
-{
-    return environmentPath("FLATPAK_SYSTEM_DIR");
-}
-
 QStringList FlatpakFixture::listedIDs()
 {
-    return { QString::fromLatin1(UserApp),    QString::fromLatin1(SystemApp),
-             QString::fromLatin1(BothApp),    QString::fromLatin1(LocalisedApp),
-             QString::fromLatin1(AppDataApp), QString::fromLatin1(FlathubApp) };
+    QStringList ids;
+    for (const char* id : { UserApp, SystemApp, BothApp, LocalisedApp, AppDataApp, FlathubApp })
+        ids.append(QString::fromLatin1(id));
+    return ids;
 }
 
-bool FlatpakFixture::build()
+FlatpakFixture::FlatpakFixture()
 {
-    if (userDir().isEmpty() || systemDir().isEmpty()) {
-        m_error = u"FLATPAK_USER_DIR and FLATPAK_SYSTEM_DIR are not set"_s;
-        return false;
-    }
-    m_work = QFileInfo(systemDir()).path() + u"/work"_s;
-    QDir().mkpath(m_work);
-    const QString repo = m_work + u"/repo"_s;
-    const QString repoURL = u"file://"_s + repo;
-
-    auto run = [this](const QString& program, const QStringList& arguments) {
+    const QString work = QFileInfo(systemDir()).path() + u"/work"_s;
+    const QString repo = work + u"/repo"_s;
+    QDir().mkpath(work);
+    // Each step only while all before it succeeded; the first failure is the error.
+    const auto run = [&](const QString& program, const QStringList& arguments) {
         if (!m_error.isEmpty())
-            return false;
+            return;
         QProcess process;
-        process.setWorkingDirectory(m_work);
+        process.setWorkingDirectory(work);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(program, arguments);
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit
-            || process.exitCode() != 0) {
+            || process.exitCode() != 0)
             m_error = program + u' ' + arguments.join(u' ') + u": "_s
                 + QString::fromLocal8Bit(process.readAll()) + process.errorString();
-            return false;
-        }
-        return true;
     };
-    const QString flatpak = u"flatpak"_s;
-    const QStringList quietInstall { u"install"_s, u"-y"_s, u"--noninteractive"_s };
+    const auto flatpak = [&](const QStringList& arguments) { run(u"flatpak"_s, arguments); };
+    const auto install = [&](const QString& scope, const QStringList& what) {
+        flatpak(QStringList { scope, u"install"_s, u"-y"_s, u"--noninteractive"_s } + what);
+    };
 
-    // The runtime: a metadata file and one file are all an application needs to be installed.
-    const QString runtime = QString::fromLatin1(Runtime);
-    const QString runtimeRef = runtime + u"/x86_64/1"_s;
-    writeFile(m_work + u"/runtime/metadata"_s,
-              QString(u"[Runtime]\nname="_s + runtime + u"\nruntime="_s + runtimeRef + u"\nsdk="_s
-                      + runtimeRef + u'\n')
-                  .toUtf8());
-    writeFile(m_work + u"/runtime/usr/README"_s, "test runtime\n");
-    QDir().mkpath(m_work + u"/runtime/files"_s);
+    // A metadata file and one file are all a runtime needs.
+    const QString runtime = u"org.kudora.test.Platform"_s;
+    writeFile(work + u"/runtime/metadata"_s,
+              u"[Runtime]\nname=%1\nruntime=%1/x86_64/1\nsdk=%1/x86_64/1\n"_s.arg(runtime).toUtf8());
+    writeFile(work + u"/runtime/usr/README"_s, "test runtime\n");
+    QDir().mkpath(work + u"/runtime/files"_s);
     run(u"ostree"_s, { u"init"_s, u"--mode=archive-z2"_s, u"--repo="_s + repo });
-    run(flatpak, { u"build-export"_s, u"--runtime"_s, u"--no-update-summary"_s, repo, u"runtime"_s, u"1"_s });
-    run(flatpak, { u"build-update-repo"_s, repo });
+    flatpak({ u"build-export"_s, u"--runtime"_s, u"--no-update-summary"_s, repo, u"runtime"_s, u"1"_s });
+    flatpak({ u"build-update-repo"_s, repo });
     for (const QString& scope : { u"--user"_s, u"--system"_s })
-        run(flatpak, { scope, u"remote-add"_s, u"--no-gpg-verify"_s, u"test"_s, repoURL });
-    run(flatpak, QStringList { u"--system"_s } + quietInstall + QStringList { u"test"_s, runtime });
+        flatpak({ scope, u"remote-add"_s, u"--no-gpg-verify"_s, u"test"_s, u"file://"_s + repo });
+    // Applications are built against an installed runtime.
+    install(u"--system"_s, { u"test"_s, runtime });
 
-    QImage icon(64, 64, QImage::Format_ARGB32);
-    icon.fill(QColor(0, 0, 255));
-    QByteArray iconBytes;
-    {
-        QBuffer buffer(&iconBytes);
-        buffer.open(QIODevice::WriteOnly);
-        icon.save(&buffer, "PNG");
-    }
-
-    struct App
-    {
-        const char* id;
-        QByteArray nameLines;
-        QByteArray appdataName;
-        bool icon = false;
+    const QList<std::tuple<const char*, QByteArray, QByteArray>> apps {
+        { UserApp, "Name=User App", {} },
+        { SystemApp, {}, {} },
+        { BothApp, "Name=Both App", {} },
+        { LocalisedApp, "Name=Plain\nName[en]=English\nName[en_US]=American\nName[de]=Deutsch", {} },
+        { AppDataApp, "Name=Desktop Name", "AppStream Name" },
+        { FlathubApp, "Name=Flathub App", {} },
+        { SideloadedApp, "Name=Sideloaded App", {} },
     };
-    const QList<App> apps {
-        { UserApp, "Name=User App", {}, true },
-        { SystemApp, {}, {}, false },
-        { BothApp, "Name=Both App", {}, false },
-        { LocalisedApp, "Name=Plain\nName[en]=English\nName[en_US]=American\nName[de]=Deutsch", {}, false },
-        { AppDataApp, "Name=Desktop Name", "AppStream Name", false },
-        { FlathubApp, "Name=Flathub App", {}, false },
-        { SideloadedApp, "Name=Sideloaded App", {}, false },
-    };
-    for (const App& app : apps) {
-        const QString id = QString::fromLatin1(app.id);
-        const QString folder = u"build-"_s + id;
-        run(flatpak, { u"build-init"_s, folder, id, runtime, runtime, u"1"_s });
-        const QString files = m_work + u'/' + folder + u"/files/"_s;
+    for (const auto& [app, nameLines, appdataName] : apps) {
+        const QString id = QString::fromLatin1(app);
+        const QString files = work + u"/build-"_s + id + u"/files/"_s;
+        flatpak({ u"build-init"_s, u"build-"_s + id, id, runtime, runtime, u"1"_s });
         writeFile(files + u"bin/app"_s, "#!/bin/sh\n");
-        if (!app.nameLines.isEmpty())
-            writeFile(files + u"share/applications/"_s + id + u".desktop"_s, desktopEntry(app.nameLines));
-        if (app.icon)
-            writeFile(files + u"share/icons/hicolor/64x64/apps/"_s + id + u".png"_s, iconBytes);
-        if (!app.appdataName.isEmpty()) {
-            // The repository's AppStream data is where an installation takes the name from.
-            const QByteArray xml =
-                QByteArray("<?xml version=\"1.0\"?>\n<components version=\"0.8\"><component "
-                           "type=\"desktop\"><id>")
-                + id.toUtf8() + "</id><name>" + app.appdataName
-                + "</name><summary>s</summary></component></components>\n";
-            writeFile(files + u"share/app-info/xmls/"_s + id + u".xml"_s, xml);
-            run(u"gzip"_s, { u"-f"_s, files + u"share/app-info/xmls/"_s + id + u".xml"_s });
+        if (!nameLines.isEmpty())
+            writeFile(files + u"share/applications/"_s + id + u".desktop"_s,
+                      "[Desktop Entry]\nType=Application\nExec=true\n" + nameLines + '\n');
+        if (id == QLatin1StringView(UserApp)) {
+            QImage icon(64, 64, QImage::Format_ARGB32);
+            icon.fill(Qt::blue);
+            QDir().mkpath(files + u"share/icons/hicolor/64x64/apps"_s);
+            icon.save(files + u"share/icons/hicolor/64x64/apps/"_s + id + u".png"_s);
         }
-        run(flatpak, { u"build-finish"_s, u"--command=app"_s, folder });
-        run(flatpak, { u"build-export"_s, u"--no-update-summary"_s, repo, folder });
+        if (!appdataName.isEmpty()) {
+            // The repository's AppStream data is where an installation takes the name from.
+            writeFile(files + u"share/app-info/xmls/"_s + id + u".xml"_s,
+                      "<components version=\"0.8\"><component type=\"desktop\"><id>" + id.toUtf8()
+                          + "</id><name>" + appdataName
+                          + "</name><summary>s</summary></component></components>\n");
+            run(u"gzip"_s, { files + u"share/app-info/xmls/"_s + id + u".xml"_s });
+        }
+        flatpak({ u"build-finish"_s, u"--command=app"_s, u"build-"_s + id });
+        flatpak({ u"build-export"_s, u"--no-update-summary"_s, repo, u"build-"_s + id });
     }
-    run(flatpak, { u"build-update-repo"_s, repo });
-
-    run(flatpak,
-        QStringList { u"--user"_s } + quietInstall
-            + QStringList { u"test"_s, QString::fromLatin1(UserApp), QString::fromLatin1(BothApp),
-                            QString::fromLatin1(LocalisedApp), QString::fromLatin1(AppDataApp) });
-    run(flatpak,
-        QStringList { u"--system"_s } + quietInstall
-            + QStringList { u"test"_s, QString::fromLatin1(SystemApp), QString::fromLatin1(BothApp) });
-    // Flathub's own remote cannot be reached from a test; the same repository under its name,
-    // moved to its address after the install, is what the installation then describes.
-    run(flatpak, { u"--user"_s, u"remote-add"_s, u"--no-gpg-verify"_s, u"flathub"_s, repoURL });
-    run(flatpak,
-        QStringList { u"--user"_s } + quietInstall
-            + QStringList { u"flathub"_s, QString::fromLatin1(FlathubApp) });
-    run(flatpak, { u"--user"_s, u"remote-modify"_s, u"--url=https://dl.flathub.org/repo/"_s, u"flathub"_s });
-    const QString bundle = m_work + u"/sideloaded.flatpak"_s;
-    run(flatpak, { u"build-bundle"_s, repo, bundle, QString::fromLatin1(SideloadedApp) });
-    run(flatpak, QStringList { u"--user"_s } + quietInstall + QStringList { u"--bundle"_s, bundle });
-    return m_error.isEmpty();
+    flatpak({ u"build-update-repo"_s, repo });
+    install(u"--system"_s, { u"test"_s, QLatin1StringView(SystemApp), QLatin1StringView(BothApp) });
+    install(u"--user"_s,
+            { u"test"_s, QLatin1StringView(UserApp), QLatin1StringView(BothApp),
+              QLatin1StringView(LocalisedApp), QLatin1StringView(AppDataApp) });
+    // Flathub cannot be reached from a test: the same repository under its name, moved to its
+    // address after the install, is what the installation then describes.
+    flatpak({ u"--user"_s, u"remote-add"_s, u"--no-gpg-verify"_s, u"flathub"_s, u"file://"_s + repo });
+    install(u"--user"_s, { u"flathub"_s, QLatin1StringView(FlathubApp) });
+    flatpak({ u"--user"_s, u"remote-modify"_s, u"--url=https://dl.flathub.org/repo/"_s, u"flathub"_s });
+    flatpak({ u"build-bundle"_s, repo, work + u"/side.flatpak"_s, QLatin1StringView(SideloadedApp) });
+    install(u"--user"_s, { u"--bundle"_s, work + u"/side.flatpak"_s });
 }

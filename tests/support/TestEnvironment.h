@@ -1,18 +1,22 @@
 #pragma once
 
-#include <QString>
+#include <QDir>
+#include <QTemporaryDir>
 
-// Every test process runs in a home folder of its own: HOME, XDG_CONFIG_HOME, XDG_DATA_HOME and
-// XDG_CACHE_HOME point into a temporary folder that is removed at exit, and so do the Flatpak
-// installations (FLATPAK_USER_DIR, FLATPAK_SYSTEM_DIR, FLATPAK_CONFIG_DIR). The locale is US English
-// and the time zone UTC, so that date texts are the same on every machine.
+#include <memory>
+
+// Every test process runs in a home folder of its own, removed at exit: HOME, the XDG folders and
+// the Flatpak installations point into it. US English and UTC make date texts the same everywhere.
 class TestEnvironment
 {
 public:
-    // Called by the test main before the Qt application object exists.
+    // Before the Qt application object exists.
     static void setUp();
-    static void tearDown();
+    static void tearDown() { s_root.reset(); }
 
-    static QString homePath();
-    static QString configPath();
+    static QString homePath() { return QDir::homePath(); }
+    static QString configPath() { return QFile::decodeName(qgetenv("XDG_CONFIG_HOME")); }
+
+private:
+    static inline std::unique_ptr<QTemporaryDir> s_root;
 };
