@@ -2,21 +2,22 @@
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
 
-#include <QThread>
 #include <QVariantList>
 #include <QVariantMap>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString IgnoredKey = u"ignoredIDs"_s;
-const QString ReviewKey = u"reviewDates"_s;
 const QDateTime OldDate(QDate(2025, 2, 3), QTime(4, 5), Qt::UTC);
+const QDateTime NewerDate(QDate(2025, 3, 3), QTime(4, 5), Qt::UTC);
+const QString Composed = u"caf\u00e9"_s;
+const QString Decomposed = u"cafe\u0301"_s;
 
 // Passes everything to a domain in memory and counts the writes that reach it.
 class CountingDomain : public DefaultsDomain
@@ -27,166 +28,148 @@ public:
     {
         m_inner.modify(key, [&](const QVariant& current) {
             Change change = modifier(current);
-            if (change.kind != Change::Kind::Keep)
-                ++m_writes;
+            m_writes += change.kind != Change::Kind::Keep;
             return change;
         });
     }
     QString location() const override { return m_inner.location(); }
 
-    int writes() const { return m_writes; }
-
-private:
     MemoryDefaultsDomain m_inner;
     int m_writes = 0;
 };
 
-class PreferencesTest : public ::testing::Test
+// A stored or loaded value as short text: lists sorted, dates as "old", "newer" or "now".
+QString describe(const QVariant& value)
 {
-protected:
-    // Seeds a stored value without counting it as a write of the service.
-    void store(const QString& key, const QVariant& value)
-    {
-        m_domain->setValue(key, value);
-        m_seedWrites = m_domain->writes();
+    QStringList entries;
+    const auto label = [](const QVariant& v) {
+        const QDateTime date = v.toDateTime();
+        if (v.typeId() != QMetaType::QDateTime)
+            return v.typeId() == QMetaType::QString
+                ? v.toString()
+                : u"%1:%2"_s.arg(QLatin1StringView(v.typeName()), v.toString());
+        return date == OldDate                                        ? u"old"_s
+            : date == NewerDate                                       ? u"newer"_s
+            : qAbs(date.secsTo(QDateTime::currentDateTimeUtc())) < 60 ? u"now"_s
+                                                                      : date.toString(Qt::ISODate);
+    };
+    if (value.typeId() == QMetaType::QVariantList) {
+        for (const QVariant& entry : value.toList())
+            entries.append(label(entry));
+        entries.sort();
+        return u'[' + entries.join(u',') + u']';
     }
-    int writes() const { return m_domain->writes() - m_seedWrites; }
-
-    std::shared_ptr<CountingDomain> m_domain = std::make_shared<CountingDomain>();
-    PreferencesService m_service { m_domain };
-    int m_seedWrites = 0;
-};
-
-TEST_F(PreferencesTest, IgnoreListIsASetThatKeepsItsKeyUntilCleared)
-{
-    m_service.addIgnoredID(u"a"_s);
-    m_service.addIgnoredID(u"a"_s);
-    m_service.addIgnoredID(u"b"_s);
-    EXPECT_EQ(writes(), 3);
-    EXPECT_EQ(m_service.loadIgnoredIDs(), (QSet<QString> { u"a"_s, u"b"_s }));
-    EXPECT_EQ(m_domain->value(IgnoredKey).toList().size(), 2);
-
-    m_service.removeIgnoredID(u"absent"_s);
-    EXPECT_EQ(writes(), 4);
-    m_service.removeIgnoredID(u"a"_s);
-    m_service.removeIgnoredID(u"b"_s);
-    const QVariant emptied = m_domain->value(IgnoredKey);
-    EXPECT_EQ(emptied.typeId(), QMetaType::QVariantList);
-    EXPECT_TRUE(emptied.toList().isEmpty());
-
-    m_service.addIgnoredID(u"c"_s);
-    m_service.clearIgnoredIDs();
-    EXPECT_FALSE(m_domain->value(IgnoredKey).isValid());
-    EXPECT_TRUE(m_service.loadIgnoredIDs().isEmpty());
+    if (value.typeId() == QMetaType::QVariantMap) {
+        const QVariantMap map = value.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            entries.append(it.key() + u'=' + label(it.value()));
+        return u'{' + entries.join(u',') + u'}';
+    }
+    return value.isValid() ? label(value) : u"none"_s;
 }
 
-TEST_F(PreferencesTest, MissingAndMistypedValuesReadEmptyAndStayUntilReplaced)
+// Runs steps such as "ignore a, unignore b, prune-reviews a b" on the service.
+void run(PreferencesService& service, const QString& steps)
 {
-    // First launch: nothing is stored, and pruning nothing writes nothing.
-    EXPECT_TRUE(m_service.loadReviewDates().isEmpty());
-    EXPECT_EQ(m_service.reviewDate(u"a"_s), std::nullopt);
-    m_service.pruneIgnoredIDs({});
-    m_service.pruneReviewDates({});
-    EXPECT_EQ(writes(), 0);
-    EXPECT_FALSE(m_domain->value(IgnoredKey).isValid());
-    EXPECT_FALSE(m_domain->value(ReviewKey).isValid());
-
-    store(IgnoredKey, QVariantList { u"a"_s, 5 });
-    EXPECT_TRUE(m_service.loadIgnoredIDs().isEmpty());
-    store(IgnoredKey, u"a"_s);
-    EXPECT_TRUE(m_service.loadIgnoredIDs().isEmpty());
-    store(ReviewKey, QVariantList { OldDate });
-    EXPECT_TRUE(m_service.loadReviewDates().isEmpty());
-    // Nothing to drop from what reads as empty: the mistyped values stay untouched.
-    m_service.pruneIgnoredIDs({ u"b"_s });
-    m_service.pruneReviewDates({});
-    EXPECT_EQ(writes(), 0);
-
-    m_service.addIgnoredID(u"b"_s);
-    EXPECT_EQ(m_domain->value(IgnoredKey), QVariant(QVariantList { u"b"_s }));
-    m_service.recordReviewDate(u"a"_s);
-    EXPECT_EQ(m_domain->value(ReviewKey).typeId(), QMetaType::QVariantMap);
-    EXPECT_TRUE(m_service.reviewDate(u"a"_s).has_value());
+    for (const QString& step : steps.split(u", "_s, Qt::SkipEmptyParts)) {
+        QStringList words = step.split(u' ');
+        const QString verb = words.takeFirst();
+        const QString id = words.value(0);
+        const QSet<QString> ids(words.cbegin(), words.cend());
+        if (verb == u"ignore"_s)
+            service.addIgnoredID(id);
+        else if (verb == u"unignore"_s)
+            service.removeIgnoredID(id);
+        else if (verb == u"clear"_s)
+            service.clearIgnoredIDs();
+        else if (verb == u"prune-ignored"_s)
+            service.pruneIgnoredIDs(ids);
+        else if (verb == u"review"_s)
+            service.recordReviewDate(id);
+        else if (verb == u"unreview"_s)
+            service.removeReviewDate(id);
+        else if (verb == u"prune-reviews"_s)
+            service.pruneReviewDates(ids);
+        else
+            ADD_FAILURE() << qPrintable(step);
+    }
 }
 
-TEST_F(PreferencesTest, PruningIgnoredIDsWritesOnlyWhenOneIsDropped)
+TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChanges)
 {
-    store(IgnoredKey, QVariantList { u"a"_s, u"b"_s, u"a"_s });
-    m_service.pruneIgnoredIDs({ u"a"_s, u"b"_s, u"c"_s });
-    EXPECT_EQ(writes(), 0);
-
-    m_service.pruneIgnoredIDs({ u"b"_s });
-    EXPECT_EQ(writes(), 1);
-    EXPECT_EQ(m_service.loadIgnoredIDs(), QSet<QString> { u"b"_s });
-
-    m_service.pruneIgnoredIDs({});
-    EXPECT_EQ(writes(), 2);
-    EXPECT_EQ(m_domain->value(IgnoredKey), QVariant(QVariantList()));
-}
-
-TEST_F(PreferencesTest, ReviewDatesKeepOnlyTheLatestDatePerId)
-{
-    m_service.recordReviewDate(u"a"_s);
-    const std::optional<QDateTime> first = m_service.reviewDate(u"a"_s);
-    ASSERT_TRUE(first.has_value());
-    QThread::msleep(20);
-    m_service.recordReviewDate(u"a"_s);
-    const std::optional<QDateTime> second = m_service.reviewDate(u"a"_s);
-    ASSERT_TRUE(second.has_value());
-    EXPECT_GT(*second, *first);
-    EXPECT_EQ(m_service.loadReviewDates(), (ReviewDateMap { { u"a"_s, *second } }));
-
-    m_service.removeReviewDate(u"a"_s);
-    m_service.removeReviewDate(u"a"_s);
-    EXPECT_EQ(m_service.reviewDate(u"a"_s), std::nullopt);
-    EXPECT_EQ(writes(), 4);
-    EXPECT_EQ(m_domain->value(ReviewKey), QVariant(QVariantMap()));
-}
-
-TEST_F(PreferencesTest, ReviewEntriesThatAreNoDatesAreKeptButNeverHandedOut)
-{
-    store(ReviewKey, QVariantMap { { u"texted"_s, u"2025-01-01"_s }, { u"old"_s, OldDate } });
-    EXPECT_EQ(m_service.loadReviewDates(), (ReviewDateMap { { u"old"_s, OldDate } }));
-    EXPECT_EQ(m_service.reviewDate(u"texted"_s), std::nullopt);
-
-    m_service.recordReviewDate(u"new"_s);
-    m_service.removeReviewDate(u"old"_s);
-    EXPECT_EQ(m_domain->value(ReviewKey).toMap().value(u"texted"_s), QVariant(u"2025-01-01"_s));
-    EXPECT_EQ(m_service.loadReviewDates().keys(), QList<QString> { u"new"_s });
-
-    // Installed entries stay whatever their type; nothing to remove means no write.
-    const int before = writes();
-    m_service.pruneReviewDates({ u"texted"_s, u"new"_s });
-    EXPECT_EQ(writes(), before);
-    m_service.pruneReviewDates({ u"new"_s });
-    EXPECT_EQ(writes(), before + 1);
-    EXPECT_EQ(m_domain->value(ReviewKey).toMap().keys(), QList<QString> { u"new"_s });
-}
-
-TEST_F(PreferencesTest, CanonicallyEquivalentIdsAreOneId)
-{
-    const QString composed = u"com.example.caf\u00e9"_s;
-    const QString decomposed = u"com.example.cafe\u0301"_s;
-
-    m_service.addIgnoredID(decomposed);
-    m_service.addIgnoredID(composed);
-    EXPECT_EQ(m_service.loadIgnoredIDs(), QSet<QString> { composed });
-    m_service.pruneIgnoredIDs({ decomposed });
-    EXPECT_EQ(m_service.loadIgnoredIDs(), QSet<QString> { composed });
-    m_service.removeIgnoredID(decomposed);
-    EXPECT_TRUE(m_service.loadIgnoredIDs().isEmpty());
-
-    // A key written in the other form by someone else is the same entry.
-    store(ReviewKey, QVariantMap { { decomposed, OldDate } });
-    EXPECT_EQ(m_service.reviewDate(composed), OldDate);
-    EXPECT_EQ(m_service.loadReviewDates(), (ReviewDateMap { { composed, OldDate } }));
-    m_service.pruneReviewDates({ composed });
-    EXPECT_EQ(m_service.reviewDate(composed), OldDate);
-    m_service.recordReviewDate(composed);
-    EXPECT_EQ(m_domain->value(ReviewKey).toMap().size(), 1);
-    EXPECT_GT(*m_service.reviewDate(decomposed), OldDate);
-    m_service.removeReviewDate(decomposed);
-    EXPECT_TRUE(m_service.loadReviewDates().isEmpty());
+    const QVariantList dateList { OldDate };
+    const QVariantMap texted { { u"texted"_s, u"2025-01-01"_s }, { u"old"_s, OldDate } };
+    const QVariantMap oldA { { u"a"_s, OldDate } };
+    const QString c = Composed;
+    const QString d = Decomposed;
+    struct Case
+    {
+        QVariant ignored; // stored before
+        QVariant reviews;
+        QString steps;
+        int writes;
+        QString stored; // both keys after
+        QString loaded; // what the service reads of them
+    };
+    // clang-format off
+    const QList<Case> cases {
+        // First launch: nothing stored, and pruning nothing writes nothing.
+        { {}, {}, u"prune-ignored, prune-reviews"_s, 0, u"none none"_s, u"[] {}"_s },
+        { {}, {}, u"ignore a, ignore a, ignore b"_s, 3, u"[a,b] none"_s, u"[a,b] {}"_s },
+        { QVariantList { u"a"_s }, {}, u"unignore absent"_s, 1, u"[a] none"_s, u"[a] {}"_s },
+        // An emptied list keeps its key until cleared.
+        { QVariantList { u"a"_s }, {}, u"unignore a"_s, 1, u"[] none"_s, u"[] {}"_s },
+        { QVariantList { u"a"_s }, {}, u"clear"_s, 1, u"none none"_s, u"[] {}"_s },
+        // Mistyped values read as empty and stay until replaced.
+        { QVariantList { u"a"_s, 5 }, {}, u"prune-ignored b"_s, 0, u"[a,qlonglong:5] none"_s, u"[] {}"_s },
+        { u"a"_s, {}, u"prune-ignored"_s, 0, u"a none"_s, u"[] {}"_s },
+        { QVariantList { u"a"_s, 5 }, {}, u"ignore b"_s, 1, u"[b] none"_s, u"[b] {}"_s },
+        { {}, dateList, u"prune-reviews"_s, 0, u"none [old]"_s, u"[] {}"_s },
+        { {}, dateList, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
+        { QVariantList { u"a"_s, u"b"_s, u"a"_s }, {}, u"prune-ignored a b c"_s, 0, u"[a,a,b] none"_s, u"[a,b] {}"_s },
+        { QVariantList { u"a"_s, u"b"_s, u"a"_s }, {}, u"prune-ignored b"_s, 1, u"[b] none"_s, u"[b] {}"_s },
+        { QVariantList { u"a"_s }, {}, u"prune-ignored"_s, 1, u"[] none"_s, u"[] {}"_s },
+        { {}, oldA, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
+        { {}, oldA, u"unreview a, unreview a"_s, 2, u"none {}"_s, u"[] {}"_s },
+        // Entries that are no dates are kept but never handed out.
+        { {}, texted, u"review new, unreview old"_s, 2, u"none {new=now,texted=2025-01-01}"_s, u"[] {new=now}"_s },
+        { {}, texted, u"prune-reviews texted old"_s, 0, u"none {old=old,texted=2025-01-01}"_s, u"[] {old=old}"_s },
+        { {}, texted, u"prune-reviews old"_s, 1, u"none {old=old}"_s, u"[] {old=old}"_s },
+        // Canonically equivalent ids are one id, whoever wrote which form.
+        { {}, {}, u"ignore %1, ignore %2, prune-ignored %1"_s.arg(d, c), 2, u"[%1] none"_s.arg(c), u"[%1] {}"_s.arg(c) },
+        { QVariantList { c }, {}, u"unignore "_s + d, 1, u"[] none"_s, u"[] {}"_s },
+        { {}, QVariantMap { { d, OldDate } }, u"prune-reviews "_s + c, 0, u"none {%1=old}"_s.arg(d), u"[] {%1=old}"_s.arg(c) },
+        { {}, QVariantMap { { d, NewerDate }, { c, OldDate } }, {}, 0, u"none {%1=newer,%2=old}"_s.arg(d, c), u"[] {%1=newer}"_s.arg(c) },
+        { {}, QVariantMap { { d, OldDate } }, u"review "_s + c, 1, u"none {%1=now}"_s.arg(c), u"[] {%1=now}"_s.arg(c) },
+        { {}, QVariantMap { { c, OldDate } }, u"unreview "_s + d, 1, u"none {}"_s, u"[] {}"_s },
+    };
+    // clang-format on
+    const auto both = [](const QVariant& a, const QVariant& b) {
+        return QString(describe(a) + u' ' + describe(b)).toStdString();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.steps));
+        const auto domain = std::make_shared<CountingDomain>();
+        domain->m_inner.setValue(PreferencesService::IgnoredIDsKey, c.ignored);
+        domain->m_inner.setValue(PreferencesService::ReviewDatesKey, c.reviews);
+        PreferencesService service(domain);
+        run(service, c.steps);
+        EXPECT_EQ(domain->m_writes, c.writes);
+        const QVariant stored = domain->value(PreferencesService::ReviewDatesKey);
+        EXPECT_EQ(both(domain->value(PreferencesService::IgnoredIDsKey), stored), c.stored.toStdString());
+        const ReviewDateMap dates = service.loadReviewDates();
+        const QSet<QString> ignored = service.loadIgnoredIDs();
+        QVariantMap loaded;
+        for (auto it = dates.cbegin(); it != dates.cend(); ++it)
+            loaded.insert(it.key(), it.value());
+        EXPECT_EQ(both(QVariantList(ignored.cbegin(), ignored.cend()), loaded), c.loaded.toStdString());
+        // One id's date is found under either form, and only when it is a date.
+        for (const QString& key : stored.toMap().keys()) {
+            const QString id = AppInfo::idKey(key);
+            EXPECT_EQ(service.reviewDate(key),
+                      dates.contains(id) ? std::optional(dates.value(id)) : std::nullopt);
+        }
+    }
 }
 
 } // namespace
