@@ -24,14 +24,6 @@ const FlatpakFixture& FlatpakFixture::shared()
     return fixture;
 }
 
-QStringList FlatpakFixture::listedIDs()
-{
-    QStringList ids;
-    for (const char* id : { UserApp, SystemApp, BothApp, LocalisedApp, AppDataApp, FlathubApp })
-        ids.append(QString::fromLatin1(id));
-    return ids;
-}
-
 FlatpakFixture::FlatpakFixture()
 {
     const QString work = QFileInfo(systemDir()).path() + u"/work"_s;

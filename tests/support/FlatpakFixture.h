@@ -30,8 +30,6 @@ public:
 
     static QString userDir() { return QString::fromLocal8Bit(qgetenv("FLATPAK_USER_DIR")); }
     static QString systemDir() { return QString::fromLocal8Bit(qgetenv("FLATPAK_SYSTEM_DIR")); }
-    // What a complete scan lists: every application above but SideloadedApp.
-    static QStringList listedIDs();
 
 private:
     FlatpakFixture();
