@@ -38,20 +38,19 @@ public:
     int m_writes = 0;
 };
 
-// A stored or loaded value as short text: lists sorted, dates as "old", "newer" or "now".
+// A stored or loaded value as short text: lists sorted, dates as "old", "now" or themselves.
 QString describe(const QVariant& value)
 {
     QStringList entries;
     const auto label = [](const QVariant& v) {
         const QDateTime date = v.toDateTime();
-        if (v.typeId() != QMetaType::QDateTime)
-            return v.typeId() == QMetaType::QString
-                ? v.toString()
-                : u"%1:%2"_s.arg(QLatin1StringView(v.typeName()), v.toString());
-        return date == OldDate                                        ? u"old"_s
-            : date == NewerDate                                       ? u"newer"_s
-            : qAbs(date.secsTo(QDateTime::currentDateTimeUtc())) < 60 ? u"now"_s
-                                                                      : date.toString(Qt::ISODate);
+        if (v.typeId() == QMetaType::QDateTime)
+            return date == OldDate                                        ? u"old"_s
+                : qAbs(date.secsTo(QDateTime::currentDateTimeUtc())) < 60 ? u"now"_s
+                                                                          : date.toString(Qt::ISODate);
+        return v.typeId() == QMetaType::QString
+            ? v.toString()
+            : u"%1:%2"_s.arg(QLatin1StringView(v.typeName()), v.toString());
     };
     if (value.typeId() == QMetaType::QVariantList) {
         for (const QVariant& entry : value.toList())
@@ -71,27 +70,19 @@ QString describe(const QVariant& value)
 // Runs steps such as "ignore a, unignore b, prune-reviews a b" on the service.
 void run(PreferencesService& service, const QString& steps)
 {
+    using Ids = QSet<QString>;
+    const QHash<QString, std::function<void(const QString&, const Ids&)>> verbs {
+        { u"ignore"_s, [&](const QString& id, const Ids&) { service.addIgnoredID(id); } },
+        { u"unignore"_s, [&](const QString& id, const Ids&) { service.removeIgnoredID(id); } },
+        { u"clear"_s, [&](const QString&, const Ids&) { service.clearIgnoredIDs(); } },
+        { u"prune-ignored"_s, [&](const QString&, const Ids& ids) { service.pruneIgnoredIDs(ids); } },
+        { u"review"_s, [&](const QString& id, const Ids&) { service.recordReviewDate(id); } },
+        { u"unreview"_s, [&](const QString& id, const Ids&) { service.removeReviewDate(id); } },
+        { u"prune-reviews"_s, [&](const QString&, const Ids& ids) { service.pruneReviewDates(ids); } },
+    };
     for (const QString& step : steps.split(u", "_s, Qt::SkipEmptyParts)) {
         QStringList words = step.split(u' ');
-        const QString verb = words.takeFirst();
-        const QString id = words.value(0);
-        const QSet<QString> ids(words.cbegin(), words.cend());
-        if (verb == u"ignore"_s)
-            service.addIgnoredID(id);
-        else if (verb == u"unignore"_s)
-            service.removeIgnoredID(id);
-        else if (verb == u"clear"_s)
-            service.clearIgnoredIDs();
-        else if (verb == u"prune-ignored"_s)
-            service.pruneIgnoredIDs(ids);
-        else if (verb == u"review"_s)
-            service.recordReviewDate(id);
-        else if (verb == u"unreview"_s)
-            service.removeReviewDate(id);
-        else if (verb == u"prune-reviews"_s)
-            service.pruneReviewDates(ids);
-        else
-            ADD_FAILURE() << qPrintable(step);
+        verbs.value(words.takeFirst())(words.value(0), Ids(words.cbegin(), words.cend()));
     }
 }
 
@@ -102,17 +93,10 @@ TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChange
     const QVariantMap oldA { { u"a"_s, OldDate } };
     const QString c = Composed;
     const QString d = Decomposed;
-    struct Case
-    {
-        QVariant ignored; // stored before
-        QVariant reviews;
-        QString steps;
-        int writes;
-        QString stored; // both keys after
-        QString loaded; // what the service reads of them
-    };
+    // Ignored and reviewed as stored before; the steps; the writes they make; both as stored after,
+    // and as the service reads them.
     // clang-format off
-    const QList<Case> cases {
+    const QList<std::tuple<QVariant, QVariant, QString, int, QString, QString>> cases {
         // First launch: nothing stored, and pruning nothing writes nothing.
         { {}, {}, u"prune-ignored, prune-reviews"_s, 0, u"none none"_s, u"[] {}"_s },
         { {}, {}, u"ignore a, ignore a, ignore b"_s, 3, u"[a,b] none"_s, u"[a,b] {}"_s },
@@ -139,7 +123,7 @@ TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChange
         { {}, {}, u"ignore %1, ignore %2, prune-ignored %1"_s.arg(d, c), 2, u"[%1] none"_s.arg(c), u"[%1] {}"_s.arg(c) },
         { QVariantList { c }, {}, u"unignore "_s + d, 1, u"[] none"_s, u"[] {}"_s },
         { {}, QVariantMap { { d, OldDate } }, u"prune-reviews "_s + c, 0, u"none {%1=old}"_s.arg(d), u"[] {%1=old}"_s.arg(c) },
-        { {}, QVariantMap { { d, NewerDate }, { c, OldDate } }, {}, 0, u"none {%1=newer,%2=old}"_s.arg(d, c), u"[] {%1=newer}"_s.arg(c) },
+        { {}, QVariantMap { { d, NewerDate }, { c, OldDate } }, {}, 0, u"none {%1=2025-03-03T04:05:00Z,%2=old}"_s.arg(d, c), u"[] {%1=2025-03-03T04:05:00Z}"_s.arg(c) },
         { {}, QVariantMap { { d, OldDate } }, u"review "_s + c, 1, u"none {%1=now}"_s.arg(c), u"[] {%1=now}"_s.arg(c) },
         { {}, QVariantMap { { c, OldDate } }, u"unreview "_s + d, 1, u"none {}"_s, u"[] {}"_s },
     };
@@ -147,22 +131,22 @@ TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChange
     const auto both = [](const QVariant& a, const QVariant& b) {
         return QString(describe(a) + u' ' + describe(b)).toStdString();
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(qPrintable(c.steps));
+    for (const auto& [ignoredBefore, reviewsBefore, steps, writes, storedAfter, loadedAfter] : cases) {
+        SCOPED_TRACE(qPrintable(steps));
         const auto domain = std::make_shared<CountingDomain>();
-        domain->m_inner.setValue(PreferencesService::IgnoredIDsKey, c.ignored);
-        domain->m_inner.setValue(PreferencesService::ReviewDatesKey, c.reviews);
+        domain->m_inner.setValue(PreferencesService::IgnoredIDsKey, ignoredBefore);
+        domain->m_inner.setValue(PreferencesService::ReviewDatesKey, reviewsBefore);
         PreferencesService service(domain);
-        run(service, c.steps);
-        EXPECT_EQ(domain->m_writes, c.writes);
+        run(service, steps);
+        EXPECT_EQ(domain->m_writes, writes);
         const QVariant stored = domain->value(PreferencesService::ReviewDatesKey);
-        EXPECT_EQ(both(domain->value(PreferencesService::IgnoredIDsKey), stored), c.stored.toStdString());
+        EXPECT_EQ(both(domain->value(PreferencesService::IgnoredIDsKey), stored), storedAfter.toStdString());
         const ReviewDateMap dates = service.loadReviewDates();
         const QSet<QString> ignored = service.loadIgnoredIDs();
         QVariantMap loaded;
         for (auto it = dates.cbegin(); it != dates.cend(); ++it)
             loaded.insert(it.key(), it.value());
-        EXPECT_EQ(both(QVariantList(ignored.cbegin(), ignored.cend()), loaded), c.loaded.toStdString());
+        EXPECT_EQ(both(QVariantList(ignored.cbegin(), ignored.cend()), loaded), loadedAfter.toStdString());
         // One id's date is found under either form, and only when it is a date.
         for (const QString& key : stored.toMap().keys()) {
             const QString id = AppInfo::idKey(key);

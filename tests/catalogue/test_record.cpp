@@ -22,17 +22,12 @@ AppInfo makeApp(OptionalDate lastAccessed, OptionalDate modified, OptionalDate r
                    modified, reviewed);
 }
 
-// LC_ALL, LC_TIME and LANG (null: unset). The test environment leaves only LANG set.
-using DateSettings = std::array<const char*, 3>;
-void setDateSettings(const DateSettings& values)
+// LC_ALL, LC_TIME and LANG; null: unset. The test environment leaves only LANG set.
+void setDateSettings(const std::array<const char*, 3>& values)
 {
-    const char* names[] = { "LC_ALL", "LC_TIME", "LANG" };
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (values[i])
-            qputenv(names[i], values[i]);
-        else
-            qunsetenv(names[i]);
-    }
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] ? qputenv(std::array { "LC_ALL", "LC_TIME", "LANG" }[i], values[i])
+                  : qunsetenv(std::array { "LC_ALL", "LC_TIME", "LANG" }[i]);
 }
 
 } // namespace
@@ -69,12 +64,7 @@ TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThem)
     const QString french = u"5 d\u00e9c. 2026"_s;
     const QString german = u"05.12.2026"_s;
     const QString english = u"Dec 5, 2026"_s;
-    struct Case
-    {
-        DateSettings values; // LC_ALL, LC_TIME, LANG; null: unset
-        QString text;
-    };
-    const Case cases[] = {
+    const std::pair<std::array<const char*, 3>, QString> cases[] = {
         { { nullptr, "fr_FR.UTF-8", "en_US.UTF-8" }, french },
         { { "en_US.UTF-8", "fr_FR.UTF-8", "fr_FR.UTF-8" }, english },
         { { "", "fr_FR", "en_US.UTF-8" }, french },
@@ -90,9 +80,9 @@ TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThem)
     };
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    for (const Case& c : cases) {
-        setDateSettings(c.values);
-        EXPECT_EQ(app.lastAccessedText(), c.text) << c.values[0] << ' ' << c.values[1] << ' ' << c.values[2];
+    for (const auto& [settings, text] : cases) {
+        setDateSettings(settings);
+        EXPECT_EQ(app.lastAccessedText(), text) << settings[0] << ' ' << settings[1] << ' ' << settings[2];
         // Dates only: the words of the review date stay in the user's language.
         EXPECT_EQ(app.lastReviewedText(Now), u"gestern"_s);
     }
@@ -102,28 +92,17 @@ TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThem)
 
 TEST(AppRecord, ReviewTextIsRelativeToTheMomentOfReading)
 {
-    struct Case
-    {
-        qint64 secondsFromNow;
-        QString text;
+    // clang-format off
+    const std::pair<qint64, QString> cases[] = {
+        { 0, u"now"_s }, { -30, u"30 seconds ago"_s }, { -480, u"8 minutes ago"_s },
+        { -5 * 3600 - 59 * 60, u"5 hours ago"_s }, { -30 * 3600, u"yesterday"_s }, { -9 * 86400, u"last week"_s },
+        { -21 * 86400, u"3 weeks ago"_s }, { -40 * 86400, u"last month"_s }, { -(3 * 365 - 2) * 86400, u"2 years ago"_s },
+        { 7200, u"in 2 hours"_s }, { 86400 + 60, u"tomorrow"_s },
     };
-    const Case cases[] = {
-        { 0, u"now"_s },
-        { -30, u"30 seconds ago"_s },
-        { -480, u"8 minutes ago"_s },
-        { -5 * 3600 - 59 * 60, u"5 hours ago"_s },
-        { -30 * 3600, u"yesterday"_s },
-        { -9 * 86400, u"last week"_s },
-        { -21 * 86400, u"3 weeks ago"_s },
-        { -40 * 86400, u"last month"_s },
-        { -(3 * 365 - 2) * 86400, u"2 years ago"_s },
-        { 7200, u"in 2 hours"_s },
-        { 86400 + 60, u"tomorrow"_s },
-    };
-    for (const Case& c : cases) {
-        const AppInfo app = makeApp(std::nullopt, std::nullopt, Now.addSecs(c.secondsFromNow));
-        EXPECT_EQ(app.lastReviewedText(Now), c.text) << c.secondsFromNow;
-    }
+    // clang-format on
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(makeApp(std::nullopt, std::nullopt, Now.addSecs(seconds)).lastReviewedText(Now), text)
+            << seconds;
     // Less than a second away still reads as now.
     EXPECT_EQ(makeApp(std::nullopt, std::nullopt, Now.addMSecs(-999)).lastReviewedText(Now), u"now"_s);
 }
