@@ -106,18 +106,16 @@ TEST_F(FlatpakTest, LastUseIsTheNewestOfTheDesktopsRecords)
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(kdePath()).constData(), &db), SQLITE_OK);
     const auto closer = qScopeGuard([db] { sqlite3_close(db); });
-    QByteArray sql = "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
-                     "CREATE TABLE ResourceScoreCache (usedActivity TEXT, initiatingAgent TEXT, "
-                     "targettedResource TEXT, scoreType INTEGER, cachedScore FLOAT, firstUpdate INTEGER, "
-                     "lastUpdate INTEGER, PRIMARY KEY(usedActivity, initiatingAgent, targettedResource));";
-    for (const auto& [resource, seconds] :
-         QList<std::pair<QByteArray, int>> { { "applications:org.kudora.test.SystemApp.desktop", 1700001500 },
-                                             { "applications:org.kudora.test.BothApp.desktop", 1700001800 },
-                                             { "applications:org.kudora.test.LocalisedApp", 1700003500 },
-                                             { "file:///home/user/org.kudora.test.FlathubApp", 1700009000 } })
-        sql += "INSERT INTO ResourceScoreCache VALUES ('activity', 'org.kde.plasmashell', '" + resource
-            + "', 0, 1.0, 1, " + QByteArray::number(seconds) + ");";
-    ASSERT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    const char* sql = R"(PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;
+        CREATE TABLE ResourceScoreCache (usedActivity TEXT, initiatingAgent TEXT, targettedResource TEXT,
+            scoreType INTEGER, cachedScore FLOAT, firstUpdate INTEGER, lastUpdate INTEGER,
+            PRIMARY KEY(usedActivity, initiatingAgent, targettedResource));
+        INSERT INTO ResourceScoreCache VALUES
+            ('a', 'org.kde.plasmashell', 'applications:org.kudora.test.SystemApp.desktop', 0, 1.0, 1, 1700001500),
+            ('a', 'org.kde.plasmashell', 'applications:org.kudora.test.BothApp.desktop', 0, 1.0, 1, 1700001800),
+            ('a', 'org.kde.plasmashell', 'applications:org.kudora.test.LocalisedApp', 0, 1.0, 1, 1700003500),
+            ('a', 'org.kde.plasmashell', 'file:///home/user/org.kudora.test.FlathubApp', 0, 1.0, 1, 1700009000);)";
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     ASSERT_GT(QFileInfo(kdePath() + u"-wal"_s).size(), 0);
     const QByteArray original = *SafeFile::readRegularFile(kdePath());
 

@@ -15,10 +15,7 @@ class FakeMetadata : public MetadataSource
 public:
     ~FakeMetadata() override { openGate(); }
 
-    void set(const QString& path, const QVariantMap& attributes)
-    {
-        m_items.insert(path, MetadataItem(attributes));
-    }
+    void set(const QString& path, const QVariantMap& values) { m_items.insert(path, MetadataItem(values)); }
     // The name and last use of the application at path.
     void add(const QString& path, const QString& displayName, const QDateTime& lastUsed)
     {

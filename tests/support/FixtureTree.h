@@ -18,7 +18,6 @@ public:
     QString path() const { return m_dir.path(); }
     QString pathOf(const QString& relative) const { return path() + u'/' + relative; }
 
-    // With its parents, as is every file's folder.
     QString makeFolder(const QString& relative);
     QString writeFile(const QString& relative, const QByteArray& bytes);
     QString writePlist(const QString& relative, const QVariantMap& dictionary,

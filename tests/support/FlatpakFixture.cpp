@@ -18,12 +18,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
 }
 } // namespace
 
-const FlatpakFixture& FlatpakFixture::shared()
-{
-    static const FlatpakFixture fixture;
-    return fixture;
-}
-
 FlatpakFixture::FlatpakFixture()
 {
     const QString work = QFileInfo(systemDir()).path() + u"/work"_s;

@@ -2,9 +2,8 @@
 
 #include <QStringList>
 
-// Real Flatpak installations, built once per test process with the flatpak and ostree tools in the
-// folders TestEnvironment gives FLATPAK_USER_DIR and FLATPAK_SYSTEM_DIR, from a tiny runtime (in
-// the system installation) and a local repository served as remote "test":
+// Real Flatpak installations in TestEnvironment's FLATPAK_USER_DIR and FLATPAK_SYSTEM_DIR, built
+// with the flatpak and ostree tools from a tiny runtime and a local repository (remote "test"):
 //   UserApp       user, desktop Name "User App", a blue 64 px icon
 //   SystemApp     system, no desktop entry
 //   BothApp       both installations, desktop Name "Both App"
@@ -23,9 +22,12 @@ public:
     static constexpr const char* FlathubApp = "org.kudora.test.FlathubApp";
     static constexpr const char* SideloadedApp = "org.kudora.test.SideloadedApp";
 
-    // Built on the first call. Check error() before use.
-    static const FlatpakFixture& shared();
-    // Empty when the installations are in place; else what failed.
+    // Built on the first call; error() is empty when that worked, else says what failed.
+    static const FlatpakFixture& shared()
+    {
+        static const FlatpakFixture fixture;
+        return fixture;
+    }
     const QString& error() const { return m_error; }
 
     static QString userDir() { return QString::fromLocal8Bit(qgetenv("FLATPAK_USER_DIR")); }

@@ -10,8 +10,7 @@
 class TestEnvironment
 {
 public:
-    // Before the Qt application object exists.
-    static void setUp();
+    static void setUp(); // before the Qt application object exists
     static void tearDown() { s_root.reset(); }
 
     static QString homePath() { return QDir::homePath(); }
