@@ -325,6 +325,8 @@ TEST_F(ModelTest, OnlyRealChangesNotify)
     for (QSignalSpy* spy : { &apps, &showing, &query, &sort, &ignored })
         EXPECT_EQ(spy->count(), 1);
     EXPECT_EQ(visible.count(), 5);
+    model->resetIgnoreList();
+    EXPECT_TRUE(model->ignoredIDs().isEmpty());
 }
 
 namespace {
