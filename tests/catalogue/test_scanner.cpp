@@ -188,22 +188,27 @@ TEST_F(ScannerTest, OnlyAppEntriesDirectlyInTheFolderAreTakenAndNamedByTheirIden
     EXPECT_EQ(ids, (QStringList { u"Bare"_s, u"Empty"_s, u"Lonely"_s, u"x.y.inner"_s }));
 }
 
+// With the file system's own metadata: names from the bundles, dates from the folders.
 TEST_F(ScannerTest, TheFirstRecordOfAnIdWins)
 {
-    const QString systemCopy = addApp(u"Copy.app"_s, u"com.example.shared"_s);
-    m_metadata->set(systemCopy, { { NameKey, u"System"_s } });
-    m_metadata->set(m_tree.makeBundle(u"home/Applications/Copy.app"_s, u"com.example.shared"_s, 2),
-                    { { NameKey, u"Home"_s } });
+    const auto named = [](const QString& name) { return QVariantMap { { u"CFBundleDisplayName"_s, name } }; };
+    m_tree.makeBundle(u"Applications/Copy.app"_s, u"com.example.shared"_s, 1, named(u"System"_s));
+    m_tree.makeBundle(u"home/Applications/Copy.app"_s, u"com.example.shared"_s, 2, named(u"Home"_s));
     m_tree.makeBundle(u"home/Applications/Own.app"_s, u"com.example.own"_s, 3);
+    m_tree.setModificationTime(u"Applications/Copy.app"_s, ChangedDate);
     // Canonically equivalent ids are one application too; the review date is found under either.
     addApp(u"Cafe1.app"_s, u"com.example.cafe\u0301"_s);
     addApp(u"Cafe2.app"_s, u"com.example.caf\u00e9"_s);
     const QString firstCafe = listedApps(m_system).filter(u"Cafe"_s).first();
 
-    const QList<AppInfo> apps = scan({ { u"com.example.caf\u00e9"_s, ReviewedDate } });
+    const QList<AppInfo> apps =
+        AppScanner(m_system, m_home).scanInstalledApps({ { u"com.example.caf\u00e9"_s, ReviewedDate } }).apps;
     ASSERT_EQ(apps.size(), 3);
     EXPECT_EQ(apps.last().id(), u"com.example.own"_s);
-    EXPECT_EQ(findApp(apps, u"com.example.shared"_s)->name(), u"System"_s);
+    const AppInfo* shared = findApp(apps, u"com.example.shared"_s);
+    EXPECT_EQ(shared->name() + u' ' + shared->adamID(), u"System 1"_s);
+    EXPECT_EQ(shared->modificationDate(), ChangedDate);
+    EXPECT_EQ(shared->lastAccessedDate(), std::nullopt);
     const AppInfo& cafe = apps.at(apps.at(0).id() == u"com.example.shared"_s ? 1 : 0);
     EXPECT_EQ(cafe.bundlePath(), m_system + u'/' + firstCafe);
     EXPECT_EQ(cafe.lastReviewedDate(), ReviewedDate);
@@ -250,22 +255,6 @@ TEST_F(ScannerTest, OnlyAFolderThatExistsButCannotBeListedMakesTheResultIncomple
         result = scanner().scanInstalledApps({});
     }
     EXPECT_FALSE(result.complete);
-}
-
-TEST(AppScannerOnDisk, FileSystemMetadataNamesAndDatesTheApplication)
-{
-    FixtureTree tree;
-    tree.makeBundle(u"Applications/Shown.app"_s, u"test.shown"_s, 5,
-                    { { u"CFBundleDisplayName"_s, u"Shown Name"_s } });
-    tree.setModificationTime(u"Applications/Shown.app"_s, ChangedDate);
-
-    const QList<AppInfo> apps =
-        AppScanner(tree.pathOf(u"Applications"_s), tree.pathOf(u"home"_s)).scanInstalledApps({}).apps;
-    ASSERT_EQ(apps.size(), 1);
-    EXPECT_EQ(apps.first().name(), u"Shown Name"_s);
-    EXPECT_EQ(apps.first().adamID(), u"5"_s);
-    EXPECT_EQ(apps.first().modificationDate(), ChangedDate);
-    EXPECT_EQ(apps.first().lastAccessedDate(), std::nullopt);
 }
 
 } // namespace
