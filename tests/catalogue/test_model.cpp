@@ -295,13 +295,11 @@ TEST_F(ModelTest, OnlyRealChangesNotify)
 {
     auto model = makeIdleModel();
     model->setApps({ record(u"a"_s, u"A"_s, day(1)) });
-    QSignalSpy apps(model.get(), &AppModel::appsChanged);
-    QSignalSpy showing(model.get(), &AppModel::showingIgnoredChanged);
-    QSignalSpy query(model.get(), &AppModel::searchQueryChanged);
-    QSignalSpy sort(model.get(), &AppModel::sortOrderChanged);
-    QSignalSpy ignored(model.get(), &AppModel::ignoredIDsChanged);
-    QSignalSpy mock(model.get(), &AppModel::isMockModeChanged);
-    QSignalSpy visible(model.get(), &AppModel::visibleAppsChanged);
+    AppModel* m = model.get();
+    QSignalSpy apps(m, &AppModel::appsChanged), showing(m, &AppModel::showingIgnoredChanged),
+        query(m, &AppModel::searchQueryChanged), sort(m, &AppModel::sortOrderChanged),
+        ignored(m, &AppModel::ignoredIDsChanged), mock(m, &AppModel::isMockModeChanged),
+        visible(m, &AppModel::visibleAppsChanged);
     const SortOrder byName { SortComparator(SortComparator::Key::Name, Qt::AscendingOrder) };
 
     model->setShowingIgnored(false);

@@ -166,17 +166,15 @@ TEST_F(ScannerTest, PropertyListIdMustBeAnExactInteger)
 
 TEST_F(ScannerTest, OnlyAppEntriesDirectlyInTheFolderAreTakenAndNamedByTheirIdentifier)
 {
-    addWrapped(u"Applications/Outer.app"_s, u"Inner.app"_s, u"x.y.inner"_s, {});
+    const QByteArray itemId = PropertyList::serialize(QVariantMap { { u"itemId"_s, 1 } });
+    addWrapped(u"Applications/Outer.app"_s, u"Inner.app"_s, u"x.y.inner"_s, itemId);
     // Without an identifier of their own, only the first wrapped application speaks for them.
-    addWrapped(u"Applications/Lonely.app"_s, u"One.app"_s, std::nullopt, {});
+    addWrapped(u"Applications/Lonely.app"_s, u"One.app"_s, std::nullopt, itemId);
     m_tree.makeFolder(u"Applications/Lonely.app/Wrapper/Two.app"_s);
     const QStringList wrapped = listedApps(m_tree.pathOf(u"Applications/Lonely.app/Wrapper"_s));
     ASSERT_EQ(wrapped.size(), 2);
     m_tree.writePlist(u"Applications/Lonely.app/Wrapper/"_s + wrapped.at(1) + u"/Info.plist"_s,
                       { { u"CFBundleIdentifier"_s, u"x.y.later"_s } });
-    for (const QString& bundle : { u"Outer.app"_s, u"Lonely.app"_s })
-        m_tree.writePlist(u"Applications/"_s + bundle + u"/Contents/iTunesMetadata.plist"_s,
-                          { { u"itemId"_s, 1 } });
     addApp(u"Bare.app.app"_s, std::nullopt);
     // An empty identifier names nothing; it would merge unrelated bundles into one.
     addApp(u"Empty.app"_s, QString());
