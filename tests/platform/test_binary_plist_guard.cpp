@@ -20,7 +20,7 @@ struct BinaryPlist
     quint64 top = 0;
     int offsetSize = 1, referenceSize = 1;
     std::optional<quint64> objectCount, tableOffset; // as written in the trailer
-    QList<quint64> offsetOverrides; // replaces the leading offsets
+    std::optional<quint64> secondOffset;
 
     QByteArray build() const
     {
@@ -32,7 +32,8 @@ struct BinaryPlist
         };
         QByteArray data("bplist00"), table;
         for (qsizetype i = 0; i < objects.size(); ++i) {
-            table += bigEndian(offsetOverrides.value(i, quint64(data.size())), offsetSize);
+            table += bigEndian(i == 1 ? secondOffset.value_or(quint64(data.size())) : quint64(data.size()),
+                               offsetSize);
             data += objects[i];
         }
         return data + table + QByteArray(6, '\0') + char(offsetSize) + char(referenceSize)
@@ -92,8 +93,7 @@ TEST(BinaryPlistGuard, AcceptsWellFormedLists)
         { wide, QVariantList { qlonglong(7) } },
         { { { oneEntryDictionary, ascii("k"), integer(2) } }, QVariantMap { { u"k"_s, qlonglong(2) } } },
         // Archive references are left out: {"a": UID 1, "b": 2}.
-        { { { QByteArray("\xD2\x01\x02\x03\x04", 5), ascii("a"), ascii("b"), QByteArray("\x80\x01", 2),
-              integer(2) } },
+        { { { "\xD2\x01\x02\x03\x04", ascii("a"), ascii("b"), "\x80\x01", integer(2) } },
           QVariantMap { { u"b"_s, qlonglong(2) } } },
     };
     for (const auto& [plist, value] : cases) {
@@ -128,15 +128,9 @@ TEST(BinaryPlistGuard, RejectsHostileLists)
         { "table inside the header", with([](auto& p) { p.tableOffset = 4; }) },
         { "table far past the end", with([](auto& p) { p.tableOffset = quint64(1) << 40; }) },
         { "table at the largest offset", with([](auto& p) { p.tableOffset = ~quint64(0); }) },
-        { "object inside the header", with([](auto& p) {
-              p.offsetOverrides = { 8, 3 };
-          }) },
-        { "object in the offset table", with([](auto& p) {
-              p.offsetOverrides = { 8, 12 };
-          }) },
-        { "object past the end", with([](auto& p) {
-              p.offsetOverrides = { 8, 200 };
-          }) },
+        { "object inside the header", with([](auto& p) { p.secondOffset = 3; }) },
+        { "object in the offset table", with([](auto& p) { p.secondOffset = 12; }) },
+        { "object past the end", with([](auto& p) { p.secondOffset = 200; }) },
         { "string of 15 bytes with 3 present", second(QByteArray(1, '\x5e') + "abc") },
         { "extended length past the end", second(QByteArray("\x4f\x12\x00\x01\x00\x00", 6)) },
         { "UTF-16 length overflowing when doubled",
