@@ -1,6 +1,7 @@
 #include "DefaultsDomain.h"
 #include "FileDefaultsDomain.h"
 #include "FixtureTree.h"
+#include "MemoryDefaultsDomain.h"
 #include "PropertyList.h"
 #include "SafeFile.h"
 #include "TestEnvironment.h"
@@ -54,6 +55,11 @@ TEST(FileDefaultsDomain, KeepsTypedValuesInAPrivateBinaryFile)
     // No temporary file is left behind.
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
               (QStringList { u"org.example.plist"_s, u"org.example.plist.lock"_s }));
+    // Memory gives values back as a file would.
+    MemoryDefaultsDomain memory;
+    memory.setValue(u"ids"_s, QStringList { u"a"_s });
+    memory.setValue(u"ids"_s, QPoint());
+    EXPECT_EQ(memory.value(u"ids"_s), QVariant(QVariantList { u"a"_s }));
 }
 
 TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
