@@ -11,11 +11,15 @@
 
 using namespace Qt::StringLiterals;
 
-TEST(FileSystemMetadataSource, DisplayNamePrefersTheDisplayNameText)
+TEST(FileSystemMetadataSource, NamesComeFromTheInfoTextDatesFromTheFileAndItsLastUsedAttribute)
 {
     FixtureTree tree;
     const FileSystemMetadataSource source;
     EXPECT_FALSE(source.itemForPath(tree.pathOf(u"Missing.app"_s)).has_value());
+    EXPECT_FALSE(source.itemForPath(tree.writeFile(u"Plain.app"_s, "not a bundle"))
+                     ->attribute(kMDItemDisplayName)
+                     .isValid());
+    // The display name before the short name, and texts only.
     const QString shown = u"CFBundleDisplayName"_s, name = u"CFBundleName"_s;
     const std::pair<QVariantMap, QVariant> cases[] = {
         { { { shown, u"Shown"_s }, { name, u"Short"_s } }, u"Shown"_s },
@@ -28,20 +32,11 @@ TEST(FileSystemMetadataSource, DisplayNamePrefersTheDisplayNameText)
         const QString bundle = tree.makeBundle(u"A%1.app"_s.arg(++n), u"x.y"_s, std::nullopt, info);
         EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemDisplayName), expected) << n;
     }
-    const auto plain = source.itemForPath(tree.writeFile(u"Plain.app"_s, "not a bundle"));
-    ASSERT_TRUE(plain.has_value());
-    EXPECT_FALSE(plain->attribute(kMDItemDisplayName).isValid());
-}
-
-TEST(FileSystemMetadataSource, DatesComeFromModificationTimeAndLastUsedAttribute)
-{
-    FixtureTree tree;
-    const FileSystemMetadataSource source;
-    const QString bundle = tree.makeBundle(u"Used.app"_s, u"x.y"_s);
+    const QString bundle = tree.pathOf(u"A1.app"_s);
     const auto utc = [](const char* iso) {
         return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODateWithMs);
     };
-    tree.setModificationTime(u"Used.app"_s, utc("2021-03-04T05:06:07.891Z"));
+    tree.setModificationTime(u"A1.app"_s, utc("2021-03-04T05:06:07.891Z"));
     EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemFSContentChangeDate),
               QVariant(utc("2021-03-04T05:06:07.891Z")));
     EXPECT_FALSE(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate).isValid());
@@ -50,9 +45,8 @@ TEST(FileSystemMetadataSource, DatesComeFromModificationTimeAndLastUsedAttribute
         const qint64 value[] = { qToLittleEndian(seconds), qToLittleEndian(nanoseconds) };
         return ::setxattr(QFile::encodeName(bundle).constData(), "user.com.apple.lastuseddate#PS", value,
                           size_t(size), 0)
-                == 0
-            ? source.itemForPath(bundle)->attribute(kMDItemLastUsedDate)
-            : QVariant(u"no user attributes here"_s);
+            ? QVariant(u"no user attributes here"_s)
+            : source.itemForPath(bundle)->attribute(kMDItemLastUsedDate);
     };
     const QVariant used = lastUsed(utc("2022-08-09T10:11:12Z").toSecsSinceEpoch(), 345678901, 16);
     if (used == QVariant(u"no user attributes here"_s))

@@ -106,11 +106,7 @@ TEST(PropertyList, XmlScalarsAreReadExactlyOrNotAtAll)
         { "<real> 2.5 </real>", 2.5 },
         { "<real>3</real>", 3.0 },
         { "<real>two</real>", {} },
-        { "<date>1970-01-01T00:00:01Z</date>", utc("1970-01-01T00:00:01Z") },
-        { "<date>garbage</date>", {} },
-        { "<date>2020-13-01T00:00:00Z</date>", {} },
         { "<date>2020-01-01</date>", {} },
-        { "<date>2200-01-01T00:00:00Z</date>", {} },
     };
     for (const auto& [body, expected] : cases) {
         const auto read = parseXml(body);
@@ -129,7 +125,8 @@ TEST(PropertyList, XmlDatesInCanonicalFormReadAsTheFullParserReadsThem)
                               "2023-00-10T00:00:00Z", "2023-01-00T00:00:00Z",
                               // The parser's 32-bit range around 2001 ends here.
                               "1932-12-13T20:45:52Z", "1932-12-13T20:45:53Z", "2069-01-19T03:14:06Z",
-                              "2069-01-19T03:14:07Z" };
+                              "2069-01-19T03:14:07Z", "1970-01-01T00:00:01Z", "2200-01-01T00:00:00Z",
+                              "garbage", "2020-13-01T00:00:00Z" };
     for (int day = 28 * 12; day < 33 * 12; ++day)
         texts.append(QString::asprintf("2024-%02d-%02dT01:02:03Z", day % 12 + 1, day / 12).toLatin1());
     for (const QByteArray& text : texts) {

@@ -15,17 +15,15 @@
 class ChildProcess
 {
 public:
-    enum class User { Same, Nobody };
-
     // Only root can take on the user "nobody".
     static bool canBeNobody() { return ::geteuid() == 0 && ::getpwnam("nobody"); }
 
-    explicit ChildProcess(const std::function<void(ChildProcess&)>& work, User user = User::Same)
+    explicit ChildProcess(const std::function<void(ChildProcess&)>& work, bool asNobody = false)
     {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
             return;
-        const passwd* nobody = user == User::Nobody ? ::getpwnam("nobody") : nullptr;
+        const passwd* nobody = asNobody ? ::getpwnam("nobody") : nullptr;
         m_pid = ::fork();
         m_fd = fds[m_pid == 0 ? 1 : 0];
         ::close(fds[m_pid == 0 ? 0 : 1]);

@@ -1,7 +1,6 @@
-// An Applications folder that anyone with write access to it may have filled: 10,000 entries, most
-// of them ordinary bundles, the rest loops, devices, pipes, huge and deep property lists,
-// unreadable folders and names the file system allows but programs rarely expect. The scan must
-// finish, give exactly the records the ordinary rules give, and leave no descriptor or thread behind.
+// An Applications folder that anyone with write access may have filled: 10,000 entries, a few of
+// them loops, devices, pipes, huge or deep property lists, unreadable folders and odd names. The scan
+// must finish, give exactly the records the ordinary rules give, and leave nothing behind.
 #include "AppScanner.h"
 #include "ChildProcess.h"
 #include "FileSystemMetadataSource.h"
@@ -64,8 +63,7 @@ QStringList describeAll(const QList<AppInfo>& apps)
     return lines;
 }
 
-// The folder, and the records that a scanner that permission bits do not stop (privileged) and
-// one that they do should find in it.
+// The folder, and the records that a privileged scanner and one that permission bits stop should find.
 class HostileFolder : public FixtureTree
 {
 public:
@@ -104,8 +102,7 @@ public:
         for (qsizetype k = 0; k < brokenMetadata.size(); ++k)
             brokenMetadata[k](native(makeFolder(u"Applications/BrokenMetadata%1.app/Contents"_s.arg(k)))
                               + "/iTunesMetadata.plist");
-        // A bundle that is its own Wrapper and holds a link to itself named like a wrapped
-        // application: every walk into it could go on for ever.
+        // Its own Wrapper, holding a link to itself named like a wrapped application: endless walks.
         makeFolder(u"Applications/Recursive.app"_s);
         link(".")(at(u"Recursive.app/Wrapper"_s));
         link(".")(at(u"Recursive.app/Self.app"_s));
@@ -129,8 +126,7 @@ public:
         for (int i = countEntries(apps()) + 2; i < EntryCount; ++i)
             bundle(u"Sane%1.app"_s.arg(i), u"test.sane.%1"_s.arg(i), u"Sane %1"_s.arg(i), 100 + i,
                    i % 2 ? PropertyList::Format::Binary : PropertyList::Format::Xml);
-        // A folder and an Info.plist that only a privileged scanner can read: an unprivileged one
-        // misses the first and names the second after its entry.
+        // Readable only by a privileged scanner: the others miss one and name the other after its entry.
         unprivileged = privileged;
         bundle(u"Locked.app"_s, u"test.locked"_s, u"Locked"_s, 14);
         bundle(u"LockedInfo.app"_s, u"test.lockedinfo"_s, u"LockedInfo"_s, 15);
@@ -142,8 +138,7 @@ public:
     }
     ~HostileFolder()
     {
-        // Through the raw bytes, as no QString names some entries, and unlocked for a user whom
-        // permission bits stop.
+        // Through the raw bytes, as no QString names some entries.
         for (const QString& locked : m_locked)
             ::chmod(native(locked).constData(), 0755);
         std::error_code ignored;
@@ -170,8 +165,7 @@ private:
 
 TEST(HostileApplicationsFolder, ScanGivesTheRecordsOfTheSaneEntriesAndLeavesNothingBehind)
 {
-    // On a memory file system where there is one: making and removing 30,000 files and folders on a
-    // busy disk takes far longer than the scan.
+    // On a memory file system where there is one: 30,000 files on a busy disk take far longer than the scan.
     const QByteArray temporary = qgetenv("TMPDIR");
     if (QDir(u"/dev/shm"_s).exists())
         qputenv("TMPDIR", "/dev/shm");
@@ -198,7 +192,7 @@ TEST(HostileApplicationsFolder, ScanGivesTheRecordsOfTheSaneEntriesAndLeavesNoth
         [&scanner](ChildProcess& self) {
             self.write(describeAll(scanner.scanInstalledApps({}).apps).join(QChar(0)).toUtf8());
         },
-        ChildProcess::User::Nobody);
+        true /* as nobody */);
     EXPECT_EQ(QString::fromUtf8(child.finish()).split(QChar(0)), folder.unprivileged);
     EXPECT_EQ(child.status, 0);
 }

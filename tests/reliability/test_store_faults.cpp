@@ -42,8 +42,7 @@ QStringList filesIn(const QString& folder, const QString& pattern = u"*"_s)
 
 TEST(StoreFaults, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile)
 {
-    // A kill leaves the kernel's view of the files as it was, whether or not it reached the disk, so
-    // a memory file system tests the same thing many times faster.
+    // A kill leaves the kernel's view of the files as it was, so a memory file system tests the same.
     QTemporaryDir folder((QDir(u"/dev/shm"_s).exists() ? u"/dev/shm"_s : QDir::tempPath())
                          + u"/kudora-XXXXXX"_s);
     const QString file = folder.path() + u"/k.plist"_s;
@@ -59,8 +58,7 @@ TEST(StoreFaults, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile)
                 self.write(QByteArray::number(next) + '\n'); // done, as far as the writer knows
             }
         });
-        // Timed from the first finished write, so that a slow start (as under the sanitizers) does
-        // not decide where the kill falls.
+        // From the first finished write, so that a slow start does not decide where the kill falls.
         writer.readLine();
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
         writer.kill();
@@ -179,8 +177,7 @@ TEST(StoreFaults, AnIgnoreOnAStoreItCannotTrustKeepsTheProgramWorking)
 
 TEST(StoreFaults, AConfigFolderThatTakesNoFilesStillLeavesAWorkingProgram)
 {
-    // A read-only mode stops only a user whom the mode stops: a child process as "nobody" uses the
-    // data folder, and memory when that takes no files either.
+    // Only a user whom the mode stops: as "nobody" the data folder, then memory, take over.
     if (!ChildProcess::canBeNobody())
         GTEST_SKIP() << "only root can take on the user nobody";
     FixtureTree tree;
@@ -202,7 +199,7 @@ TEST(StoreFaults, AConfigFolderThatTakesNoFilesStillLeavesAWorkingProgram)
                            + preferences.loadIgnoredIDs().values().join(u',').toUtf8() + '\n');
             }
         },
-        ChildProcess::User::Nobody);
+        true /* as nobody */);
     EXPECT_EQ(child.finish(),
               (writable + u"/org.example.readonly/standard.plist|test.kept\n|test.kept\n"_s).toUtf8());
     EXPECT_EQ(child.status, 0);
