@@ -42,23 +42,16 @@ struct BinaryPlist
     }
 };
 
+// Objects with one-byte references and fewer than 15 members or bytes.
 QByteArray array(const QList<int>& references)
 {
-    QByteArray bytes(1, char(0xA0 | qMin(references.size(), qsizetype(15))));
-    if (references.size() >= 15)
-        bytes.append('\x10').append(char(references.size()));
+    QByteArray bytes(1, char(0xA0 | references.size()));
     for (const int reference : references)
         bytes.append(char(reference));
     return bytes;
 }
-QByteArray integer(quint8 value)
-{
-    return QByteArray("\x10", 1) + char(value);
-}
-QByteArray ascii(const QByteArray& text)
-{
-    return char(0x50 | text.size()) + text;
-}
+const auto integer = [](quint8 value) -> QByteArray { return QByteArray("\x10", 1) + char(value); };
+const auto ascii = [](const QByteArray& text) -> QByteArray { return char(0x50 | text.size()) + text; };
 const QByteArray oneEntryDictionary("\xD1\x01\x02", 3);
 
 BinaryPlist nested(int depth)
@@ -75,9 +68,7 @@ bool accepted(const BinaryPlist& plist)
 {
     const QByteArray data = plist.build();
     const bool guardSays = BinaryPlistGuard::isAcceptable(data);
-    if (!guardSays) {
-        EXPECT_FALSE(PropertyList::parse(data).has_value()) << data.toHex().constData();
-    }
+    EXPECT_TRUE(guardSays || !PropertyList::parse(data)) << data.toHex().constData();
     return guardSays;
 }
 } // namespace

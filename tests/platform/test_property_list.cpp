@@ -93,11 +93,6 @@ TEST(PropertyList, XmlScalarsAreReadExactlyOrNotAtAll)
         { "<integer>0x1F</integer>", qlonglong(31) },
         { "<integer>-9223372036854775808</integer>", std::numeric_limits<qlonglong>::min() },
         { "<integer>18446744073709551615</integer>", std::numeric_limits<qulonglong>::max() },
-        { "<integer>18446744073709551616</integer>", {} },
-        { "<integer>-9223372036854775809</integer>", {} },
-        { "<integer>12a</integer>", {} },
-        { "<integer></integer>", {} },
-        { "<integer>1.5</integer>", {} },
         // Values the guard rewrites among values it passes on unchanged.
         { "<array><integer>7</integer><integer> 0x10</integer><integer>-0</integer>"
           "<date>2001-01-01T00:00:00Z</date><integer>8</integer></array>",
@@ -108,6 +103,8 @@ TEST(PropertyList, XmlScalarsAreReadExactlyOrNotAtAll)
         { "<real>two</real>", {} },
         { "<date>2020-01-01</date>", {} },
     };
+    for (const char* text : { "12a", "", "18446744073709551616", "-9223372036854775809", "1.5" })
+        EXPECT_FALSE(parseXml("<integer>" + QByteArray(text) + "</integer>")) << text;
     for (const auto& [body, expected] : cases) {
         const auto read = parseXml(body);
         EXPECT_EQ(read, expected) << body;
