@@ -15,13 +15,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-qsizetype openDescriptors()
-{
-    return QDir(u"/proc/self/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot).size();
-}
-} // namespace
-
 TEST(FileDefaultsDomain, KeepsTypedValuesInAPrivateBinaryFile)
 {
     FixtureTree tree;
@@ -67,6 +60,9 @@ TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
         });
     };
     const auto before = SafeFile::readRegularFile(path);
+    const auto openDescriptors = [] {
+        return QDir(u"/proc/self/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot).size();
+    };
     const qsizetype descriptors = openDescriptors();
     {
         const DefaultsDomain::Batch outer(domain);

@@ -23,10 +23,7 @@ QByteArray png(QColor color)
     return bytes;
 }
 
-QColor centreColour(const QIcon& icon)
-{
-    return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
-}
+const auto centreColour = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage().pixelColor(8, 8); };
 } // namespace
 
 TEST(DesktopWorkspace, OpensOnlyWebPagesOverHttps)
