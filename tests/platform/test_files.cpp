@@ -22,9 +22,10 @@ TEST(SafeFile, ReadsOnlyRegularFilesOrLinksToThemWithinTheLimit)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(u"/dev/zero"_s, tree.pathOf(u"zero"_s)));
     ASSERT_TRUE(QFile::link(tree.pathOf(u"nowhere"_s), tree.pathOf(u"dangling"_s)));
-    // Without a writer a blocking open of the FIFO would hang here for ever.
-    for (const QString& path : { fifo, tree.makeFolder(u"folder"_s), tree.pathOf(u"zero"_s),
-                                 tree.pathOf(u"dangling"_s), tree.pathOf(u"missing"_s) })
+    // Without a writer a blocking open of the FIFO would hang here for ever; a NUL would name another file.
+    for (const QString& path :
+         { fifo, tree.makeFolder(u"folder"_s), tree.pathOf(u"zero"_s), tree.pathOf(u"dangling"_s),
+           tree.pathOf(u"missing"_s), QString(tree.pathOf(u"a.txt"_s) + QChar(0) + u"x"_s) })
         EXPECT_FALSE(SafeFile::readRegularFile(path).has_value()) << qPrintable(path);
     const QByteArray bytes(100000, 'x');
     const QString path = tree.writeFile(u"f"_s, bytes);
