@@ -33,7 +33,7 @@ TEST(SafeFile, ReadsOnlyRegularFilesOrLinksToThemWithinTheLimit)
     EXPECT_EQ(SafeFile::readRegularFile(path, bytes.size()), bytes);
     EXPECT_FALSE(SafeFile::readRegularFile(path, bytes.size() - 1));
     // Empty is a content, not a failure.
-    EXPECT_EQ(SafeFile::readRegularFile(tree.writeFile(u"empty"_s, {})), QByteArray());
+    EXPECT_EQ(SafeFile::readRegularFile(tree.writeFile(u"empty"_s, {}), 0), QByteArray());
 }
 
 TEST(FileSystem, ListsFoldersWithAllNamesButDotEntriesAndNonUtf8OnesAndFindsAllButDanglingLinks)
