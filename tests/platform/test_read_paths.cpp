@@ -71,6 +71,8 @@ TEST(ReadPaths, BundleScopeReadsOnceAndOnlyWithinTheScope)
     }
     rewrite(u"third.id"_s);
     EXPECT_EQ(BundleInfo::bundleIdentifier(bundle), u"third.id"_s);
+    const BundleInfo::ReadScope next; // and the next scan starts afresh
+    EXPECT_EQ(BundleInfo::bundleIdentifier(bundle), u"third.id"_s);
 }
 
 TEST(ReadPaths, StoreSeesEveryChangeOfItsFile)
