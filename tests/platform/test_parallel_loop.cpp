@@ -9,12 +9,9 @@
 
 TEST(ParallelLoop, RunsEveryStepOnceOnAtMostTheAllowedThreads)
 {
-    for (const auto& [count, stepsPerThread] : { std::pair<qsizetype, qsizetype> { 0, 1 },
-                                                 { 1, 1 },
-                                                 { 31, 32 },
-                                                 { 64, 32 },
-                                                 { 1000, 1 },
-                                                 { 1000, 0 } }) {
+    using Case = std::pair<qsizetype, qsizetype>; // steps, and steps worth a thread of its own
+    for (const auto& [count, stepsPerThread] :
+         { Case(0, 1), Case(1, 1), Case(31, 32), Case(64, 32), Case(1000, 1), Case(1000, 0) }) {
         SCOPED_TRACE(testing::Message() << count << " steps, " << stepsPerThread << " per thread");
         std::vector<std::atomic<int>> calls(static_cast<size_t>(count));
         std::mutex mutex;
