@@ -15,8 +15,7 @@
 class ChildProcess
 {
 public:
-    // Only root can take on the user "nobody".
-    static bool canBeNobody() { return ::geteuid() == 0 && ::getpwnam("nobody"); }
+    static bool canBeNobody() { return ::geteuid() == 0 && ::getpwnam("nobody"); } // only root can
 
     explicit ChildProcess(const std::function<void(ChildProcess&)>& work, bool asNobody = false)
     {

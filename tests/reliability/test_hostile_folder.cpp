@@ -155,8 +155,7 @@ TEST(HostileApplicationsFolder, ScanGivesTheRecordsOfTheSaneEntriesAndLeavesNoth
 {
     // On a memory file system where there is one: 30,000 files on a busy disk take far longer than the scan.
     const QByteArray temporary = qgetenv("TMPDIR");
-    if (QDir(u"/dev/shm"_s).exists())
-        qputenv("TMPDIR", "/dev/shm");
+    qputenv("TMPDIR", QDir(u"/dev/shm"_s).exists() ? QByteArray("/dev/shm") : temporary);
     HostileFolder folder;
     temporary.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temporary);
     const AppScanner scanner(folder.apps(), folder.pathOf(u"home"_s),

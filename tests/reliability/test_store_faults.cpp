@@ -164,6 +164,8 @@ TEST(StoreFaults, AnIgnoreOnAStoreItCannotTrustKeepsTheProgramWorking)
         const QStringList aside = filesIn(tree.path(), u"store.plist.corrupt-*"_s);
         EXPECT_EQ(aside.size(), c.readable.isEmpty() ? 1 : 0);
         EXPECT_EQ(SafeFile::readRegularFile(tree.pathOf(aside.value(0))).value_or(c.before), c.before);
+        preferences.recordReviewDate(u"test.kept"_s);
+        EXPECT_TRUE(preferences.reviewDate(u"test.kept"_s).has_value()) << "later writes go through";
     }
 }
 
