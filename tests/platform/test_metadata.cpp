@@ -2,6 +2,7 @@
 #include "FixtureTree.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -10,69 +11,47 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-QDateTime utc(const QString& iso)
-{
-    return QDateTime::fromString(iso, Qt::ISODateWithMs).toUTC();
-}
-
-QByteArray littleEndian(qint64 value)
-{
-    QByteArray bytes(8, '\0');
-    for (int i = 0; i < 8; ++i)
-        bytes[i] = char((quint64(value) >> (8 * i)) & 0xff);
-    return bytes;
-}
-
-// False when the file system takes no user attributes.
-bool setLastUsed(const QString& path, const QByteArray& value)
-{
-    return ::setxattr(QFile::encodeName(path).constData(), "user.com.apple.lastuseddate#PS",
-                      value.constData(), size_t(value.size()), 0)
-        == 0;
-}
-} // namespace
-
-TEST(FileSystemMetadataSource, DisplayNamePrefersTheDisplayNameText)
+TEST(FileSystemMetadataSource, NamesComeFromTheInfoTextDatesFromTheFileAndItsLastUsedAttribute)
 {
     FixtureTree tree;
     const FileSystemMetadataSource source;
     EXPECT_FALSE(source.itemForPath(tree.pathOf(u"Missing.app"_s)).has_value());
-    const auto nameOf = [&](const QString& bundle, const QVariantMap& info) {
-        return source.itemForPath(tree.makeBundle(bundle, u"x.y"_s, std::nullopt, info))
-            ->attribute(kMDItemDisplayName);
+    EXPECT_FALSE(source.itemForPath(tree.writeFile(u"Plain.app"_s, "not a bundle"))
+                     ->attribute(kMDItemDisplayName)
+                     .isValid());
+    // The display name before the short name, and texts only.
+    const QString shown = u"CFBundleDisplayName"_s, name = u"CFBundleName"_s;
+    const std::pair<QVariantMap, QVariant> cases[] = {
+        { { { shown, u"Shown"_s }, { name, u"Short"_s } }, u"Shown"_s },
+        { { { name, u"Short"_s } }, u"Short"_s },
+        { { { shown, qlonglong(3) }, { name, u"Short"_s } }, u"Short"_s },
+        { {}, {} },
     };
-    EXPECT_EQ(nameOf(u"Both.app"_s,
-                     { { u"CFBundleDisplayName"_s, u"Shown"_s }, { u"CFBundleName"_s, u"Short"_s } }),
-              QVariant(u"Shown"_s));
-    EXPECT_EQ(nameOf(u"Short.app"_s, { { u"CFBundleName"_s, u"Short"_s } }), QVariant(u"Short"_s));
-    EXPECT_EQ(nameOf(u"Typed.app"_s,
-                     { { u"CFBundleDisplayName"_s, qlonglong(3) }, { u"CFBundleName"_s, u"Short"_s } }),
-              QVariant(u"Short"_s));
-    EXPECT_FALSE(nameOf(u"None.app"_s, {}).isValid());
-    const auto plain = source.itemForPath(tree.writeFile(u"Plain.app"_s, "not a bundle"));
-    ASSERT_TRUE(plain.has_value());
-    EXPECT_FALSE(plain->attribute(kMDItemDisplayName).isValid());
-}
-
-TEST(FileSystemMetadataSource, DatesComeFromModificationTimeAndLastUsedAttribute)
-{
-    FixtureTree tree;
-    const FileSystemMetadataSource source;
-    const QString bundle = tree.makeBundle(u"Used.app"_s, u"x.y"_s);
-    const QDateTime modified = utc(u"2021-03-04T05:06:07.891Z"_s);
-    tree.setModificationTime(u"Used.app"_s, modified);
-    EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemFSContentChangeDate), QVariant(modified));
-    EXPECT_FALSE(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate).isValid());
-
-    const QDateTime used = utc(u"2022-08-09T10:11:12.345Z"_s);
-    const QByteArray value = littleEndian(used.toSecsSinceEpoch()) + littleEndian(345678901);
-    if (!setLastUsed(bundle, value))
-        GTEST_SKIP() << "the file system takes no user extended attributes (" << errno << ")";
-    EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate), QVariant(used));
-    // A value of the wrong size or with impossible nanoseconds means nothing.
-    for (const QByteArray& bad : { value.first(8), QByteArray(littleEndian(0) + littleEndian(2000000000)) }) {
-        ASSERT_TRUE(setLastUsed(bundle, bad));
-        EXPECT_FALSE(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate).isValid());
+    int n = 0;
+    for (const auto& [info, expected] : cases) {
+        const QString bundle = tree.makeBundle(u"A%1.app"_s.arg(++n), u"x.y"_s, std::nullopt, info);
+        EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemDisplayName), expected) << n;
     }
+    const QString bundle = tree.pathOf(u"A1.app"_s);
+    const auto utc = [](const char* iso) {
+        return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODateWithMs);
+    };
+    tree.setModificationTime(u"A1.app"_s, utc("2021-03-04T05:06:07.891Z"));
+    EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemFSContentChangeDate),
+              QVariant(utc("2021-03-04T05:06:07.891Z")));
+    EXPECT_FALSE(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate).isValid());
+    // Seconds and nanoseconds, little-endian; a wrong size or impossible nanoseconds mean nothing.
+    const auto lastUsed = [&](qint64 seconds, qint64 nanoseconds, int size) {
+        const qint64 value[] = { qToLittleEndian(seconds), qToLittleEndian(nanoseconds) };
+        return ::setxattr(QFile::encodeName(bundle).constData(), "user.com.apple.lastuseddate#PS", value,
+                          size_t(size), 0)
+            ? QVariant(u"no user attributes here"_s)
+            : source.itemForPath(bundle)->attribute(kMDItemLastUsedDate);
+    };
+    const QVariant used = lastUsed(utc("2022-08-09T10:11:12Z").toSecsSinceEpoch(), 345678901, 16);
+    if (used == QVariant(u"no user attributes here"_s))
+        GTEST_SKIP() << "the file system takes no user extended attributes (" << errno << ")";
+    EXPECT_EQ(used, QVariant(utc("2022-08-09T10:11:12.345Z")));
+    EXPECT_FALSE(lastUsed(utc("2022-08-09T10:11:12Z").toSecsSinceEpoch(), 0, 8).isValid());
+    EXPECT_FALSE(lastUsed(0, 2000000000, 16).isValid());
 }

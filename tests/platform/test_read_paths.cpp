@@ -1,6 +1,5 @@
 // The shortcuts that the scanner and the store take when reading: each must give exactly what the
 // plain read gives, and never a stale result once the file on disk has changed.
-
 #include "BundleInfo.h"
 #include "FileDefaultsDomain.h"
 #include "FixtureTree.h"
@@ -42,8 +41,13 @@ TEST(ReadPaths, SingleAndSelectedValueReadsMatchTheWholeDictionary)
     }
     EXPECT_EQ(PropertyList::readDictionary(tree.pathOf(u"d.plist"_s)), dictionary);
     EXPECT_EQ(PropertyList::readDictionaryValue(tree.pathOf(u"r.plist"_s), u"itemId"_s), QVariant(u"2"_s));
-    for (const QString& path :
-         { tree.writeFile(u"a.plist"_s, "<plist><array/></plist>"), tree.pathOf(u"missing"_s) }) {
+    // Only files within the size limit with a dictionary at the root; a valid one padded past the limit.
+    const QByteArray padded =
+        QByteArray(SafeFile::DefaultLimit, ' ') + PropertyList::serialize(QVariantMap {});
+    EXPECT_TRUE(PropertyList::parseDictionary(padded).has_value());
+    for (const QString& path : { tree.writeFile(u"a.plist"_s, "<plist><array/></plist>"),
+                                 tree.pathOf(u"missing"_s), tree.writeFile(u"big.plist"_s, padded) }) {
+        EXPECT_FALSE(PropertyList::readDictionary(path));
         EXPECT_FALSE(PropertyList::readDictionaryValue(path, u"x"_s));
         EXPECT_FALSE(PropertyList::readDictionaryValues(path, keys));
     }
@@ -67,6 +71,8 @@ TEST(ReadPaths, BundleScopeReadsOnceAndOnlyWithinTheScope)
     }
     rewrite(u"third.id"_s);
     EXPECT_EQ(BundleInfo::bundleIdentifier(bundle), u"third.id"_s);
+    const BundleInfo::ReadScope next; // and the next scan starts afresh
+    EXPECT_EQ(BundleInfo::bundleIdentifier(bundle), u"third.id"_s);
 }
 
 TEST(ReadPaths, StoreSeesEveryChangeOfItsFile)
@@ -78,8 +84,8 @@ TEST(ReadPaths, StoreSeesEveryChangeOfItsFile)
     // Another writer replaces the file with other bytes of the same size.
     tree.writePlist(u"store.plist"_s, { { u"k"_s, u"two"_s } });
     EXPECT_EQ(domain.value(u"k"_s), QVariant(u"two"_s));
-    domain.modify(u"k"_s, [](const QVariant& current) {
-        return DefaultsDomain::Change::set(QVariant(current.toString() + u"+"_s));
+    domain.modify(u"k"_s, [](const QVariant& k) {
+        return DefaultsDomain::Change::set(QString(k.toString() + u"+"_s));
     });
     EXPECT_EQ(domain.value(u"k"_s), QVariant(u"two+"_s));
     // A damaged file reads as empty even right after a good read.
