@@ -17,8 +17,7 @@ namespace {
 // Qt reads the scale factor once, when the application object is made; this runs before main().
 const bool s_doubleDensity = qputenv("QT_SCALE_FACTOR", "2");
 
-// An application icon whose 1× image is flat grey and whose 2× image has stripes one device pixel
-// wide: only an icon drawn from the 2× image at full density shows the stripes.
+// Only an icon drawn from the 2× image at full density shows its stripes one device pixel wide.
 class StripedIconWorkspace : public RecordingWorkspace
 {
 public:
@@ -53,8 +52,7 @@ TEST(HighDensity, ApplicationIconsUseEveryDevicePixel)
     ASSERT_TRUE(s_doubleDensity);
     const QPixmap grabbed = window.grab();
     ASSERT_EQ(grabbed.devicePixelRatio(), 2.0);
-    // Along a line through the middle 20 points of the 24-point icon, every one of the 40 device
-    // pixels differs sharply from its neighbour; a 1× image scaled up shows no such change.
+    // Across the middle 20 points of the 24-point icon, every device pixel differs from its neighbour.
     const QImage image = grabbed.toImage();
     const QRect cell = table->visualRect(table->model()->index(0, AppTableModel::IconColumn));
     const QPoint centre = table->viewport()->mapTo(&window, cell.center()) * 2;
@@ -64,7 +62,6 @@ TEST(HighDensity, ApplicationIconsUseEveryDevicePixel)
             std::abs(qGray(image.pixel(x, centre.y())) - qGray(image.pixel(x - 1, centre.y()))) > 160;
     EXPECT_GE(transitions, 36);
 
-    // The About box's icon too.
     harness.item(u"Kudora"_s, u"About Kudora"_s)->trigger();
     auto* box = harness.window().findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);

@@ -27,7 +27,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Every file below folder, relative to it.
 QStringList filesBelow(const QString& folder)
 {
     QStringList files;
@@ -38,8 +37,7 @@ QStringList filesBelow(const QString& folder)
     return files;
 }
 
-// A launch of the whole program on the real store in the test's config folder, its updater
-// reading a loopback feed that offers a newer version, which the person skips.
+// The whole program on the real store in the config folder; its updater is offered 2.0, which is skipped.
 struct Launch
 {
     explicit Launch(const QUrl& feed)
@@ -76,14 +74,12 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
     QSize firstSize;
     {
         Launch launch(server.url(u"/appcast.xml"_s));
-        ASSERT_EQ(launch.domain->location(), plist);
         ShellHarness& harness = *launch.harness;
         ASSERT_TRUE(harness.openAndActivate());
-        // The automatic check at start finds 2.0, which the person skips.
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return launch.domain->value(Updater::SkippedVersionKey).isValid(); }));
 
-        // What a person rearranges, and must find as it was at the next launch.
+        // What a person rearranges, which is not kept.
         MainWindow& window = harness.window();
         ContentView* content = window.contentView();
         AppTableView* table = content->tableView();
@@ -99,8 +95,6 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
         header->resizeSection(AppTableModel::LastAccessedColumn, 230);
         harness.item(u"View"_s, u"Hide Toolbar"_s)->trigger();
         QTest::keyClicks(content->searchField(), u"Be"_s);
-        ASSERT_EQ(table->model()->rowCount(), 1);
-        content->searchField()->clear();
         harness.app().model().setSearchQuery(QString());
 
         // What is meant to be kept: a review and an ignored application.
@@ -115,8 +109,7 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
         ASSERT_EQ(harness.app().model().ignoredIDs(), QSet<QString> { ShellHarness::AlphaID });
     }
 
-    // The domain file and the empty file its writers lock, nothing else; no window geometry, no
-    // settings file of Qt's own.
+    // The domain file and the empty file its writers lock, nothing else (no settings file of Qt's).
     EXPECT_EQ(filesBelow(config),
               (QStringList { u"org.kudora.Kudora.plist"_s, u"org.kudora.Kudora.plist.lock"_s }));
     EXPECT_EQ(QFileInfo(plist + u".lock"_s).size(), 0);

@@ -1,5 +1,4 @@
-// The main window's content driven as a user drives it: clicks, keys, menus and the search field in
-// a toolbar, on a real AppModel over an in-memory store, its table model under QAbstractItemModelTester.
+// The window's content driven by clicks, keys and menus, on a real AppModel over an in-memory store.
 #include "AppModel.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
@@ -95,8 +94,7 @@ AppInfo app(const QString& id, const QString& name, int daysAgo, OptionalDate re
                    std::move(reviewed));
 }
 
-// "App 00" (com.example.00) … last used 0, 1, … days ago, so that the table shows them in that
-// order; all reviewed.
+// "App 00" (com.example.00) …, last used in that order; all reviewed.
 QList<AppInfo> numberedApps(int count)
 {
     QList<AppInfo> apps;
@@ -129,7 +127,7 @@ protected:
         QSignalSpy finished(model.get(), &AppModel::rescanFinished);
         ASSERT_TRUE(finished.wait(10000));
 
-        // As the program's window holds it: the content in the middle, the field in the toolbar.
+        // As the program's window holds it, with the field in the toolbar.
         view = new ContentView(*model, workspace);
         window.setCentralWidget(view);
         window.addToolBar(Qt::TopToolBarArea, new QToolBar(&window));
@@ -157,7 +155,6 @@ protected:
         return texts;
     }
     QStringList names() const { return column(NameColumn); }
-    // The table shows what the model's list holds, in its order.
     void expectRowsFollowTheModel() const { EXPECT_EQ(names(), namesOf(model->visibleApps())); }
     QStringList selectedNames() const { return namesOf(view->selectedApps()); }
     QString currentName() const { return rows()->appAt(table()->currentIndex().row())->name(); }
@@ -185,7 +182,7 @@ protected:
                           QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
     }
 
-    // A mouse context-menu event at pos (viewport coordinates); the menu shown, or nullptr.
+    // The menu a right click at pos in the viewport shows, or nullptr.
     QMenu* contextMenuAt(const QPoint& pos)
     {
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, table()->viewport()->mapToGlobal(pos));
@@ -220,8 +217,7 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
                      app(u"com.example.used"_s, u"Used"_s, 1, QDateTime::currentDateTimeUtc().addDays(-1)),
                      AppInfo(u"com.example.modified"_s, u"Modified"_s, markup, u"2"_s, {}, day(10), {}) });
 
-    // Newest use first; the modification date stands in for a missing use; no date sorts last.
-    // Tooltips and label levels tell a launch date from a stand-in, and a review from none.
+    // The modification date stands in for a missing use, and looks it.
     const QString modified = u"Showing file modification date (app never launched)"_s;
     const auto level = [](LabelColors::Level level) { return QString::number(int(level)); };
     using enum LabelColors::Level;
@@ -234,19 +230,30 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
         { LastReviewedColumn, Qt::ToolTipRole, QStringList(3, QString()) },
         { LastAccessedColumn, LabelLevelRole, { level(Primary), level(Secondary), level(Secondary) } },
         { LastReviewedColumn, LabelLevelRole, { level(Primary), level(Tertiary), level(Tertiary) } },
+        // What a screen reader announces: the icon and "Open ↗" would tell nothing of the application.
+        { IconColumn, Qt::AccessibleTextRole, { u"Used"_s, u"Modified"_s, QString() } },
+        { AppStoreColumn,
+          Qt::AccessibleTextRole,
+          { u"Open App Store page for Used"_s, u"Open App Store page for Modified"_s,
+            u"Open App Store page for "_s } },
+        { LastReviewedColumn, Qt::AccessibleTextRole, { u"yesterday"_s, u"Never"_s, u"Never"_s } },
     };
     for (const auto& [column, role, expected] : columns)
         EXPECT_EQ(this->column(column, role), expected) << column << " " << role;
+    QStringList headers;
+    for (int column = 0; column < ColumnCount; ++column)
+        headers.append(rows()->headerData(column, Qt::Horizontal, Qt::AccessibleTextRole).toString());
+    EXPECT_EQ(headers,
+              (QStringList { u"Icon"_s, u"Application"_s, u"Last Accessed"_s, u"App Store"_s,
+                             u"Last Reviewed"_s }));
 
-    // The icon's tooltip is the path as typed, also when it looks like markup, and a nameless
-    // record's too.
+    // The icon's tooltip is the path as typed, even when it looks like markup.
     const QString tooltip = text(1, IconColumn, Qt::ToolTipRole);
     EXPECT_EQ(Qt::mightBeRichText(tooltip) ? QTextDocumentFragment::fromHtml(tooltip).toPlainText() : tooltip,
               markup);
     EXPECT_EQ(text(2, IconColumn, Qt::ToolTipRole), u"/Apps/none.app"_s);
 
-    // Icons fit 24 × 24 with their shape kept (64 × 32 becomes 24 × 12, centred); a nameless record's
-    // is clear.
+    // Icons keep their shape (64 × 32 becomes 24 × 12, centred); a nameless record's is clear.
     const auto alpha = [&](int row, int y) {
         const QImage icon =
             rows()->index(row, IconColumn).data(Qt::DecorationRole).value<QPixmap>().toImage();
@@ -267,8 +274,7 @@ TEST_F(WindowTest, HeaderClicksSortThroughTheModel)
     const SortComparator lastUse(Key::LastAccessedSortDate, Qt::DescendingOrder);
     const SortComparator nameUp(Key::Name, Qt::AscendingOrder), nameDown(Key::Name, Qt::DescendingOrder);
     const SortComparator reviewDown(Key::LastReviewedSortDate, Qt::DescendingOrder);
-    // A name starts ascending, a date newest first, and clicking the first key again flips it; a key
-    // further down comes first with the direction it had; columns without a key change nothing.
+    // A name starts ascending, a date newest first; a second click flips; a key moved up keeps its way.
     for (const auto& [column, order] : QList<std::pair<int, SortOrder>> {
              { NameColumn, { nameUp, lastUse } },
              { NameColumn, { nameDown, lastUse } },
@@ -309,7 +315,6 @@ TEST_F(WindowTest, OpeningSearchingAndSortingKeepTheSelectedRowAndThePlace)
         EXPECT_TRUE(table()->viewport()->rect().contains(table()->visualRect(table()->currentIndex())));
     };
     expectPlaceKept();
-    // Typing narrows, deleting widens back to the same place, a header click sorts.
     const int y = yOfCurrentRow();
     SearchField* field = view->searchField();
     field->setFocus();
@@ -320,8 +325,7 @@ TEST_F(WindowTest, OpeningSearchingAndSortingKeepTheSelectedRowAndThePlace)
     EXPECT_EQ(yOfCurrentRow(), y);
     clickHeader(NameColumn);
     expectPlaceKept();
-    // Sorted by review date a reviewed row moves alone to the top (first, or second after a review
-    // made in the same millisecond).
+    // A review moves its row alone (second after a review in the same millisecond).
     clickHeader(LastReviewedColumn);
     table()->scrollToBottom();
     const QString otherId = rows()->idAt(rows()->rowCount() - 1);
@@ -329,7 +333,6 @@ TEST_F(WindowTest, OpeningSearchingAndSortingKeepTheSelectedRowAndThePlace)
     expectRowsFollowTheModel();
     EXPECT_LE(rows()->rowOf(AppInfo::idKey(otherId)), 1);
     EXPECT_EQ(selectedNames(), QStringList { u"App 57"_s });
-    // A row the search hides leaves the selection, as in any list.
     QSignalSpy published(view, &ContentView::hasSelectionChanged);
     QTest::keyClicks(field, u"App 1"_s);
     expectRowsFollowTheModel();
@@ -339,8 +342,7 @@ TEST_F(WindowTest, OpeningSearchingAndSortingKeepTheSelectedRowAndThePlace)
 
 TEST_F(WindowTest, OpeningCountsAsAReviewWhateverTheDesktopDoes)
 {
-    // An id that makes no valid address opens nothing, but the review counts; so does Space on
-    // the focused button cell, while Return and a click beside the button only select.
+    // Without a valid address the review still counts; Space opens, Return and a click beside select.
     model->setApps({ app(u"odd"_s, u"Odd"_s, 1, std::nullopt, u"12/../x"_s) });
     const QRect cell = table()->visualRect(rows()->index(0, AppStoreColumn));
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 1, cell.center().y()));
@@ -350,7 +352,7 @@ TEST_F(WindowTest, OpeningCountsAsAReviewWhateverTheDesktopDoes)
     EXPECT_TRUE(reviewed(u"odd"_s));
     EXPECT_TRUE(workspace.openedUrls.isEmpty());
 
-    // A Flatpak opens in the software centre, failing that on its Flathub page; either way it counts.
+    // A Flatpak opens in the software centre, failing that on Flathub.
     const QString flathub = u"org.kudora.test.FlathubApp"_s, other = u"org.kudora.test.OtherApp"_s;
     const QUrl page(u"https://flathub.org/apps/"_s + flathub);
     model->setApps(
@@ -373,20 +375,17 @@ TEST_F(WindowTest, IgnoringAndMenusKeepThePlaceAndTheOtherSelectedRows)
     const auto place = [&] { return std::pair(currentName(), yOfCurrentRow()); };
     const auto kept = place();
 
-    // Two of the five leave the list; the other three stay selected and the current row stays put.
     model->ignoreApps({ *rows()->appAt(50), *rows()->appAt(51) });
     expectRowsFollowTheModel();
     EXPECT_EQ(selectedNames(), (QStringList { u"App 52"_s, u"App 53"_s, u"App 54"_s }));
     EXPECT_EQ(place(), kept);
-    // A context menu on an unselected row acts on that row alone; its Ignore still empties the
-    // selection, and the rows the user was at stay where they were.
+    // A menu on an unselected row acts on that row alone.
     trigger(contextMenuAt(cellCentre(table()->rowAt(0) + 1, NameColumn)), u"Ignore"_s);
     expectRowsFollowTheModel();
     EXPECT_EQ(std::pair(model->ignoredIDs().size(), view->hasSelection()), std::pair(qsizetype(3), false));
     EXPECT_EQ(place(), kept);
 
-    // On a selected row the menu acts on the selection, even when the list changes while it is
-    // open; blank space shows no menu.
+    // On a selected row it acts on the selection, even when the list changes while it is open.
     table()->scrollToTop();
     view->setSelection({ u"com.example.03"_s, u"com.example.05"_s });
     QMenu* menu = contextMenuAt(cellCentre(rows()->rowOf(u"com.example.05"_s), NameColumn));
@@ -399,7 +398,7 @@ TEST_F(WindowTest, IgnoringAndMenusKeepThePlaceAndTheOtherSelectedRows)
     model->setSearchQuery(u"App 0"_s);
     EXPECT_EQ(contextMenuAt(table()->viewport()->rect().bottomLeft() + QPoint(200, -2)), nullptr);
 
-    // In the ignored view the item is Clear Ignore, and the Menu key acts on the current row.
+    // The menu key acts on the current row.
     model->setSearchQuery({});
     model->setShowingIgnored(true);
     expectRowsFollowTheModel();
@@ -419,7 +418,7 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
     for (int i = 0; i < 60; i += 3)
         everyThird.insert(apps.at(i).id());
 
-    // Reset keeps the selection and the place; a store that could not write shows what it kept.
+    // A store that could not write shows what it kept.
     table()->scrollToBottom();
     const int scrolled = table()->verticalScrollBar()->value();
     view->setSelection(everyThird);
@@ -432,14 +431,11 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
     EXPECT_EQ(std::pair(view->selectedApps().size(), table()->verticalScrollBar()->value()),
               std::pair(qsizetype(20), scrolled));
 
-    // Ignore empties the selection; with nothing selected it does nothing.
     post(CommandNames::ignoreRequested());
     expectRowsFollowTheModel();
     post(CommandNames::ignoreRequested());
     EXPECT_EQ(preferences.loadIgnoredIDs(), everyThird);
 
-    // The ignored view, Clear Ignore of one row, back, Reset Ignore List: each time the table shows
-    // the model's list.
     post(CommandNames::showIgnoredAppsToggled());
     expectRowsFollowTheModel();
     view->setSelection({ u"com.example.06"_s });
@@ -453,7 +449,7 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
     EXPECT_EQ(std::pair(preferences.loadIgnoredIDs(), selectedNames()),
               std::pair(QSet<QString>(), QStringList { u"App 07"_s }));
 
-    // A rescan runs as a task of its own and, with a new catalogue, starts a new selection.
+    // A rescan runs as a task of its own.
     post(CommandNames::rescanRequested());
     EXPECT_EQ(model->apps().size(), 60);
     QSignalSpy finished(model.get(), &AppModel::rescanFinished);
@@ -480,7 +476,7 @@ TEST_F(WindowTest, SearchFieldHabits)
     SearchField* field = view->searchField();
     EXPECT_EQ(field->placeholderText(), u"Search"_s);
 
-    // Find, from the table, focuses the field with its text selected, so that typing replaces it.
+    // Find selects the field's text, so that typing replaces it.
     for (const auto& [key, modifiers] :
          { std::pair(Qt::Key_F, Qt::ControlModifier), std::pair(Qt::Key_Find, Qt::NoModifier) }) {
         field->setText(u"old"_s);
@@ -497,13 +493,12 @@ TEST_F(WindowTest, SearchFieldHabits)
     QTest::keyClicks(field, u"sample"_s);
     EXPECT_EQ(names(), QStringList { u"Notes"_s });
 
-    // Escape clears the field and the search; in an empty field it goes back to the table.
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_EQ(std::pair(model->searchQuery(), field->hasFocus()), std::pair(QString(), true));
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_TRUE(table()->hasFocus());
 
-    // A query set elsewhere shows; a canonically equal one leaves the text, caret and selection.
+    // A canonically equal query leaves the text, caret and selection.
     model->setSearchQuery(u"notes"_s);
     EXPECT_EQ(field->text(), u"notes"_s);
     field->setText(u"cafe\u0301s"_s);
@@ -543,7 +538,6 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
     EmptyStateView* empty = view->emptyState();
     const QString none = u"No App Store apps found."_s, noneIgnored = u"No ignored apps."_s;
     const QString found = u"12 App Store apps found · "_s;
-    // A change, then the status line and the empty state's message and ignored line (none: hidden).
     const std::tuple<std::function<void()>, QString, QString> steps[] = {
         { [] {}, u"0 App Store apps found"_s, none },
         { [&] { model->setApps(numberedApps(1)); }, u"1 App Store app found"_s, {} },
@@ -566,7 +560,6 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
             << status.toStdString();
     }
 
-    // Centred over the table, also after a resize; its button posts the reset that the view carries out.
     model->setShowingIgnored(false);
     model->setSearchQuery(u"nothing like it"_s);
     window.resize(1000, 700);
