@@ -5,7 +5,6 @@
 #include "DefaultsDomain.h"
 #include "LoopbackHttpServer.h"
 #include "MainWindow.h"
-#include "PreferencesService.h"
 #include "PropertyList.h"
 #include "RecordingUserDriver.h"
 #include "SearchField.h"
