@@ -4,9 +4,7 @@
 
 #include <QList>
 
-#include <optional>
-
-// Records what the updater shows. When answer is set, an update found is answered at once.
+// Records what the updater shows; an update found is left unanswered.
 class RecordingUserDriver : public UserDriver
 {
 public:
@@ -14,22 +12,12 @@ public:
     struct Event
     {
         Shown shown;
-        AppcastItem item;
-        QString reason;
+        QString reason = {};
     };
 
-    void showUpToDate() override { events.append({ Shown::UpToDate, {}, {} }); }
-    void showUpdateFound(const AppcastItem& item, UpdateReply reply) override
-    {
-        events.append({ Shown::UpdateFound, item, {} });
-        if (answer)
-            reply(*answer);
-        else
-            pendingReply = std::move(reply);
-    }
-    void showError(const QString& reason) override { events.append({ Shown::Error, {}, reason }); }
+    void showUpToDate() override { events.append({ Shown::UpToDate }); }
+    void showUpdateFound(const AppcastItem&, UpdateReply) override { events.append({ Shown::UpdateFound }); }
+    void showError(const QString& reason) override { events.append({ Shown::Error, reason }); }
 
     QList<Event> events;
-    std::optional<UpdateChoice> answer;
-    UpdateReply pendingReply;
 };
