@@ -59,9 +59,8 @@ ShellHarness::~ShellHarness()
 bool ShellHarness::openAndActivate()
 {
     m_app->openMainWindow();
-    AppModel& model = m_app->model();
     return QTest::qWaitForWindowActive(&window())
-        && QTest::qWaitFor([&model] { return !model.isScanning() && !model.apps().isEmpty(); });
+        && QTest::qWaitFor([this] { return !app().model().isScanning() && !app().model().apps().isEmpty(); });
 }
 
 QAction* ShellHarness::item(const QString& menuTitle, const QString& title) const
