@@ -143,8 +143,7 @@ TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHolds)
         auto updater = makeUpdater(feed(path), false, {}, path == u"/silent"_s ? 300 : 5000);
         ASSERT_TRUE(updater->start());
         userCheck(*updater);
-        EXPECT_EQ(driver->events.value(0).shown, shown) << path.toStdString();
-        EXPECT_EQ(driver->events.value(0).reason, reason) << path.toStdString();
+        EXPECT_EQ(driver->events.value(0), std::pair(shown, reason)) << path.toStdString();
     }
     // One request a check, and one more where the redirect was followed: nothing else was asked.
     EXPECT_EQ(server.requests.size(), std::size(cases) + 1);
