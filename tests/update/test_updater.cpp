@@ -104,9 +104,9 @@ TEST_F(UpdaterTest, OnlyAnHttpsFeedOrInTestsALoopbackOneIsEverRead)
             << url.toString().toStdString();
         EXPECT_EQ(updater->start(), testing) << url.toString().toStdString();
         if (!testing)
-            updater->checkForUpdates();
+            updater->checkForUpdates(); // not even asking reads a refused feed
+        EXPECT_EQ(updater->start(), testing) << "a second start changes nothing";
     }
-    // Not even asking reads a refused feed.
     EXPECT_FALSE(defaults->value(Updater::LastCheckTimeKey).isValid());
 }
 
