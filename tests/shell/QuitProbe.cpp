@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
@@ -25,14 +26,9 @@ class HungMetadataSource : public MetadataSource
 public:
     std::optional<MetadataItem> itemForPath(const QString&) const override
     {
-        QMetaObject::invokeMethod(
-            qApp,
-            [] {
-                std::puts("scanning");
-                std::fflush(stdout);
-                QApplication::closeAllWindows();
-            },
-            Qt::QueuedConnection);
+        std::puts("scanning");
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QApplication::closeAllWindows);
         for (;;)
             std::this_thread::sleep_for(std::chrono::hours(1));
     }

@@ -4,7 +4,6 @@
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
-#include "NotificationCenter.h"
 #include "RecordingUserDriver.h"
 #include "UpdaterController.h"
 
@@ -16,17 +15,6 @@
 
 const QString ShellHarness::AlphaID = QStringLiteral("com.example.alpha");
 const QString ShellHarness::BetaID = QStringLiteral("com.example.beta");
-
-PostedNames::PostedNames()
-{
-    m_connection = QObject::connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted,
-                                    [this](const QString& name) { names.append(name); });
-}
-
-PostedNames::~PostedNames()
-{
-    QObject::disconnect(m_connection);
-}
 
 QVariantMap ShellHarness::standardInfo()
 {
@@ -54,12 +42,11 @@ ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
     if (!parts.sources)
         parts.sources = AppSources { std::make_shared<const AppScanner>(
             fixture.pathOf(QStringLiteral("Applications")), fixture.pathOf(QStringLiteral("home"))) };
-    if (!parts.makeUpdaterController) {
+    if (!parts.makeUpdaterController)
         parts.makeUpdaterController = [] {
             return std::make_unique<UpdaterController>(true, std::make_unique<RecordingUserDriver>(),
                                                        std::make_shared<MemoryDefaultsDomain>());
         };
-    }
     m_app = std::make_unique<KudoraApp>(std::move(parts));
 }
 
@@ -69,34 +56,20 @@ ShellHarness::~ShellHarness()
     MainBundle::setInfoDictionaryForTesting(std::nullopt);
 }
 
-MainWindow& ShellHarness::window() const
-{
-    return m_app->mainWindow();
-}
-
 bool ShellHarness::openAndActivate()
 {
     m_app->openMainWindow();
-    AppModel& model = m_app->model();
     return QTest::qWaitForWindowActive(&window())
-        && QTest::qWaitFor([&model] { return !model.isScanning() && !model.apps().isEmpty(); });
-}
-
-QMenu* ShellHarness::menu(const QString& title) const
-{
-    for (QAction* action : window().menuBar()->actions()) {
-        if (action->text() == title)
-            return action->menu();
-    }
-    return nullptr;
+        && QTest::qWaitFor([this] { return !app().model().isScanning() && !app().model().apps().isEmpty(); });
 }
 
 QAction* ShellHarness::item(const QString& menuTitle, const QString& title) const
 {
-    const QMenu* found = menu(menuTitle);
-    for (QAction* action : found ? found->actions() : QList<QAction*>()) {
-        if (action->text() == title)
-            return action;
+    for (const QAction* menu : window().menuBar()->actions()) {
+        for (QAction* action : menu->text() == menuTitle ? menu->menu()->actions() : QList<QAction*>()) {
+            if (action->text() == title)
+                return action;
+        }
     }
     return nullptr;
 }

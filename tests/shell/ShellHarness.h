@@ -9,33 +9,9 @@
 #include <QVariantMap>
 
 #include <memory>
-#include <ostream>
 
 class MainWindow;
 class QAction;
-class QMenu;
-
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
-inline void PrintTo(const QStringList& texts, std::ostream* out)
-{
-    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
-}
-
-// Records every notification posted on the default center.
-class PostedNames
-{
-public:
-    PostedNames();
-    ~PostedNames();
-    QStringList names;
-
-private:
-    QMetaObject::Connection m_connection;
-};
 
 // A KudoraApp on an information dictionary of the test's (without an update feed unless asked),
 // an Applications folder holding two App Store applications, a store in memory and a recording
@@ -49,13 +25,12 @@ public:
     ~ShellHarness();
 
     KudoraApp& app() const { return *m_app; }
-    MainWindow& window() const;
+    MainWindow& window() const { return m_app->mainWindow(); }
 
     // Shows the main window, makes it the active one and waits for the first scan.
     bool openAndActivate();
 
-    // The menu-bar menu titled title and its item titled title; nullptr when there is none.
-    QMenu* menu(const QString& title) const;
+    // The item titled title in the menu-bar menu titled menuTitle; nullptr when there is none.
     QAction* item(const QString& menuTitle, const QString& title) const;
 
     RecordingWorkspace workspace;

@@ -5,8 +5,6 @@
 #include <QTcpServer>
 #include <QUrl>
 
-class QTcpSocket;
-
 // A minimal HTTP/1.1 server on 127.0.0.1 for feed fetches: each path answers with a fixed body, a
 // redirect, or never at all. Every requested path is recorded.
 class LoopbackHttpServer : public QObject
@@ -16,25 +14,18 @@ public:
 
     QUrl url(const QString& path) const;
 
-    void serve(const QString& path, const QByteArray& body, int status = 200, bool sendLength = true);
-    void redirect(const QString& path, const QUrl& target);
+    void serve(const QString& path, const QByteArray& body, int status = 200, bool sendLength = true,
+               const QByteArray& headers = {});
+    void redirect(const QString& path, const QUrl& target)
+    {
+        serve(path, {}, 302, true, "Location: " + target.toEncoded() + "\r\n");
+    }
     // Accepts the request and keeps the connection open without a byte of answer.
-    void hang(const QString& path);
+    void hang(const QString& path) { m_routes.insert(path, {}); }
 
     QStringList requests;
 
 private:
-    struct Route
-    {
-        QByteArray body = {};
-        int status = 200;
-        bool sendLength = true;
-        QByteArray location = {};
-        bool hang = false;
-    };
-
-    void answer(QTcpSocket* socket, const QString& path);
-
     QTcpServer m_server;
-    QHash<QString, Route> m_routes;
+    QHash<QString, QByteArray> m_routes; // the whole answer for each path
 };

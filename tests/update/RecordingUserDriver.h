@@ -4,32 +4,20 @@
 
 #include <QList>
 
-#include <optional>
+#include <utility>
 
-// Records what the updater shows. When answer is set, an update found is answered at once.
+// Records what the updater shows; an update found is left unanswered.
 class RecordingUserDriver : public UserDriver
 {
 public:
     enum class Shown { UpToDate, UpdateFound, Error };
-    struct Event
-    {
-        Shown shown;
-        AppcastItem item;
-        QString reason;
-    };
 
-    void showUpToDate() override { events.append({ Shown::UpToDate, {}, {} }); }
-    void showUpdateFound(const AppcastItem& item, UpdateReply reply) override
+    void showUpToDate() override { events.append({ Shown::UpToDate, {} }); }
+    void showUpdateFound(const AppcastItem&, UpdateReply) override
     {
-        events.append({ Shown::UpdateFound, item, {} });
-        if (answer)
-            reply(*answer);
-        else
-            pendingReply = std::move(reply);
+        events.append({ Shown::UpdateFound, {} });
     }
-    void showError(const QString& reason) override { events.append({ Shown::Error, {}, reason }); }
+    void showError(const QString& reason) override { events.append({ Shown::Error, reason }); }
 
-    QList<Event> events;
-    std::optional<UpdateChoice> answer;
-    UpdateReply pendingReply;
+    QList<std::pair<Shown, QString>> events; // what was shown, and why
 };

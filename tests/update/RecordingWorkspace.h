@@ -4,8 +4,7 @@
 
 #include <QList>
 
-// Stands in for the desktop: records every address it is asked to open and opens none, answering
-// that it did unless told to refuse.
+// Stands in for the desktop: records the addresses it is asked to open, opening none.
 class RecordingWorkspace : public Workspace
 {
 public:

@@ -21,24 +21,21 @@ struct Item
 
 inline QByteArray channel(const QByteArray& items)
 {
-    return "<?xml version=\"1.0\"?>\n"
-           "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">"
-           "<channel><title>Kudora</title>"
+    return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/"
+           "xml-namespaces/sparkle\"><channel><title>Kudora</title>"
         + items + "</channel></rss>";
 }
 
 inline QByteArray rss(const QList<Item>& items)
 {
     QByteArray xml;
-    for (const Item& item : items) {
-        xml += "<item><title>Version " + item.shortVersion.toUtf8() + "</title><link>" + item.link.toUtf8()
-            + "</link><sparkle:version>" + item.version.toUtf8()
-            + "</sparkle:version><sparkle:shortVersionString>" + item.shortVersion.toUtf8()
-            + "</sparkle:shortVersionString>";
-        if (!item.minimumSystemVersion.isEmpty())
-            xml += "<sparkle:minimumSystemVersion>" + item.minimumSystemVersion.toUtf8()
-                + "</sparkle:minimumSystemVersion>";
-        xml += "</item>";
+    for (const auto& [version, shortVersion, minimum, link] : items) {
+        xml += QStringLiteral(
+                   "<item><title>Version %2</title><link>%4</link><sparkle:version>%1</sparkle:version>"
+                   "<sparkle:shortVersionString>%2</sparkle:shortVersionString>"
+                   "<sparkle:minimumSystemVersion>%3</sparkle:minimumSystemVersion></item>")
+                   .arg(version, shortVersion, minimum, link)
+                   .toUtf8();
     }
     return channel(xml);
 }

@@ -1,12 +1,48 @@
 #include "Appcast.h"
 #include "TestFeed.h"
+#include "VersionComparator.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using TestFeed::channel;
 
 namespace {
+
+TEST(VersionComparator, OrdersVersionsTheSameFromBothSides)
+{
+    using std::weak_ordering;
+    const std::tuple<const char16_t*, const char16_t*, weak_ordering> cases[] = {
+        { u"1.0", u"1.1", weak_ordering::less },
+        { u"1.9", u"1.10", weak_ordering::less }, // numbers, not text
+
+        { u"1.0", u"1.0.1", weak_ordering::less },
+        { u"1.0", u"1.0.0", weak_ordering::less },
+        { u"1.0b1", u"1.0", weak_ordering::less }, // a pre-release comes before its release
+        { u"1.0a1", u"1.0b1", weak_ordering::less },
+
+        { u"1.5.5", u"1.5.6a1", weak_ordering::less },
+        { u"1.0-rc1", u"1.0.1", weak_ordering::less },
+
+        { u"1.0rc", u"1.0beta", weak_ordering::greater },
+        { u"99999999999999999999", u"100000000000000000000", weak_ordering::less },
+        { u"", u"1", weak_ordering::less },
+
+        { u"007", u"7", weak_ordering::equivalent },
+        { u"1-0", u"1.0", weak_ordering::equivalent },
+        { u"١٢", u"12", weak_ordering::equivalent }, // Arabic-Indic digits count by value
+
+    };
+    for (const auto& [first, second, order] : cases) {
+        const QString a = QString::fromUtf16(first), b = QString::fromUtf16(second);
+        const std::string label = a.toStdString() + " vs " + b.toStdString();
+        EXPECT_EQ(VersionComparator::compare(a, b), order) << label;
+        EXPECT_EQ(VersionComparator::compare(b, a), 0 <=> order) << label;
+        EXPECT_EQ(VersionComparator::isNewer(a, b), order > 0) << label;
+    }
+}
 
 TEST(Appcast, ReadsVersionsAddressesAndMinimumsAndSkipsItemsWithoutVersion)
 {
@@ -22,20 +58,15 @@ TEST(Appcast, ReadsVersionsAddressesAndMinimumsAndSkipsItemsWithoutVersion)
         "sparkle:shortVersionString=\"1.4\"/><sparkle:releaseNotesLink>https://kudora.org/notes"
         "</sparkle:releaseNotesLink></item>"));
     ASSERT_TRUE(appcast);
-    ASSERT_EQ(appcast->items().size(), 2);
-
-    const AppcastItem& first = appcast->items().at(0);
-    EXPECT_EQ(first.title, u"Kudora 1.3"_s);
-    EXPECT_EQ(first.version, u"13"_s);
-    EXPECT_EQ(first.displayVersion(), u"1.3"_s);
-    EXPECT_EQ(first.minimumSystemVersion, u"11.0"_s);
-    EXPECT_EQ(first.downloadAddress(), QUrl(u"https://kudora.org/1.3"_s));
-
+    QList<QStringList> read;
+    for (const AppcastItem& item : appcast->items())
+        read.append({ item.title, item.version, item.displayVersion(), item.minimumSystemVersion,
+                      item.downloadAddress().toString() });
     // Versions given only on the enclosure count, and the download is the address without a page.
-    const AppcastItem& second = appcast->items().at(1);
-    EXPECT_EQ(second.version, u"14"_s);
-    EXPECT_EQ(second.displayVersion(), u"1.4"_s);
-    EXPECT_EQ(second.downloadAddress(), QUrl(u"https://kudora.org/Kudora-1.4.zip"_s));
+    EXPECT_EQ(
+        read,
+        (QList<QStringList> { { u"Kudora 1.3"_s, u"13"_s, u"1.3"_s, u"11.0"_s, u"https://kudora.org/1.3"_s },
+                              { {}, u"14"_s, u"1.4"_s, {}, u"https://kudora.org/Kudora-1.4.zip"_s } }));
 }
 
 TEST(Appcast, RefusesDocumentsThatAreNotWellFormedAppcasts)
@@ -65,11 +96,10 @@ TEST(Appcast, NewestApplicableItemNeedsARunnableSystemAndAnHttpsAddress)
         { u"11"_s, u"1.1"_s },
     }));
     ASSERT_TRUE(appcast);
-    EXPECT_EQ(appcast->newestApplicableItem(u"12"_s)->version, u"13"_s);
-    EXPECT_EQ(appcast->newestApplicableItem(u"12.1"_s)->version, u"14"_s);
-    EXPECT_EQ(appcast->newestApplicableItem(u"9"_s)->version, u"11"_s);
     // When the system's version cannot be told, no item is held back for it.
-    EXPECT_EQ(appcast->newestApplicableItem(u"unknown"_s)->version, u"14"_s);
+    for (const auto& [system, newest] : { std::pair(u"12"_s, u"13"_s), std::pair(u"12.1"_s, u"14"_s),
+                                          std::pair(u"9"_s, u"11"_s), std::pair(u"unknown"_s, u"14"_s) })
+        EXPECT_EQ(appcast->newestApplicableItem(system)->version, newest) << system.toStdString();
 
     const auto unsafe = Appcast::parse(
         channel("<item><sparkle:version>20</sparkle:version><link>http://kudora.org/plain</link></item>"
@@ -77,11 +107,8 @@ TEST(Appcast, NewestApplicableItemNeedsARunnableSystemAndAnHttpsAddress)
                 "<item><sparkle:version>18</sparkle:version><link>javascript:alert(1)</link>"
                 "<enclosure url=\"https://kudora.org/18.zip\"/></item>"
                 "<item><sparkle:version>17</sparkle:version><link>https://kudora.org/17</link></item>"));
-    ASSERT_TRUE(unsafe);
-    const auto newest = unsafe->newestApplicableItem(u"12"_s);
-    ASSERT_TRUE(newest);
-    EXPECT_EQ(newest->version, u"18"_s);
-    EXPECT_EQ(newest->downloadAddress(), QUrl(u"https://kudora.org/18.zip"_s));
+    ASSERT_TRUE(unsafe && unsafe->newestApplicableItem(u"12"_s));
+    EXPECT_EQ(unsafe->newestApplicableItem(u"12"_s)->downloadAddress(), QUrl(u"https://kudora.org/18.zip"_s));
 }
 
 } // namespace

@@ -1,139 +1,113 @@
-#include "DefaultsDomain.h"
 #include "LoopbackHttpServer.h"
 #include "MainBundle.h"
 #include "MemoryDefaultsDomain.h"
 #include "RecordingUserDriver.h"
 #include "RecordingWorkspace.h"
+#include "StandardUserDriver.h"
 #include "TestFeed.h"
-#include "Updater.h"
+#include "UpdaterController.h"
 
+#include <QAbstractButton>
 #include <QDateTime>
-#include <QTest>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <tuple>
 
 using namespace Qt::StringLiterals;
 using Shown = RecordingUserDriver::Shown;
-using Choice = UserDriver::UpdateChoice;
 using TestFeed::finishes;
 
 namespace {
 
-const QString FeedPath = u"/appcast.xml"_s;
+bool isDeleted(const QPointer<QMessageBox>& box)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return box.isNull();
+}
 
 class UpdaterTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    // Kudora 1.2 on system 12 reading feed, with a feed limit of 1 KiB.
+    std::unique_ptr<Updater> makeUpdater(const QVariant& feed, bool automatic = false,
+                                         const QVariant& interval = {}, int timeoutMs = 5000)
     {
-        server.serve(FeedPath, TestFeed::rss({ { u"11"_s, u"1.1"_s }, { u"13"_s, u"1.3"_s } }));
-        configure(server.url(FeedPath).toString(), false);
-    }
-
-    void configure(const QVariant& feed, bool automaticChecks, std::optional<QDateTime> lastCheck = {},
-                   const QVariant& interval = {})
-    {
-        QVariantMap info = TestFeed::bundleInfo(feed, automaticChecks);
-        if (interval.isValid())
-            info.insert(u"SUScheduledCheckInterval"_s, interval);
+        QVariantMap info = TestFeed::bundleInfo(feed, automatic);
+        info.insert(u"SUScheduledCheckInterval"_s, interval);
         MainBundle::setInfoDictionaryForTesting(info);
-        if (lastCheck)
-            defaults->setValue(Updater::LastCheckTimeKey, *lastCheck);
-        else
-            defaults->removeValue(Updater::LastCheckTimeKey);
-    }
-
-    std::unique_ptr<Updater> makeUpdater(int timeoutMs = 5000, qint64 maximumSize = 4096)
-    {
         Updater::Options options = TestFeed::loopbackOptions();
-        options.feedLimits = { timeoutMs, maximumSize };
+        options.feedLimits = { timeoutMs, 1024 };
         options.systemVersion = u"12"_s;
         auto recording = std::make_unique<RecordingUserDriver>();
         driver = recording.get();
         return std::make_unique<Updater>(std::move(recording), defaults, options);
     }
+    QVariant feed(const QString& path) const { return server.url(path).toString(); }
 
-    // A user-initiated check on a started updater, run to its end.
+    // A user-initiated check on a started updater, run to its end; asking again meanwhile does nothing.
     void userCheck(Updater& updater)
     {
-        driver->events.clear();
+
+        QList<qsizetype> shownWhenChanged; // -1 when disabled
+        QObject context;
+        QObject::connect(&updater, &Updater::canCheckForUpdatesChanged, &context,
+                         [&](bool can) { shownWhenChanged.append(can ? driver->events.size() : -1); });
         updater.checkForUpdates();
-        ASSERT_FALSE(updater.canCheckForUpdates());
+        updater.checkForUpdates();
         ASSERT_TRUE(finishes(updater));
+        EXPECT_EQ(shownWhenChanged, (QList<qsizetype> { -1, 1 })) << "enabled again once the result is shown";
+    }
+
+    // Runs a user-initiated check through the standard windows and returns the window it shows.
+    QMessageBox* checkThroughTheWindows()
+    {
+        server.serve(
+            u"/update"_s,
+            TestFeed::rss({ { u"13"_s, u"&lt;b&gt;1.3&lt;/b&gt;"_s, {}, u"https://kudora.org/1.3"_s } }));
+        MainBundle::setInfoDictionaryForTesting(TestFeed::bundleInfo(feed(u"/update"_s)));
+        auto* windows = new StandardUserDriver;
+        controller = std::make_unique<UpdaterController>(true, std::unique_ptr<UserDriver>(windows), defaults,
+                                                         TestFeed::loopbackOptions());
+        controller->updater()->checkForUpdates();
+        return finishes(*controller->updater()) ? windows->currentWindow() : nullptr;
     }
 
     LoopbackHttpServer server;
     std::shared_ptr<DefaultsDomain> defaults = std::make_shared<MemoryDefaultsDomain>();
     RecordingUserDriver* driver = nullptr;
+    std::unique_ptr<UpdaterController> controller;
 };
 
-TEST_F(UpdaterTest, CanCheckForUpdatesIsFalseUntilStartAndWhileAFetchRuns)
+TEST_F(UpdaterTest, OnlyAnHttpsFeedOrInTestsALoopbackOneIsEverRead)
 {
-    auto updater = makeUpdater();
-    EXPECT_FALSE(updater->canCheckForUpdates());
-    updater->checkForUpdates();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(server.requests.isEmpty());
-
-    QList<bool> changes;
-    qsizetype shownWhenEnabledAgain = -1;
-    QObject::connect(updater.get(), &Updater::canCheckForUpdatesChanged, [&](bool value) {
-        changes.append(value);
-        if (value && changes.size() > 1)
-            shownWhenEnabledAgain = driver->events.size();
-    });
-
-    ASSERT_TRUE(updater->start());
-    EXPECT_TRUE(updater->canCheckForUpdates());
-    updater->checkForUpdates();
-    EXPECT_FALSE(updater->canCheckForUpdates());
-    updater->checkForUpdates(); // ignored: a check is already fetching
-    ASSERT_TRUE(finishes(*updater));
-
-    EXPECT_EQ(changes, (QList<bool> { true, false, true }));
-    EXPECT_EQ(shownWhenEnabledAgain, 1) << "true again only once the result was shown";
-    EXPECT_EQ(server.requests, QStringList { FeedPath });
-    ASSERT_EQ(driver->events.size(), 1);
-    EXPECT_EQ(driver->events.at(0).shown, Shown::UpdateFound);
-}
-
-TEST_F(UpdaterTest, WithoutAUsableFeedAddressTheUpdaterNeverChecks)
-{
-    // The feed the tests use, plain http on loopback, is refused without the test allowance.
-    Updater shipped(std::make_unique<RecordingUserDriver>(), defaults);
-    EXPECT_FALSE(shipped.start());
-    for (const QVariant& feed : { QVariant(), QVariant(u"not an address"_s),
-                                  QVariant(u"http://example.org/appcast.xml"_s), QVariant(42) }) {
-        configure(feed, true);
-        auto updater = makeUpdater();
-        EXPECT_FALSE(updater->start()) << feed.toString().toStdString();
-        updater->checkForUpdates();
-        EXPECT_FALSE(updater->start()) << "a second start changes nothing";
-        EXPECT_FALSE(updater->canCheckForUpdates());
-    }
-    QTest::qWait(50);
-    EXPECT_TRUE(server.requests.isEmpty());
-    EXPECT_FALSE(defaults->value(Updater::LastCheckTimeKey).isValid());
-
-    using Policy = FeedLoader::Policy;
-    const std::tuple<QString, bool, bool> cases[] = {
-        // address, permitted when shipped, permitted in tests
+    const std::tuple<QVariant, bool, bool> cases[] = {
+        // SUFeedURL, started when shipped, started in tests
+        { {}, false, false },
+        { 42, false, false },
+        { u"not an address"_s, false, false },
         { u"https://kudora.org/appcast.xml"_s, true, true },
         { u"https://127.0.0.1:8443/appcast.xml"_s, true, true },
         { u"http://kudora.org/appcast.xml"_s, false, false },
         { u"http://127.0.0.1:8080/appcast.xml"_s, false, true },
         { u"http://[::1]/appcast.xml"_s, false, true },
+        { u"http://LocalHost/appcast.xml"_s, false, true },
         { u"file:///tmp/appcast.xml"_s, false, false },
         { u"https:///appcast.xml"_s, false, false },
     };
     for (const auto& [url, shipped, testing] : cases) {
-        EXPECT_EQ(FeedLoader::isPermitted(QUrl(url), Policy::HttpsOnly), shipped) << url.toStdString();
-        EXPECT_EQ(FeedLoader::isPermitted(QUrl(url), Policy::AllowLoopbackHttpForTesting), testing)
-            << url.toStdString();
+        auto updater = makeUpdater(url);
+        EXPECT_EQ(Updater(std::make_unique<RecordingUserDriver>(), defaults).start(), shipped)
+            << url.toString().toStdString();
+        EXPECT_EQ(updater->start(), testing) << url.toString().toStdString();
+        if (!testing)
+            updater->checkForUpdates(); // not even asking reads a refused feed
+        EXPECT_EQ(updater->start(), testing) << "a second start changes nothing";
     }
+    EXPECT_FALSE(defaults->value(Updater::LastCheckTimeKey).isValid());
 }
 
 TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHolds)
@@ -146,6 +120,8 @@ TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHolds)
     server.redirect(u"/away"_s, QUrl(u"http://example.org/appcast.xml"_s));
     server.serve(u"/oversize-unannounced"_s, newer + QByteArray(2048, ' '), 200, false);
     server.hang(u"/silent"_s);
+    // Skipping a version hides it from background checks only: the person asking still sees it.
+    defaults->setValue(Updater::SkippedVersionKey, u"13"_s);
     const std::tuple<QString, QByteArray, Shown, QString> cases[] = {
         // path, body served there (the routes above answer the others), what is shown, why
         { u"/equal"_s, TestFeed::rss({ { u"12"_s, u"1.2"_s } }), Shown::UpToDate, {} },
@@ -164,105 +140,114 @@ TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHolds)
     for (const auto& [path, body, shown, reason] : cases) {
         if (!body.isNull())
             server.serve(path, body);
-    }
-    for (const auto& [path, body, shown, reason] : cases) {
-        configure(server.url(path).toString(), false);
-        auto updater = makeUpdater(path == u"/silent"_s ? 300 : 5000, 1024);
+        auto updater = makeUpdater(feed(path), false, {}, path == u"/silent"_s ? 300 : 5000);
         ASSERT_TRUE(updater->start());
         userCheck(*updater);
-        ASSERT_EQ(driver->events.size(), 1) << path.toStdString();
-        EXPECT_EQ(driver->events.at(0).shown, shown) << path.toStdString();
-        EXPECT_EQ(driver->events.at(0).reason, reason) << path.toStdString();
+        EXPECT_EQ(driver->events.value(0), std::pair(shown, reason)) << path.toStdString();
     }
-    // Nothing beyond the loopback server was asked; the allowed redirect was followed there.
+    // One request a check, and one more where the redirect was followed: nothing else was asked.
     EXPECT_EQ(server.requests.size(), std::size(cases) + 1);
-    EXPECT_EQ(server.requests.count(u"/newer"_s), 2);
 }
 
-TEST_F(UpdaterTest, SkippingAVersionHidesItFromBackgroundChecksOnly)
+// Background checks show nothing but an update that was not skipped: neither an up-to-date result
+// nor a failure.
+TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUnskippedUpdates)
 {
-    {
-        auto updater = makeUpdater();
-        driver->answer = Choice::Skip;
-        ASSERT_TRUE(updater->start());
-        userCheck(*updater);
-    }
-    EXPECT_EQ(defaults->value(Updater::SkippedVersionKey), QVariant(u"13"_s));
-
-    // A background check finds the skipped version and shows nothing; the person asking still sees it.
-    configure(server.url(FeedPath).toString(), true);
-    auto background = makeUpdater();
-    ASSERT_TRUE(background->start());
-    ASSERT_TRUE(finishes(*background));
-    EXPECT_EQ(server.requests.size(), 2);
-    EXPECT_TRUE(driver->events.isEmpty());
-    userCheck(*background);
-    ASSERT_EQ(driver->events.size(), 1);
-    EXPECT_EQ(driver->events.at(0).item.version, u"13"_s);
-
-    // A newer version than the skipped one is offered again.
-    server.serve(FeedPath, TestFeed::rss({ { u"14"_s, u"1.4"_s } }));
-    configure(server.url(FeedPath).toString(), true);
-    auto later = makeUpdater();
-    ASSERT_TRUE(later->start());
-    ASSERT_TRUE(finishes(*later));
-    ASSERT_EQ(driver->events.size(), 1);
-    EXPECT_EQ(driver->events.at(0).item.version, u"14"_s);
-}
-
-TEST_F(UpdaterTest, AnAnswerAfterTheUpdaterIsGoneIsDropped)
-{
-    RecordingWorkspace workspace;
-    auto updater = makeUpdater();
-    ASSERT_TRUE(updater->start());
-    userCheck(*updater);
-    UserDriver::UpdateReply orphan = std::move(driver->pendingReply);
-    ASSERT_TRUE(orphan);
-    updater.reset();
-    orphan(Choice::Download);
-    orphan(Choice::Skip);
-    EXPECT_TRUE(workspace.openedUrls.isEmpty());
-    EXPECT_FALSE(defaults->value(Updater::SkippedVersionKey).isValid());
-}
-
-// Background checks show nothing unless they find an update (see the skipping test): neither an
-// up-to-date result nor a failure.
-TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowNothing)
-{
-    server.serve(FeedPath, TestFeed::rss({ { u"12"_s, u"1.2"_s } }));
+    server.serve(u"/feed"_s, TestFeed::rss({ { u"12"_s, u"1.2"_s } }));
     server.serve(u"/broken"_s, "<rss>");
+    server.serve(u"/skipped"_s, TestFeed::rss({ { u"13"_s, u"1.3"_s } }));
+    server.serve(u"/newer"_s, TestFeed::rss({ { u"14"_s, u"1.4"_s } }));
+    defaults->setValue(Updater::SkippedVersionKey, u"13"_s);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const std::tuple<QString, bool, std::optional<QDateTime>, QVariant, bool> cases[] = {
         // feed, automatic checks, last check, interval, checks at start
-        { FeedPath, false, std::nullopt, {}, false },
-        { FeedPath, true, std::nullopt, {}, true },
-        { FeedPath, true, now.addSecs(-2 * 3600), {}, false },
-        { FeedPath, true, now.addSecs(-2 * 3600), QVariant(qlonglong(3600)), true },
+        { u"/feed"_s, false, std::nullopt, {}, false },
+        { u"/feed"_s, true, std::nullopt, {}, true },
+        { u"/feed"_s, true, now.addSecs(-2 * 3600), {}, false },
+        { u"/feed"_s, true, now.addSecs(-2 * 3600), QVariant(qlonglong(3600)), true },
         // Intervals under an hour count as an hour.
-        { FeedPath, true, now.addSecs(-1800), QVariant(qlonglong(60)), false },
-        { FeedPath, true, now.addSecs(-1800), QVariant(-5.0), false },
+        { u"/feed"_s, true, now.addSecs(-1800), QVariant(qlonglong(60)), false },
+
         // A last check in the future means a wrong clock then, not a wait until then.
-        { FeedPath, true, now.addDays(1), {}, true },
+        { u"/feed"_s, true, now.addDays(1), {}, true },
         { u"/missing"_s, true, std::nullopt, {}, true },
         { u"/broken"_s, true, std::nullopt, {}, true },
+        { u"/skipped"_s, true, std::nullopt, {}, true },
+        { u"/newer"_s, true, std::nullopt, {}, true },
     };
     qsizetype expectedRequests = 0;
     for (const auto& [path, enabled, lastCheck, interval, checksAtStart] : cases) {
-        configure(server.url(path).toString(), enabled, lastCheck, interval);
-        auto updater = makeUpdater();
+        lastCheck ? defaults->setValue(Updater::LastCheckTimeKey, *lastCheck)
+                  : defaults->removeValue(Updater::LastCheckTimeKey);
+        auto updater = makeUpdater(feed(path), enabled, interval);
         ASSERT_TRUE(updater->start());
-        const std::string label =
-            path.toStdString() + (lastCheck ? lastCheck->toString(Qt::ISODate).toStdString() : " never");
-        EXPECT_EQ(updater->canCheckForUpdates(), !checksAtStart) << label;
+        const std::string label = path.toStdString() + (lastCheck ? lastCheck->toString().toStdString() : "");
+
         ASSERT_TRUE(finishes(*updater));
+        expectedRequests += checksAtStart;
+        // The attempt is what counts as the last check.
         if (checksAtStart) {
-            ++expectedRequests;
-            const QDateTime recorded = defaults->value(Updater::LastCheckTimeKey).toDateTime();
-            EXPECT_LE(qAbs(recorded.secsTo(QDateTime::currentDateTimeUtc())), 60) << label;
+            EXPECT_LE(qAbs(defaults->value(Updater::LastCheckTimeKey).toDateTime().secsTo(now)), 60) << label;
         }
         EXPECT_EQ(server.requests.size(), expectedRequests) << label;
-        EXPECT_TRUE(driver->events.isEmpty()) << label;
+        EXPECT_EQ(driver->events.size(), path == u"/newer"_s ? 1 : 0) << label;
     }
+}
+
+TEST_F(UpdaterTest, ResultsAreTopLevelWindowsAndANewResultReplacesTheOld)
+{
+    MainBundle::setInfoDictionaryForTesting(TestFeed::bundleInfo({}));
+    StandardUserDriver driver;
+    driver.showUpToDate();
+    QPointer<QMessageBox> box = driver.currentWindow();
+    ASSERT_TRUE(box && box->isVisible() && !box->parentWidget());
+    EXPECT_EQ(box->windowModality(), Qt::NonModal);
+    EXPECT_EQ(box->text() + u' ' + box->informativeText(),
+              u"You’re up to date! Kudora 1.2 is currently the newest version available."_s);
+
+    driver.showError(u"The feed is unreachable."_s);
+    EXPECT_TRUE(isDeleted(box));
+    box = driver.currentWindow();
+    ASSERT_TRUE(box && box->isVisible());
+    EXPECT_EQ(box->text() + u' ' + box->informativeText(), u"Update Error! The feed is unreachable."_s);
+    QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
+    EXPECT_TRUE(isDeleted(box));
+}
+
+TEST_F(UpdaterTest, AnUpdateFoundOffersThreeChoicesAndDownloadsOnlyThroughTheWorkspace)
+{
+    RecordingWorkspace workspace;
+    const std::tuple<QString, bool, QVariant> choices[] = {
+        // button (none: Escape, meaning later), updater still there, version skipped
+        { QString(), true, QVariant() },
+        { u"Download"_s, false, {} }, // an answer after the updater is gone is dropped
+        { u"Download"_s, true, {} },
+        { u"Skip This Version"_s, true, u"13"_s },
+    };
+    for (const auto& [button, updaterThere, skipped] : choices) {
+        QPointer<QMessageBox> box = checkThroughTheWindows();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text(), u"A new version of Kudora is available!"_s);
+        // Texts from the feed are shown as they are, never as markup.
+        EXPECT_EQ(box->informativeText(),
+                  u"Kudora <b>1.3</b> is now available—you have 1.2. Would you like to download it now?"_s);
+        for (const QLabel* label : box->findChildren<QLabel*>())
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+        QStringList titles;
+        for (QAbstractButton* each : box->buttons())
+            titles.append(each->text());
+        EXPECT_EQ(QSet(titles.begin(), titles.end()),
+                  (QSet { u"Download"_s, u"Remind Me Later"_s, u"Skip This Version"_s }));
+        if (!updaterThere)
+            controller.reset();
+        if (button.isEmpty())
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            QTest::mouseClick(box->buttons().value(titles.indexOf(button)), Qt::LeftButton);
+        EXPECT_TRUE(isDeleted(box));
+        EXPECT_EQ(defaults->value(Updater::SkippedVersionKey), skipped);
+    }
+    EXPECT_EQ(workspace.openedUrls, (QList<QUrl> { QUrl(u"https://kudora.org/1.3"_s) }));
 }
 
 } // namespace
