@@ -10,17 +10,11 @@ namespace {
 // unless told otherwise, so that each case can break exactly one thing.
 struct BinaryPlist
 {
-    BinaryPlist(QList<QByteArray> objects = {}, int size = 1)
-        : objects(std::move(objects))
-        , offsetSize(size)
-        , referenceSize(size)
-    { }
-
     QList<QByteArray> objects;
-    quint64 top = 0;
     int offsetSize = 1, referenceSize = 1;
-    std::optional<quint64> objectCount, tableOffset; // as written in the trailer
-    std::optional<quint64> secondOffset;
+    quint64 top = 0;
+    std::optional<quint64> objectCount {}, tableOffset {}; // as written in the trailer
+    std::optional<quint64> secondOffset {};
 
     QByteArray build() const
     {
@@ -76,7 +70,7 @@ bool accepted(const BinaryPlist& plist)
 TEST(BinaryPlistGuard, AcceptsWellFormedLists)
 {
     // Eight-byte offsets and references work as well as one-byte ones.
-    const BinaryPlist wide({ QByteArray("\xA1\0\0\0\0\0\0\0\x01", 9), integer(7) }, 8);
+    const BinaryPlist wide { { QByteArray("\xA1\0\0\0\0\0\0\0\x01", 9), integer(7) }, 8, 8 };
     const std::pair<BinaryPlist, QVariant> cases[] = {
         { { { array({ 1 }), integer(1) } }, QVariantList { qlonglong(1) } },
         // Both entries point at one string object, as writers do for equal values.

@@ -47,7 +47,6 @@ TEST(FileSystem, ListsFoldersWithAllNamesButDotEntriesAndNonUtf8OnesAndFindsAllB
     const auto names = FileSystem::listDirectory(tree.pathOf(u"folder"_s));
     ::unlink(badName.constData()); // no QString names it, so the fixture could not remove it
     ASSERT_TRUE(names.has_value());
-    EXPECT_EQ(names->size(), 3);
     EXPECT_EQ(QSet<QString>(names->cbegin(), names->cend()),
               (QSet<QString> { u"One.app"_s, u".hidden"_s, u"Zürich.txt"_s }));
     EXPECT_EQ(FileSystem::listDirectory(tree.makeFolder(u"empty"_s)), QStringList());

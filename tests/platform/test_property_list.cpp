@@ -62,8 +62,6 @@ TEST_P(PropertyListFormats, RoundTripKeepsValuesAndTheirTypes)
         EXPECT_EQ(back.value(it.key()).metaType(), it.value().metaType()) << qPrintable(it.key());
         EXPECT_EQ(back.value(it.key()), it.value()) << qPrintable(it.key());
     }
-    EXPECT_EQ(roundTrip(QStringList { u"a"_s, u"b"_s }, GetParam()),
-              QVariant(QVariantList { u"a"_s, u"b"_s }));
     // Binary dates keep their milliseconds, XML ones whole seconds.
     const QVariantList dates { utc("2023-05-06T07:08:09.123Z"), utc("1999-12-31T23:59:59.250Z"),
                                utc("2000-12-31T23:59:58.250Z"), utc("1970-01-01T00:00:00.001Z") };
