@@ -18,14 +18,13 @@ TEST(SafeFile, ReadsOnlyRegularFilesOrLinksToThemWithinTheLimit)
     FixtureTree tree;
     ASSERT_TRUE(QFile::link(tree.writeFile(u"a.txt"_s, "content"), tree.pathOf(u"link"_s)));
     EXPECT_EQ(SafeFile::readRegularFile(tree.pathOf(u"link"_s)), QByteArray("content"));
-    const QString fifo = tree.pathOf(u"fifo"_s);
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree.pathOf(u"fifo"_s)).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(u"/dev/zero"_s, tree.pathOf(u"zero"_s)));
     ASSERT_TRUE(QFile::link(tree.pathOf(u"nowhere"_s), tree.pathOf(u"dangling"_s)));
     // Without a writer a blocking open of the FIFO would hang here for ever; a NUL would name another file.
-    for (const QString& path :
-         { fifo, tree.makeFolder(u"folder"_s), tree.pathOf(u"zero"_s), tree.pathOf(u"dangling"_s),
-           tree.pathOf(u"missing"_s), QString(tree.pathOf(u"a.txt"_s) + QChar(0) + u"x"_s) })
+    for (const QString& path : { tree.pathOf(u"fifo"_s), tree.makeFolder(u"folder"_s), tree.pathOf(u"zero"_s),
+                                 tree.pathOf(u"dangling"_s), tree.pathOf(u"missing"_s),
+                                 QString(tree.pathOf(u"a.txt"_s) + QChar(0) + u"x"_s) })
         EXPECT_FALSE(SafeFile::readRegularFile(path).has_value()) << qPrintable(path);
     const QByteArray bytes(100000, 'x');
     const QString path = tree.writeFile(u"f"_s, bytes);
@@ -47,7 +46,6 @@ TEST(FileSystem, ListsFoldersWithAllNamesButDotEntriesAndNonUtf8OnesAndFindsAllB
     const auto names = FileSystem::listDirectory(tree.pathOf(u"folder"_s));
     ::unlink(badName.constData()); // no QString names it, so the fixture could not remove it
     ASSERT_TRUE(names.has_value());
-    EXPECT_EQ(names->size(), 3);
     EXPECT_EQ(QSet<QString>(names->cbegin(), names->cend()),
               (QSet<QString> { u"One.app"_s, u".hidden"_s, u"Zürich.txt"_s }));
     EXPECT_EQ(FileSystem::listDirectory(tree.makeFolder(u"empty"_s)), QStringList());

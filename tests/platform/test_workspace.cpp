@@ -28,8 +28,7 @@ const auto centreColour = [](const QIcon& icon) { return icon.pixmap(16, 16).toI
 
 TEST(DesktopWorkspace, OpensOnlyWebPagesOverHttps)
 {
-    // Stands in for the desktop's browser, so that no test starts a real one: any object with a
-    // method that takes the address will do.
+    // Stands in for the desktop's browser, so that no test starts a real one.
     QTextDocument browser;
     const QSignalSpy opened(&browser, &QTextDocument::baseUrlChanged);
     const QStringList schemes { u"https"_s, u"http"_s, u"file"_s, u"mailto"_s, u"javascript"_s };
