@@ -18,12 +18,11 @@ const QString ShellHarness::BetaID = QStringLiteral("com.example.beta");
 
 QVariantMap ShellHarness::standardInfo()
 {
-    return {
-        { QStringLiteral("CFBundleName"), QStringLiteral("Kudora") },
-        { QStringLiteral("CFBundleIdentifier"), QStringLiteral("org.kudora.Kudora") },
-        { QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.0") },
-        { QStringLiteral("CFBundleVersion"), QStringLiteral("1") },
-    };
+    using namespace Qt::StringLiterals;
+    return { { u"CFBundleName"_s, u"Kudora"_s },
+             { u"CFBundleIdentifier"_s, u"org.kudora.Kudora"_s },
+             { u"CFBundleShortVersionString"_s, u"1.0"_s },
+             { u"CFBundleVersion"_s, u"1"_s } };
 }
 
 ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
@@ -65,11 +64,9 @@ bool ShellHarness::openAndActivate()
 
 QAction* ShellHarness::item(const QString& menuTitle, const QString& title) const
 {
-    for (const QAction* menu : window().menuBar()->actions()) {
-        for (QAction* action : menu->text() == menuTitle ? menu->menu()->actions() : QList<QAction*>()) {
+    for (const QAction* menu : window().menuBar()->actions())
+        for (QAction* action : menu->text() == menuTitle ? menu->menu()->actions() : QList<QAction*>())
             if (action->text() == title)
                 return action;
-        }
-    }
     return nullptr;
 }

@@ -5,7 +5,6 @@
 #include "PreferencesService.h"
 #include "RecordingWorkspace.h"
 
-#include <QStringList>
 #include <QVariantMap>
 
 #include <memory>
