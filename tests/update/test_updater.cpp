@@ -39,27 +39,13 @@ protected:
         QVariantMap info = TestFeed::bundleInfo(feed, automatic);
         info.insert(u"SUScheduledCheckInterval"_s, interval);
         MainBundle::setInfoDictionaryForTesting(info);
-        Updater::Options options { FeedLoader::Policy::AllowLoopbackHttpForTesting,
-                                   { timeoutMs, 1024 },
-                                   u"12"_s };
         auto recording = std::make_unique<RecordingUserDriver>();
         driver = recording.get();
-        return std::make_unique<Updater>(std::move(recording), defaults, options);
+        return std::make_unique<Updater>(
+            std::move(recording), defaults,
+            Updater::Options { TestFeed::loopbackOptions().feedPolicy, { timeoutMs, 1024 }, u"12"_s });
     }
     QVariant feed(const QString& path) const { return server.url(path).toString(); }
-
-    // A user-initiated check on a started updater, run to its end; asking again meanwhile does nothing.
-    void userCheck(Updater& updater)
-    {
-        QList<qsizetype> shownWhenChanged; // -1 when disabled
-        QObject context;
-        QObject::connect(&updater, &Updater::canCheckForUpdatesChanged, &context,
-                         [&](bool can) { shownWhenChanged.append(can ? driver->events.size() : -1); });
-        updater.checkForUpdates();
-        updater.checkForUpdates();
-        ASSERT_TRUE(finishes(updater));
-        EXPECT_EQ(shownWhenChanged, (QList<qsizetype> { -1, 1 })) << "enabled again once the result is shown";
-    }
 
     // Runs a user-initiated check through the standard windows and returns the window it shows.
     QMessageBox* checkThroughTheWindows()
@@ -89,7 +75,6 @@ TEST_F(UpdaterTest, OnlyAnHttpsFeedOrInTestsALoopbackOneIsEverRead)
         { 42, false, false },
         { u"not an address"_s, false, false },
         { u"https://kudora.org/appcast.xml"_s, true, true },
-        { u"https://127.0.0.1:8443/appcast.xml"_s, true, true },
         { u"http://kudora.org/appcast.xml"_s, false, false },
         { u"http://127.0.0.1:8080/appcast.xml"_s, false, true },
         { u"http://[::1]/appcast.xml"_s, false, true },
@@ -139,17 +124,21 @@ TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHolds)
     for (const auto& [path, body, shown, reason] : cases) {
         if (!body.isNull())
             server.serve(path, body);
+        QList<qsizetype> shownWhenChanged; // -1 when disabled
         auto updater = makeUpdater(feed(path), false, {}, path == u"/silent"_s ? 300 : 5000);
         ASSERT_TRUE(updater->start());
-        userCheck(*updater);
+        QObject::connect(updater.get(), &Updater::canCheckForUpdatesChanged,
+                         [&](bool can) { shownWhenChanged.append(can ? driver->events.size() : -1); });
+        updater->checkForUpdates();
+        updater->checkForUpdates(); // asking again meanwhile does nothing
+        ASSERT_TRUE(finishes(*updater));
+        EXPECT_EQ(shownWhenChanged, (QList<qsizetype> { -1, 1 })) << "enabled again once the result is shown";
         EXPECT_EQ(driver->events.value(0), std::pair(shown, reason)) << path.toStdString();
     }
     // One request a check, and one more where the redirect was followed: nothing else was asked.
     EXPECT_EQ(server.requests.size(), std::size(cases) + 1);
 }
 
-// Background checks show nothing but an update that was not skipped: neither an up-to-date result
-// nor a failure.
 TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUnskippedUpdates)
 {
     for (const auto& [path, version] :
@@ -164,11 +153,8 @@ TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUns
         { u"/feed"_s, true, std::nullopt, {}, true },
         { u"/feed"_s, true, now.addSecs(-2 * 3600), {}, false },
         { u"/feed"_s, true, now.addSecs(-2 * 3600), QVariant(qlonglong(3600)), true },
-        // Intervals under an hour count as an hour.
-        { u"/feed"_s, true, now.addSecs(-1800), QVariant(qlonglong(60)), false },
-
-        // A last check in the future means a wrong clock then, not a wait until then.
-        { u"/feed"_s, true, now.addDays(1), {}, true },
+        { u"/feed"_s, true, now.addSecs(-1800), QVariant(qlonglong(60)), false }, // an hour at least
+        { u"/feed"_s, true, now.addDays(1), {}, true }, // a future last check means a wrong clock then
         { u"/missing"_s, true, std::nullopt, {}, true },
         { u"/broken"_s, true, std::nullopt, {}, true },
         { u"/skipped"_s, true, std::nullopt, {}, true },
@@ -194,17 +180,17 @@ TEST_F(UpdaterTest, ResultsAreTopLevelWindowsAndANewResultReplacesTheOld)
 {
     MainBundle::setInfoDictionaryForTesting(TestFeed::bundleInfo({}));
     StandardUserDriver driver;
-    driver.showUpToDate();
-    QPointer<QMessageBox> box = driver.currentWindow();
-    ASSERT_TRUE(box && box->isVisible() && !box->parentWidget() && box->windowModality() == Qt::NonModal);
-    EXPECT_EQ(box->text() + u' ' + box->informativeText(),
-              u"You’re up to date! Kudora 1.2 is currently the newest version available."_s);
-
-    driver.showError(u"The feed is unreachable."_s);
-    EXPECT_TRUE(isDeleted(box));
-    box = driver.currentWindow();
-    ASSERT_TRUE(box && box->isVisible());
-    EXPECT_EQ(box->text() + u' ' + box->informativeText(), u"Update Error! The feed is unreachable."_s);
+    QPointer<QMessageBox> box;
+    for (const QString& error : { QString(), u"The feed is unreachable."_s }) {
+        error.isNull() ? driver.showUpToDate() : driver.showError(error);
+        EXPECT_TRUE(isDeleted(box));
+        box = driver.currentWindow();
+        ASSERT_TRUE(box && box->isVisible() && !box->parentWidget() && box->windowModality() == Qt::NonModal);
+        EXPECT_EQ(box->text() + u' ' + box->informativeText(),
+                  error.isNull()
+                      ? u"You’re up to date! Kudora 1.2 is currently the newest version available."_s
+                      : u"Update Error! "_s + error);
+    }
     QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
     EXPECT_TRUE(isDeleted(box));
 }
