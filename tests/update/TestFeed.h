@@ -2,9 +2,6 @@
 
 #include "Updater.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
 #include <QTest>
 #include <QVariantMap>
 

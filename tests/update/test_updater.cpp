@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 using namespace Qt::StringLiterals;
@@ -32,7 +33,6 @@ bool isDeleted(const QPointer<QMessageBox>& box)
 class UpdaterTest : public ::testing::Test
 {
 protected:
-    // Kudora 1.2 on system 12, with a feed limit of 1 KiB.
     std::unique_ptr<Updater> makeUpdater(const QVariant& feed, bool automatic = false,
                                          const QVariant& interval = {}, int timeoutMs = 5000)
     {
@@ -214,16 +214,13 @@ TEST_F(UpdaterTest, AnUpdateFoundOffersThreeChoicesAndDownloadsOnlyThroughTheWor
         for (const QLabel* label : box->findChildren<QLabel*>()) // feed texts are never markup
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
         QStringList titles;
-        for (QAbstractButton* each : box->buttons())
-            titles.append(each->text());
+        std::ranges::transform(box->buttons(), std::back_inserter(titles), &QAbstractButton::text);
         EXPECT_EQ(QSet(titles.begin(), titles.end()),
                   (QSet { u"Download"_s, u"Remind Me Later"_s, u"Skip This Version"_s }));
         if (!updaterThere)
             controller.reset();
-        if (button.isEmpty())
-            QTest::keyClick(box, Qt::Key_Escape);
-        else
-            QTest::mouseClick(box->buttons().value(titles.indexOf(button)), Qt::LeftButton);
+        button.isEmpty() ? QTest::keyClick(box, Qt::Key_Escape)
+                         : QTest::mouseClick(box->buttons().value(titles.indexOf(button)), Qt::LeftButton);
         EXPECT_TRUE(isDeleted(box));
         EXPECT_EQ(defaults->value(Updater::SkippedVersionKey), skipped);
     }
