@@ -1,8 +1,6 @@
-// Not a test: the program as main() runs it, for the start-up test that quitting does not wait for
-// a scan. Its scan hangs on the first application, as on a hung network folder; once the scan is
-// under way it prints "scanning" and closes its windows. Exit-time destruction of static objects,
-// which would pull them from under the hung scan, would print "static objects destroyed".
-//
+// Not a test: the program as main() runs it, with a scan that hangs on the first application as on a
+// hung network folder. Once scanning it prints "scanning" and closes its windows; exit-time destruction
+// of static objects, which would pull them from under the hung scan, would print its own line.
 // Usage: kudora_quit_probe <applications folder> <home folder>
 #include "KudoraApp.h"
 #include "MemoryDefaultsDomain.h"

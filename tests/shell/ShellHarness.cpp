@@ -13,17 +13,14 @@
 #include <QMenuBar>
 #include <QTest>
 
-const QString ShellHarness::AlphaID = QStringLiteral("com.example.alpha");
-const QString ShellHarness::BetaID = QStringLiteral("com.example.beta");
+using namespace Qt::StringLiterals;
 
 QVariantMap ShellHarness::standardInfo()
 {
-    return {
-        { QStringLiteral("CFBundleName"), QStringLiteral("Kudora") },
-        { QStringLiteral("CFBundleIdentifier"), QStringLiteral("org.kudora.Kudora") },
-        { QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.0") },
-        { QStringLiteral("CFBundleVersion"), QStringLiteral("1") },
-    };
+    return { { u"CFBundleName"_s, u"Kudora"_s },
+             { u"CFBundleIdentifier"_s, u"org.kudora.Kudora"_s },
+             { u"CFBundleShortVersionString"_s, u"1.0"_s },
+             { u"CFBundleVersion"_s, u"1"_s } };
 }
 
 ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
@@ -31,17 +28,17 @@ ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
     MainBundle::setInfoDictionaryForTesting(info);
 
     workspace.refuses = true;
-    fixture.makeBundle(QStringLiteral("Applications/Alpha.app"), AlphaID, 111);
-    fixture.makeBundle(QStringLiteral("Applications/Beta.app"), BetaID, 222);
-    fixture.makeFolder(QStringLiteral("home"));
+    fixture.makeBundle(u"Applications/Alpha.app"_s, AlphaID, 111);
+    fixture.makeBundle(u"Applications/Beta.app"_s, BetaID, 222);
+    fixture.makeFolder(u"home"_s);
 
     if (!parts.preferences) {
         m_preferences = std::make_unique<PreferencesService>(std::make_shared<MemoryDefaultsDomain>());
         parts.preferences = m_preferences.get();
     }
     if (!parts.sources)
-        parts.sources = AppSources { std::make_shared<const AppScanner>(
-            fixture.pathOf(QStringLiteral("Applications")), fixture.pathOf(QStringLiteral("home"))) };
+        parts.sources = AppSources { std::make_shared<const AppScanner>(fixture.pathOf(u"Applications"_s),
+                                                                        fixture.pathOf(u"home"_s)) };
     if (!parts.makeUpdaterController)
         parts.makeUpdaterController = [] {
             return std::make_unique<UpdaterController>(true, std::make_unique<RecordingUserDriver>(),
@@ -65,11 +62,9 @@ bool ShellHarness::openAndActivate()
 
 QAction* ShellHarness::item(const QString& menuTitle, const QString& title) const
 {
-    for (const QAction* menu : window().menuBar()->actions()) {
-        for (QAction* action : menu->text() == menuTitle ? menu->menu()->actions() : QList<QAction*>()) {
+    for (const QAction* menu : window().menuBar()->actions())
+        for (QAction* action : menu->text() == menuTitle ? menu->menu()->actions() : QList<QAction*>())
             if (action->text() == title)
                 return action;
-        }
-    }
     return nullptr;
 }

@@ -5,7 +5,6 @@
 #include "PreferencesService.h"
 #include "RecordingWorkspace.h"
 
-#include <QStringList>
 #include <QVariantMap>
 
 #include <memory>
@@ -30,14 +29,13 @@ public:
     // Shows the main window, makes it the active one and waits for the first scan.
     bool openAndActivate();
 
-    // The item titled title in the menu-bar menu titled menuTitle; nullptr when there is none.
     QAction* item(const QString& menuTitle, const QString& title) const;
 
     RecordingWorkspace workspace;
     FixtureTree fixture;
 
-    static const QString AlphaID;
-    static const QString BetaID;
+    static inline const QString AlphaID = QStringLiteral("com.example.alpha"),
+                                BetaID = QStringLiteral("com.example.beta");
 
 private:
     std::unique_ptr<PreferencesService> m_preferences;

@@ -20,8 +20,7 @@ public:
     {
         serve(path, {}, 302, true, "Location: " + target.toEncoded() + "\r\n");
     }
-    // Accepts the request and keeps the connection open without a byte of answer.
-    void hang(const QString& path) { m_routes.insert(path, {}); }
+    void hang(const QString& path) { m_routes.insert(path, {}); } // accepts, and never answers
 
     QStringList requests;
 

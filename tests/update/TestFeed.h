@@ -2,9 +2,6 @@
 
 #include "Updater.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
 #include <QTest>
 #include <QVariantMap>
 
@@ -29,33 +26,31 @@ inline QByteArray channel(const QByteArray& items)
 inline QByteArray rss(const QList<Item>& items)
 {
     QByteArray xml;
-    for (const auto& [version, shortVersion, minimum, link] : items) {
+    for (const auto& [version, shortVersion, minimum, link] : items)
         xml += QStringLiteral(
                    "<item><title>Version %2</title><link>%4</link><sparkle:version>%1</sparkle:version>"
                    "<sparkle:shortVersionString>%2</sparkle:shortVersionString>"
                    "<sparkle:minimumSystemVersion>%3</sparkle:minimumSystemVersion></item>")
                    .arg(version, shortVersion, minimum, link)
                    .toUtf8();
-    }
     return channel(xml);
 }
 
 // Version 1.2 (12) of Kudora reading feed.
 inline QVariantMap bundleInfo(const QVariant& feed, bool automaticChecks = false)
 {
-    return { { QStringLiteral("CFBundleName"), QStringLiteral("Kudora") },
-             { QStringLiteral("CFBundleVersion"), QStringLiteral("12") },
-             { QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.2") },
-             { QStringLiteral("SUFeedURL"), feed },
-             { QStringLiteral("SUEnableAutomaticChecks"), automaticChecks } };
+    using namespace Qt::StringLiterals;
+    return { { u"CFBundleName"_s, u"Kudora"_s },
+             { u"CFBundleVersion"_s, u"12"_s },
+             { u"CFBundleShortVersionString"_s, u"1.2"_s },
+             { u"SUFeedURL"_s, feed },
+             { u"SUEnableAutomaticChecks"_s, automaticChecks } };
 }
 
 // Lets the updater fetch the feeds a LoopbackHttpServer serves.
 inline Updater::Options loopbackOptions()
 {
-    Updater::Options options;
-    options.feedPolicy = FeedLoader::Policy::AllowLoopbackHttpForTesting;
-    return options;
+    return { FeedLoader::Policy::AllowLoopbackHttpForTesting, {}, std::nullopt };
 }
 
 // Waits until the check under way has shown its result.

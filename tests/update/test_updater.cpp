@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 using namespace Qt::StringLiterals;
@@ -32,35 +33,19 @@ bool isDeleted(const QPointer<QMessageBox>& box)
 class UpdaterTest : public ::testing::Test
 {
 protected:
-    // Kudora 1.2 on system 12 reading feed, with a feed limit of 1 KiB.
     std::unique_ptr<Updater> makeUpdater(const QVariant& feed, bool automatic = false,
                                          const QVariant& interval = {}, int timeoutMs = 5000)
     {
         QVariantMap info = TestFeed::bundleInfo(feed, automatic);
         info.insert(u"SUScheduledCheckInterval"_s, interval);
         MainBundle::setInfoDictionaryForTesting(info);
-        Updater::Options options = TestFeed::loopbackOptions();
-        options.feedLimits = { timeoutMs, 1024 };
-        options.systemVersion = u"12"_s;
         auto recording = std::make_unique<RecordingUserDriver>();
         driver = recording.get();
-        return std::make_unique<Updater>(std::move(recording), defaults, options);
+        return std::make_unique<Updater>(
+            std::move(recording), defaults,
+            Updater::Options { TestFeed::loopbackOptions().feedPolicy, { timeoutMs, 1024 }, u"12"_s });
     }
     QVariant feed(const QString& path) const { return server.url(path).toString(); }
-
-    // A user-initiated check on a started updater, run to its end; asking again meanwhile does nothing.
-    void userCheck(Updater& updater)
-    {
-
-        QList<qsizetype> shownWhenChanged; // -1 when disabled
-        QObject context;
-        QObject::connect(&updater, &Updater::canCheckForUpdatesChanged, &context,
-                         [&](bool can) { shownWhenChanged.append(can ? driver->events.size() : -1); });
-        updater.checkForUpdates();
-        updater.checkForUpdates();
-        ASSERT_TRUE(finishes(updater));
-        EXPECT_EQ(shownWhenChanged, (QList<qsizetype> { -1, 1 })) << "enabled again once the result is shown";
-    }
 
     // Runs a user-initiated check through the standard windows and returns the window it shows.
     QMessageBox* checkThroughTheWindows()
@@ -90,7 +75,6 @@ TEST_F(UpdaterTest, OnlyAnHttpsFeedOrInTestsALoopbackOneIsEverRead)
         { 42, false, false },
         { u"not an address"_s, false, false },
         { u"https://kudora.org/appcast.xml"_s, true, true },
-        { u"https://127.0.0.1:8443/appcast.xml"_s, true, true },
         { u"http://kudora.org/appcast.xml"_s, false, false },
         { u"http://127.0.0.1:8080/appcast.xml"_s, false, true },
         { u"http://[::1]/appcast.xml"_s, false, true },
@@ -140,23 +124,27 @@ TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHolds)
     for (const auto& [path, body, shown, reason] : cases) {
         if (!body.isNull())
             server.serve(path, body);
+        QList<qsizetype> shownWhenChanged; // -1 when disabled
         auto updater = makeUpdater(feed(path), false, {}, path == u"/silent"_s ? 300 : 5000);
         ASSERT_TRUE(updater->start());
-        userCheck(*updater);
+        QObject::connect(updater.get(), &Updater::canCheckForUpdatesChanged,
+                         [&](bool can) { shownWhenChanged.append(can ? driver->events.size() : -1); });
+        updater->checkForUpdates();
+        updater->checkForUpdates(); // asking again meanwhile does nothing
+        ASSERT_TRUE(finishes(*updater));
+        EXPECT_EQ(shownWhenChanged, (QList<qsizetype> { -1, 1 })) << "enabled again once the result is shown";
         EXPECT_EQ(driver->events.value(0), std::pair(shown, reason)) << path.toStdString();
     }
     // One request a check, and one more where the redirect was followed: nothing else was asked.
     EXPECT_EQ(server.requests.size(), std::size(cases) + 1);
 }
 
-// Background checks show nothing but an update that was not skipped: neither an up-to-date result
-// nor a failure.
 TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUnskippedUpdates)
 {
-    server.serve(u"/feed"_s, TestFeed::rss({ { u"12"_s, u"1.2"_s } }));
+    for (const auto& [path, version] :
+         { std::pair(u"/feed"_s, u"12"_s), { u"/skipped"_s, u"13"_s }, { u"/newer"_s, u"14"_s } })
+        server.serve(path, TestFeed::rss({ { version, version } }));
     server.serve(u"/broken"_s, "<rss>");
-    server.serve(u"/skipped"_s, TestFeed::rss({ { u"13"_s, u"1.3"_s } }));
-    server.serve(u"/newer"_s, TestFeed::rss({ { u"14"_s, u"1.4"_s } }));
     defaults->setValue(Updater::SkippedVersionKey, u"13"_s);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const std::tuple<QString, bool, std::optional<QDateTime>, QVariant, bool> cases[] = {
@@ -165,11 +153,8 @@ TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUns
         { u"/feed"_s, true, std::nullopt, {}, true },
         { u"/feed"_s, true, now.addSecs(-2 * 3600), {}, false },
         { u"/feed"_s, true, now.addSecs(-2 * 3600), QVariant(qlonglong(3600)), true },
-        // Intervals under an hour count as an hour.
-        { u"/feed"_s, true, now.addSecs(-1800), QVariant(qlonglong(60)), false },
-
-        // A last check in the future means a wrong clock then, not a wait until then.
-        { u"/feed"_s, true, now.addDays(1), {}, true },
+        { u"/feed"_s, true, now.addSecs(-1800), QVariant(qlonglong(60)), false }, // an hour at least
+        { u"/feed"_s, true, now.addDays(1), {}, true }, // a future last check means a wrong clock then
         { u"/missing"_s, true, std::nullopt, {}, true },
         { u"/broken"_s, true, std::nullopt, {}, true },
         { u"/skipped"_s, true, std::nullopt, {}, true },
@@ -182,13 +167,10 @@ TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUns
         auto updater = makeUpdater(feed(path), enabled, interval);
         ASSERT_TRUE(updater->start());
         const std::string label = path.toStdString() + (lastCheck ? lastCheck->toString().toStdString() : "");
-
         ASSERT_TRUE(finishes(*updater));
         expectedRequests += checksAtStart;
-        // The attempt is what counts as the last check.
-        if (checksAtStart) {
-            EXPECT_LE(qAbs(defaults->value(Updater::LastCheckTimeKey).toDateTime().secsTo(now)), 60) << label;
-        }
+        const QDateTime last = defaults->value(Updater::LastCheckTimeKey).toDateTime(); // the attempt counts
+        EXPECT_TRUE(!checksAtStart || qAbs(last.secsTo(now)) <= 60) << label;
         EXPECT_EQ(server.requests.size(), expectedRequests) << label;
         EXPECT_EQ(driver->events.size(), path == u"/newer"_s ? 1 : 0) << label;
     }
@@ -198,18 +180,17 @@ TEST_F(UpdaterTest, ResultsAreTopLevelWindowsAndANewResultReplacesTheOld)
 {
     MainBundle::setInfoDictionaryForTesting(TestFeed::bundleInfo({}));
     StandardUserDriver driver;
-    driver.showUpToDate();
-    QPointer<QMessageBox> box = driver.currentWindow();
-    ASSERT_TRUE(box && box->isVisible() && !box->parentWidget());
-    EXPECT_EQ(box->windowModality(), Qt::NonModal);
-    EXPECT_EQ(box->text() + u' ' + box->informativeText(),
-              u"You’re up to date! Kudora 1.2 is currently the newest version available."_s);
-
-    driver.showError(u"The feed is unreachable."_s);
-    EXPECT_TRUE(isDeleted(box));
-    box = driver.currentWindow();
-    ASSERT_TRUE(box && box->isVisible());
-    EXPECT_EQ(box->text() + u' ' + box->informativeText(), u"Update Error! The feed is unreachable."_s);
+    QPointer<QMessageBox> box;
+    for (const QString& error : { QString(), u"The feed is unreachable."_s }) {
+        error.isNull() ? driver.showUpToDate() : driver.showError(error);
+        EXPECT_TRUE(isDeleted(box));
+        box = driver.currentWindow();
+        ASSERT_TRUE(box && box->isVisible() && !box->parentWidget() && box->windowModality() == Qt::NonModal);
+        EXPECT_EQ(box->text() + u' ' + box->informativeText(),
+                  error.isNull()
+                      ? u"You’re up to date! Kudora 1.2 is currently the newest version available."_s
+                      : u"Update Error! "_s + error);
+    }
     QTest::mouseClick(box->buttons().value(0), Qt::LeftButton);
     EXPECT_TRUE(isDeleted(box));
 }
@@ -228,22 +209,18 @@ TEST_F(UpdaterTest, AnUpdateFoundOffersThreeChoicesAndDownloadsOnlyThroughTheWor
         QPointer<QMessageBox> box = checkThroughTheWindows();
         ASSERT_TRUE(box);
         EXPECT_EQ(box->text(), u"A new version of Kudora is available!"_s);
-        // Texts from the feed are shown as they are, never as markup.
         EXPECT_EQ(box->informativeText(),
                   u"Kudora <b>1.3</b> is now available—you have 1.2. Would you like to download it now?"_s);
-        for (const QLabel* label : box->findChildren<QLabel*>())
+        for (const QLabel* label : box->findChildren<QLabel*>()) // feed texts are never markup
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
         QStringList titles;
-        for (QAbstractButton* each : box->buttons())
-            titles.append(each->text());
+        std::ranges::transform(box->buttons(), std::back_inserter(titles), &QAbstractButton::text);
         EXPECT_EQ(QSet(titles.begin(), titles.end()),
                   (QSet { u"Download"_s, u"Remind Me Later"_s, u"Skip This Version"_s }));
         if (!updaterThere)
             controller.reset();
-        if (button.isEmpty())
-            QTest::keyClick(box, Qt::Key_Escape);
-        else
-            QTest::mouseClick(box->buttons().value(titles.indexOf(button)), Qt::LeftButton);
+        button.isEmpty() ? QTest::keyClick(box, Qt::Key_Escape)
+                         : QTest::mouseClick(box->buttons().value(titles.indexOf(button)), Qt::LeftButton);
         EXPECT_TRUE(isDeleted(box));
         EXPECT_EQ(defaults->value(Updater::SkippedVersionKey), skipped);
     }
