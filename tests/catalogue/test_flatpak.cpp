@@ -1,5 +1,3 @@
-// Flatpak applications from real installations (tests/support/FlatpakFixture): their names, pages,
-// last use and icons, and how the desktop opens their software-centre pages.
 #include "AppLists.h"
 #include "DesktopWorkspace.h"
 #include "FixtureTree.h"
@@ -213,16 +211,11 @@ TEST(FlatpakRecords, DesktopEntryNameFollowsTheLocaleAndShellStateIsReadAsTheShe
 }
 
 // A store whose scan gives what it was made with.
-class FixedSource : public AppSource
+struct FixedSource : AppSource
 {
-public:
-    explicit FixedSource(Result result)
-        : m_result(std::move(result))
-    { }
-    Result scan(const ReviewDateMap&) const override { return m_result; }
-
-private:
-    Result m_result;
+    explicit FixedSource(Result result) { fixed = std::move(result); }
+    Result scan(const ReviewDateMap&) const override { return fixed; }
+    Result fixed;
 };
 
 TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)

@@ -331,8 +331,8 @@ namespace {
 
 const QDateTime OldDate(QDate(2025, 2, 3), QTime(4, 5), Qt::UTC);
 const QDateTime NewerDate(QDate(2025, 3, 3), QTime(4, 5), Qt::UTC);
-const QString Composed = u"caf\u00e9"_s;
-const QString Decomposed = u"cafe\u0301"_s;
+const QString c = u"caf\u00e9"_s; // composed
+const QString d = u"cafe\u0301"_s; // decomposed
 
 // Passes everything to a domain in memory and counts the writes that reach it.
 class CountingDomain : public DefaultsDomain
@@ -356,7 +356,6 @@ public:
 // A stored or loaded value as short text: lists sorted, dates as "old", "now" or themselves.
 QString describe(const QVariant& value)
 {
-    QStringList entries;
     const auto label = [](const QVariant& v) {
         const QDateTime date = v.toDateTime();
         if (v.typeId() == QMetaType::QDateTime)
@@ -367,19 +366,18 @@ QString describe(const QVariant& value)
             ? v.toString()
             : u"%1:%2"_s.arg(QLatin1StringView(v.typeName()), v.toString());
     };
-    if (value.typeId() == QMetaType::QVariantList) {
-        for (const QVariant& entry : value.toList())
-            entries.append(label(entry));
-        entries.sort();
-        return u'[' + entries.join(u',') + u']';
-    }
-    if (value.typeId() == QMetaType::QVariantMap) {
-        const QVariantMap map = value.toMap();
-        for (auto it = map.cbegin(); it != map.cend(); ++it)
-            entries.append(it.key() + u'=' + label(it.value()));
-        return u'{' + entries.join(u',') + u'}';
-    }
-    return value.isValid() ? label(value) : u"none"_s;
+    const bool isList = value.typeId() == QMetaType::QVariantList;
+    const QVariantMap map = value.typeId() == QMetaType::QVariantMap ? value.toMap() : QVariantMap();
+    QStringList entries;
+    for (const QVariant& entry : isList ? value.toList() : QVariantList())
+        entries.append(label(entry));
+    for (auto it = map.cbegin(); it != map.cend(); ++it)
+        entries.append(it.key() + u'=' + label(it.value()));
+    entries.sort();
+    return isList                                  ? u'[' + entries.join(u',') + u']'
+        : value.typeId() == QMetaType::QVariantMap ? u'{' + entries.join(u',') + u'}'
+        : value.isValid()                          ? label(value)
+                                                   : u"none"_s;
 }
 
 // Runs steps such as "ignore a, unignore b, prune-reviews a b" on the service.
@@ -406,8 +404,6 @@ TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChange
     const QVariantList dateList { OldDate };
     const QVariantMap texted { { u"texted"_s, u"2025-01-01"_s }, { u"old"_s, OldDate } };
     const QVariantMap oldA { { u"a"_s, OldDate } };
-    const QString c = Composed;
-    const QString d = Decomposed;
     // Ignored and reviewed as stored before; the steps; the writes they make; both as stored after,
     // and as the service reads them.
     // clang-format off

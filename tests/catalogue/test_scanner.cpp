@@ -25,26 +25,6 @@ const QString NameKey = kMDItemDisplayName.toString();
 const QString UsedKey = kMDItemLastUsedDate.toString();
 const QString ChangedKey = kMDItemFSContentChangeDate.toString();
 
-// Makes every new file descriptor fail while it lives, so that folders which exist cannot be listed
-// even by a privileged user.
-class NoFreeFileDescriptors
-{
-public:
-    NoFreeFileDescriptors()
-    {
-        ::getrlimit(RLIMIT_NOFILE, &m_saved);
-        const int lowestFree = ::open("/dev/null", O_RDONLY);
-        ::close(lowestFree);
-        rlimit limit = m_saved;
-        limit.rlim_cur = rlim_t(lowestFree);
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-    }
-    ~NoFreeFileDescriptors() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
-
-private:
-    rlimit m_saved {};
-};
-
 // The ".app" entries of folder in the order the file system lists them.
 QStringList listedApps(const QString& folder)
 {
@@ -120,9 +100,9 @@ TEST_F(ScannerTest, RecordsTakeEachFieldFromItsSource)
             EXPECT_EQ(app->lastReviewedDate(), i == 0 ? OptionalDate(ReviewedDate) : std::nullopt);
         }
     }
-    EXPECT_EQ(findApp(apps, u"test.0"_s)->lastAccessedDate(), UsedDate);
-    EXPECT_EQ(findApp(apps, u"test.0"_s)->modificationDate(), ChangedDate);
-    EXPECT_EQ(findApp(apps, u"test.1"_s)->lastAccessedDate(), std::nullopt);
+    EXPECT_EQ(std::tuple(findApp(apps, u"test.0"_s)->lastAccessedDate(),
+                         findApp(apps, u"test.1"_s)->lastAccessedDate()),
+              std::tuple(OptionalDate(UsedDate), OptionalDate()));
     EXPECT_EQ(findApp(apps, u"test.1"_s)->modificationDate(), ChangedDate);
 }
 
@@ -248,10 +228,15 @@ TEST_F(ScannerTest, OnlyAFolderThatExistsButCannotBeListedMakesTheResultIncomple
     EXPECT_TRUE(result.apps.isEmpty());
     EXPECT_TRUE(result.complete);
 
-    {
-        const NoFreeFileDescriptors exhausted;
-        result = scanner().scanInstalledApps({});
-    }
+    // With no file descriptor left, folders that exist cannot be listed even by a privileged user.
+    rlimit saved {};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    const int lowestFree = ::open("/dev/null", O_RDONLY);
+    ::close(lowestFree);
+    const rlimit exhausted { rlim_t(lowestFree), saved.rlim_max };
+    ::setrlimit(RLIMIT_NOFILE, &exhausted);
+    result = scanner().scanInstalledApps({});
+    ::setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_FALSE(result.complete);
 }
 
