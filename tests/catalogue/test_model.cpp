@@ -30,10 +30,9 @@ QDateTime day(int d)
     return QDateTime(QDate(2026, 4, d), QTime(9, 30), Qt::UTC);
 }
 
-AppInfo record(const QString& id, const QString& name, OptionalDate lastAccessed = {},
-               OptionalDate modified = {})
+AppInfo record(const QString& id, const QString& name, OptionalDate used = {}, OptionalDate modified = {})
 {
-    return AppInfo(id, name, u"/Applications/"_s + name + u".app"_s, u"1"_s, lastAccessed, modified, {});
+    return AppInfo(id, name, u"/Applications/"_s + name + u".app"_s, u"1"_s, used, modified, {});
 }
 
 class ModelTest : public ::testing::Test
@@ -45,30 +44,23 @@ protected:
         m_tree.makeBundle(relative, id, ++m_itemID);
         m_metadata->add(m_tree.pathOf(relative), id, day(lastUsedDay));
     }
-    std::unique_ptr<AppModel> makeModel()
+    // Idle: after its first scan.
+    std::unique_ptr<AppModel> makeModel(bool idle = true)
     {
         auto model = std::make_unique<AppModel>(m_preferences, AppScanner(m_system, m_home, m_metadata));
         m_finished = std::make_unique<QSignalSpy>(model.get(), &AppModel::rescanFinished);
+        EXPECT_TRUE(!idle || finished(1));
         return model;
     }
-    // Whether the model has finished count rescans in all, waiting for them.
-    bool finished(int count)
+    // Whether the model has finished n rescans in all, waiting for them.
+    bool finished(int n)
     {
-        return QTest::qWaitFor([&] { return m_finished->count() >= count; }, 20000);
-    }
-    std::unique_ptr<AppModel> makeIdleModel()
-    {
-        auto model = makeModel();
-        EXPECT_TRUE(finished(1));
-        return model;
+        return QTest::qWaitFor([&] { return m_finished->count() >= n; }, 20000);
     }
     // "apps | visible apps | ignored | ignored as stored | reviewed as stored", sorted but the visible.
     std::string state(const AppModel& model) const
     {
-        const auto sorted = [](QStringList ids) {
-            ids.sort();
-            return ids.join(u',');
-        };
+        const auto sorted = [](QStringList ids) { return (ids.sort(), ids.join(u',')); };
         return QStringList { sorted(idsOf(model.apps())), idsOf(model.visibleApps()).join(u','),
                              sorted(model.ignoredIDs().values()),
                              sorted(m_preferences.loadIgnoredIDs().values()),
@@ -96,14 +88,13 @@ TEST_F(ModelTest, ScansRunAfterCreationAndOnlyAFullCatalogueIsPruned)
     m_preferences.addIgnoredIDs({ u"sofa"_s, u"gone"_s });
     m_domain->setValue(PreferencesService::ReviewDatesKey,
                        QVariantMap { { u"pastel"_s, day(1) }, { u"gone"_s, day(2) } });
-    auto model = makeModel();
+    auto model = makeModel(false);
     QSignalSpy scanning(model.get(), &AppModel::isScanningChanged);
     // Creation only loads the ignore list; the scan waits for the event loop.
     EXPECT_FALSE(model->isScanning());
     EXPECT_EQ(model->ignoredIDs(), (QSet<QString> { u"sofa"_s, u"gone"_s }));
     ASSERT_TRUE(finished(1));
-    EXPECT_FALSE(model->isScanning());
-    EXPECT_EQ(scanning.count(), 2);
+    EXPECT_EQ(std::tuple(model->isScanning(), scanning.count()), std::tuple(false, qsizetype(2)));
     EXPECT_EQ(state(*model), " |  | gone,sofa | gone,sofa | gone,pastel");
 
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
@@ -113,9 +104,9 @@ TEST_F(ModelTest, ScansRunAfterCreationAndOnlyAFullCatalogueIsPruned)
     ASSERT_TRUE(finished(2));
     // Not ignored, most recently used first; the user's folder comes last.
     EXPECT_EQ(state(*model), "drafts,pastel,sofa | drafts,pastel | sofa | sofa | pastel");
-    EXPECT_EQ(model->apps().last().id(), u"sofa"_s);
     // The review date came from the store.
-    EXPECT_EQ(model->visibleApps().at(1).lastReviewedDate(), std::optional(day(1)));
+    EXPECT_EQ(std::tuple(model->apps().last().id(), model->visibleApps().at(1).lastReviewedDate()),
+              std::tuple(u"sofa"_s, OptionalDate(day(1))));
 
     // A folder that exists but cannot be listed.
     m_preferences.addIgnoredID(u"gone"_s);
@@ -132,18 +123,15 @@ TEST_F(ModelTest, RescansRequestedWhileScanningAreDroppedAndTheModelCanGoMidScan
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
     m_preferences.addIgnoredID(u"gone"_s);
     m_metadata->closeGate();
-    auto model = makeModel();
-    QSignalSpy scanning(model.get(), &AppModel::isScanningChanged);
-    QSignalSpy apps(model.get(), &AppModel::appsChanged);
+    auto model = makeModel(false);
+    QSignalSpy scanning(model.get(), &AppModel::isScanningChanged), apps(model.get(), &AppModel::appsChanged);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->isScanning() && m_metadata->lookups() > 0; }, 20000));
 
     model->rescan();
     // Switching to mock mode during a real scan flips the mode; its own rescan is dropped too.
     model->toggleMockMode();
-    EXPECT_TRUE(model->isMockMode());
     QCoreApplication::processEvents();
-    EXPECT_EQ(scanning.count(), 1);
-    EXPECT_EQ(apps.count(), 1);
+    EXPECT_EQ(std::tuple(model->isMockMode(), scanning.count(), apps.count()), std::tuple(true, 1, 1));
 
     model.reset();
     m_metadata->openGate();
@@ -156,25 +144,24 @@ TEST_F(ModelTest, RescansRequestedWhileScanningAreDroppedAndTheModelCanGoMidScan
 TEST_F(ModelTest, MockModeIsSynchronousAndItsIgnoresArePrunedByTheNextRealScan)
 {
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
-    auto model = makeIdleModel();
+    auto model = makeModel();
     model->ignoreApps({ model->apps().first() });
 
     model->toggleMockMode();
-    EXPECT_TRUE(model->isMockMode());
-    EXPECT_EQ(model->apps().size(), 1); // the switch waits for the next turn
+    // The switch waits for the next turn.
+    EXPECT_EQ(std::tuple(model->isMockMode(), model->apps().size()), std::tuple(true, qsizetype(1)));
     ASSERT_TRUE(finished(2));
     EXPECT_EQ(model->apps().size(), 41);
     // A mock rescan completes inside the call.
     model->rescan();
-    EXPECT_EQ(m_finished->count(), 3);
-    EXPECT_FALSE(model->isScanning());
-    EXPECT_EQ(model->apps().size(), 41);
+    EXPECT_EQ(std::tuple(m_finished->count(), model->isScanning(), model->apps().size()),
+              std::tuple(3, false, 41));
 
     const AppInfo sample = model->apps().at(3);
     model->ignoreApps({ sample });
-    EXPECT_TRUE(m_preferences.loadIgnoredIDs().contains(sample.id()));
-    EXPECT_TRUE(model->isIgnored(sample));
-    EXPECT_EQ(model->visibleApps().size(), 40);
+    EXPECT_EQ(std::tuple(m_preferences.loadIgnoredIDs().contains(sample.id()), model->isIgnored(sample),
+                         model->visibleApps().size()),
+              std::tuple(true, true, 40));
 
     model->toggleMockMode();
     ASSERT_TRUE(finished(4));
@@ -186,15 +173,14 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
 {
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
     install(u"system/Sofa.app"_s, u"sofa"_s, 4);
-    auto model = makeIdleModel();
+    auto model = makeModel();
     QSignalSpy apps(model.get(), &AppModel::appsChanged);
     const auto pastel = [&] { return *findApp(model->apps(), u"pastel"_s); };
 
     model->recordReview(model->visibleApps().at(1));
-    const std::optional<QDateTime> stored = m_preferences.reviewDate(u"pastel"_s);
+    const OptionalDate stored = m_preferences.reviewDate(u"pastel"_s);
     ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(apps.count(), 1);
-    EXPECT_EQ(pastel().lastReviewedDate(), stored);
+    EXPECT_EQ(std::tuple(apps.count(), pastel().lastReviewedDate()), std::tuple(qsizetype(1), stored));
     // Sorting by review date sees an in-place change at once.
     model->setSortOrder({ SortComparator(SortComparator::Key::LastReviewedSortDate, Qt::DescendingOrder) });
     EXPECT_EQ(model->visibleApps().at(0).id(), u"pastel"_s);
@@ -205,28 +191,27 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
 
     apps.clear();
     model->resetReviewDates({ pastel(), record(u"not.installed"_s, u"X"_s) });
-    EXPECT_EQ(apps.count(), 1);
-    EXPECT_FALSE(pastel().lastReviewedDate().has_value());
-    EXPECT_FALSE(m_preferences.reviewDate(u"pastel"_s).has_value());
+    EXPECT_EQ(std::tuple(apps.count(), pastel().lastReviewedDate(), m_preferences.reviewDate(u"pastel"_s)),
+              std::tuple(1, OptionalDate(), OptionalDate()));
     model->recordReview(*findApp(model->apps(), u"sofa"_s));
     EXPECT_EQ(model->visibleApps().at(1).id(), u"pastel"_s);
 
     // A review of something not in the catalogue is still stored.
     apps.clear();
     model->recordReview(record(u"not.installed"_s, u"X"_s));
-    EXPECT_TRUE(m_preferences.reviewDate(u"not.installed"_s).has_value());
-    EXPECT_EQ(apps.count(), 0);
+    EXPECT_EQ(std::tuple(m_preferences.reviewDate(u"not.installed"_s).has_value(), apps.count()),
+              std::tuple(true, 0));
 }
 
 TEST_F(ModelTest, IgnoringASelectionIsOneChangeOfTheListAndEquivalentIdsAreOneApplication)
 {
-    auto model = makeIdleModel();
+    auto model = makeModel();
     model->setApps({ record(u"a"_s, u"A"_s, day(1)), record(u"b"_s, u"B"_s, day(2)),
                      record(u"c"_s, u"C"_s, day(3)), record(u"com.caf\u00e9"_s, u"Café"_s, day(1)) });
     QSignalSpy ignored(model.get(), &AppModel::ignoredIDsChanged);
     model->ignoreApps({ model->apps().at(0), model->apps().at(2) });
-    EXPECT_EQ(ignored.count(), 1);
-    EXPECT_EQ(state(*model), "a,b,c,com.caf\u00e9 | b,com.caf\u00e9 | a,c | a,c | ");
+    EXPECT_EQ(std::tuple(ignored.count(), state(*model)),
+              std::tuple(1, std::string("a,b,c,com.caf\u00e9 | b,com.caf\u00e9 | a,c | a,c | ")));
     model->ignoreApps({ record(u"com.cafe\u0301"_s, u"Café"_s) });
     EXPECT_EQ(idsOf(model->visibleApps()), QStringList({ u"b"_s }));
     model->recordReview(record(u"com.cafe\u0301"_s, u"Café"_s));
@@ -235,7 +220,7 @@ TEST_F(ModelTest, IgnoringASelectionIsOneChangeOfTheListAndEquivalentIdsAreOneAp
 
 TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
 {
-    auto model = makeIdleModel();
+    auto model = makeModel();
     // b and d were never used nor modified; e and a share a date; f only has a modification date; g,
     // the newest, is ignored.
     model->setApps({ record(u"a"_s, u"item 10"_s, day(2)), record(u"b"_s, u"Zeta"_s),
@@ -293,7 +278,7 @@ TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
 
 TEST_F(ModelTest, OnlyRealChangesNotify)
 {
-    auto model = makeIdleModel();
+    auto model = makeModel();
     model->setApps({ record(u"a"_s, u"A"_s, day(1)) });
     AppModel* m = model.get();
     QSignalSpy apps(m, &AppModel::appsChanged), showing(m, &AppModel::showingIgnoredChanged),
