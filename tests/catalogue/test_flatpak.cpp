@@ -54,40 +54,33 @@ TEST_F(FlatpakTest, ListsOneRecordPerStoreApplicationWithItsNameAndPages)
 {
     const AppSource::Result result = scan({ { QString::fromLatin1(F::BothApp), at(1600000000) } });
     EXPECT_TRUE(result.complete);
-    struct Case
-    {
-        const char* id;
-        QString name;
-        QString installation;
-        QString webPage = {};
-    };
+    // Id, name, installation, web page.
     // clang-format off
-    const QList<Case> cases {
-        { F::UserApp, u"User App"_s, F::userDir() },
+    const QList<std::tuple<const char*, QString, QString, QString>> cases {
+        { F::UserApp, u"User App"_s, F::userDir(), {} },
         // Without desktop entry or AppStream name, the id.
-        { F::SystemApp, QString::fromLatin1(F::SystemApp), F::systemDir() },
+        { F::SystemApp, QString::fromLatin1(F::SystemApp), F::systemDir(), {} },
         // In both installations, the user's.
-        { F::BothApp, u"Both App"_s, F::userDir() },
-        { F::LocalisedApp, u"American"_s, F::userDir() },
+        { F::BothApp, u"Both App"_s, F::userDir(), {} },
+        { F::LocalisedApp, u"American"_s, F::userDir(), {} },
         // AppStream's name before the desktop entry's.
-        { F::AppDataApp, u"AppStream Name"_s, F::userDir() },
+        { F::AppDataApp, u"AppStream Name"_s, F::userDir(), {} },
         { F::FlathubApp, u"Flathub App"_s, F::userDir(), u"https://flathub.org/apps/org.kudora.test.FlathubApp"_s },
     };
     // clang-format on
     // No sideloaded bundle, no runtime.
     EXPECT_EQ(result.apps.size(), cases.size());
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.id);
-        const AppInfo* app = findApp(result.apps, c.id);
+    for (const auto& [id, name, installation, webPage] : cases) {
+        SCOPED_TRACE(id);
+        const AppInfo* app = findApp(result.apps, id);
         ASSERT_NE(app, nullptr);
-        EXPECT_EQ(app->name(), c.name);
-        EXPECT_TRUE(app->bundlePath().startsWith(c.installation + u"/app/"_s))
-            << qPrintable(app->bundlePath());
+        EXPECT_EQ(app->name(), name);
+        EXPECT_TRUE(app->bundlePath().startsWith(installation + u"/app/"_s)) << qPrintable(app->bundlePath());
         // The id's case reaches the software centre unchanged.
-        EXPECT_EQ(app->reviewURL().value_or(QUrl()).toString(), u"appstream:"_s + QLatin1StringView(c.id));
-        EXPECT_EQ(app->reviewFallbackURL().value_or(QUrl()).toString(), c.webPage);
+        EXPECT_EQ(app->reviewURL().value_or(QUrl()).toString(), u"appstream:"_s + QLatin1StringView(id));
+        EXPECT_EQ(app->reviewFallbackURL().value_or(QUrl()).toString(), webPage);
         EXPECT_EQ(app->modificationDate(), QFileInfo(app->bundlePath()).lastModified().toUTC());
-        EXPECT_EQ(app->lastReviewedDate(), c.id == F::BothApp ? OptionalDate(at(1600000000)) : std::nullopt);
+        EXPECT_EQ(app->lastReviewedDate(), id == F::BothApp ? OptionalDate(at(1600000000)) : std::nullopt);
     }
 }
 

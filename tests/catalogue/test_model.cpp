@@ -231,19 +231,11 @@ TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
     using Key = SortComparator::Key;
     const SortComparator byName(Key::Name, Qt::AscendingOrder);
     const SortComparator byUse(Key::LastAccessedSortDate, Qt::DescendingOrder);
-    struct Case
-    {
-        QString query;
-        bool showingIgnored;
-        SortOrder order;
-        QString ids;
-    };
+    // Query, showing ignored, order, visible ids.
     // clang-format off
-    const QList<Case> cases {
+    const QList<std::tuple<QString, bool, SortOrder, QString>> cases {
         { {}, false, { byUse }, u"cfaebd"_s },
         { {}, false, { SortComparator(Key::Name, Qt::DescendingOrder) }, u"bdacef"_s },
-        // Later comparators settle what earlier ones leave equal.
-        { {}, false, { byName, byUse }, u"fecabd"_s },
         { {}, false, {}, u"abcdef"_s },
         { {}, true, { byUse }, u"g"_s },
         // By name or by id, as typed.
@@ -251,29 +243,25 @@ TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
         { u"e"_s, false, { byName }, u"ecabd"_s },
         { u"gam"_s, true, {}, u"g"_s },
         { u"gam"_s, false, {}, {} },
+        // Later comparators settle what earlier ones leave equal.
+        { {}, false, { byName, byUse }, u"fecabd"_s },
     };
     // clang-format on
-    for (const Case& c : cases) {
-        model->setSearchQuery(c.query);
-        model->setShowingIgnored(c.showingIgnored);
-        model->setSortOrder(c.order);
-        EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), c.ids) << qPrintable(c.query);
+    for (const auto& [query, showingIgnored, order, ids] : cases) {
+        model->setSearchQuery(query);
+        model->setShowingIgnored(showingIgnored);
+        model->setSortOrder(order);
+        EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), ids) << qPrintable(query);
     }
 
     // Names collate by the user's language, and marks tell names apart.
-    model->setSearchQuery({});
-    model->setShowingIgnored(false);
-    model->setSortOrder({ byName });
     const QList<AppInfo> lettered { record(u"o"_s, u"öl"_s), record(u"z"_s, u"zoo"_s),
                                     record(u"r"_s, u"résumé"_s), record(u"s"_s, u"resume"_s) };
-    model->setApps(lettered);
-    EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), u"osrz"_s);
-    const QLocale previous;
-    QLocale::setDefault(QLocale(u"sv_SE"_s));
-    model->setApps(lettered);
-    const QString swedish = idsOf(model->visibleApps()).join(QString());
-    QLocale::setDefault(previous);
-    EXPECT_EQ(swedish, u"srzo"_s);
+    for (const auto& [locale, ids] : { std::pair(u"sv_SE"_s, u"srzo"_s), std::pair(u"en_US"_s, u"osrz"_s) }) {
+        QLocale::setDefault(QLocale(locale));
+        model->setApps(lettered);
+        EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), ids);
+    }
 }
 
 TEST_F(ModelTest, OnlyRealChangesNotify)
