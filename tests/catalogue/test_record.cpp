@@ -46,19 +46,10 @@ TEST(AppRecord, LastAccessedPrefersLastUseAndFallsBackToModification)
     EXPECT_LT(AppInfo::distantPast(), QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
 }
 
-TEST(AppRecord, MediumDateFollowsTheUserZone)
-{
-    const AppInfo app = makeApp(QDateTime(QDate(2026, 12, 5), QTime(23, 30), Qt::UTC), std::nullopt);
-    std::unique_ptr<icu::TimeZone> saved(icu::TimeZone::createDefault());
-    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8("Asia/Tokyo")));
-    const auto restore = qScopeGuard([&saved] { icu::TimeZone::adoptDefault(saved.release()); });
-    EXPECT_EQ(app.lastAccessedText(), u"Dec 6, 2026"_s);
-}
-
-TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThem)
+TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThemAndTheUserZone)
 {
     const AppInfo app =
-        makeApp(QDateTime(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC), std::nullopt, Now.addSecs(-30 * 3600));
+        makeApp(QDateTime(QDate(2026, 12, 5), QTime(23, 30), Qt::UTC), std::nullopt, Now.addSecs(-30 * 3600));
     const QString french = u"5 d\u00e9c. 2026"_s;
     const QString german = u"05.12.2026"_s;
     const QString english = u"Dec 5, 2026"_s;
@@ -86,6 +77,10 @@ TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThem)
     }
     setDateSettings({ nullptr, nullptr, "en_US.UTF-8" });
     QLocale::setDefault(saved);
+    std::unique_ptr<icu::TimeZone> savedZone(icu::TimeZone::createDefault());
+    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8("Asia/Tokyo")));
+    EXPECT_EQ(app.lastAccessedText(), u"Dec 6, 2026"_s);
+    icu::TimeZone::adoptDefault(savedZone.release());
 }
 
 TEST(AppRecord, ReviewTextIsRelativeToTheMomentOfReading)

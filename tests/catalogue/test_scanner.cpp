@@ -221,12 +221,11 @@ TEST_F(ScannerTest, OnlyAFolderThatExistsButCannotBeListedMakesTheResultIncomple
     // A plain file of that name cannot be listed, yet it cannot hold applications either.
     m_tree.writeFile(u"home/Applications"_s, "not a folder");
     AppScanner::Result result = scanner().scanInstalledApps({});
-    EXPECT_EQ(idsOf(result.apps), QStringList { u"test.system"_s });
-    EXPECT_TRUE(result.complete);
+    EXPECT_EQ(std::tuple(idsOf(result.apps), result.complete),
+              std::tuple(QStringList { u"test.system"_s }, true));
 
     result = AppScanner(m_tree.pathOf(u"missing"_s), m_home, m_metadata).scanInstalledApps({});
-    EXPECT_TRUE(result.apps.isEmpty());
-    EXPECT_TRUE(result.complete);
+    EXPECT_EQ(std::tuple(result.apps.size(), result.complete), std::tuple(0, true));
 
     // With no file descriptor left, folders that exist cannot be listed even by a privileged user.
     rlimit saved {};
