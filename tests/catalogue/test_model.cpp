@@ -273,7 +273,6 @@ TEST_F(ModelTest, OnlyRealChangesNotify)
         query(m, &AppModel::searchQueryChanged), sort(m, &AppModel::sortOrderChanged),
         ignored(m, &AppModel::ignoredIDsChanged), mock(m, &AppModel::isMockModeChanged),
         visible(m, &AppModel::visibleAppsChanged);
-    const SortOrder byName { SortComparator(SortComparator::Key::Name, Qt::AscendingOrder) };
 
     model->setShowingIgnored(false);
     model->setSearchQuery(QString());
@@ -290,7 +289,7 @@ TEST_F(ModelTest, OnlyRealChangesNotify)
     for (int i = 0; i < 2; ++i) {
         model->setSearchQuery(u"a"_s);
         model->setShowingIgnored(true);
-        model->setSortOrder(byName);
+        model->setSortOrder({ SortComparator(SortComparator::Key::Name, Qt::AscendingOrder) });
         model->ignoreApps({ model->apps().at(0) });
     }
     for (QSignalSpy* spy : { &apps, &showing, &query, &sort, &ignored })
@@ -307,22 +306,18 @@ const QDateTime NewerDate(QDate(2025, 3, 3), QTime(4, 5), Qt::UTC);
 const QString c = u"caf\u00e9"_s; // composed
 const QString d = u"cafe\u0301"_s; // decomposed
 
-// Passes everything to a domain in memory and counts the writes that reach it.
-class CountingDomain : public DefaultsDomain
+// A domain in memory that counts the writes that reach it.
+class CountingDomain : public MemoryDefaultsDomain
 {
 public:
-    QVariant value(const QString& key) const override { return m_inner.value(key); }
     void modify(const QString& key, const Modifier& modifier) override
     {
-        m_inner.modify(key, [&](const QVariant& current) {
+        MemoryDefaultsDomain::modify(key, [&](const QVariant& current) {
             Change change = modifier(current);
             m_writes += change.kind != Change::Kind::Keep;
             return change;
         });
     }
-    QString location() const override { return m_inner.location(); }
-
-    MemoryDefaultsDomain m_inner;
     int m_writes = 0;
 };
 
@@ -418,8 +413,9 @@ TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChange
     for (const auto& [ignoredBefore, reviewsBefore, steps, writes, storedAfter, loadedAfter] : cases) {
         SCOPED_TRACE(qPrintable(steps));
         const auto domain = std::make_shared<CountingDomain>();
-        domain->m_inner.setValue(PreferencesService::IgnoredIDsKey, ignoredBefore);
-        domain->m_inner.setValue(PreferencesService::ReviewDatesKey, reviewsBefore);
+        domain->setValue(PreferencesService::IgnoredIDsKey, ignoredBefore);
+        domain->setValue(PreferencesService::ReviewDatesKey, reviewsBefore);
+        domain->m_writes = 0;
         PreferencesService service(domain);
         run(service, steps);
         EXPECT_EQ(domain->m_writes, writes);

@@ -2,7 +2,6 @@
 #include "TextSearch.h"
 
 #include <QLocale>
-#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>

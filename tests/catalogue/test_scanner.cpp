@@ -184,22 +184,21 @@ TEST_F(ScannerTest, TheFirstRecordOfAnIdWins)
     ASSERT_EQ(apps.size(), 3);
     EXPECT_EQ(apps.last().id(), u"com.example.own"_s);
     const AppInfo* shared = findApp(apps, u"com.example.shared"_s);
-    EXPECT_EQ(shared->name() + u' ' + shared->adamID(), u"System 1"_s);
-    EXPECT_EQ(shared->modificationDate(), ChangedDate);
-    EXPECT_EQ(shared->lastAccessedDate(), std::nullopt);
+    EXPECT_EQ(
+        std::tuple(shared->name(), shared->adamID(), shared->modificationDate(), shared->lastAccessedDate()),
+        std::tuple(u"System"_s, u"1"_s, OptionalDate(ChangedDate), OptionalDate()));
     const AppInfo& cafe = apps.at(apps.at(0).id() == u"com.example.shared"_s ? 1 : 0);
-    EXPECT_EQ(cafe.bundlePath(), m_system + u'/' + firstCafe);
-    EXPECT_EQ(cafe.lastReviewedDate(), ReviewedDate);
+    EXPECT_EQ(std::tuple(cafe.bundlePath(), cafe.lastReviewedDate()),
+              std::tuple(m_system + u'/' + firstCafe, OptionalDate(ReviewedDate)));
 }
 
 // Enough bundles for several threads: the records still come in listing order, and of the bundles
 // sharing an id the first listed wins, wherever the threads' shares of the folder begin and end.
 TEST_F(ScannerTest, AFolderReadInParallelKeepsListingOrderAndTheFirstOfAnId)
 {
-    for (int i = 0; i < 400; ++i) {
-        // Every fifth is not from the App Store; ids repeat every 150 bundles.
+    // Every fifth is not from the App Store; ids repeat every 150 bundles.
+    for (int i = 0; i < 400; ++i)
         addApp(u"App%1.app"_s.arg(i), u"test.%1"_s.arg(i % 150), i % 5 == 4 ? 0 : i + 1);
-    }
     QStringList expected;
     QSet<int> seen;
     for (const QString& entry : listedApps(m_system)) {
