@@ -41,9 +41,9 @@ class FlatpakTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(F::shared().error().isEmpty()) << qPrintable(F::shared().error()); }
 
-    AppSource::Result scan(const ReviewDateMap& reviews = {}) const
+    AppSource::Result scan(const ReviewDateMap& dates = {}) const
     {
-        return FlatpakSource(m_data.path()).scan(reviews);
+        return FlatpakSource(m_data.path()).scan(dates);
     }
     QString kdePath() const { return m_data.pathOf(u"kactivitymanagerd/resources/database"_s); }
 
@@ -150,9 +150,9 @@ TEST_F(FlatpakTest, BrokenUsageRecordsLeaveTheListButNotTheScanComplete)
         if (!kde.isNull())
             m_data.writeFile(u"kactivitymanagerd/resources/database"_s, kde);
         const AppSource::Result result = scan();
-        EXPECT_FALSE(result.complete);
-        EXPECT_EQ(result.apps.size(), 6);
-        EXPECT_FALSE(findApp(result.apps, F::UserApp)->lastAccessedDate().has_value());
+        EXPECT_EQ(std::tuple(result.complete, result.apps.size(),
+                             findApp(result.apps, F::UserApp)->lastAccessedDate()),
+                  std::tuple(false, 6, OptionalDate()));
     }
 }
 

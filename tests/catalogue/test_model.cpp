@@ -1,6 +1,5 @@
 #include "AppLists.h"
 #include "AppModel.h"
-#include "DefaultsDomain.h"
 #include "DetachedTask.h"
 #include "FakeMetadata.h"
 #include "FixtureTree.h"
@@ -12,8 +11,6 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVariantList>
-#include <QVariantMap>
 
 #include <gtest/gtest.h>
 

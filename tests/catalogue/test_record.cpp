@@ -49,22 +49,19 @@ TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThemAndTheUser
 {
     const AppInfo app =
         makeApp(QDateTime(QDate(2026, 12, 5), QTime(23, 30), Qt::UTC), std::nullopt, Now.addSecs(-30 * 3600));
-    const QString french = u"5 d\u00e9c. 2026"_s;
-    const QString german = u"05.12.2026"_s;
-    const QString english = u"Dec 5, 2026"_s;
     const std::pair<std::array<const char*, 3>, QString> cases[] = {
-        { { nullptr, "fr_FR.UTF-8", "en_US.UTF-8" }, french },
-        { { "en_US.UTF-8", "fr_FR.UTF-8", "fr_FR.UTF-8" }, english },
-        { { "", "fr_FR", "en_US.UTF-8" }, french },
-        { { nullptr, nullptr, "en_US.UTF-8" }, english },
+        { { nullptr, "fr_FR.UTF-8", "en_US.UTF-8" }, u"5 d\u00e9c. 2026"_s },
+        { { "en_US.UTF-8", "fr_FR.UTF-8", "fr_FR.UTF-8" }, u"Dec 5, 2026"_s },
+        { { "", "fr_FR", "en_US.UTF-8" }, u"5 d\u00e9c. 2026"_s },
+        { { nullptr, nullptr, "en_US.UTF-8" }, u"Dec 5, 2026"_s },
         // Script variants, in the C library's form and in ICU's (as sr_Latn for sr_RS@latin).
         { { nullptr, "uz_UZ.UTF-8", nullptr }, u"5-dek, 2026"_s },
         { { nullptr, "uz_UZ.UTF-8@cyrillic", nullptr }, u"5 \u0434\u0435\u043a, 2026"_s },
         { { nullptr, "uz_Cyrl_UZ", nullptr }, u"5 \u0434\u0435\u043a, 2026"_s },
         // Settings that name no language leave the dates to the user's locale.
-        { { nullptr, "C.UTF-8", "en_US.UTF-8" }, german },
-        { { "POSIX", "fr_FR.UTF-8", nullptr }, german },
-        { { nullptr, nullptr, nullptr }, german },
+        { { nullptr, "C.UTF-8", "en_US.UTF-8" }, u"05.12.2026"_s },
+        { { "POSIX", "fr_FR.UTF-8", nullptr }, u"05.12.2026"_s },
+        { { nullptr, nullptr, nullptr }, u"05.12.2026"_s },
     };
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

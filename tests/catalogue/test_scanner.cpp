@@ -35,9 +35,9 @@ class ScannerTest : public ::testing::Test
 {
 protected:
     AppScanner scanner() const { return AppScanner(m_system, m_home, m_metadata); }
-    QList<AppInfo> scan(const ReviewDateMap& reviewDates = {}) const
+    QList<AppInfo> scan(const ReviewDateMap& dates = {}) const
     {
-        return scanner().scanInstalledApps(reviewDates).apps;
+        return scanner().scanInstalledApps(dates).apps;
     }
     // In the system folder, with an App Store id in Contents/iTunesMetadata.plist only.
     QString addApp(const QString& entry, const std::optional<QString>& bundleID, qlonglong itemId = 1)
