@@ -41,10 +41,7 @@ class FlatpakTest : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(F::shared().error().isEmpty()) << qPrintable(F::shared().error()); }
 
-    AppSource::Result scan(const ReviewDateMap& dates = {}) const
-    {
-        return FlatpakSource(m_data.path()).scan(dates);
-    }
+    AppSource::Result scan(const ReviewDateMap& r = {}) const { return FlatpakSource(m_data.path()).scan(r); }
     QString kdePath() const { return m_data.pathOf(u"kactivitymanagerd/resources/database"_s); }
 
     FixtureTree m_data;
@@ -244,10 +241,8 @@ class RecordedUrls : public QObject
 public:
     RecordedUrls() { QDesktopServices::setUrlHandler(u"appstream"_s, this, "open"); }
     ~RecordedUrls() override { QDesktopServices::unsetUrlHandler(u"appstream"_s); }
+    Q_SLOT void open(const QUrl& url) { opened.append(url); }
     QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
 };
 
 TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
@@ -280,8 +275,8 @@ TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
             tree.writeFile(file, content);
         const RecordedUrls urls;
         DesktopWorkspace workspace;
-        EXPECT_EQ(workspace.openUrl(page), opens);
-        EXPECT_EQ(urls.opened, opens ? QList<QUrl> { page } : QList<QUrl> {});
+        EXPECT_EQ(std::tuple(workspace.openUrl(page), urls.opened),
+                  std::tuple(opens, opens ? QList<QUrl> { page } : QList<QUrl> {}));
         // Only this one scheme joins the web pages.
         EXPECT_FALSE(workspace.openUrl(QUrl(u"apt:org.kudora.test.UserApp"_s)));
     }

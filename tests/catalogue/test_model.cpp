@@ -366,9 +366,7 @@ void run(PreferencesService& service, const QString& steps)
 
 TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChanges)
 {
-    const QVariantList dateList { OldDate };
     const QVariantMap texted { { u"texted"_s, u"2025-01-01"_s }, { u"old"_s, OldDate } };
-    const QVariantMap oldA { { u"a"_s, OldDate } };
     // Ignored and reviewed as stored before; the steps; the writes they make; both as stored after,
     // and as the service reads them.
     // clang-format off
@@ -384,13 +382,13 @@ TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChange
         { QVariantList { u"a"_s, 5 }, {}, u"prune-ignored b"_s, 0, u"[a,qlonglong:5] none"_s, u"[] {}"_s },
         { u"a"_s, {}, u"prune-ignored"_s, 0, u"a none"_s, u"[] {}"_s },
         { QVariantList { u"a"_s, 5 }, {}, u"ignore b"_s, 1, u"[b] none"_s, u"[b] {}"_s },
-        { {}, dateList, u"prune-reviews"_s, 0, u"none [old]"_s, u"[] {}"_s },
-        { {}, dateList, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
+        { {}, QVariantList { OldDate }, u"prune-reviews"_s, 0, u"none [old]"_s, u"[] {}"_s },
+        { {}, QVariantList { OldDate }, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
         { QVariantList { u"a"_s, u"b"_s, u"a"_s }, {}, u"prune-ignored a b c"_s, 0, u"[a,a,b] none"_s, u"[a,b] {}"_s },
         { QVariantList { u"a"_s, u"b"_s, u"a"_s }, {}, u"prune-ignored b"_s, 1, u"[b] none"_s, u"[b] {}"_s },
         { QVariantList { u"a"_s }, {}, u"prune-ignored"_s, 1, u"[] none"_s, u"[] {}"_s },
-        { {}, oldA, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
-        { {}, oldA, u"unreview a, unreview a"_s, 2, u"none {}"_s, u"[] {}"_s },
+        { {}, QVariantMap { { u"a"_s, OldDate } }, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
+        { {}, QVariantMap { { u"a"_s, OldDate } }, u"unreview a, unreview a"_s, 2, u"none {}"_s, u"[] {}"_s },
         // Entries that are no dates are kept but never handed out.
         { {}, texted, u"review new, unreview old"_s, 2, u"none {new=now,texted=2025-01-01}"_s, u"[] {new=now}"_s },
         { {}, texted, u"prune-reviews texted old"_s, 0, u"none {old=old,texted=2025-01-01}"_s, u"[] {old=old}"_s },
