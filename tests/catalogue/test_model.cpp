@@ -22,10 +22,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QDateTime day(int d)
-{
-    return QDateTime(QDate(2026, 4, d), QTime(9, 30), Qt::UTC);
-}
+const auto day = [](int d) { return QDateTime(QDate(2026, 4, d), QTime(9, 30), Qt::UTC); };
 
 AppInfo record(const QString& id, const QString& name, OptionalDate used = {}, OptionalDate modified = {})
 {
@@ -229,7 +226,6 @@ TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
     const SortComparator byName(Key::Name, Qt::AscendingOrder);
     const SortComparator byUse(Key::LastAccessedSortDate, Qt::DescendingOrder);
     // Query, showing ignored, order, visible ids.
-    // clang-format off
     const QList<std::tuple<QString, bool, SortOrder, QString>> cases {
         { {}, false, { byUse }, u"cfaebd"_s },
         { {}, false, { SortComparator(Key::Name, Qt::DescendingOrder) }, u"bdacef"_s },
@@ -243,7 +239,6 @@ TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
         // Later comparators settle what earlier ones leave equal.
         { {}, false, { byName, byUse }, u"fecabd"_s },
     };
-    // clang-format on
     for (const auto& [query, showingIgnored, order, ids] : cases) {
         model->setSearchQuery(query);
         model->setShowingIgnored(showingIgnored);

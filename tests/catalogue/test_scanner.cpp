@@ -26,10 +26,9 @@ const QString UsedKey = kMDItemLastUsedDate.toString();
 const QString ChangedKey = kMDItemFSContentChangeDate.toString();
 
 // The ".app" entries of folder in the order the file system lists them.
-QStringList listedApps(const QString& folder)
-{
+const auto listedApps = [](const QString& folder) {
     return FileSystem::listDirectory(folder).value_or(QStringList()).filter(QRegularExpression(u"\\.app$"_s));
-}
+};
 
 class ScannerTest : public ::testing::Test
 {
