@@ -1,6 +1,5 @@
 #include "AppLists.h"
 #include "AppModel.h"
-#include "DefaultsDomain.h"
 #include "DetachedTask.h"
 #include "FakeMetadata.h"
 #include "FixtureTree.h"
@@ -12,8 +11,6 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVariantList>
-#include <QVariantMap>
 
 #include <gtest/gtest.h>
 
@@ -25,15 +22,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QDateTime day(int d)
-{
-    return QDateTime(QDate(2026, 4, d), QTime(9, 30), Qt::UTC);
-}
+const auto day = [](int d) { return QDateTime(QDate(2026, 4, d), QTime(9, 30), Qt::UTC); };
 
-AppInfo record(const QString& id, const QString& name, OptionalDate lastAccessed = {},
-               OptionalDate modified = {})
+AppInfo record(const QString& id, const QString& name, OptionalDate used = {}, OptionalDate modified = {})
 {
-    return AppInfo(id, name, u"/Applications/"_s + name + u".app"_s, u"1"_s, lastAccessed, modified, {});
+    return AppInfo(id, name, u"/Applications/"_s + name + u".app"_s, u"1"_s, used, modified, {});
 }
 
 class ModelTest : public ::testing::Test
@@ -45,30 +38,23 @@ protected:
         m_tree.makeBundle(relative, id, ++m_itemID);
         m_metadata->add(m_tree.pathOf(relative), id, day(lastUsedDay));
     }
-    std::unique_ptr<AppModel> makeModel()
+    // Idle: after its first scan.
+    std::unique_ptr<AppModel> makeModel(bool idle = true)
     {
         auto model = std::make_unique<AppModel>(m_preferences, AppScanner(m_system, m_home, m_metadata));
         m_finished = std::make_unique<QSignalSpy>(model.get(), &AppModel::rescanFinished);
+        EXPECT_TRUE(!idle || finished(1));
         return model;
     }
-    // Whether the model has finished count rescans in all, waiting for them.
-    bool finished(int count)
+    // Whether the model has finished n rescans in all, waiting for them.
+    bool finished(int n)
     {
-        return QTest::qWaitFor([&] { return m_finished->count() >= count; }, 20000);
-    }
-    std::unique_ptr<AppModel> makeIdleModel()
-    {
-        auto model = makeModel();
-        EXPECT_TRUE(finished(1));
-        return model;
+        return QTest::qWaitFor([&] { return m_finished->count() >= n; }, 20000);
     }
     // "apps | visible apps | ignored | ignored as stored | reviewed as stored", sorted but the visible.
     std::string state(const AppModel& model) const
     {
-        const auto sorted = [](QStringList ids) {
-            ids.sort();
-            return ids.join(u',');
-        };
+        const auto sorted = [](QStringList ids) { return (ids.sort(), ids.join(u',')); };
         return QStringList { sorted(idsOf(model.apps())), idsOf(model.visibleApps()).join(u','),
                              sorted(model.ignoredIDs().values()),
                              sorted(m_preferences.loadIgnoredIDs().values()),
@@ -96,14 +82,13 @@ TEST_F(ModelTest, ScansRunAfterCreationAndOnlyAFullCatalogueIsPruned)
     m_preferences.addIgnoredIDs({ u"sofa"_s, u"gone"_s });
     m_domain->setValue(PreferencesService::ReviewDatesKey,
                        QVariantMap { { u"pastel"_s, day(1) }, { u"gone"_s, day(2) } });
-    auto model = makeModel();
+    auto model = makeModel(false);
     QSignalSpy scanning(model.get(), &AppModel::isScanningChanged);
     // Creation only loads the ignore list; the scan waits for the event loop.
     EXPECT_FALSE(model->isScanning());
     EXPECT_EQ(model->ignoredIDs(), (QSet<QString> { u"sofa"_s, u"gone"_s }));
     ASSERT_TRUE(finished(1));
-    EXPECT_FALSE(model->isScanning());
-    EXPECT_EQ(scanning.count(), 2);
+    EXPECT_EQ(std::tuple(model->isScanning(), scanning.count()), std::tuple(false, qsizetype(2)));
     EXPECT_EQ(state(*model), " |  | gone,sofa | gone,sofa | gone,pastel");
 
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
@@ -113,9 +98,9 @@ TEST_F(ModelTest, ScansRunAfterCreationAndOnlyAFullCatalogueIsPruned)
     ASSERT_TRUE(finished(2));
     // Not ignored, most recently used first; the user's folder comes last.
     EXPECT_EQ(state(*model), "drafts,pastel,sofa | drafts,pastel | sofa | sofa | pastel");
-    EXPECT_EQ(model->apps().last().id(), u"sofa"_s);
     // The review date came from the store.
-    EXPECT_EQ(model->visibleApps().at(1).lastReviewedDate(), std::optional(day(1)));
+    EXPECT_EQ(std::tuple(model->apps().last().id(), model->visibleApps().at(1).lastReviewedDate()),
+              std::tuple(u"sofa"_s, OptionalDate(day(1))));
 
     // A folder that exists but cannot be listed.
     m_preferences.addIgnoredID(u"gone"_s);
@@ -132,18 +117,15 @@ TEST_F(ModelTest, RescansRequestedWhileScanningAreDroppedAndTheModelCanGoMidScan
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
     m_preferences.addIgnoredID(u"gone"_s);
     m_metadata->closeGate();
-    auto model = makeModel();
-    QSignalSpy scanning(model.get(), &AppModel::isScanningChanged);
-    QSignalSpy apps(model.get(), &AppModel::appsChanged);
+    auto model = makeModel(false);
+    QSignalSpy scanning(model.get(), &AppModel::isScanningChanged), apps(model.get(), &AppModel::appsChanged);
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->isScanning() && m_metadata->lookups() > 0; }, 20000));
 
     model->rescan();
     // Switching to mock mode during a real scan flips the mode; its own rescan is dropped too.
     model->toggleMockMode();
-    EXPECT_TRUE(model->isMockMode());
     QCoreApplication::processEvents();
-    EXPECT_EQ(scanning.count(), 1);
-    EXPECT_EQ(apps.count(), 1);
+    EXPECT_EQ(std::tuple(model->isMockMode(), scanning.count(), apps.count()), std::tuple(true, 1, 1));
 
     model.reset();
     m_metadata->openGate();
@@ -156,25 +138,24 @@ TEST_F(ModelTest, RescansRequestedWhileScanningAreDroppedAndTheModelCanGoMidScan
 TEST_F(ModelTest, MockModeIsSynchronousAndItsIgnoresArePrunedByTheNextRealScan)
 {
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
-    auto model = makeIdleModel();
+    auto model = makeModel();
     model->ignoreApps({ model->apps().first() });
 
     model->toggleMockMode();
-    EXPECT_TRUE(model->isMockMode());
-    EXPECT_EQ(model->apps().size(), 1); // the switch waits for the next turn
+    // The switch waits for the next turn.
+    EXPECT_EQ(std::tuple(model->isMockMode(), model->apps().size()), std::tuple(true, qsizetype(1)));
     ASSERT_TRUE(finished(2));
     EXPECT_EQ(model->apps().size(), 41);
     // A mock rescan completes inside the call.
     model->rescan();
-    EXPECT_EQ(m_finished->count(), 3);
-    EXPECT_FALSE(model->isScanning());
-    EXPECT_EQ(model->apps().size(), 41);
+    EXPECT_EQ(std::tuple(m_finished->count(), model->isScanning(), model->apps().size()),
+              std::tuple(3, false, 41));
 
     const AppInfo sample = model->apps().at(3);
     model->ignoreApps({ sample });
-    EXPECT_TRUE(m_preferences.loadIgnoredIDs().contains(sample.id()));
-    EXPECT_TRUE(model->isIgnored(sample));
-    EXPECT_EQ(model->visibleApps().size(), 40);
+    EXPECT_EQ(std::tuple(m_preferences.loadIgnoredIDs().contains(sample.id()), model->isIgnored(sample),
+                         model->visibleApps().size()),
+              std::tuple(true, true, 40));
 
     model->toggleMockMode();
     ASSERT_TRUE(finished(4));
@@ -186,15 +167,14 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
 {
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
     install(u"system/Sofa.app"_s, u"sofa"_s, 4);
-    auto model = makeIdleModel();
+    auto model = makeModel();
     QSignalSpy apps(model.get(), &AppModel::appsChanged);
     const auto pastel = [&] { return *findApp(model->apps(), u"pastel"_s); };
 
     model->recordReview(model->visibleApps().at(1));
-    const std::optional<QDateTime> stored = m_preferences.reviewDate(u"pastel"_s);
+    const OptionalDate stored = m_preferences.reviewDate(u"pastel"_s);
     ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(apps.count(), 1);
-    EXPECT_EQ(pastel().lastReviewedDate(), stored);
+    EXPECT_EQ(std::tuple(apps.count(), pastel().lastReviewedDate()), std::tuple(qsizetype(1), stored));
     // Sorting by review date sees an in-place change at once.
     model->setSortOrder({ SortComparator(SortComparator::Key::LastReviewedSortDate, Qt::DescendingOrder) });
     EXPECT_EQ(model->visibleApps().at(0).id(), u"pastel"_s);
@@ -205,28 +185,27 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
 
     apps.clear();
     model->resetReviewDates({ pastel(), record(u"not.installed"_s, u"X"_s) });
-    EXPECT_EQ(apps.count(), 1);
-    EXPECT_FALSE(pastel().lastReviewedDate().has_value());
-    EXPECT_FALSE(m_preferences.reviewDate(u"pastel"_s).has_value());
+    EXPECT_EQ(std::tuple(apps.count(), pastel().lastReviewedDate(), m_preferences.reviewDate(u"pastel"_s)),
+              std::tuple(1, OptionalDate(), OptionalDate()));
     model->recordReview(*findApp(model->apps(), u"sofa"_s));
     EXPECT_EQ(model->visibleApps().at(1).id(), u"pastel"_s);
 
     // A review of something not in the catalogue is still stored.
     apps.clear();
     model->recordReview(record(u"not.installed"_s, u"X"_s));
-    EXPECT_TRUE(m_preferences.reviewDate(u"not.installed"_s).has_value());
-    EXPECT_EQ(apps.count(), 0);
+    EXPECT_EQ(std::tuple(m_preferences.reviewDate(u"not.installed"_s).has_value(), apps.count()),
+              std::tuple(true, 0));
 }
 
 TEST_F(ModelTest, IgnoringASelectionIsOneChangeOfTheListAndEquivalentIdsAreOneApplication)
 {
-    auto model = makeIdleModel();
+    auto model = makeModel();
     model->setApps({ record(u"a"_s, u"A"_s, day(1)), record(u"b"_s, u"B"_s, day(2)),
                      record(u"c"_s, u"C"_s, day(3)), record(u"com.caf\u00e9"_s, u"Café"_s, day(1)) });
     QSignalSpy ignored(model.get(), &AppModel::ignoredIDsChanged);
     model->ignoreApps({ model->apps().at(0), model->apps().at(2) });
-    EXPECT_EQ(ignored.count(), 1);
-    EXPECT_EQ(state(*model), "a,b,c,com.caf\u00e9 | b,com.caf\u00e9 | a,c | a,c | ");
+    EXPECT_EQ(std::tuple(ignored.count(), state(*model)),
+              std::tuple(1, std::string("a,b,c,com.caf\u00e9 | b,com.caf\u00e9 | a,c | a,c | ")));
     model->ignoreApps({ record(u"com.cafe\u0301"_s, u"Café"_s) });
     EXPECT_EQ(idsOf(model->visibleApps()), QStringList({ u"b"_s }));
     model->recordReview(record(u"com.cafe\u0301"_s, u"Café"_s));
@@ -235,7 +214,7 @@ TEST_F(ModelTest, IgnoringASelectionIsOneChangeOfTheListAndEquivalentIdsAreOneAp
 
 TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
 {
-    auto model = makeIdleModel();
+    auto model = makeModel();
     // b and d were never used nor modified; e and a share a date; f only has a modification date; g,
     // the newest, is ignored.
     model->setApps({ record(u"a"_s, u"item 10"_s, day(2)), record(u"b"_s, u"Zeta"_s),
@@ -246,19 +225,10 @@ TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
     using Key = SortComparator::Key;
     const SortComparator byName(Key::Name, Qt::AscendingOrder);
     const SortComparator byUse(Key::LastAccessedSortDate, Qt::DescendingOrder);
-    struct Case
-    {
-        QString query;
-        bool showingIgnored;
-        SortOrder order;
-        QString ids;
-    };
-    // clang-format off
-    const QList<Case> cases {
+    // Query, showing ignored, order, visible ids.
+    const QList<std::tuple<QString, bool, SortOrder, QString>> cases {
         { {}, false, { byUse }, u"cfaebd"_s },
         { {}, false, { SortComparator(Key::Name, Qt::DescendingOrder) }, u"bdacef"_s },
-        // Later comparators settle what earlier ones leave equal.
-        { {}, false, { byName, byUse }, u"fecabd"_s },
         { {}, false, {}, u"abcdef"_s },
         { {}, true, { byUse }, u"g"_s },
         // By name or by id, as typed.
@@ -266,41 +236,35 @@ TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
         { u"e"_s, false, { byName }, u"ecabd"_s },
         { u"gam"_s, true, {}, u"g"_s },
         { u"gam"_s, false, {}, {} },
+        // Later comparators settle what earlier ones leave equal.
+        { {}, false, { byName, byUse }, u"fecabd"_s },
     };
-    // clang-format on
-    for (const Case& c : cases) {
-        model->setSearchQuery(c.query);
-        model->setShowingIgnored(c.showingIgnored);
-        model->setSortOrder(c.order);
-        EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), c.ids) << qPrintable(c.query);
+    for (const auto& [query, showingIgnored, order, ids] : cases) {
+        model->setSearchQuery(query);
+        model->setShowingIgnored(showingIgnored);
+        model->setSortOrder(order);
+        EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), ids) << qPrintable(query);
     }
 
     // Names collate by the user's language, and marks tell names apart.
-    model->setSearchQuery({});
-    model->setShowingIgnored(false);
-    model->setSortOrder({ byName });
     const QList<AppInfo> lettered { record(u"o"_s, u"öl"_s), record(u"z"_s, u"zoo"_s),
                                     record(u"r"_s, u"résumé"_s), record(u"s"_s, u"resume"_s) };
-    model->setApps(lettered);
-    EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), u"osrz"_s);
-    const QLocale previous;
-    QLocale::setDefault(QLocale(u"sv_SE"_s));
-    model->setApps(lettered);
-    const QString swedish = idsOf(model->visibleApps()).join(QString());
-    QLocale::setDefault(previous);
-    EXPECT_EQ(swedish, u"srzo"_s);
+    for (const auto& [locale, ids] : { std::pair(u"sv_SE"_s, u"srzo"_s), std::pair(u"en_US"_s, u"osrz"_s) }) {
+        QLocale::setDefault(QLocale(locale));
+        model->setApps(lettered);
+        EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), ids);
+    }
 }
 
 TEST_F(ModelTest, OnlyRealChangesNotify)
 {
-    auto model = makeIdleModel();
+    auto model = makeModel();
     model->setApps({ record(u"a"_s, u"A"_s, day(1)) });
     AppModel* m = model.get();
     QSignalSpy apps(m, &AppModel::appsChanged), showing(m, &AppModel::showingIgnoredChanged),
         query(m, &AppModel::searchQueryChanged), sort(m, &AppModel::sortOrderChanged),
         ignored(m, &AppModel::ignoredIDsChanged), mock(m, &AppModel::isMockModeChanged),
         visible(m, &AppModel::visibleAppsChanged);
-    const SortOrder byName { SortComparator(SortComparator::Key::Name, Qt::AscendingOrder) };
 
     model->setShowingIgnored(false);
     model->setSearchQuery(QString());
@@ -317,7 +281,7 @@ TEST_F(ModelTest, OnlyRealChangesNotify)
     for (int i = 0; i < 2; ++i) {
         model->setSearchQuery(u"a"_s);
         model->setShowingIgnored(true);
-        model->setSortOrder(byName);
+        model->setSortOrder({ SortComparator(SortComparator::Key::Name, Qt::AscendingOrder) });
         model->ignoreApps({ model->apps().at(0) });
     }
     for (QSignalSpy* spy : { &apps, &showing, &query, &sort, &ignored })
@@ -331,32 +295,27 @@ namespace {
 
 const QDateTime OldDate(QDate(2025, 2, 3), QTime(4, 5), Qt::UTC);
 const QDateTime NewerDate(QDate(2025, 3, 3), QTime(4, 5), Qt::UTC);
-const QString Composed = u"caf\u00e9"_s;
-const QString Decomposed = u"cafe\u0301"_s;
+const QString c = u"caf\u00e9"_s; // composed
+const QString d = u"cafe\u0301"_s; // decomposed
 
-// Passes everything to a domain in memory and counts the writes that reach it.
-class CountingDomain : public DefaultsDomain
+// A domain in memory that counts the writes that reach it.
+class CountingDomain : public MemoryDefaultsDomain
 {
 public:
-    QVariant value(const QString& key) const override { return m_inner.value(key); }
     void modify(const QString& key, const Modifier& modifier) override
     {
-        m_inner.modify(key, [&](const QVariant& current) {
+        MemoryDefaultsDomain::modify(key, [&](const QVariant& current) {
             Change change = modifier(current);
             m_writes += change.kind != Change::Kind::Keep;
             return change;
         });
     }
-    QString location() const override { return m_inner.location(); }
-
-    MemoryDefaultsDomain m_inner;
     int m_writes = 0;
 };
 
 // A stored or loaded value as short text: lists sorted, dates as "old", "now" or themselves.
 QString describe(const QVariant& value)
 {
-    QStringList entries;
     const auto label = [](const QVariant& v) {
         const QDateTime date = v.toDateTime();
         if (v.typeId() == QMetaType::QDateTime)
@@ -367,19 +326,18 @@ QString describe(const QVariant& value)
             ? v.toString()
             : u"%1:%2"_s.arg(QLatin1StringView(v.typeName()), v.toString());
     };
-    if (value.typeId() == QMetaType::QVariantList) {
-        for (const QVariant& entry : value.toList())
-            entries.append(label(entry));
-        entries.sort();
-        return u'[' + entries.join(u',') + u']';
-    }
-    if (value.typeId() == QMetaType::QVariantMap) {
-        const QVariantMap map = value.toMap();
-        for (auto it = map.cbegin(); it != map.cend(); ++it)
-            entries.append(it.key() + u'=' + label(it.value()));
-        return u'{' + entries.join(u',') + u'}';
-    }
-    return value.isValid() ? label(value) : u"none"_s;
+    const bool isList = value.typeId() == QMetaType::QVariantList;
+    const QVariantMap map = value.typeId() == QMetaType::QVariantMap ? value.toMap() : QVariantMap();
+    QStringList entries;
+    for (const QVariant& entry : isList ? value.toList() : QVariantList())
+        entries.append(label(entry));
+    for (auto it = map.cbegin(); it != map.cend(); ++it)
+        entries.append(it.key() + u'=' + label(it.value()));
+    entries.sort();
+    return isList                                  ? u'[' + entries.join(u',') + u']'
+        : value.typeId() == QMetaType::QVariantMap ? u'{' + entries.join(u',') + u'}'
+        : value.isValid()                          ? label(value)
+                                                   : u"none"_s;
 }
 
 // Runs steps such as "ignore a, unignore b, prune-reviews a b" on the service.
@@ -403,11 +361,7 @@ void run(PreferencesService& service, const QString& steps)
 
 TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChanges)
 {
-    const QVariantList dateList { OldDate };
     const QVariantMap texted { { u"texted"_s, u"2025-01-01"_s }, { u"old"_s, OldDate } };
-    const QVariantMap oldA { { u"a"_s, OldDate } };
-    const QString c = Composed;
-    const QString d = Decomposed;
     // Ignored and reviewed as stored before; the steps; the writes they make; both as stored after,
     // and as the service reads them.
     // clang-format off
@@ -423,13 +377,13 @@ TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChange
         { QVariantList { u"a"_s, 5 }, {}, u"prune-ignored b"_s, 0, u"[a,qlonglong:5] none"_s, u"[] {}"_s },
         { u"a"_s, {}, u"prune-ignored"_s, 0, u"a none"_s, u"[] {}"_s },
         { QVariantList { u"a"_s, 5 }, {}, u"ignore b"_s, 1, u"[b] none"_s, u"[b] {}"_s },
-        { {}, dateList, u"prune-reviews"_s, 0, u"none [old]"_s, u"[] {}"_s },
-        { {}, dateList, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
+        { {}, QVariantList { OldDate }, u"prune-reviews"_s, 0, u"none [old]"_s, u"[] {}"_s },
+        { {}, QVariantList { OldDate }, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
         { QVariantList { u"a"_s, u"b"_s, u"a"_s }, {}, u"prune-ignored a b c"_s, 0, u"[a,a,b] none"_s, u"[a,b] {}"_s },
         { QVariantList { u"a"_s, u"b"_s, u"a"_s }, {}, u"prune-ignored b"_s, 1, u"[b] none"_s, u"[b] {}"_s },
         { QVariantList { u"a"_s }, {}, u"prune-ignored"_s, 1, u"[] none"_s, u"[] {}"_s },
-        { {}, oldA, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
-        { {}, oldA, u"unreview a, unreview a"_s, 2, u"none {}"_s, u"[] {}"_s },
+        { {}, QVariantMap { { u"a"_s, OldDate } }, u"review a"_s, 1, u"none {a=now}"_s, u"[] {a=now}"_s },
+        { {}, QVariantMap { { u"a"_s, OldDate } }, u"unreview a, unreview a"_s, 2, u"none {}"_s, u"[] {}"_s },
         // Entries that are no dates are kept but never handed out.
         { {}, texted, u"review new, unreview old"_s, 2, u"none {new=now,texted=2025-01-01}"_s, u"[] {new=now}"_s },
         { {}, texted, u"prune-reviews texted old"_s, 0, u"none {old=old,texted=2025-01-01}"_s, u"[] {old=old}"_s },
@@ -449,8 +403,9 @@ TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChange
     for (const auto& [ignoredBefore, reviewsBefore, steps, writes, storedAfter, loadedAfter] : cases) {
         SCOPED_TRACE(qPrintable(steps));
         const auto domain = std::make_shared<CountingDomain>();
-        domain->m_inner.setValue(PreferencesService::IgnoredIDsKey, ignoredBefore);
-        domain->m_inner.setValue(PreferencesService::ReviewDatesKey, reviewsBefore);
+        domain->setValue(PreferencesService::IgnoredIDsKey, ignoredBefore);
+        domain->setValue(PreferencesService::ReviewDatesKey, reviewsBefore);
+        domain->m_writes = 0;
         PreferencesService service(domain);
         run(service, steps);
         EXPECT_EQ(domain->m_writes, writes);

@@ -25,39 +25,18 @@ const QString NameKey = kMDItemDisplayName.toString();
 const QString UsedKey = kMDItemLastUsedDate.toString();
 const QString ChangedKey = kMDItemFSContentChangeDate.toString();
 
-// Makes every new file descriptor fail while it lives, so that folders which exist cannot be listed
-// even by a privileged user.
-class NoFreeFileDescriptors
-{
-public:
-    NoFreeFileDescriptors()
-    {
-        ::getrlimit(RLIMIT_NOFILE, &m_saved);
-        const int lowestFree = ::open("/dev/null", O_RDONLY);
-        ::close(lowestFree);
-        rlimit limit = m_saved;
-        limit.rlim_cur = rlim_t(lowestFree);
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-    }
-    ~NoFreeFileDescriptors() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
-
-private:
-    rlimit m_saved {};
-};
-
 // The ".app" entries of folder in the order the file system lists them.
-QStringList listedApps(const QString& folder)
-{
+const auto listedApps = [](const QString& folder) {
     return FileSystem::listDirectory(folder).value_or(QStringList()).filter(QRegularExpression(u"\\.app$"_s));
-}
+};
 
 class ScannerTest : public ::testing::Test
 {
 protected:
     AppScanner scanner() const { return AppScanner(m_system, m_home, m_metadata); }
-    QList<AppInfo> scan(const ReviewDateMap& reviewDates = {}) const
+    QList<AppInfo> scan(const ReviewDateMap& dates = {}) const
     {
-        return scanner().scanInstalledApps(reviewDates).apps;
+        return scanner().scanInstalledApps(dates).apps;
     }
     // In the system folder, with an App Store id in Contents/iTunesMetadata.plist only.
     QString addApp(const QString& entry, const std::optional<QString>& bundleID, qlonglong itemId = 1)
@@ -120,9 +99,9 @@ TEST_F(ScannerTest, RecordsTakeEachFieldFromItsSource)
             EXPECT_EQ(app->lastReviewedDate(), i == 0 ? OptionalDate(ReviewedDate) : std::nullopt);
         }
     }
-    EXPECT_EQ(findApp(apps, u"test.0"_s)->lastAccessedDate(), UsedDate);
-    EXPECT_EQ(findApp(apps, u"test.0"_s)->modificationDate(), ChangedDate);
-    EXPECT_EQ(findApp(apps, u"test.1"_s)->lastAccessedDate(), std::nullopt);
+    EXPECT_EQ(std::tuple(findApp(apps, u"test.0"_s)->lastAccessedDate(),
+                         findApp(apps, u"test.1"_s)->lastAccessedDate()),
+              std::tuple(OptionalDate(UsedDate), OptionalDate()));
     EXPECT_EQ(findApp(apps, u"test.1"_s)->modificationDate(), ChangedDate);
 }
 
@@ -204,22 +183,21 @@ TEST_F(ScannerTest, TheFirstRecordOfAnIdWins)
     ASSERT_EQ(apps.size(), 3);
     EXPECT_EQ(apps.last().id(), u"com.example.own"_s);
     const AppInfo* shared = findApp(apps, u"com.example.shared"_s);
-    EXPECT_EQ(shared->name() + u' ' + shared->adamID(), u"System 1"_s);
-    EXPECT_EQ(shared->modificationDate(), ChangedDate);
-    EXPECT_EQ(shared->lastAccessedDate(), std::nullopt);
+    EXPECT_EQ(
+        std::tuple(shared->name(), shared->adamID(), shared->modificationDate(), shared->lastAccessedDate()),
+        std::tuple(u"System"_s, u"1"_s, OptionalDate(ChangedDate), OptionalDate()));
     const AppInfo& cafe = apps.at(apps.at(0).id() == u"com.example.shared"_s ? 1 : 0);
-    EXPECT_EQ(cafe.bundlePath(), m_system + u'/' + firstCafe);
-    EXPECT_EQ(cafe.lastReviewedDate(), ReviewedDate);
+    EXPECT_EQ(std::tuple(cafe.bundlePath(), cafe.lastReviewedDate()),
+              std::tuple(m_system + u'/' + firstCafe, OptionalDate(ReviewedDate)));
 }
 
 // Enough bundles for several threads: the records still come in listing order, and of the bundles
 // sharing an id the first listed wins, wherever the threads' shares of the folder begin and end.
 TEST_F(ScannerTest, AFolderReadInParallelKeepsListingOrderAndTheFirstOfAnId)
 {
-    for (int i = 0; i < 400; ++i) {
-        // Every fifth is not from the App Store; ids repeat every 150 bundles.
+    // Every fifth is not from the App Store; ids repeat every 150 bundles.
+    for (int i = 0; i < 400; ++i)
         addApp(u"App%1.app"_s.arg(i), u"test.%1"_s.arg(i % 150), i % 5 == 4 ? 0 : i + 1);
-    }
     QStringList expected;
     QSet<int> seen;
     for (const QString& entry : listedApps(m_system)) {
@@ -241,17 +219,21 @@ TEST_F(ScannerTest, OnlyAFolderThatExistsButCannotBeListedMakesTheResultIncomple
     // A plain file of that name cannot be listed, yet it cannot hold applications either.
     m_tree.writeFile(u"home/Applications"_s, "not a folder");
     AppScanner::Result result = scanner().scanInstalledApps({});
-    EXPECT_EQ(idsOf(result.apps), QStringList { u"test.system"_s });
-    EXPECT_TRUE(result.complete);
+    EXPECT_EQ(std::tuple(idsOf(result.apps), result.complete),
+              std::tuple(QStringList { u"test.system"_s }, true));
 
     result = AppScanner(m_tree.pathOf(u"missing"_s), m_home, m_metadata).scanInstalledApps({});
-    EXPECT_TRUE(result.apps.isEmpty());
-    EXPECT_TRUE(result.complete);
+    EXPECT_EQ(std::tuple(result.apps.size(), result.complete), std::tuple(0, true));
 
-    {
-        const NoFreeFileDescriptors exhausted;
-        result = scanner().scanInstalledApps({});
-    }
+    // With no file descriptor left, folders that exist cannot be listed even by a privileged user.
+    rlimit saved {};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    const int lowestFree = ::open("/dev/null", O_RDONLY);
+    ::close(lowestFree);
+    const rlimit exhausted { rlim_t(lowestFree), saved.rlim_max };
+    ::setrlimit(RLIMIT_NOFILE, &exhausted);
+    result = scanner().scanInstalledApps({});
+    ::setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_FALSE(result.complete);
 }
 
