@@ -18,7 +18,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -114,15 +113,15 @@ TEST(DesktopFiles, AreNamedAfterTheProgramsIdentifier)
     EXPECT_EQ(QGuiApplication::desktopFileName(), identifier);
 
     const auto readSource = [](const QString& relative) {
-        QFile file(QString::fromUtf8(KUDORA_SOURCE_DIR) + u'/' + relative);
+        QFile file(QString::fromUtf8(KUDORA_SOURCE_DIR) + u"/resources/"_s + relative);
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     };
-    const QStringList desktop = readSource(u"resources/%1.desktop"_s.arg(identifier)).split(u'\n');
+    const QStringList desktop = readSource(u"%1.desktop"_s.arg(identifier)).split(u'\n');
     for (const QString& line : { u"Name=Kudora"_s, u"Exec=kudora"_s, u"Icon=%1"_s.arg(identifier) })
         EXPECT_TRUE(desktop.contains(line)) << qPrintable(line);
-    const QString metainfo = readSource(u"resources/%1.metainfo.xml"_s.arg(identifier));
-    EXPECT_TRUE(metainfo.contains(u"<id>%1</id>"_s.arg(identifier)));
-    EXPECT_TRUE(metainfo.contains(u">%1.desktop</launchable>"_s.arg(identifier)));
+    const QString metainfo = readSource(u"%1.metainfo.xml"_s.arg(identifier));
+    for (const QString& text : { u"<id>%1</id>"_s, u">%1.desktop</launchable>"_s })
+        EXPECT_TRUE(metainfo.contains(text.arg(identifier))) << qPrintable(text);
     // The newest release described is the one the About box names.
     static const QRegularExpression release(u"<release version=\"([^\"]*)\""_s);
     EXPECT_EQ(release.match(metainfo).captured(1), MainBundle::shortVersion());
@@ -148,14 +147,6 @@ TEST(Desktop, TheWindowIsNamedForScreenReadersAndReadableInLightAndDarkThemes)
     QWidget* status = content->statusBar();
 
     EXPECT_EQ(QApplication::windowIcon().availableSizes(), ApplicationIcon::icon().availableSizes());
-    harness.item(u"Kudora"_s, u"About Kudora"_s)->trigger();
-    auto* box = window.findChild<QMessageBox*>();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(
-        box->iconPixmap().toImage().convertToFormat(QImage::Format_ARGB32),
-        ApplicationIcon::icon().pixmap(QSize(64, 64), 1.0).toImage().convertToFormat(QImage::Format_ARGB32));
-    box->close();
-
     EXPECT_EQ(accessibleName(&window), u"Kudora"_s);
     EXPECT_EQ(accessibleName(status->findChild<QLabel*>(u"statusLabel"_s)), content->statusBar()->text());
     // A sweep rather than a list, so that a control added later without a name is caught too.
