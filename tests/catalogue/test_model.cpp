@@ -54,7 +54,10 @@ protected:
     // "apps | visible apps | ignored | ignored as stored | reviewed as stored", sorted but the visible.
     std::string state(const AppModel& model) const
     {
-        const auto sorted = [](QStringList ids) { return (ids.sort(), ids.join(u',')); };
+        const auto sorted = [](QStringList ids) {
+            ids.sort();
+            return ids.join(u',');
+        };
         return QStringList { sorted(idsOf(model.apps())), idsOf(model.visibleApps()).join(u','),
                              sorted(model.ignoredIDs().values()),
                              sorted(m_preferences.loadIgnoredIDs().values()),
