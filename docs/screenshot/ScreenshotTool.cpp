@@ -9,6 +9,7 @@
 #include "AppModel.h"
 #include "AppScanner.h"
 #include "DarkPalette.h"
+#include "FixtureTree.h"
 #include "FlatpakFixture.h"
 #include "FlatpakSource.h"
 #include "KudoraApp.h"
@@ -21,7 +22,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QStyleFactory>
@@ -31,14 +31,6 @@
 #include <cstdio>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
 
 // GNOME Shell's record of a few uses, days before now.
 QByteArray usageState()
@@ -88,7 +80,7 @@ int main(int argc, char** argv)
     const QSize size =
         arguments.size() == 4 ? QSize(arguments[2].toInt(), arguments[3].toInt()) : QSize(1000, 600);
 
-    QTemporaryDir empty;
+    FixtureTree empty;
     PreferencesService preferences(std::make_shared<MemoryDefaultsDomain>());
     KudoraApp::Parts parts;
     parts.preferences = &preferences;
@@ -99,9 +91,8 @@ int main(int argc, char** argv)
                          qPrintable(FlatpakFixture::shared().error()));
             return 1;
         }
-        const QString data = empty.path() + QStringLiteral("/data");
-        writeFile(data + QStringLiteral("/gnome-shell/application_state"), usageState());
-        parts.sources->append(std::make_shared<const FlatpakSource>(data));
+        empty.writeFile(QStringLiteral("data/gnome-shell/application_state"), usageState());
+        parts.sources->append(std::make_shared<const FlatpakSource>(empty.pathOf(QStringLiteral("data"))));
         preferences.recordReviewDate(QString::fromLatin1(FlatpakFixture::FlathubApp));
     }
     parts.makeUpdaterController = [] { return std::unique_ptr<UpdaterController>(); };
