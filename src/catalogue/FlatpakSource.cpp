@@ -1,5 +1,6 @@
 #include "FlatpakSource.h"
 
+#include "DesktopEntry.h"
 #include "FileSystem.h"
 #include "FlatpakLibrary.h"
 #include "SafeFile.h"
@@ -33,33 +34,6 @@ std::optional<QUrl> webPage(const FlatpakLibrary::InstalledApp& app)
     if (!page.isValid())
         return std::nullopt;
     return page;
-}
-
-QString unescaped(QStringView value)
-{
-    QString text;
-    text.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c != u'\\' || i + 1 == value.size()) {
-            text.append(c);
-            continue;
-        }
-        switch (value.at(++i).unicode()) {
-        case 's':
-            text.append(u' ');
-            break;
-        case 'n':
-        case 't':
-        case 'r':
-            // A name shows on one line.
-            text.append(u' ');
-            break;
-        default:
-            text.append(value.at(i));
-        }
-    }
-    return text;
 }
 
 QString displayName(const FlatpakLibrary::InstalledApp& app)
@@ -147,39 +121,5 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
 
 QString FlatpakSource::desktopEntryName(const QByteArray& entry, const QLocale& locale)
 {
-    // Locale names come as "de_DE"; the entry's keys as Name[de_DE] or Name[de].
-    const QString full = locale.name();
-    const QString language = full.section(u'_', 0, 0);
-    QString plain;
-    QString byLanguage;
-    QString byFull;
-    bool inMainGroup = false;
-    for (const QByteArray& rawLine : entry.split('\n')) {
-        const QString line = QString::fromUtf8(rawLine).trimmed();
-        if (line.isEmpty() || line.startsWith(u'#'))
-            continue;
-        if (line.startsWith(u'[')) {
-            inMainGroup = line == u"[Desktop Entry]";
-            continue;
-        }
-        if (!inMainGroup)
-            continue;
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals < 0)
-            continue;
-        const QString key = line.left(equals).trimmed();
-        const QString value = unescaped(QStringView(line).mid(equals + 1).trimmed());
-        // The first occurrence of a key counts, as a duplicate key makes the entry invalid anyway.
-        if (key == u"Name" && plain.isNull())
-            plain = value;
-        else if (!language.isEmpty() && key == u"Name[" + language + u']' && byLanguage.isNull())
-            byLanguage = value;
-        else if (full != language && key == u"Name[" + full + u']' && byFull.isNull())
-            byFull = value;
-    }
-    if (!byFull.isEmpty())
-        return byFull;
-    if (!byLanguage.isEmpty())
-        return byLanguage;
-    return plain;
+    return DesktopEntry::value(entry, u"Name", locale);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppSource.h"
+#include "DesktopEntry.h"
 
 #include <QByteArray>
 #include <QLocale>
@@ -22,7 +23,7 @@ public:
     // then lang, then the plain key); empty when the entry has none.
     static QString desktopEntryName(const QByteArray& entry, const QLocale& locale);
 
-    static constexpr qint64 DesktopEntryLimit = 256 * 1024;
+    static constexpr qint64 DesktopEntryLimit = DesktopEntry::FileLimit;
 
 private:
     QString m_dataHome;
