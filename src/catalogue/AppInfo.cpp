@@ -39,6 +39,38 @@ bool isFlatpakID(const QString& id)
     });
 }
 
+const QString SnapPrefix = u"snap:"_s;
+
+// The store's name of a snap: lower-case ASCII letters, digits and single inner hyphens, with at
+// least one letter; a parallel install adds "_" and an instance key of its own, which the store
+// does not know.
+std::optional<QString> storeSnapName(QStringView id)
+{
+    if (!id.startsWith(SnapPrefix))
+        return std::nullopt;
+    QStringView name = id.mid(SnapPrefix.size());
+    if (const qsizetype underscore = name.indexOf(u'_'); underscore >= 0) {
+        const QStringView key = name.mid(underscore + 1);
+        if (key.isEmpty() || key.size() > 10 || !std::all_of(key.cbegin(), key.cend(), [](QChar c) {
+                return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
+            }))
+            return std::nullopt;
+        name = name.left(underscore);
+    }
+    if (name.isEmpty() || name.size() > 40 || name.startsWith(u'-') || name.endsWith(u'-')
+        || name.contains(u"--"))
+        return std::nullopt;
+    bool letter = false;
+    for (const QChar c : name) {
+        letter = letter || (c >= u'a' && c <= u'z');
+        if (!(c >= u'a' && c <= u'z') && !(c >= u'0' && c <= u'9') && c != u'-')
+            return std::nullopt;
+    }
+    if (!letter)
+        return std::nullopt;
+    return name.toString();
+}
+
 } // namespace
 
 AppInfo::AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
@@ -60,6 +92,17 @@ AppInfo AppInfo::flatpakApp(QString id, QString name, QString deployPath, Option
                 std::move(modificationDate), std::move(lastReviewedDate));
     app.m_store = Store::Flatpak;
     app.m_webPage = std::move(webPage);
+    return app;
+}
+
+AppInfo AppInfo::snapApp(const QString& snapName, QString name, QString desktopEntryPath,
+                         OptionalDate lastAccessedDate, OptionalDate modificationDate,
+                         OptionalDate lastReviewedDate, std::optional<QUrl> storePage)
+{
+    AppInfo app(SnapPrefix + snapName, std::move(name), std::move(desktopEntryPath), QString(),
+                std::move(lastAccessedDate), std::move(modificationDate), std::move(lastReviewedDate));
+    app.m_store = Store::Snap;
+    app.m_webPage = std::move(storePage);
     return app;
 }
 
@@ -104,6 +147,12 @@ QString AppInfo::lastReviewedText(const QDateTime& now) const
 
 std::optional<QUrl> AppInfo::reviewURL() const
 {
+    if (m_store == Store::Snap) {
+        const std::optional<QString> name = storeSnapName(m_id);
+        if (!name)
+            return std::nullopt;
+        return QUrl(u"snap://"_s + *name, QUrl::StrictMode);
+    }
     if (m_store == Store::Flatpak) {
         if (!isFlatpakID(m_id))
             return std::nullopt;

@@ -18,7 +18,7 @@ class AppInfo
 
 public:
     // Where the application came from, which decides where it is reviewed.
-    enum class Store { AppStore, Flatpak };
+    enum class Store { AppStore, Flatpak, Snap };
 
     // An App Store application.
     AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
@@ -29,6 +29,12 @@ public:
     static AppInfo flatpakApp(QString id, QString name, QString deployPath, OptionalDate lastAccessedDate,
                               OptionalDate modificationDate, OptionalDate lastReviewedDate,
                               std::optional<QUrl> webPage);
+    // A snap from the Snap Store, listed under the id "snap:<snapName>", which no Flatpak id or
+    // bundle identifier can take. bundlePath is its desktop entry, whose icon stands for it, and
+    // storePage its page on the store's web site.
+    static AppInfo snapApp(const QString& snapName, QString name, QString desktopEntryPath,
+                           OptionalDate lastAccessedDate, OptionalDate modificationDate,
+                           OptionalDate lastReviewedDate, std::optional<QUrl> storePage);
 
     const QString& id() const { return m_id; }
     const QString& name() const { return m_name; }
@@ -55,6 +61,8 @@ public:
     // Where the application is reviewed. For the App Store its page there, nothing when adamID is
     // not decimal digits with at most one leading "+". For Flatpak the software centre's page,
     // "appstream:<id>": the form without "//" keeps the id's case, which a host part would lose.
+    // For a snap "snap://<name>", which the software centres with snap support open; nothing when
+    // the name is not a snap name.
     std::optional<QUrl> reviewURL() const;
     // The web page to open instead when the desktop cannot open reviewURL().
     std::optional<QUrl> reviewFallbackURL() const;

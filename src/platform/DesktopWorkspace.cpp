@@ -1,5 +1,6 @@
 #include "DesktopWorkspace.h"
 
+#include "DesktopEntry.h"
 #include "FileSystem.h"
 #include "PropertyList.h"
 #include "SafeFile.h"
@@ -77,6 +78,20 @@ QIcon exportedIcon(const QString& deployDir)
     return icon;
 }
 
+// The image a desktop entry names by its absolute path, as snapd writes a snap's entries, within the
+// limit of an exported icon; a themed icon name is left to the generic icon.
+QIcon desktopEntryIcon(const QString& entryPath)
+{
+    const std::optional<QByteArray> entry = SafeFile::readRegularFile(entryPath, DesktopEntry::FileLimit);
+    if (!entry)
+        return {};
+    const QString image = DesktopEntry::value(*entry, u"Icon");
+    if (!image.startsWith(u'/') || !(image.endsWith(u".png") || image.endsWith(u".svg")))
+        return {};
+    const std::optional<QByteArray> bytes = SafeFile::readRegularFile(image, 4 * 1024 * 1024);
+    return bytes ? iconFromBytes(*bytes) : QIcon();
+}
+
 // Drawn when the icon theme has no generic application icon either.
 QIcon drawnApplicationIcon()
 {
@@ -122,11 +137,11 @@ bool DesktopWorkspace::openUrl(const QUrl& url)
         return false;
     if (url.scheme() == u"https")
         return !url.host().isEmpty() && QDesktopServices::openUrl(url);
-    if (url.scheme() == u"appstream") {
+    if (url.scheme() == u"appstream" || url.scheme() == u"snap") {
         // Without a handler the desktop's opener would fail after the fact, or offer some
         // unrelated program; the caller then takes the web page instead.
-        return !(url.path().isEmpty() && url.host().isEmpty())
-            && hasSchemeHandler(QStringLiteral("appstream")) && QDesktopServices::openUrl(url);
+        return !(url.path().isEmpty() && url.host().isEmpty()) && hasSchemeHandler(url.scheme())
+            && QDesktopServices::openUrl(url);
     }
     return false;
 }
@@ -175,6 +190,8 @@ QIcon DesktopWorkspace::iconForFile(const QString& path)
         const QString file = FileSystem::joinPath(path, QStringLiteral("Contents/Resources/") + name);
         if (const auto bytes = SafeFile::readRegularFile(file))
             icon = iconFromBytes(*bytes);
+    } else if (path.endsWith(u".desktop")) {
+        icon = desktopEntryIcon(path);
     } else {
         icon = exportedIcon(path);
     }

@@ -11,13 +11,14 @@ public:
     virtual ~Workspace() = default;
 
     // Hands url to the desktop's default handler. Only https addresses and, when the desktop has a
-    // handler for them (a software centre), appstream ones are ever opened; the answer says whether
-    // the desktop accepted the request.
+    // handler for them (a software centre), appstream and snap ones are ever opened; the answer says
+    // whether the desktop accepted the request.
     virtual bool openUrl(const QUrl& url) = 0;
 
     // The icon of the file at path: a bundle's own icon (CFBundleIconFile in its Contents/Info.plist,
-    // read from Contents/Resources) when it has one, a Flatpak deploy folder's exported icon, else
-    // the icon theme's generic application icon.
+    // read from Contents/Resources) when it has one, a Flatpak deploy folder's exported icon, the
+    // image a desktop entry (a snap's) names by its absolute path, else the icon theme's generic
+    // application icon.
     virtual QIcon iconForFile(const QString& path) = 0;
 
     // The workspace the program uses; tests may put a double in its place (nullptr restores it).

@@ -229,21 +229,30 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
     }
 }
 
-// Stands in for the software centre and the browser, so that no test starts a real one.
+// Stands in for the software centres and the browser, so that no test starts a real one.
 class RecordedUrls : public QObject
 {
     Q_OBJECT
 
 public:
-    RecordedUrls() { QDesktopServices::setUrlHandler(u"appstream"_s, this, "open"); }
-    ~RecordedUrls() override { QDesktopServices::unsetUrlHandler(u"appstream"_s); }
+    RecordedUrls()
+    {
+        for (const QString& scheme : Schemes)
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~RecordedUrls() override
+    {
+        for (const QString& scheme : Schemes)
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
     Q_SLOT void open(const QUrl& url) { opened.append(url); }
     QList<QUrl> opened;
+    inline static const QStringList Schemes { u"appstream"_s, u"snap"_s };
 };
 
 TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
 {
-    const QUrl page(u"appstream:org.kudora.test.UserApp"_s);
+    const QList<QUrl> pages { QUrl(u"appstream:org.kudora.test.UserApp"_s), QUrl(u"snap://firefox"_s) };
     // The machine's own associations never count.
     const QList<QByteArray> saved { qgetenv("XDG_CONFIG_HOME"), qgetenv("XDG_CONFIG_DIRS"),
                                     qgetenv("XDG_DATA_DIRS") };
@@ -252,13 +261,15 @@ TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
         qputenv("XDG_CONFIG_DIRS", saved[1]);
         qputenv("XDG_DATA_DIRS", saved[2]);
     });
+    // The file, its content, and which of the pages open.
     // clang-format off
-    const QList<std::tuple<QString, QByteArray, bool>> cases {
-        { {}, {}, false },
-        { u"home/mimeapps.list"_s, "[Default Applications]\nx-scheme-handler/appstream=org.gnome.Software.desktop\n", true },
-        { u"share/applications/mimeinfo.cache"_s, "[MIME Cache]\nx-scheme-handler/appstream=org.kde.discover.urlhandler.desktop;\n", true },
-        { u"etc-xdg/mimeapps.list"_s, "[Removed Associations]\nx-scheme-handler/appstream=org.gnome.Software.desktop\n", false },
-        { u"etc-xdg/mimeapps.list"_s, "[Default Applications]\nx-scheme-handler/apt=x.desktop\n", false },
+    const QList<std::tuple<QString, QByteArray, QList<bool>>> cases {
+        { {}, {}, { false, false } },
+        { u"home/mimeapps.list"_s, "[Default Applications]\nx-scheme-handler/appstream=org.gnome.Software.desktop\n", { true, false } },
+        { u"share/applications/mimeinfo.cache"_s, "[MIME Cache]\nx-scheme-handler/appstream=org.kde.discover.urlhandler.desktop;\n", { true, false } },
+        { u"share/applications/mimeinfo.cache"_s, "[MIME Cache]\nx-scheme-handler/snap=snap-handle-link.desktop;\n", { false, true } },
+        { u"etc-xdg/mimeapps.list"_s, "[Removed Associations]\nx-scheme-handler/appstream=org.gnome.Software.desktop\n", { false, false } },
+        { u"etc-xdg/mimeapps.list"_s, "[Default Applications]\nx-scheme-handler/apt=x.desktop\n", { false, false } },
     };
     // clang-format on
     for (const auto& [file, content, opens] : cases) {
@@ -271,9 +282,14 @@ TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
             tree.writeFile(file, content);
         const RecordedUrls urls;
         DesktopWorkspace workspace;
-        EXPECT_EQ(std::tuple(workspace.openUrl(page), urls.opened),
-                  std::tuple(opens, opens ? QList<QUrl> { page } : QList<QUrl> {}));
-        // Only this one scheme joins the web pages.
+        QList<QUrl> opened;
+        for (qsizetype i = 0; i < pages.size(); ++i) {
+            EXPECT_EQ(workspace.openUrl(pages[i]), opens[i]) << qPrintable(pages[i].toString());
+            if (opens[i])
+                opened.append(pages[i]);
+        }
+        EXPECT_EQ(urls.opened, opened);
+        // Only these schemes join the web pages.
         EXPECT_FALSE(workspace.openUrl(QUrl(u"apt:org.kudora.test.UserApp"_s)));
     }
 }
