@@ -13,6 +13,7 @@
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "PreferencesService.h"
+#include "SnapSource.h"
 #include "StandardUpdaterController.h"
 #include "Workspace.h"
 
@@ -44,7 +45,8 @@ std::unique_ptr<UpdaterController> makeStandardUpdaterController()
 }
 AppSources defaultSources()
 {
-    return { std::make_shared<const AppScanner>(), std::make_shared<const FlatpakSource>() };
+    return { std::make_shared<const AppScanner>(), std::make_shared<const FlatpakSource>(),
+             std::make_shared<const SnapSource>() };
 }
 
 } // namespace
