@@ -41,9 +41,13 @@ bool isFlatpakID(const QString& id)
 
 const QString SnapPrefix = u"snap:"_s;
 
-// The store's name of a snap: lower-case ASCII letters, digits and single inner hyphens, with at
-// least one letter; a parallel install adds "_" and an instance key of its own, which the store
-// does not know.
+bool isSnapNameCharacter(QChar c, bool hyphen)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || (hyphen && c == u'-');
+}
+
+// The store's name of a snap: lower-case ASCII letters, digits and inner hyphens. A parallel
+// install adds "_" and an instance key of its own, which the store does not know.
 std::optional<QString> storeSnapName(QStringView id)
 {
     if (!id.startsWith(SnapPrefix))
@@ -51,22 +55,13 @@ std::optional<QString> storeSnapName(QStringView id)
     QStringView name = id.mid(SnapPrefix.size());
     if (const qsizetype underscore = name.indexOf(u'_'); underscore >= 0) {
         const QStringView key = name.mid(underscore + 1);
-        if (key.isEmpty() || key.size() > 10 || !std::all_of(key.cbegin(), key.cend(), [](QChar c) {
-                return (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
-            }))
+        if (key.isEmpty() || key.size() > 10
+            || !std::all_of(key.cbegin(), key.cend(), [](QChar c) { return isSnapNameCharacter(c, false); }))
             return std::nullopt;
         name = name.left(underscore);
     }
     if (name.isEmpty() || name.size() > 40 || name.startsWith(u'-') || name.endsWith(u'-')
-        || name.contains(u"--"))
-        return std::nullopt;
-    bool letter = false;
-    for (const QChar c : name) {
-        letter = letter || (c >= u'a' && c <= u'z');
-        if (!(c >= u'a' && c <= u'z') && !(c >= u'0' && c <= u'9') && c != u'-')
-            return std::nullopt;
-    }
-    if (!letter)
+        || !std::all_of(name.cbegin(), name.cend(), [](QChar c) { return isSnapNameCharacter(c, true); }))
         return std::nullopt;
     return name.toString();
 }

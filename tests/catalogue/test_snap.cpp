@@ -8,8 +8,6 @@
 #include "SnapdClient.h"
 #include "SnapdDouble.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QImage>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -31,70 +29,21 @@ const auto at = [](qint64 seconds) { return QDateTime::fromSecsSinceEpoch(second
 QJsonObject snap(const QString& name, const QString& title, const QStringList& desktopFiles,
                  const QJsonObject& changes = {})
 {
-    QJsonObject object = SnapdDouble::storeSnap(name, title, desktopFiles, at(1690000000));
-    for (auto it = changes.begin(); it != changes.end(); ++it)
-        object.insert(it.key(), it.value());
-    return object;
+    return SnapdDouble::storeSnap(name, title, desktopFiles, at(1690000000), changes);
 }
-
-struct FixedSource : AppSource
-{
-    Result scan(const ReviewDateMap&) const override
-    {
-        return { { AppInfo(u"pastel"_s, u"Pastel"_s, u"/Applications/Pastel.app"_s, u"1"_s, {}, {}, {}) } };
-    }
-};
-
-// Desktop entries under applications/, as snapd writes them; every use is recorded under the file's
-// name, by GNOME Shell in data/ and by KDE in its activity database there.
-class SnapTest : public ::testing::Test
-{
-protected:
-    QString entry(const QString& file, const QByteArray& lines)
-    {
-        return m_tree.writeFile(u"applications/"_s + file,
-                                "[Desktop Entry]\nType=Application\n" + lines + '\n');
-    }
-
-    void recordUses(const QList<std::tuple<QByteArray, qint64, qint64>>& uses)
-    {
-        QByteArray gnome = "<?xml version=\"1.0\"?>\n<application-state><context id=\"\">\n";
-        QByteArray kde = "CREATE TABLE ResourceScoreCache (usedActivity TEXT, initiatingAgent TEXT, "
-                         "targettedResource TEXT, scoreType INTEGER, cachedScore FLOAT, firstUpdate INTEGER, "
-                         "lastUpdate INTEGER);";
-        for (const auto& [desktopID, gnomeSeen, kdeUsed] : uses) {
-            if (gnomeSeen)
-                gnome += "<application id=\"" + desktopID + "\" last-seen=\"" + QByteArray::number(gnomeSeen)
-                    + "\"/>\n";
-            if (kdeUsed)
-                kde += "INSERT INTO ResourceScoreCache VALUES ('a', 'org.kde.plasmashell', 'applications:"
-                    + desktopID + "', 0, 1.0, 1, " + QByteArray::number(kdeUsed) + ");";
-        }
-        m_tree.writeFile(u"data/gnome-shell/application_state"_s, gnome + "</context></application-state>\n");
-        const QString database = m_tree.makeFolder(u"data/kactivitymanagerd/resources"_s) + u"/database"_s;
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(database).constData(), &db), SQLITE_OK);
-        const auto closer = qScopeGuard([db] { sqlite3_close(db); });
-        ASSERT_EQ(sqlite3_exec(db, kde.constData(), nullptr, nullptr, nullptr), SQLITE_OK)
-            << sqlite3_errmsg(db);
-    }
-
-    SnapSource source(std::chrono::milliseconds timeLimit = 5s) const
-    {
-        return SnapSource(m_snapd.socketPath(), m_tree.pathOf(u"data"_s), timeLimit);
-    }
-
-    FixtureTree m_tree;
-    SnapdDouble m_snapd;
-};
 
 } // namespace
 
-TEST_F(SnapTest, ListsStoreApplicationsWithTheirNamesDatesIconsAndLastUse)
+// Desktop entries as snapd writes them, and the uses GNOME Shell and KDE record under their names.
+TEST(SnapSource, ListsStoreApplicationsWithTheirNamesDatesIconsAndLastUse)
 {
+    FixtureTree tree;
+    const auto entry = [&](const QString& file, const QByteArray& lines) {
+        return tree.writeFile(u"applications/"_s + file, "[Desktop Entry]\n" + lines + '\n');
+    };
     QImage red(48, 48, QImage::Format_ARGB32);
     red.fill(Qt::red);
-    const QString icon = m_tree.pathOf(u"firefox.png"_s);
+    const QString icon = tree.pathOf(u"firefox.png"_s);
     ASSERT_TRUE(red.save(icon));
     const QString firefox =
         entry(u"firefox_firefox.desktop"_s, "Name=Firefox Web Browser\nIcon=" + icon.toUtf8());
@@ -102,16 +51,27 @@ TEST_F(SnapTest, ListsStoreApplicationsWithTheirNamesDatesIconsAndLastUse)
     const QString multiOne = entry(u"multi_one.desktop"_s, "Name=One");
     const QString multiTwo = entry(u"org.example.Multi.desktop"_s, "Name=Two");
     const QString untitled =
-        entry(u"untitled_untitled.desktop"_s,
-              "Name=Plain\nName[en_US]=American\nIcon=untitled\n[Desktop Action x]\nName=X");
+        entry(u"untitled_untitled.desktop"_s, "Name=Plain\nName[en_US]=American\nIcon=untitled");
     const QString nameless =
         entry(u"nameless_nameless.desktop"_s, "Icon=" + icon.chopped(4).toUtf8() + "-gone.png");
-    recordUses({ { "firefox_firefox.desktop", 1700000000, 1700000500 },
-                 { "multi_one.desktop", 1700001000, 0 },
-                 { "org.example.Multi.desktop", 1700000900, 1700002000 },
-                 { "untitled_untitled.desktop", 1700003000, 0 },
-                 { "local_local.desktop", 1700004000, 0 } });
-    m_snapd.serveSnaps({
+    tree.writeFile(u"data/gnome-shell/application_state"_s, R"(<application-state><context id="">
+        <application id="firefox_firefox.desktop" last-seen="1700000000"/>
+        <application id="multi_one.desktop" last-seen="1700001000"/>
+        <application id="org.example.Multi.desktop" last-seen="1700000900"/>
+        <application id="untitled_untitled.desktop" last-seen="1700003000"/></context></application-state>)");
+    // The two columns of Plasma's activity manager that tell when an application was used.
+    sqlite3* db = nullptr;
+    const QString database = tree.makeFolder(u"data/kactivitymanagerd/resources"_s) + u"/database"_s;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(database).constData(), &db), SQLITE_OK);
+    const auto closer = qScopeGuard([db] { sqlite3_close(db); });
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE ResourceScoreCache (targettedResource TEXT, lastUpdate INTEGER);"
+                           "INSERT INTO ResourceScoreCache VALUES ('applications:firefox_firefox.desktop', "
+                           "1700000500), ('applications:org.example.Multi.desktop', 1700002000);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    SnapdDouble snapd;
+    snapd.setReply({ SnapdDouble::syncBody({
         snap(u"firefox"_s, u"Firefox"_s, { firefox }),
         snap(u"multi"_s, u"Multi"_s, { multiOne, multiTwo }),
         snap(u"untitled"_s, {}, { untitled },
@@ -119,15 +79,14 @@ TEST_F(SnapTest, ListsStoreApplicationsWithTheirNamesDatesIconsAndLastUse)
         snap(u"nameless"_s, u" "_s, { nameless },
              { { u"revision"_s, 7 }, { u"store-url"_s, u"http://x.org/n"_s } }),
         // Installed from a file, not a program, no desktop entry, no store id: none is a store application.
-        snap(u"local"_s, u"Local"_s, { entry(u"local_local.desktop"_s, "Name=Local") },
-             { { u"revision"_s, u"x1"_s } }),
+        snap(u"local"_s, u"Local"_s, { firefox }, { { u"revision"_s, u"x1"_s } }),
         snap(u"core22"_s, u"Core 22"_s, { firefox }, { { u"type"_s, u"base"_s } }),
         snap(u"cli-only"_s, u"Tool"_s, {}),
         snap(u"sideloaded"_s, u"Sideloaded"_s, { firefox }, { { u"id"_s, u""_s } }),
-    });
+    }) });
 
-    const AppSource::Result result = source().scan({ { u"snap:multi"_s, at(1600000000) } });
-    EXPECT_TRUE(m_snapd.requests().value(0).startsWith("GET /v2/snaps HTTP/1.0\r\n"));
+    const AppSource::Result result =
+        SnapSource(snapd.socketPath(), tree.pathOf(u"data"_s)).scan({ { u"snap:multi"_s, at(1600000000) } });
     // Id, name, desktop entry, install date, last use, icon from the entry, web page.
     // clang-format off
     const QList<std::tuple<QString, QString, QString, QDateTime, OptionalDate, bool, QString>> cases {
@@ -145,12 +104,11 @@ TEST_F(SnapTest, ListsStoreApplicationsWithTheirNamesDatesIconsAndLastUse)
         SCOPED_TRACE(qPrintable(name));
         const AppInfo* app = findApp(result.apps, u"snap:"_s + name);
         ASSERT_NE(app, nullptr);
-        EXPECT_EQ(
-            std::tuple(app->name(), app->bundlePath(), app->modificationDate(), app->lastAccessedDate()),
-            std::tuple(title, desktopFile, OptionalDate(installed), lastUse));
-        EXPECT_EQ(app->reviewURL().value_or(QUrl()), QUrl(u"snap://"_s + name));
-        EXPECT_EQ(app->reviewFallbackURL().value_or(QUrl()), QUrl(webPage));
-        EXPECT_EQ(app->lastReviewedDate(), name == u"multi" ? OptionalDate(at(1600000000)) : std::nullopt);
+        EXPECT_EQ(std::tuple(app->name(), app->bundlePath(), app->modificationDate(), app->lastAccessedDate(),
+                             app->reviewURL(), app->reviewFallbackURL().value_or(QUrl()),
+                             app->lastReviewedDate()),
+                  std::tuple(title, desktopFile, OptionalDate(installed), lastUse, QUrl(u"snap://"_s + name),
+                             QUrl(webPage), name == u"multi" ? OptionalDate(at(1600000000)) : std::nullopt));
         const QIcon shown = workspace.iconForFile(app->bundlePath());
         EXPECT_EQ(
             std::tuple(shown.isNull(), shown.pixmap(16, 16).toImage().pixelColor(8, 8) == QColor(Qt::red)),
@@ -160,13 +118,12 @@ TEST_F(SnapTest, ListsStoreApplicationsWithTheirNamesDatesIconsAndLastUse)
 
 // Whatever keeps snapd from answering in full may hide snaps that are still installed: the user's
 // review dates and ignores for them stay. Only a snapd that is not there has no snaps.
-TEST_F(SnapTest, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
+TEST(SnapSource, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
 {
-    const QJsonObject other = snap(u"other"_s, u"Other"_s, { entry(u"o.desktop"_s, {}) });
+    const QJsonObject other = snap(u"other"_s, u"Other"_s, { u"/nowhere/other_other.desktop"_s });
     const QByteArray others = SnapdDouble::syncBody({ other });
-    const QByteArray error404 = SnapdDouble::errorBody(404, "Not Found", "snap-not-found");
-    const QByteArray error400 = SnapdDouble::errorBody(400, "Bad Request", "");
-    const QByteArray oversized = others + QByteArray(SnapdClient::ReplyLimit, ' ');
+    const QByteArray error404 =
+        R"({"type":"error","status-code":404,"status":"Not Found","result":{"kind":"snap-not-found"}})";
     // clang-format off
     const QList<std::tuple<const char*, std::function<void(SnapdDouble&)>, QString, bool>> cases {
         { "Content-Length", [&](SnapdDouble& d) { d.setReply({ others, "200 OK", Framing::ContentLength }); }, u"snap:other"_s, false },
@@ -175,7 +132,7 @@ TEST_F(SnapTest, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
         // An answer to an HTTP/1.1 request, which was not asked.
         { "chunked", [&](SnapdDouble& d) { d.setReply({ others, "200 OK", Framing::Chunked }); }, {}, true },
         { "error 404", [&](SnapdDouble& d) { d.setReply({ error404, "404 Not Found" }); }, {}, true },
-        { "error 400", [&](SnapdDouble& d) { d.setReply({ error400, "400 Bad Request" }); }, {}, true },
+        { "error 400", [&](SnapdDouble& d) { d.setReply({ R"({"type":"error","status-code":400,"status":"Bad Request","result":{}})", "400 Bad Request" }); }, {}, true },
         { "error as 200", [&](SnapdDouble& d) { d.setReply({ error404 }); }, {}, true },
         { "malformed", [&](SnapdDouble& d) { d.setReply({ others.chopped(1) + ',' }); }, {}, true },
         { "no list", [&](SnapdDouble& d) { d.setReply({ R"({"type":"sync","status-code":200,"result":{}})" }); }, {}, true },
@@ -183,7 +140,7 @@ TEST_F(SnapTest, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
         // Short of its length, though what came is a whole document.
         { "cut short", [&](SnapdDouble& d) { d.setReply({ others + "\n\n", "200 OK", Framing::ContentLength, others.size() }); }, {}, true },
         { "cut short, no length", [&](SnapdDouble& d) { d.setReply({ others, "200 OK", Framing::CloseDelimited, 60 }); }, {}, true },
-        { "over the limit", [&](SnapdDouble& d) { d.setReply({ oversized, "200 OK", Framing::CloseDelimited }); }, {}, true },
+        { "over the limit", [&](SnapdDouble& d) { d.setReply({ others + QByteArray(SnapdClient::ReplyLimit, ' '), "200 OK", Framing::CloseDelimited }); }, {}, true },
         { "hang", [&](SnapdDouble& d) { d.setReply({ others, "200 OK", Framing::ContentLength, -1, true }); }, {}, true },
         { "refused", [&](SnapdDouble& d) { d.refuse(); }, {}, true },
         { "dangling link", [&](SnapdDouble& d) { d.refuse(); QFile::remove(d.socketPath()); QFile::link(u"gone"_s, d.socketPath()); }, {}, true },
@@ -193,16 +150,16 @@ TEST_F(SnapTest, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
         SCOPED_TRACE(what);
         SnapdDouble snapd;
         setUp(snapd);
-        const auto domain = std::make_shared<MemoryDefaultsDomain>();
-        PreferencesService preferences(domain);
+        PreferencesService preferences(std::make_shared<MemoryDefaultsDomain>());
         preferences.addIgnoredID(u"snap:firefox"_s);
         preferences.recordReviewDate(u"snap:firefox"_s);
-        const bool hangs = std::string_view(what) == "hang";
         // An empty catalogue never prunes; an App Store application keeps it from being one.
-        AppModel model(preferences,
-                       { std::make_shared<const FixedSource>(),
-                         std::make_shared<const SnapSource>(snapd.socketPath(), m_tree.pathOf(u"data"_s),
-                                                            hangs ? 300ms : 5s) });
+        AppModel model(
+            preferences,
+            { std::make_shared<const FixedSource>(AppSource::Result {
+                  { AppInfo(u"pastel"_s, u"Pastel"_s, u"/Applications/Pastel.app"_s, u"1"_s, {}, {}, {}) } }),
+              std::make_shared<const SnapSource>(snapd.socketPath(), u"/nowhere"_s,
+                                                 std::string_view(what) == "hang" ? 300ms : 5s) });
         QSignalSpy finished(&model, &AppModel::rescanFinished);
         ASSERT_TRUE(finished.wait(20000));
         EXPECT_EQ(std::tuple(idsOf(model.apps()).mid(1).join(u' '),
@@ -214,20 +171,12 @@ TEST_F(SnapTest, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
 
 TEST(SnapRecord, TheReviewAddressNamesTheSnapAsTheStoreKnowsIt)
 {
-    // A parallel install's instance key is the machine's own.
-    const QList<std::pair<QString, QString>> cases {
-        { u"firefox"_s, u"snap://firefox"_s },
-        { u"firefox_beta2"_s, u"snap://firefox"_s },
-        { u"0ad"_s, u"snap://0ad"_s },
-        { u"Firefox"_s, {} },
-        { u"a--b"_s, {} },
-        { u"-ab"_s, {} },
-        { u"123"_s, {} },
-        { u"ab_"_s, {} },
-        { u"ab_CD"_s, {} },
-        { u"a/b"_s, {} },
+    const auto address = [](const QString& name) {
+        return AppInfo::snapApp(name, {}, {}, {}, {}, {}, {}).reviewURL().value_or(QUrl());
     };
-    for (const auto& [name, url] : cases)
-        EXPECT_EQ(AppInfo::snapApp(name, name, {}, {}, {}, {}, {}).reviewURL().value_or(QUrl()), QUrl(url))
-            << qPrintable(name);
+    // A parallel install's instance key is the machine's own.
+    EXPECT_EQ(std::pair(address(u"firefox_beta2"_s), address(u"0ad"_s)),
+              std::pair(QUrl(u"snap://firefox"_s), QUrl(u"snap://0ad"_s)));
+    for (const QString& name : { u"Firefox"_s, u"-ab"_s, u"ab_"_s, u"ab_CD"_s, u"a/b"_s })
+        EXPECT_TRUE(address(name).isEmpty()) << qPrintable(name);
 }

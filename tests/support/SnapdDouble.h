@@ -1,19 +1,18 @@
 #pragma once
 
-#include <QByteArray>
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QList>
+#include <QLocalServer>
 #include <QMutex>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
 
 // A stand-in for snapd: a local server on a socket in a folder of its own, answering on a thread of
 // its own (the snap source blocks while it asks). Each connection gets the reply set last, in the
-// framing asked for, as snapd sends them; the request heads are kept. Usable from tests, the
-// screenshot tool and the benchmarks alike: it needs no test framework.
+// framing asked for, as snapd sends them; any request but the snap source's own, over HTTP/1.0, gets
+// snapd's "not found". It needs no test framework, so that the screenshot tool and the benchmarks
+// can use it too.
 class SnapdDouble
 {
 public:
@@ -30,30 +29,27 @@ public:
         bool hang = false;
     };
 
-    // Answers an empty list until told otherwise.
+    // Answers with an empty list until told otherwise.
     SnapdDouble();
     ~SnapdDouble();
 
     QString socketPath() const { return m_folder.filePath(QStringLiteral("snapd.socket")); }
-
     void setReply(Reply reply);
-    void serveSnaps(const QJsonArray& snaps, Framing framing = Framing::ContentLength);
-    QList<QByteArray> requests() const;
-    // Stops listening and leaves a socket nobody listens on, as a snapd that died leaves it:
-    // connecting is refused.
+    // Stops listening and leaves something at the socket's path that refuses connections.
     void refuse();
 
-    // A store application as snapd lists it (revision "42", one app per desktop file).
+    // A store application as snapd lists it (revision "42", installed at installDate), with an app
+    // per desktop entry and one without, then the changes; and snapd's answer that lists snaps.
     static QJsonObject storeSnap(const QString& name, const QString& title, const QStringList& desktopFiles,
-                                 const QDateTime& installDate);
-    // snapd's answer to a successful request, and its error envelope.
-    static QByteArray syncBody(const QJsonArray& result);
-    static QByteArray errorBody(int status, const QByteArray& statusText, const QByteArray& kind);
+                                 const QDateTime& installDate, const QJsonObject& changes = {});
+    static QByteArray syncBody(const QJsonArray& snaps);
 
 private:
-    class Server;
+    void answer(QLocalSocket& socket);
 
     QTemporaryDir m_folder;
     QThread m_thread;
-    Server* m_server = nullptr;
+    QLocalServer* m_server;
+    QMutex m_mutex;
+    Reply m_reply;
 };
