@@ -1,10 +1,11 @@
 // Draws the main window in mock mode into a PNG for the documentation:
-//   kudora_screenshot [--dark] [--flatpak] <output.png> [width height]
+//   kudora_screenshot [--dark] [--stores] <output.png> [width height]
 // --dark draws it in the Fusion style with a dark palette, as a dark desktop theme would.
-// --flatpak shows real Flatpak applications instead of the sample catalogue: the installations the
-// tests build (FlatpakFixture), with a few uses in GNOME Shell's and KDE's records.
-// It runs on the program's own pieces, with a store in memory, no update checking and an empty
-// Applications folder, so it neither reads nor changes anything of the person running it.
+// --stores shows the three kinds of store application instead of the sample catalogue: two App
+// Store bundles, the Flatpak installations the tests build (FlatpakFixture) and snaps from the
+// tests' stand-in for snapd, with a few uses in GNOME Shell's records.
+// It runs on the program's own pieces, with a store in memory, no update checking and Applications
+// folders of its own, so it neither reads nor changes anything of the person running it.
 
 #include "AppModel.h"
 #include "AppScanner.h"
@@ -16,12 +17,16 @@
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
+#include "SnapSource.h"
+#include "SnapdDouble.h"
 #include "UpdaterController.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QPainter>
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QStyleFactory>
@@ -30,21 +35,85 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// GNOME Shell's record of a few uses, days before now.
-QByteArray usageState()
+// GNOME Shell's record of a few uses, days before now, by desktop file name.
+QByteArray usageState(const QList<std::pair<QByteArray, int>>& uses)
 {
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     QByteArray xml = "<?xml version=\"1.0\"?>\n<application-state>\n  <context id=\"\">\n";
-    const QList<std::pair<const char*, int>> uses { { FlatpakFixture::UserApp, 1 },
-                                                    { FlatpakFixture::FlathubApp, 3 },
-                                                    { FlatpakFixture::AppDataApp, 12 } };
-    for (const auto& [id, daysAgo] : uses)
-        xml += "    <application id=\"" + QByteArray(id)
-            + ".desktop\" open-window-count=\"0\" score=\"1\" last-seen=\""
+    for (const auto& [desktopFile, daysAgo] : uses)
+        xml += "    <application id=\"" + desktopFile + "\" open-window-count=\"0\" score=\"1\" last-seen=\""
             + QByteArray::number(now - daysAgo * 86400) + "\"/>\n";
     return xml + "  </context>\n</application-state>\n";
+}
+
+// A plain application icon: a rounded square in color with a letter.
+void writeIcon(const QString& path, const QColor& color, QChar letter)
+{
+    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawRoundedRect(QRectF(4, 4, 56, 56), 12, 12);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(34);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRectF(4, 4, 56, 56), Qt::AlignCenter, QString(letter));
+    painter.end();
+    QDir().mkpath(QFileInfo(path).path());
+    image.save(path);
+}
+
+// Two App Store bundles and three snaps with their desktop entries and icons, all in tree, and the
+// uses GNOME Shell recorded of them and of the Flatpak applications.
+void makeStoreApplications(FixtureTree& tree, SnapdDouble& snapd, PreferencesService& preferences)
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QList<std::tuple<const char*, const char*, qlonglong, QColor, int>> bundles {
+        { "Pastel", "com.colorloom.Pastel", 413897608, QColor(0xd9, 0x5d, 0x8f), 2 },
+        { "Drafts", "com.quillworks.Drafts", 1236254471, QColor(0x3b, 0x7d, 0xd8), 20 },
+    };
+    for (const auto& [name, id, itemId, color, daysAgo] : bundles) {
+        const QString bundle = u"Applications/"_s + QLatin1StringView(name) + u".app"_s;
+        tree.makeBundle(
+            bundle, QString::fromLatin1(id), itemId,
+            { { u"CFBundleName"_s, QString::fromLatin1(name) }, { u"CFBundleIconFile"_s, u"icon.png"_s } });
+        writeIcon(tree.pathOf(bundle + u"/Contents/Resources/icon.png"_s), color, QLatin1Char(name[0]));
+        tree.setModificationTime(bundle, now.addDays(-daysAgo));
+    }
+    // Name, title, color, installed days ago.
+    const QList<std::tuple<const char*, const char*, QColor, int>> snaps {
+        { "tessera", "Tessera", QColor(0x2e, 0x9e, 0x6b), 30 },
+        { "lumen-notes", "Lumen Notes", QColor(0xe0, 0x8a, 0x1e), 9 },
+        { "orbit-player", "Orbit Player", QColor(0x7a, 0x4f, 0xc9), 60 },
+    };
+    QJsonArray listed;
+    for (const auto& [name, title, color, daysAgo] : snaps) {
+        const QString snap = QString::fromLatin1(name);
+        const QString icon = tree.pathOf(u"snaps/"_s + snap + u".png"_s);
+        writeIcon(icon, color, QLatin1Char(title[0]));
+        const QString entry = tree.writeFile(u"snaps/"_s + snap + u'_' + snap + u".desktop"_s,
+                                             "[Desktop Entry]\nType=Application\nName=" + QByteArray(title)
+                                                 + "\nIcon=" + icon.toUtf8() + "\nExec=" + name + '\n');
+        listed.append(
+            SnapdDouble::storeSnap(snap, QString::fromLatin1(title), { entry }, now.addDays(-daysAgo)));
+    }
+    snapd.setReply({ SnapdDouble::syncBody(listed) });
+    tree.writeFile(u"data/gnome-shell/application_state"_s,
+                   usageState({ { QByteArray(FlatpakFixture::UserApp) + ".desktop", 1 },
+                                { QByteArray(FlatpakFixture::FlathubApp) + ".desktop", 3 },
+                                { QByteArray(FlatpakFixture::AppDataApp) + ".desktop", 12 },
+                                { "tessera_tessera.desktop", 0 },
+                                { "lumen-notes_lumen-notes.desktop", 5 } }));
+    preferences.recordReviewDate(QString::fromLatin1(FlatpakFixture::FlathubApp));
+    preferences.recordReviewDate(u"snap:tessera"_s);
 }
 
 } // namespace
@@ -55,8 +124,8 @@ int main(int argc, char** argv)
     QStringList raw;
     for (int i = 1; i < argc; ++i)
         raw.append(QString::fromLocal8Bit(argv[i]));
-    const bool flatpak = raw.contains(QStringLiteral("--flatpak"));
-    if (flatpak) {
+    const bool stores = raw.contains(QStringLiteral("--stores"));
+    if (stores) {
         // libflatpak and the flatpak tool read these once: set before either runs.
         for (const char* name : { "FLATPAK_USER_DIR", "FLATPAK_SYSTEM_DIR", "FLATPAK_CONFIG_DIR" }) {
             const QString folder = flatpakRoot.path() + u'/' + QString::fromLatin1(name).toLower();
@@ -67,9 +136,9 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QStringList arguments = QApplication::arguments();
     const bool dark = arguments.removeAll(QStringLiteral("--dark")) > 0;
-    arguments.removeAll(QStringLiteral("--flatpak"));
+    arguments.removeAll(QStringLiteral("--stores"));
     if (arguments.size() != 2 && arguments.size() != 4) {
-        std::fputs("usage: kudora_screenshot [--dark] [--flatpak] <output.png> [width height]\n", stderr);
+        std::fputs("usage: kudora_screenshot [--dark] [--stores] <output.png> [width height]\n", stderr);
         return 2;
     }
     if (dark) {
@@ -80,20 +149,24 @@ int main(int argc, char** argv)
     const QSize size =
         arguments.size() == 4 ? QSize(arguments[2].toInt(), arguments[3].toInt()) : QSize(1000, 600);
 
-    FixtureTree empty;
+    FixtureTree tree;
+    SnapdDouble snapd;
     PreferencesService preferences(std::make_shared<MemoryDefaultsDomain>());
     KudoraApp::Parts parts;
     parts.preferences = &preferences;
-    parts.sources = AppSources { std::make_shared<const AppScanner>(empty.path(), empty.path()) };
-    if (flatpak) {
+    const QString applications = tree.makeFolder(u"Applications"_s);
+    parts.sources =
+        AppSources { std::make_shared<const AppScanner>(applications, tree.makeFolder(u"home"_s)) };
+    if (stores) {
         if (!FlatpakFixture::shared().error().isEmpty()) {
             std::fprintf(stderr, "cannot build the Flatpak installations: %s\n",
                          qPrintable(FlatpakFixture::shared().error()));
             return 1;
         }
-        empty.writeFile(QStringLiteral("data/gnome-shell/application_state"), usageState());
-        parts.sources->append(std::make_shared<const FlatpakSource>(empty.pathOf(QStringLiteral("data"))));
-        preferences.recordReviewDate(QString::fromLatin1(FlatpakFixture::FlathubApp));
+        makeStoreApplications(tree, snapd, preferences);
+        const QString data = tree.pathOf(u"data"_s);
+        parts.sources->append(std::make_shared<const FlatpakSource>(data));
+        parts.sources->append(std::make_shared<const SnapSource>(snapd.socketPath(), data));
     }
     parts.makeUpdaterController = [] { return std::unique_ptr<UpdaterController>(); };
     KudoraApp kudora(std::move(parts));
@@ -105,9 +178,9 @@ int main(int argc, char** argv)
         std::fputs("the first scan did not finish\n", stderr);
         return 1;
     }
-    if (!flatpak)
+    if (!stores)
         model.toggleMockMode();
-    if ((!flatpak && !scans.wait(5000)) || model.apps().isEmpty()) {
+    if ((!stores && !scans.wait(5000)) || model.apps().isEmpty()) {
         std::fputs("the sample catalogue did not appear\n", stderr);
         return 1;
     }
