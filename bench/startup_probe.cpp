@@ -15,6 +15,7 @@
 #include "KudoraApp.h"
 #include "MainWindow.h"
 #include "PaintProbe.h"
+#include "SnapSource.h"
 
 #include <QApplication>
 #include <QFile>
@@ -36,6 +37,8 @@ int main(int argc, char** argv)
                                                                     QFile::decodeName(argv[3])) };
     if (withFlatpak)
         parts.sources->append(std::make_shared<const FlatpakSource>());
+    // The snap source as on a machine without snapd.
+    parts.sources->append(std::make_shared<const SnapSource>(QFile::decodeName(argv[3]) + u"/snapd.socket"));
     KudoraApp kudora(std::move(parts));
 
     MainWindow& window = kudora.mainWindow();
