@@ -4,10 +4,17 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocalSocket>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
 #include <optional>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,24 +70,88 @@ std::optional<Head> parseHead(const QByteArray& head)
     return parsed;
 }
 
+// Milliseconds left for poll(), never negative.
 int remaining(const QDeadlineTimer& deadline)
 {
-    return int(std::max<qint64>(0, deadline.remainingTime()));
+    return int(std::clamp<qint64>(deadline.remainingTime(), 0, std::numeric_limits<int>::max()));
+}
+
+// Waits until fd is ready for events; false when time ran out or the wait failed.
+bool waitFor(int fd, short events, const QDeadlineTimer& deadline)
+{
+    for (;;) {
+        pollfd entry { fd, events, 0 };
+        const int ready = ::poll(&entry, 1, remaining(deadline));
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// Connects fd to the socket at path before the deadline. A listener whose queue is full refuses at
+// once (EAGAIN) rather than making the caller wait, so that case is tried again until time runs out.
+bool connectTo(int fd, const QByteArray& path, const QDeadlineTimer& deadline)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || path.contains('\0') || size_t(path.size()) >= sizeof(address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    for (;;) {
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno == EINPROGRESS) {
+            int error = 0;
+            socklen_t size = sizeof(error);
+            return waitFor(fd, POLLOUT, deadline)
+                && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+        }
+        if (errno != EAGAIN || deadline.hasExpired())
+            return false;
+        ::poll(nullptr, 0, std::min(10, remaining(deadline)));
+    }
+}
+
+bool sendAll(int fd, const QByteArray& bytes, const QDeadlineTimer& deadline)
+{
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t count = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (count >= 0)
+            sent += count;
+        else if (errno != EINTR && (errno != EAGAIN || !waitFor(fd, POLLOUT, deadline)))
+            return false;
+    }
+    return true;
 }
 
 // The whole body of a 200 answer, or nothing.
-std::optional<QByteArray> exchange(QLocalSocket& socket, const QByteArray& path,
+std::optional<QByteArray> exchange(int fd, const QByteArray& socketPath, const QByteArray& path,
                                    const QDeadlineTimer& deadline)
 {
-    if (!socket.waitForConnected(remaining(deadline)))
+    if (!connectTo(fd, socketPath, deadline)
+        || !sendAll(fd, "GET " + path + " HTTP/1.0\r\nHost: localhost\r\nAccept: application/json\r\n\r\n",
+                    deadline))
         return std::nullopt;
-    socket.write("GET " + path + " HTTP/1.0\r\nHost: localhost\r\nAccept: application/json\r\n\r\n");
     QByteArray received;
     std::optional<Head> head;
     qsizetype bodyStart = 0;
-    bool closed = false;
+    char buffer[64 * 1024];
     for (;;) {
-        received.append(socket.readAll());
+        if (!waitFor(fd, POLLIN, deadline))
+            return std::nullopt;
+        const ssize_t count = ::recv(fd, buffer, sizeof(buffer), 0);
+        if (count < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            // The connection broke rather than ended.
+            return std::nullopt;
+        }
+        const bool closed = count == 0;
+        received.append(buffer, qsizetype(count));
         if (!head) {
             const qsizetype end = received.indexOf("\r\n\r\n");
             if (end < 0 && received.size() > SnapdClient::HeadLimit)
@@ -104,16 +175,28 @@ std::optional<QByteArray> exchange(QLocalSocket& socket, const QByteArray& path,
         }
         if (closed)
             return std::nullopt;
-        if (!socket.waitForReadyRead(remaining(deadline))) {
-            // Out of time, or the connection broke rather than ended.
-            if (socket.state() == QLocalSocket::ConnectedState
-                || socket.error() != QLocalSocket::PeerClosedError)
-                return std::nullopt;
-            // What arrived with the end is read on the next turn.
-            closed = true;
-        }
     }
 }
+
+// Closes the socket on every way out of the exchange.
+class Socket
+{
+public:
+    Socket()
+        : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0))
+    { }
+    ~Socket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 } // namespace
 
@@ -131,10 +214,10 @@ SnapdClient::Reply SnapdClient::get(const QString& socketPath, const QByteArray&
         return reply;
     }
     const QDeadlineTimer deadline(timeLimit);
-    QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    const std::optional<QByteArray> body = exchange(socket, path, deadline);
-    socket.abort();
+    const Socket socket;
+    if (socket.get() < 0)
+        return reply;
+    const std::optional<QByteArray> body = exchange(socket.get(), nativePath, path, deadline);
     if (!body)
         return reply;
     QJsonParseError error;
