@@ -8,13 +8,13 @@
 
 #include "AppModel.h"
 #include "AppScanner.h"
-#include "AppTableModel.h"
 #include "AppTableView.h"
 #include "ContentView.h"
 #include "FlatpakSource.h"
 #include "KudoraApp.h"
 #include "MainWindow.h"
 #include "PaintProbe.h"
+#include "VisibleAppsModel.h"
 
 #include <QApplication>
 #include <QFile>
@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     });
     // The table counts as filled once the first scan is in and its rows are on screen.
     auto* filled = new PaintProbe(window, [&] {
-        return scanned && content->tableModel()->rowCount() > 0 && content->tableView()->isVisible();
+        return scanned && content->rows()->rowCount() > 0 && content->tableView()->isVisible();
     });
     QObject::connect(filled, &PaintProbe::painted, [&](qint64 time) {
         if (std::FILE* report = std::fopen(reportPath.constData(), "w")) {

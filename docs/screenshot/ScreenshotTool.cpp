@@ -95,7 +95,9 @@ int main(int argc, char** argv)
         parts.sources->append(std::make_shared<const FlatpakSource>(empty.pathOf(QStringLiteral("data"))));
         preferences.recordReviewDate(QString::fromLatin1(FlatpakFixture::FlathubApp));
     }
-    parts.makeUpdaterController = [] { return std::unique_ptr<UpdaterController>(); };
+    parts.makeUpdaterController = [](const QVariantMap&, Workspace&) {
+        return std::unique_ptr<UpdaterController>();
+    };
     KudoraApp kudora(std::move(parts));
 
     // The first scan runs by itself; mock mode follows once it is done, as the Develop menu would.

@@ -1,7 +1,11 @@
+#include "AppCommands.h"
 #include "AppModel.h"
+#include "AppTableModel.h"
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
+#include "EmptyStateView.h"
+#include "LinkButton.h"
 #include "LoopbackHttpServer.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
@@ -11,10 +15,14 @@
 #include "StandardUserDriver.h"
 #include "TestFeed.h"
 #include "UpdaterController.h"
+#include "VisibleAppsModel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
@@ -32,13 +40,18 @@ using Names = CommandNames;
 
 namespace {
 
+QString title(const QAction* action)
+{
+    return action ? QString(action->text()).remove(u'&') : QString();
+}
+
 class Commands : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(harness.openAndActivate());
-        QObject::connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, &harness.window(),
+        QObject::connect(&harness.app().notificationCenter(), &NotificationCenter::posted, &harness.window(),
                          [this](const QString& name) { posted.append(name); });
     }
 
@@ -50,34 +63,74 @@ protected:
         return QTest::qWaitFor([w] { return w->hasFocus(); });
     }
     ContentView& content() const { return *harness.window().contentView(); }
+    AppTableView& table() const { return *content().tableView(); }
     AppModel& model() const { return harness.app().model(); }
-    QAction* editItem(const QString& title) const { return harness.item(u"Edit"_s, title); }
+    QAction* action(QLatin1StringView name) const { return harness.action(name); }
+    QMenu* menuOf(QLatin1StringView name) const
+    {
+        for (QAction* menu : harness.window().menuBar()->actions())
+            if (menu->menu() && menu->menu()->actions().contains(action(name)))
+                return menu->menu();
+        return nullptr;
+    }
+    // The menu a right click on row's name shows, or nullptr.
+    QMenu* contextMenuAt(const QPoint& pos)
+    {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, table().viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(table().viewport(), &event);
+        return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    }
+    // The offscreen platform leaves no window active once a popup has gone; a desktop gives the
+    // activation back to the window the popup was opened from.
+    void close(QMenu* menu)
+    {
+        ASSERT_NE(menu, nullptr);
+        menu->close();
+        harness.window().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&harness.window()));
+    }
+    QPoint rowCentre(int row) const
+    {
+        return table().visualRect(content().rows()->index(row, AppTableModel::NameColumn)).center();
+    }
 
     ShellHarness harness;
     QStringList posted;
 };
 } // namespace
 
-TEST_F(Commands, ItemsAndTheirKeysPostTheirNotificationsWhenTheSelectionAllows)
+TEST_F(Commands, ActionsAreNamedAndTheirKeysPostTheirNamesWhenTheSelectionAllows)
 {
-    const std::tuple<QString, QString, QString, QString> commands[] = {
-        // menu (the Edit menu's items need a selection), item, key, notification
-        { u"Kudora"_s, u"Rescan Applications"_s, u"Ctrl+Shift+R"_s, Names::rescanRequested() },
-        { u"Kudora"_s, u"Reset Ignore List"_s, u"Ctrl+Shift+I"_s, Names::resetIgnoreListRequested() },
-        { u"Edit"_s, u"Reset Last Reviewed Date"_s, u"Ctrl+R"_s, Names::resetReviewRequested() },
-        { u"Edit"_s, u"Ignore"_s, u"Ctrl+I"_s, Names::ignoreRequested() },
+    const std::tuple<QLatin1StringView, QKeyCombination, bool> commands[] = {
+        // the action, its key, whether it needs selected rows
+        { Names::RescanRequested, Qt::CTRL | Qt::SHIFT | Qt::Key_R, false },
+        { Names::ResetIgnoreListRequested, Qt::CTRL | Qt::SHIFT | Qt::Key_I, false },
+        { Names::ResetReviewRequested, Qt::CTRL | Qt::Key_R, true },
+        { Names::IgnoreRequested, Qt::CTRL | Qt::Key_I, true },
     };
     for (const bool selected : { false, true }) {
         if (selected)
             content().setSelection({ ShellHarness::AlphaID });
-        for (const auto& [menu, title, key, name] : commands) {
-            const bool allowed = selected || menu != u"Edit"_s;
-            EXPECT_EQ(harness.item(menu, title)->isEnabled(), allowed) << title.toStdString();
+        for (const auto& [name, key, needsSelection] : commands) {
+            const bool allowed = selected || !needsSelection;
+            ASSERT_NE(action(name), nullptr) << name.data();
+            EXPECT_EQ(action(name)->isEnabled(), allowed) << name.data();
             posted.clear();
-            press(QKeySequence(key)[0]);
-            EXPECT_EQ(posted, allowed ? QStringList { name } : QStringList()) << title.toStdString();
+            press(key);
+            EXPECT_EQ(posted, allowed ? QStringList { name } : QStringList()) << name.data();
         }
     }
+    // The platform's own keys where it has them.
+    for (const auto& [name, key] : { std::pair(Names::Quit, QKeySequence::Quit),
+                                     { Names::CloseWindow, QKeySequence::Close },
+                                     { Names::Find, QKeySequence::Find },
+                                     { Names::SelectAll, QKeySequence::SelectAll },
+                                     { Names::Cut, QKeySequence::Cut },
+                                     { Names::Copy, QKeySequence::Copy },
+                                     { Names::Paste, QKeySequence::Paste } })
+        EXPECT_EQ(action(name)->shortcuts().mid(0, QKeySequence::keyBindings(key).size()),
+                  QKeySequence::keyBindings(key))
+            << name.data();
 
     // While the user types a query, the keys are the text's: the selected rows stay as they are.
     content().setSelection({ ShellHarness::BetaID });
@@ -94,40 +147,141 @@ TEST_F(Commands, ItemsAndTheirKeysPostTheirNotificationsWhenTheSelectionAllows)
 
 TEST_F(Commands, ViewItemsSwitchTheirTitlesAndTheIgnoreItemWithThem)
 {
-    QAction* showIgnored = harness.item(u"View"_s, u"Show only ignored Apps"_s);
-    QAction* toolBar = harness.item(u"View"_s, u"Hide Toolbar"_s);
-    ASSERT_TRUE(showIgnored && toolBar);
+    QAction* showIgnored = action(Names::ShowIgnoredApps);
+    QAction* toolBar = action(Names::ToggleToolBar);
     const QString ignoredID = model().apps().first().id();
     model().ignoreApps({ model().apps().first() });
     showIgnored->trigger();
     toolBar->trigger();
     EXPECT_TRUE(model().showingIgnored() && harness.window().toolBar()->isHidden());
-    EXPECT_EQ(showIgnored->text() + u", "_s + toolBar->text(), u"Hide ignored Apps, Show Toolbar"_s);
+    EXPECT_EQ(title(showIgnored) + u", "_s + title(toolBar), u"Hide ignored Apps, Show Toolbar"_s);
 
     // Showing ignored apps, Ignore becomes Clear Ignore and posts that.
     content().setSelection({ ignoredID });
-    ASSERT_TRUE(editItem(u"Clear Ignore"_s) && editItem(u"Clear Ignore"_s)->isEnabled());
+    QAction* clear = action(Names::ClearIgnoreRequested);
+    EXPECT_TRUE(clear->isVisible() && clear->isEnabled() && !action(Names::IgnoreRequested)->isVisible());
+    EXPECT_EQ(title(clear), u"Clear Ignore"_s);
     press(Qt::CTRL | Qt::Key_I);
-    EXPECT_EQ(posted, QStringList { Names::clearIgnoreRequested() }) << "the view items announce nothing";
+    EXPECT_EQ(posted, QStringList { Names::ClearIgnoreRequested }) << "the view items announce nothing";
 
     showIgnored->trigger();
     toolBar->trigger();
     EXPECT_FALSE(model().showingIgnored() || harness.window().toolBar()->isHidden());
-    EXPECT_EQ(showIgnored->text() + u", "_s + toolBar->text(), u"Show only ignored Apps, Hide Toolbar"_s);
-    EXPECT_NE(editItem(u"Ignore"_s), nullptr);
+    EXPECT_EQ(title(showIgnored) + u", "_s + title(toolBar), u"Show only ignored Apps, Hide Toolbar"_s);
+    EXPECT_TRUE(action(Names::IgnoreRequested)->isVisible() && !clear->isVisible());
 #ifdef KUDORA_DEVELOPER
     posted.clear();
-    harness.item(u"Develop"_s, u"Mock Mode"_s)->trigger();
-    harness.item(u"Develop"_s, u"Show Ignored Apps"_s)->trigger();
-    EXPECT_EQ(posted, (QStringList { Names::toggleMockModeRequested(), Names::showIgnoredAppsToggled() }));
+    action(Names::ToggleMockModeRequested)->trigger();
+    action(Names::ShowIgnoredAppsToggled)->trigger();
+    EXPECT_EQ(posted, (QStringList { Names::ToggleMockModeRequested, Names::ShowIgnoredAppsToggled }));
 #endif
+}
+
+TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
+{
+    QList<AppInfo> apps;
+    for (int i = 0; i < 8; ++i)
+        apps.append(AppInfo(u"com.example.%1"_s.arg(i), u"App %1"_s.arg(i), u"/A%1.app"_s.arg(i), u"1"_s,
+                            QDateTime::currentDateTimeUtc().addDays(-i), {},
+                            QDateTime::currentDateTimeUtc()));
+    model().setApps(apps);
+    const QList<QAction*> rowActions { action(Names::ResetReviewRequested), action(Names::IgnoreRequested),
+                                       action(Names::ClearIgnoreRequested) };
+
+    // On an unselected row the menu acts on that row alone, and its Ignore empties the selection.
+    content().setSelection({ u"com.example.0"_s });
+    QMenu* menu = contextMenuAt(rowCentre(1));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->actions(), rowActions);
+    EXPECT_TRUE(rowActions[0]->isEnabled() && rowActions[1]->isEnabled());
+    rowActions[1]->trigger();
+    close(menu);
+    EXPECT_EQ(model().ignoredIDs(), QSet<QString> { u"com.example.1"_s });
+    EXPECT_FALSE(table().selectionModel()->hasSelection());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rowActions[0]->isEnabled(); })) << "the menu's rows go with it";
+
+    // On a selected row it acts on the selection, even when the list changes while it is open.
+    content().setSelection({ u"com.example.3"_s, u"com.example.5"_s });
+    menu = contextMenuAt(rowCentre(4));
+    model().setSortOrder({ { SortComparator::Key::Name, Qt::DescendingOrder } });
+    rowActions[0]->trigger();
+    close(menu);
+    for (const AppInfo& app : model().apps())
+        EXPECT_EQ(app.lastReviewedDate().has_value(),
+                  app.id() != u"com.example.3"_s && app.id() != u"com.example.5"_s);
+    // Blank space has no menu.
+    EXPECT_EQ(contextMenuAt(table().viewport()->rect().bottomLeft() + QPoint(200, -2)), nullptr);
+
+    // The menu key acts on the current row, with the title the model's state gives.
+    model().setShowingIgnored(true);
+    table().setCurrentIndex(content().rows()->index(0, AppTableModel::NameColumn));
+    table().selectionModel()->clearSelection();
+    ASSERT_TRUE(focus(&table()));
+    QTest::keyClick(&table(), Qt::Key_F10, Qt::ShiftModifier);
+    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu && !rowActions[1]->isVisible() && rowActions[2]->isVisible());
+    rowActions[2]->trigger();
+    close(menu);
+    EXPECT_TRUE(model().ignoredIDs().isEmpty());
+
+    // The empty state's button is the reset command's.
+    model().ignoreApps({ apps.at(2) });
+    model().setShowingIgnored(false);
+    model().setSearchQuery(u"nothing like it"_s);
+    EmptyStateView* empty = content().emptyState();
+    ASSERT_TRUE(empty->isVisible());
+    EXPECT_EQ(empty->resetButton()->defaultAction(), action(Names::ResetIgnoreListRequested));
+    posted.clear();
+    QTest::mouseClick(empty->resetButton(), Qt::LeftButton);
+    EXPECT_EQ(posted, QStringList { Names::ResetIgnoreListRequested });
+    EXPECT_TRUE(model().ignoredIDs().isEmpty());
+}
+
+TEST_F(Commands, MenusOpenFromTheKeyboardAndLeaveTheKeysWorkingWhenDismissed)
+{
+    // Every menu title has a mnemonic, and F10 opens the first menu.
+    QMenuBar* bar = harness.window().menuBar();
+    for (QAction* menu : bar->actions())
+        EXPECT_FALSE(QKeySequence::mnemonic(menu->text()).isEmpty()) << qPrintable(menu->text());
+    const std::pair<QKeyCombination, QLatin1StringView> openers[] = { { Qt::ALT | Qt::Key_F,
+                                                                        Names::MainWindow },
+                                                                      { Qt::ALT | Qt::Key_E, Names::Cut },
+                                                                      { Qt::Key_F10, Names::About } };
+    content().setSelection({ ShellHarness::AlphaID });
+    for (const auto& [key, inMenu] : openers) {
+        ASSERT_TRUE(focus(&table()));
+        press(key);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menuOf(inMenu); }))
+            << inMenu.data();
+        // Escape closes the menu; the keys of the commands work at once, wherever the focus waits.
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !QApplication::activePopupWidget(); }));
+        EXPECT_TRUE(action(Names::IgnoreRequested)->isEnabled()) << inMenu.data();
+        posted.clear();
+        press(Qt::CTRL | Qt::Key_R);
+        EXPECT_EQ(posted, QStringList { Names::ResetReviewRequested }) << inMenu.data();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    }
+
+    // Find shows the search field with its text selected, bringing back a hidden toolbar.
+    QToolBar* toolBar = harness.window().toolBar();
+    SearchField* field = content().searchField();
+    for (const bool hidden : { false, true }) {
+        field->setText(u"old"_s);
+        toolBar->setHidden(hidden);
+        ASSERT_TRUE(focus(&table()));
+        press(Qt::CTRL | Qt::Key_F);
+        EXPECT_EQ(std::tuple(field->isVisible(), field->hasFocus(), field->selectedText()),
+                  std::tuple(true, true, u"old"_s));
+        EXPECT_EQ(title(action(Names::ToggleToolBar)), u"Hide Toolbar"_s);
+    }
 }
 
 TEST_F(Commands, CloseAndMainWindowHideAndBringBackTheWindowFromAnyWindow)
 {
     press(Qt::CTRL | Qt::Key_W);
     EXPECT_FALSE(harness.window().isVisible());
-    harness.item(u"File"_s, u"Main Window"_s)->trigger();
+    action(Names::MainWindow)->trigger();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&harness.window()));
 
     QWidget other; // the menu bar's keys work from any window, as a global menu bar's would
@@ -143,34 +297,44 @@ TEST_F(Commands, EditItemsActOnTheFocusedWidget)
     SearchField* field = content().searchField();
     ASSERT_TRUE(focus(field));
     QTest::keyClicks(field, u"Alpha"_s);
-    editItem(u"Select All"_s)->trigger();
-    editItem(u"Copy"_s)->trigger();
+    action(Names::SelectAll)->trigger();
+    action(Names::Copy)->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), u"Alpha"_s);
-    editItem(u"Cut"_s)->trigger();
+    action(Names::Cut)->trigger();
     EXPECT_TRUE(field->text().isEmpty());
-    editItem(u"Paste"_s)->trigger();
+    action(Names::Paste)->trigger();
     EXPECT_EQ(field->text(), u"Alpha"_s);
 
     // Programmatic edits do not search; the query is cleared for the table to show every row.
     model().setSearchQuery({});
-    ASSERT_TRUE(focus(content().tableView()));
-    EXPECT_FALSE(editItem(u"Cut"_s)->isEnabled() || editItem(u"Paste"_s)->isEnabled());
-    editItem(u"Select All"_s)->trigger();
+    ASSERT_TRUE(focus(&table()));
+    EXPECT_FALSE(action(Names::Cut)->isEnabled() || action(Names::Paste)->isEnabled());
+    action(Names::SelectAll)->trigger();
     EXPECT_EQ(content().selectedApps().size(), 2);
-    EXPECT_FALSE(editItem(u"Undo"_s) || editItem(u"Redo"_s)) << "nothing in the program can be undone";
+    // Nothing in the program can be undone, and the File menu makes no new window.
+    QStringList edit, file;
+    for (QAction* item : menuOf(Names::Cut)->actions())
+        edit.append(item->objectName());
+    for (QAction* item : menuOf(Names::MainWindow)->actions())
+        file.append(item->objectName());
+    EXPECT_EQ(
+        edit,
+        (QStringList { Names::Cut, Names::Copy, Names::Paste, Names::SelectAll, Names::Find, QString(),
+                       Names::ResetReviewRequested, Names::IgnoreRequested, Names::ClearIgnoreRequested }));
+    EXPECT_EQ(file, (QStringList { Names::MainWindow, Names::CloseWindow }));
 }
 
 TEST_F(Commands, HelpOpensTheSecureProductPageAndAboutTellsTheVersion)
 {
-    harness.item(u"Help"_s, u"Kudora Help"_s)->trigger();
+    action(Names::Help)->trigger();
     EXPECT_EQ(harness.workspace.openedUrls, QList<QUrl> { QUrl(u"https://kudora.org/help/"_s) });
-    harness.item(u"Kudora"_s, u"About Kudora"_s)->trigger();
+    action(Names::About)->trigger();
     auto* box = harness.window().findChild<QMessageBox*>();
     ASSERT_TRUE(box && box->isVisible());
     EXPECT_TRUE(box->windowTitle() == u"About Kudora"_s && box->text().contains(u"Version 1.0"_s));
 
     // Without a feed to check, the updater never can, and its item stays off.
-    EXPECT_FALSE(harness.item(u"Kudora"_s, u"Check for Updates…"_s)->isEnabled());
+    EXPECT_FALSE(action(Names::CheckForUpdates)->isEnabled());
 }
 
 TEST(Startup, TheWindowAndTheProgramAreNamedByTheBundleNameWhenItIsText)
@@ -186,7 +350,9 @@ TEST(Startup, TheWindowAndTheProgramAreNamedByTheBundleNameWhenItIsText)
         QVariantMap info = ShellHarness::standardInfo();
         info.insert(u"CFBundleName"_s, bundleName);
         ShellHarness harness(info);
-        EXPECT_EQ(harness.window().windowTitle(), title) << name.toStdString();
+        EXPECT_EQ(std::tuple(harness.window().windowTitle(), QGuiApplication::applicationDisplayName()),
+                  std::tuple(title, title))
+            << name.toStdString();
         EXPECT_EQ(QCoreApplication::applicationName(), name) << title.toStdString();
         EXPECT_EQ(QCoreApplication::applicationVersion(), u"1.0"_s);
     }
@@ -209,19 +375,19 @@ TEST(Startup, ClosingTheLastWindowOrQuittingEndsTheApplicationAndAnUpdateWindowC
     for (const auto& [fromUpdateWindow, key] : ways) {
         StandardUserDriver* windows = nullptr;
         KudoraApp::Parts parts;
-        parts.makeUpdaterController = [&windows] {
+        parts.makeUpdaterController = [&windows](const QVariantMap& info, Workspace& workspace) {
             auto driver = std::make_unique<StandardUserDriver>();
             windows = driver.get();
             return std::make_unique<UpdaterController>(true, std::move(driver),
-                                                       std::make_shared<MemoryDefaultsDomain>(),
-                                                       TestFeed::loopbackOptions());
+                                                       std::make_shared<MemoryDefaultsDomain>(), info,
+                                                       workspace, TestFeed::loopbackOptions());
         };
         ShellHarness harness(TestFeed::bundleInfo(server.url(u"/appcast.xml"_s).toString()),
                              std::move(parts));
         ASSERT_TRUE(harness.openAndActivate());
         QWidget* window = &harness.window();
         if (fromUpdateWindow) {
-            QAction* check = harness.item(u"Kudora"_s, u"Check for Updates…"_s);
+            QAction* check = harness.action(Names::CheckForUpdates);
             ASSERT_TRUE(check && check->isEnabled()) << "the updater starts with the application";
             check->trigger();
             EXPECT_FALSE(check->isEnabled()) << "no second check while the feed is fetched";

@@ -8,9 +8,6 @@
 class RecordingWorkspace : public Workspace
 {
 public:
-    RecordingWorkspace() { Workspace::setSharedForTesting(this); }
-    ~RecordingWorkspace() override { Workspace::setSharedForTesting(nullptr); }
-
     bool openUrl(const QUrl& url) override
     {
         openedUrls.append(url);
