@@ -131,26 +131,29 @@ bool AppModel::isIgnored(const AppInfo& app) const
 
 const AppModel::KeyCache& AppModel::keyCache() const
 {
-    // Asked once per comparison while a view sorts: the check must stay cheap.
+    // Asked once per record while a view filters and once per comparison while it sorts: the
+    // checks must stay cheap.
     KeyCache& cache = *m_keyCache;
     const QLocale locale;
-    if (cache.valid && cache.locale == locale)
-        return cache;
-    cache.valid = true;
-    cache.hasNameKeys = false;
-    cache.locale = locale;
-    cache.foldedQuery.reset();
-    cache.records.clear();
-    cache.records.reserve(m_apps.size());
-    for (const AppInfo& app : m_apps) {
-        RecordKeys keys;
-        keys.foldedName = TextSearch::fold(app.name());
-        keys.foldedID = TextSearch::fold(app.id());
-        keys.idKey = AppInfo::idKey(app.id());
-        keys.sort.lastAccessed = SortComparator::dateSortKey(app.lastAccessedSortDate());
-        keys.sort.lastReviewed = SortComparator::dateSortKey(app.lastReviewedSortDate());
-        cache.records.push_back(std::move(keys));
+    if (!cache.valid || cache.locale != locale) {
+        cache.valid = true;
+        cache.hasNameKeys = false;
+        cache.locale = locale;
+        cache.foldedQuery.reset();
+        cache.records.clear();
+        cache.records.reserve(m_apps.size());
+        for (const AppInfo& app : m_apps) {
+            RecordKeys keys;
+            keys.foldedName = TextSearch::fold(app.name());
+            keys.foldedID = TextSearch::fold(app.id());
+            keys.idKey = AppInfo::idKey(app.id());
+            keys.sort.lastAccessed = SortComparator::dateSortKey(app.lastAccessedSortDate());
+            keys.sort.lastReviewed = SortComparator::dateSortKey(app.lastReviewedSortDate());
+            cache.records.push_back(std::move(keys));
+        }
     }
+    if (!cache.foldedQuery)
+        cache.foldedQuery = TextSearch::fold(m_searchQuery);
     return cache;
 }
 
@@ -175,13 +178,9 @@ bool AppModel::lessThan(const KeyCache& cache, qsizetype a, qsizetype b) const
 bool AppModel::passes(const KeyCache& cache, qsizetype index) const
 {
     const RecordKeys& keys = cache.records[size_t(index)];
-    if (!m_searchQuery.isEmpty()) {
-        if (!cache.foldedQuery)
-            m_keyCache->foldedQuery = TextSearch::fold(m_searchQuery);
-        if (!TextSearch::containsFolded(keys.foldedName, *cache.foldedQuery)
-            && !TextSearch::containsFolded(keys.foldedID, *cache.foldedQuery))
-            return false;
-    }
+    if (!m_searchQuery.isEmpty() && !TextSearch::containsFolded(keys.foldedName, *cache.foldedQuery)
+        && !TextSearch::containsFolded(keys.foldedID, *cache.foldedQuery))
+        return false;
     return m_ignoredIDs.contains(keys.idKey) == m_showingIgnored;
 }
 
