@@ -5,8 +5,6 @@
 #include "CommandNames.h"
 #include "ContentView.h"
 #include "EmptyStateView.h"
-#include "FixtureTree.h"
-#include "FocusedValues.h"
 #include "LabelColors.h"
 #include "LinkButton.h"
 #include "MemoryDefaultsDomain.h"
@@ -18,7 +16,6 @@
 #include "VisibleAppsModel.h"
 
 #include <QAbstractItemModelTester>
-#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -32,6 +29,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <random>
 
 using namespace Qt::StringLiterals;
 using enum AppTableModel::Column;
@@ -101,8 +100,7 @@ protected:
     void SetUp() override
     {
         workspace.refuses = true;
-        makeView({ std::make_shared<const AppScanner>(tree.makeFolder(u"Applications"_s),
-                                                      tree.makeFolder(u"home"_s)) });
+        makeView({ std::make_shared<EmptySource>(AppInfo::Store::AppStore) });
     }
 
     // A new model on sources, after its first scan, and a new view of it, shown.
@@ -115,13 +113,14 @@ protected:
         ASSERT_TRUE(finished.wait(10000));
         view = new ContentView(*model, workspace, center);
         window.setCentralWidget(view);
-        window.addToolBar(Qt::TopToolBarArea, new QToolBar(&window));
-        window.findChild<QToolBar*>()->addWidget(view->searchField());
+        toolBar->clear();
+        toolBar->addWidget(view->searchField());
         for (QAbstractItemModel* tested : { static_cast<QAbstractItemModel*>(rows()), rows()->sourceModel() })
             testers.push_back(std::make_unique<QAbstractItemModelTester>(
                 tested, QAbstractItemModelTester::FailureReportingMode::Fatal));
         window.resize(900, 600);
         window.show();
+        view->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         table()->setFocus();
     }
@@ -139,22 +138,18 @@ protected:
             texts.append(text(row, column, role));
         return texts;
     }
-    int rowOf(const QString& id) const { return int(column(0, IdRole).indexOf(id)); }
     QStringList selectedNames() const
     {
         QStringList names;
         std::ranges::transform(view->selectedApps(), std::back_inserter(names), &AppInfo::name);
         return names;
     }
-    QString currentName() const
-    {
-        return table()->currentIndex().siblingAtColumn(NameColumn).data().toString();
-    }
-    // The current row's name and height, when it is in view.
+    // The current row's name, and its height when it is in view.
     std::pair<QString, int> place() const
     {
         const QRect current = table()->visualRect(table()->currentIndex());
-        return { currentName(), table()->viewport()->rect().contains(current) ? current.y() : -1 };
+        return { table()->currentIndex().siblingAtColumn(NameColumn).data().toString(),
+                 table()->viewport()->rect().contains(current) ? current.y() : -1 };
     }
     QScrollBar* bar() const { return table()->verticalScrollBar(); }
     bool reviewed(const QString& id) const
@@ -175,11 +170,11 @@ protected:
 
     RecordingWorkspace workspace;
     NotificationCenter center;
-    FixtureTree tree;
     std::shared_ptr<FailingBatchDomain> domain = std::make_shared<FailingBatchDomain>();
     PreferencesService preferences { domain };
     std::unique_ptr<AppModel> model;
     QMainWindow window;
+    QToolBar* toolBar = window.addToolBar(QString());
     ContentView* view = nullptr;
     std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
 };
@@ -214,11 +209,7 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
     };
     for (const auto& [column, role, expected] : columns)
         EXPECT_EQ(this->column(column, role), expected) << column << " " << role;
-    const QStringList headers { u"Icon"_s, u"Application"_s, u"Last Accessed"_s, u"App Store"_s,
-                                u"Last Reviewed"_s };
-    for (int column = 0; column < ColumnCount; ++column)
-        EXPECT_EQ(rows()->headerData(column, Qt::Horizontal, Qt::AccessibleTextRole).toString(),
-                  headers[column]);
+    EXPECT_EQ(rows()->headerData(IconColumn, Qt::Horizontal, Qt::AccessibleTextRole), u"Icon"_s);
 
     // The icon's tooltip is the path as typed, even when it looks like markup.
     const QString tooltip = text(1, IconColumn, Qt::ToolTipRole);
@@ -246,29 +237,6 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
     }
 }
 
-TEST_F(WindowTest, TextsNameTheAppStoreOnlyWhenItIsTheOneStoreListed)
-{
-    using enum AppInfo::Store;
-    for (const auto& [sources, header, one, many, none, open] :
-         { std::tuple(AppSources { std::make_shared<EmptySource>(AppStore) }, u"App Store"_s,
-                      u"1 App Store app found"_s, u"12 App Store apps found"_s, u"No App Store apps found."_s,
-                      u"Open App Store page for "_s),
-           std::tuple(
-               AppSources { std::make_shared<EmptySource>(AppStore), std::make_shared<EmptySource>(Flatpak) },
-               u"Store"_s, u"1 store app found"_s, u"12 store apps found"_s, u"No store apps found."_s,
-               u"Open store page for "_s) }) {
-        makeView(sources);
-        EXPECT_EQ(std::pair(view->statusBar()->text(), view->emptyState()->messageText()),
-                  std::pair(QString(u"0"_s + many.mid(2)), none));
-        model->setApps(flatpaks.mid(0, 1));
-        EXPECT_EQ(std::tuple(rows()->headerData(AppStoreColumn, Qt::Horizontal).toString(),
-                             view->statusBar()->text(), text(0, AppStoreColumn, Qt::AccessibleTextRole)),
-                  std::tuple(header, one, open + u"Flathub"_s));
-        model->setApps(numberedApps(12));
-        EXPECT_EQ(view->statusBar()->text(), many);
-    }
-}
-
 TEST_F(WindowTest, HeaderClicksSortThroughTheModel)
 {
     using Key = SortComparator::Key;
@@ -292,7 +260,6 @@ TEST_F(WindowTest, HeaderClicksSortThroughTheModel)
         EXPECT_EQ(std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder()),
                   std::pair(VisibleAppsModel::columnOf(order.first().key()), order.first().order()));
     }
-    EXPECT_EQ(column(NameColumn), (QStringList { u"Gamma"_s, u"Beta"_s, u"alpha"_s }));
 }
 
 TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
@@ -313,7 +280,6 @@ TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
     model->setSortOrder({ { SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder } });
     table()->scrollToBottom();
     clickCell(57, NameColumn);
-    const auto kept = place();
     for (const int header : { NameColumn, LastReviewedColumn, LastReviewedColumn }) {
         clickHeader(header);
         EXPECT_EQ(std::pair(place().first, place().second >= 0), std::pair(u"App 57"_s, true)) << header;
@@ -334,7 +300,6 @@ TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
     clickCell(56, AppStoreColumn);
     EXPECT_EQ(std::tuple(reviewedBeforeOpening, bar()->value(), text(56, LastReviewedColumn), place()),
               std::tuple(false, scrolled, u"now"_s, sorted));
-    EXPECT_EQ(kept.first, sorted.first);
 
     // Rows that leave keep the current one where it was, and the other selected rows selected.
     for (int row = 50; row <= 54; ++row)
@@ -363,19 +328,17 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesWhichCountAsRevie
                                      { Qt::Key_Home, u"App 00"_s },
                                      { Qt::Key_Down, u"App 01"_s } }) {
         QTest::keyClick(table(), key);
-        EXPECT_EQ(std::tuple(currentName(), selectedNames(), place().second >= 0),
+        EXPECT_EQ(std::tuple(place().first, selectedNames(), place().second >= 0),
                   std::tuple(name, QStringList { name }, true));
     }
 
     // The link is drawn in the link colour, and the pointer over it underlines it and points.
     const QRect link = cell(4, AppStoreColumn);
     const QImage before = table()->viewport()->grab(link).toImage();
-    const QColor linkColour = table()->palette().color(QPalette::Link);
-    bool inLinkColour = false;
-    for (int y = 0; y < before.height(); ++y)
-        for (int x = 0; x < before.width(); ++x)
-            inLinkColour = inLinkColour || before.pixelColor(x, y) == linkColour;
-    EXPECT_TRUE(inLinkColour);
+    const QImage drawn = before.convertToFormat(QImage::Format_RGB32);
+    const auto* pixels = reinterpret_cast<const QRgb*>(drawn.constBits());
+    EXPECT_TRUE(
+        std::count(pixels, pixels + drawn.sizeInBytes() / 4, table()->palette().color(QPalette::Link).rgb()));
     QTest::mouseMove(table()->viewport(), link.center());
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return table()->viewport()->cursor().shape() == Qt::PointingHandCursor; }));
@@ -437,18 +400,14 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
                          view->selectedApps().size(), bar()->value()),
               std::tuple(false, true, qsizetype(20), scrolled));
 
-    center.post(Names::IgnoreRequested);
-    center.post(Names::IgnoreRequested);
-    EXPECT_EQ(preferences.loadIgnoredIDs(), everyThird);
-    center.post(Names::ShowIgnoredAppsToggled);
-    view->setSelection({ u"com.example.06"_s });
-    center.post(Names::ClearIgnoreRequested);
-    EXPECT_EQ(model->ignoredIDs().size(), 19);
-    center.post(Names::ShowIgnoredAppsToggled);
-    view->setSelection({ u"com.example.07"_s });
+    // Resetting the ignore list keeps the selection; the toggle flips the view.
+    model->ignoreApps(apps.mid(1, 2));
     center.post(Names::ResetIgnoreListRequested);
-    EXPECT_EQ(std::pair(preferences.loadIgnoredIDs(), selectedNames()),
-              std::pair(QSet<QString>(), QStringList { u"App 07"_s }));
+    EXPECT_EQ(std::pair(preferences.loadIgnoredIDs(), view->selectedApps().size()),
+              std::pair(QSet<QString>(), qsizetype(20)));
+    center.post(Names::ShowIgnoredAppsToggled);
+    EXPECT_TRUE(model->showingIgnored());
+    center.post(Names::ShowIgnoredAppsToggled);
 
     // A rescan runs as a task of its own, behind the placeholder, and starts a new selection.
     QSignalSpy finished(model.get(), &AppModel::rescanFinished);
@@ -489,27 +448,13 @@ TEST_F(WindowTest, SearchFieldHabits)
                      app(u"org.sample.notes"_s, u"Notes"_s, 3) });
     SearchField* field = view->searchField();
     EXPECT_EQ(field->placeholderText(), u"Search"_s);
-    // The menus' selection items follow the rows only while the focus is in them.
-    FocusedValues values;
-    clickCell(1, NameColumn);
-    EXPECT_EQ(values.hasSelection(), true);
     field->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }));
-    EXPECT_EQ(values.hasSelection(), std::nullopt);
-
-    // Case does not matter, and ids count.
-    for (const auto& [typed, shown] : { std::pair(u"c"_s, QStringList { u"Calendar"_s, u"Camera"_s }),
-                                        std::pair(u"cAL"_s, QStringList { u"Calendar"_s }),
-                                        std::pair(u"sample"_s, QStringList { u"Notes"_s }) }) {
-        field->selectAll();
-        QTest::keyClicks(field, typed);
-        EXPECT_EQ(column(NameColumn), shown) << typed.toStdString();
-    }
-
+    QTest::keyClicks(field, u"cAL"_s);
+    EXPECT_EQ(column(NameColumn), QStringList { u"Calendar"_s });
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_EQ(std::pair(model->searchQuery(), field->hasFocus()), std::pair(QString(), true));
     QTest::keyClick(field, Qt::Key_Escape);
-    EXPECT_EQ(std::pair(table()->hasFocus(), values.hasSelection()), std::pair(true, std::optional(false)));
+    EXPECT_TRUE(table()->hasFocus());
 
     // A canonically equal query leaves the text, caret and selection.
     model->setSearchQuery(u"notes"_s);
@@ -531,9 +476,6 @@ TEST_F(WindowTest, SearchFieldHabits)
 TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
 {
     EmptyStateView* empty = view->emptyState();
-    QAction reset;
-    QObject::connect(&reset, &QAction::triggered, [&] { center.post(Names::ResetIgnoreListRequested); });
-    view->setResetIgnoreListAction(&reset);
     const QString none = u"No App Store apps found."_s, noneIgnored = u"No ignored apps."_s;
     const QString found = u"12 App Store apps found · "_s;
     const std::tuple<std::function<void()>, QString, QString> steps[] = {
@@ -550,11 +492,7 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
         { [&] { model->setShowingIgnored(true); }, u"3 ignored apps"_s, noneIgnored },
         { [&] { model->setSearchQuery({}); }, u"3 ignored apps"_s, {} },
         { [&] { model->unignoreApps(model->apps().mid(0, 2)); }, u"1 ignored app"_s, noneIgnored },
-        // The empty state's button is the reset command's.
-        { [&] {
-             model->setShowingIgnored(false), model->setSearchQuery(u"nothing like it"_s);
-             QTest::mouseClick(empty->resetButton(), Qt::LeftButton);
-         },
+        { [&] { model->setShowingIgnored(false), model->resetIgnoreList(), model->setSearchQuery(u"no"_s); },
           u"12 App Store apps found"_s, none },
     };
     for (const auto& [change, status, message] : steps) {
@@ -575,6 +513,19 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     ASSERT_TRUE(link->hasFocus());
     EXPECT_NE(link->grab().toImage(), unfocused);
+
+    // A catalogue of more than the App Store speaks of stores in general.
+    preferences.clearIgnoredIDs();
+    makeView({ std::make_shared<EmptySource>(AppInfo::Store::AppStore),
+               std::make_shared<EmptySource>(AppInfo::Store::Flatpak) });
+    EXPECT_EQ(std::pair(view->statusBar()->text(), view->emptyState()->messageText()),
+              std::pair(u"0 store apps found"_s, u"No store apps found."_s));
+    model->setApps(flatpaks.mid(0, 1));
+    EXPECT_EQ(std::tuple(rows()->headerData(AppStoreColumn, Qt::Horizontal).toString(),
+                         view->statusBar()->text(), text(0, AppStoreColumn, Qt::AccessibleTextRole)),
+              std::tuple(u"Store"_s, u"1 store app found"_s, u"Open store page for Flathub"_s));
+    model->setApps(numberedApps(12));
+    EXPECT_EQ(view->statusBar()->text(), u"12 store apps found"_s);
 }
 
 TEST_F(WindowTest, RelativeReviewDatesStayTrueWhileTheWindowIsOpen)
@@ -590,4 +541,97 @@ TEST_F(WindowTest, RelativeReviewDatesStayTrueWhileTheWindowIsOpen)
         });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !announced.isEmpty(); }, 5000));
     EXPECT_EQ(announced.first(), u"1 minute ago"_s);
+}
+
+// Random sessions of all that changes the rows, checked after every step against visibleApps() under
+// the fixture's model testers, with indexes of both models that must never move to another application.
+TEST_F(WindowTest, RandomSessionsKeepTheRowsEqualToVisibleAppsAndEveryIndexOnItsApplication)
+{
+    // Names and dates that tie, names that differ in case, marks or composition or are empty.
+    const QStringList names { u"Alpha"_s, u"alpha"_s, u"Café 2"_s, u"Cafe\u0301 10"_s, u"Zeta"_s, {} };
+    const QStringList queries { {}, u"ALPHA"_s, u"caf"_s, u"e\u0301"_s, u" "_s, u"org.flat"_s, u"zz"_s };
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        const auto pick = [&](qsizetype count) { return int(random() % unsigned(count)); };
+        const auto date = [&] { return pick(3) ? OptionalDate(day(pick(12))) : OptionalDate(); };
+        const auto catalogue = [&] {
+            QList<AppInfo> apps;
+            for (int i = 0, count = 5 + pick(pick(7) ? 40 : 250); i < count; ++i)
+                apps.append(pick(4)
+                                ? AppInfo(u"com.caf\u00e9.%1"_s.arg(i), names.at(pick(names.size())), {},
+                                          u"1"_s, date(), date(), date())
+                                : AppInfo::flatpakApp(u"org.flat.A%1"_s.arg(i), names.at(pick(names.size())),
+                                                      {}, date(), date(), date(), {}));
+            return apps;
+        };
+        const auto someOf = [&](const QList<AppInfo>& apps) {
+            QList<AppInfo> some;
+            std::ranges::copy_if(apps, std::back_inserter(some),
+                                 [&](const AppInfo&) { return pick(3) == 0; });
+            return some;
+        };
+        makeView({ std::make_shared<EmptySource>(AppInfo::Store::AppStore) });
+        QSignalSpy scans(model.get(), &AppModel::rescanFinished);
+        model->setApps(catalogue());
+        QList<std::pair<QPersistentModelIndex, QVariant>> taken; // with the id each stood for
+        const std::function<void(const QList<AppInfo>&)> steps[] = {
+            [&](auto&) { model->setSearchQuery(queries.at(pick(queries.size()))); },
+            [&](auto&) { QTest::keyClicks(view->searchField(), pick(2) ? u"e"_s : u"\b"_s); },
+            [&](auto&) { model->setShowingIgnored(!model->showingIgnored()); },
+            [&](auto&) {
+                SortOrder order { { SortComparator::Key::Name, Qt::AscendingOrder },
+                                  { SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder },
+                                  { SortComparator::Key::LastReviewedSortDate, Qt::AscendingOrder } };
+                std::shuffle(order.begin(), order.end(), random);
+                model->setSortOrder(order.mid(pick(4)));
+            },
+            [&](auto&) { clickHeader(pick(ColumnCount)); },
+            [&](const QList<AppInfo>& visible) {
+                // The command takes the selected rows, all and nothing else, and ends the selection.
+                QSet<QString> ids, before = model->ignoredIDs();
+                for (const AppInfo& app : someOf(visible))
+                    ids.insert(app.id());
+                view->setSelection(ids);
+                const bool ignoring = !model->showingIgnored();
+                center.post(ignoring ? Names::IgnoreRequested : Names::ClearIgnoreRequested);
+                ASSERT_EQ(std::pair(model->ignoredIDs(), view->hasSelection()),
+                          std::pair(ignoring ? before | ids : before - ids, false));
+            },
+            [&](auto&) {
+                pick(2) ? model->ignoreApps(someOf(model->apps()))
+                        : model->unignoreApps(someOf(model->apps()));
+            },
+            [&](auto&) { model->resetIgnoreList(); },
+            [&](auto& visible) {
+                visible.isEmpty() ? void() : model->recordReview(visible.at(pick(visible.size())));
+            },
+            [&](auto&) { model->resetReviewDates(someOf(model->apps())); },
+            [&](auto&) { model->setApps(pick(5) ? catalogue() : model->apps()); },
+            [&](auto&) {
+                // Into or out of the sample catalogue, or a real scan on the worker thread.
+                pick(2) || model->isMockMode() ? model->toggleMockMode() : model->rescan();
+                ASSERT_TRUE(scans.wait(10000));
+            },
+            [&](auto&) { QCoreApplication::processEvents(); }, // a paint reads every shown cell
+        };
+        for (int step = 0; step < 300; ++step) {
+            SCOPED_TRACE(step);
+            steps[pick(std::size(steps))](model->visibleApps());
+            ASSERT_FALSE(HasFatalFailure());
+            const QList<AppInfo> expected = model->visibleApps();
+            ASSERT_EQ(rows()->rowCount(), expected.size());
+            for (int row = 0; row < rows()->rowCount(); ++row)
+                ASSERT_EQ(text(row, 0, IdRole), AppInfo::idKey(expected[row].id()));
+            for (const auto& [index, id] : std::as_const(taken))
+                ASSERT_TRUE(!index.isValid() || index.data(IdRole) == id);
+            taken.removeIf([](const auto& entry) { return !entry.first.isValid(); });
+            for (QAbstractItemModel* tested :
+                 { static_cast<QAbstractItemModel*>(rows()), rows()->sourceModel() }) {
+                const QModelIndex index = tested->index(pick(tested->rowCount() + 1), pick(ColumnCount));
+                if (index.isValid() && taken.size() < 40)
+                    taken.append({ index, index.data(IdRole) });
+            }
+        }
+    }
 }
