@@ -135,12 +135,6 @@ TEST_F(Commands, ActionsAreNamedAndPostTheirNamesWhenTheSelectionAllowsWithTitle
         press(key);
     EXPECT_EQ(std::tuple(posted, field->selectedText(), content().selectedApps().size()),
               std::tuple(QStringList(), u"be"_s, qsizetype(1)));
-#ifdef KUDORA_DEVELOPER
-    posted.clear();
-    action(Names::ToggleMockModeRequested)->trigger();
-    action(Names::ShowIgnoredAppsToggled)->trigger();
-    EXPECT_EQ(posted, (QStringList { Names::ToggleMockModeRequested, Names::ShowIgnoredAppsToggled }));
-#endif
 }
 
 TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)

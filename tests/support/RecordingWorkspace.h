@@ -21,7 +21,10 @@ public:
             onOpen();
         return !refuses;
     }
-    bool handlesScheme(const QString& scheme) override { return scheme == u"https" || handled.contains(scheme); }
+    bool handlesScheme(const QString& scheme) override
+    {
+        return scheme == u"https" || handled.contains(scheme);
+    }
     QIcon iconForFile(const QString&) override
     {
         QPixmap pixmap(64, 32);
