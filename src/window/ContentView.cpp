@@ -122,6 +122,7 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCent
     for (const auto rowsChanged : { &QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved })
         connect(m_rows, rowsChanged, this, &ContentView::updateSummary);
     connect(m_rows, &QAbstractItemModel::modelReset, this, &ContentView::updateSummary);
+    connect(m_rows, &QAbstractItemModel::layoutChanged, this, &ContentView::updateSummary);
     // A reset clears the selection without a word, and rows that leave in a layout change leave it
     // as quietly.
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
