@@ -13,10 +13,10 @@
 #include "BenchTable.h"
 #include "CommandNames.h"
 #include "ContentView.h"
+#include "DesktopWorkspace.h"
 #include "MemoryDefaultsDomain.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
-#include "Workspace.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -99,6 +99,8 @@ struct Fixture
     AppModel model;
     PreferencesService floorPreferences;
     AppModel floorModel;
+    DesktopWorkspace workspace;
+    NotificationCenter center;
     std::unique_ptr<ContentView> view;
     std::unique_ptr<PlainModel> plainModel;
     std::unique_ptr<QTableView> plainTable;
@@ -145,7 +147,7 @@ void ignoreSelectedInWindow(benchmark::State& state)
             ids.insert(app.id());
         view.setSelection(ids);
         state.ResumeTiming();
-        NotificationCenter::defaultCenter().post(CommandNames::ignoreRequested());
+        s_fixture->center.post(CommandNames::IgnoreRequested);
     }
     if (model.ignoredIDs().size() != IgnoredCount
         || view.tableView()->model()->rowCount() != RecordCount - IgnoredCount)
@@ -222,7 +224,7 @@ int main(int argc, char** argv)
     const QList<AppInfo> apps = makeCatalogue();
     fixture.model.setApps(apps);
     fixture.floorModel.setApps(apps);
-    fixture.view = std::make_unique<ContentView>(fixture.model, Workspace::shared());
+    fixture.view = std::make_unique<ContentView>(fixture.model, fixture.workspace, fixture.center);
     fixture.view->resize(WindowSize);
     fixture.view->show();
     fixture.plainModel = std::make_unique<PlainModel>(apps);

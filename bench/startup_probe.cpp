@@ -8,7 +8,6 @@
 
 #include "AppModel.h"
 #include "AppScanner.h"
-#include "AppTableModel.h"
 #include "AppTableView.h"
 #include "ContentView.h"
 #include "FlatpakSource.h"
@@ -16,6 +15,7 @@
 #include "MainWindow.h"
 #include "PaintProbe.h"
 #include "SnapSource.h"
+#include "VisibleAppsModel.h"
 
 #include <QApplication>
 #include <QFile>
@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     });
     // The table counts as filled once the first scan is in and its rows are on screen.
     auto* filled = new PaintProbe(window, [&] {
-        return scanned && content->tableModel()->rowCount() > 0 && content->tableView()->isVisible();
+        return scanned && content->rows()->rowCount() > 0 && content->tableView()->isVisible();
     });
     QObject::connect(filled, &PaintProbe::painted, [&](qint64 time) {
         if (std::FILE* report = std::fopen(reportPath.constData(), "w")) {

@@ -168,7 +168,9 @@ int main(int argc, char** argv)
         parts.sources->append(std::make_shared<const FlatpakSource>(data));
         parts.sources->append(std::make_shared<const SnapSource>(snapd.socketPath(), data));
     }
-    parts.makeUpdaterController = [] { return std::unique_ptr<UpdaterController>(); };
+    parts.makeUpdaterController = [](const QVariantMap&, Workspace&) {
+        return std::unique_ptr<UpdaterController>();
+    };
     KudoraApp kudora(std::move(parts));
 
     // The first scan runs by itself; mock mode follows once it is done, as the Develop menu would.

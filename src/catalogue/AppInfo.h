@@ -20,6 +20,8 @@ public:
     // Where the application came from, which decides where it is reviewed.
     enum class Store { AppStore, Flatpak, Snap };
 
+    // A record of nothing, without an id; what a view reads where there is no row.
+    AppInfo() = default;
     // An App Store application.
     AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
             OptionalDate modificationDate, OptionalDate lastReviewedDate);

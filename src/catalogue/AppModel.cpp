@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 struct AppModel::RecordKeys
@@ -24,7 +25,8 @@ struct AppModel::KeyCache
     bool valid = false;
     bool hasNameKeys = false;
     // Folding and collation follow the locale; keys made for another one are worthless.
-    QString localeName;
+    QLocale locale;
+    std::optional<QString> foldedQuery;
     std::vector<RecordKeys> records;
 };
 
@@ -55,6 +57,7 @@ void AppModel::setApps(QList<AppInfo> apps)
 
 void AppModel::replaceApps(QList<AppInfo> apps)
 {
+    emit appsAboutToBeReplaced();
     m_apps = std::move(apps);
     m_keyCache->valid = false;
 }
@@ -75,6 +78,7 @@ void AppModel::setSearchQuery(const QString& searchQuery)
     if (m_searchQuery == searchQuery)
         return;
     m_searchQuery = searchQuery;
+    m_keyCache->foldedQuery.reset();
     emit searchQueryChanged();
     emit visibleAppsChanged();
 }
@@ -109,11 +113,9 @@ void AppModel::setIgnoredIDs(QSet<QString> ignoredIDs)
     ignoredIDs = AppInfo::idKeys(ignoredIDs);
     if (m_ignoredIDs == ignoredIDs)
         return;
-    const QSet<QString> before = std::exchange(m_ignoredIDs, std::move(ignoredIDs));
+    m_ignoredIDs = std::move(ignoredIDs);
     emit ignoredIDsChanged();
     emit visibleAppsChanged();
-    if (!m_ignoredIDsBefore)
-        emit ignoredIDsEdited(m_ignoredIDs - before, before - m_ignoredIDs);
 }
 
 void AppModel::notifyAppsChanged()
@@ -129,24 +131,29 @@ bool AppModel::isIgnored(const AppInfo& app) const
 
 const AppModel::KeyCache& AppModel::keyCache() const
 {
+    // Asked once per record while a view filters and once per comparison while it sorts: the
+    // checks must stay cheap.
     KeyCache& cache = *m_keyCache;
-    const QString localeName = QLocale().name();
-    if (cache.valid && cache.localeName == localeName)
-        return cache;
-    cache.valid = true;
-    cache.hasNameKeys = false;
-    cache.localeName = localeName;
-    cache.records.clear();
-    cache.records.reserve(m_apps.size());
-    for (const AppInfo& app : m_apps) {
-        RecordKeys keys;
-        keys.foldedName = TextSearch::fold(app.name());
-        keys.foldedID = TextSearch::fold(app.id());
-        keys.idKey = AppInfo::idKey(app.id());
-        keys.sort.lastAccessed = SortComparator::dateSortKey(app.lastAccessedSortDate());
-        keys.sort.lastReviewed = SortComparator::dateSortKey(app.lastReviewedSortDate());
-        cache.records.push_back(std::move(keys));
+    const QLocale locale;
+    if (!cache.valid || cache.locale != locale) {
+        cache.valid = true;
+        cache.hasNameKeys = false;
+        cache.locale = locale;
+        cache.foldedQuery.reset();
+        cache.records.clear();
+        cache.records.reserve(m_apps.size());
+        for (const AppInfo& app : m_apps) {
+            RecordKeys keys;
+            keys.foldedName = TextSearch::fold(app.name());
+            keys.foldedID = TextSearch::fold(app.id());
+            keys.idKey = AppInfo::idKey(app.id());
+            keys.sort.lastAccessed = SortComparator::dateSortKey(app.lastAccessedSortDate());
+            keys.sort.lastReviewed = SortComparator::dateSortKey(app.lastReviewedSortDate());
+            cache.records.push_back(std::move(keys));
+        }
     }
+    if (!cache.foldedQuery)
+        cache.foldedQuery = TextSearch::fold(m_searchQuery);
     return cache;
 }
 
@@ -168,11 +175,11 @@ bool AppModel::lessThan(const KeyCache& cache, qsizetype a, qsizetype b) const
     return result != 0 ? result < 0 : a < b;
 }
 
-bool AppModel::passes(const KeyCache& cache, const QString& foldedQuery, qsizetype index) const
+bool AppModel::passes(const KeyCache& cache, qsizetype index) const
 {
     const RecordKeys& keys = cache.records[size_t(index)];
-    if (!m_searchQuery.isEmpty() && !TextSearch::containsFolded(keys.foldedName, foldedQuery)
-        && !TextSearch::containsFolded(keys.foldedID, foldedQuery))
+    if (!m_searchQuery.isEmpty() && !TextSearch::containsFolded(keys.foldedName, *cache.foldedQuery)
+        && !TextSearch::containsFolded(keys.foldedID, *cache.foldedQuery))
         return false;
     return m_ignoredIDs.contains(keys.idKey) == m_showingIgnored;
 }
@@ -181,34 +188,7 @@ bool AppModel::isVisibleIndex(qsizetype index) const
 {
     if (index < 0 || index >= m_apps.size())
         return false;
-    return passes(keyCache(), TextSearch::fold(m_searchQuery), index);
-}
-
-QList<qsizetype> AppModel::visibleIndexes() const
-{
-    const KeyCache& cache = keyCache();
-    const QString query = TextSearch::fold(m_searchQuery);
-    QList<qsizetype> rows;
-    rows.reserve(m_apps.size());
-    for (qsizetype i = 0; i < m_apps.size(); ++i) {
-        if (passes(cache, query, i))
-            rows.append(i);
-    }
-    sortIndexes(rows);
-    return rows;
-}
-
-void AppModel::sortIndexes(QList<qsizetype>& indexes) const
-{
-    if (m_sortOrder.isEmpty()) {
-        std::sort(indexes.begin(), indexes.end());
-        return;
-    }
-    const KeyCache& cache = keyCache();
-    if (sortsByName())
-        ensureNameKeys();
-    std::sort(indexes.begin(), indexes.end(),
-              [&](qsizetype a, qsizetype b) { return lessThan(cache, a, b); });
+    return passes(keyCache(), index);
 }
 
 bool AppModel::sortsBefore(qsizetype a, qsizetype b) const
@@ -225,17 +205,21 @@ bool AppModel::sortsByName() const
                        [](const SortComparator& c) { return c.key() == SortComparator::Key::Name; });
 }
 
-QList<qsizetype> AppModel::indexesOfIDs(const QSet<QString>& idKeys) const
+QList<qsizetype> AppModel::visibleIndexes() const
 {
-    QList<qsizetype> indexes;
-    if (idKeys.isEmpty())
-        return indexes;
     const KeyCache& cache = keyCache();
+    QList<qsizetype> rows;
+    rows.reserve(m_apps.size());
     for (qsizetype i = 0; i < m_apps.size(); ++i) {
-        if (idKeys.contains(cache.records[size_t(i)].idKey))
-            indexes.append(i);
+        if (passes(cache, i))
+            rows.append(i);
     }
-    return indexes;
+    if (m_sortOrder.isEmpty())
+        return rows;
+    if (sortsByName())
+        ensureNameKeys();
+    std::sort(rows.begin(), rows.end(), [&](qsizetype a, qsizetype b) { return lessThan(cache, a, b); });
+    return rows;
 }
 
 QList<AppInfo> AppModel::visibleApps() const
@@ -369,16 +353,11 @@ void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
     ids.reserve(apps.size());
     for (const AppInfo& app : apps)
         ids.append(app.id());
-    // One change of the stored list for the whole selection, and views that follow the list hear of
-    // it once: a change per application would read, write and compare the whole list a thousand
-    // times for a thousand rows. The write can fail (a full disk); then the list shows what the
-    // store kept.
-    m_ignoredIDsBefore = m_ignoredIDs;
+    // One change of the stored list for the whole selection, and one change of ignoredIDs: a change
+    // per application would read, write and compare the whole list a thousand times for a thousand
+    // rows. The write can fail (a full disk); then the list shows what the store kept.
     (m_preferences.*change)(ids);
     setIgnoredIDs(m_preferences.loadIgnoredIDs());
-    const QSet<QString> before = *std::exchange(m_ignoredIDsBefore, std::nullopt);
-    if (before != m_ignoredIDs)
-        emit ignoredIDsEdited(m_ignoredIDs - before, before - m_ignoredIDs);
 }
 
 void AppModel::resetIgnoreList()

@@ -6,12 +6,10 @@
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QSet>
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 class PreferencesService;
 
@@ -51,21 +49,18 @@ public:
     void setSortOrder(const SortOrder& sortOrder);
 
     bool isIgnored(const AppInfo& app) const;
+    // The stores the catalogue lists, in the order a rescan runs them.
+    const AppSources& sources() const { return m_sources; }
 
     // Search, then the ignore filter, then a stable sort by sortOrder; computed on every call.
     QList<AppInfo> visibleApps() const;
 
-    // For views that follow the list change by change rather than read it anew: the rows of
-    // visibleApps() as positions in apps(), and the rules that make them.
-    QList<qsizetype> visibleIndexes() const;
-    // Whether apps().at(index) passes the search and the ignore filter.
+    // The two rules of visibleApps(), by position in apps(), for views that filter and sort apps()
+    // themselves: whether apps().at(index) passes the search and the ignore filter, and whether
+    // apps().at(a) comes before apps().at(b). The order is total: records equal under every
+    // comparator keep their order in apps(), as the stable sort does.
     bool isVisibleIndex(qsizetype index) const;
-    // Whether apps().at(a) comes before apps().at(b) in visibleApps() (as both would if visible).
     bool sortsBefore(qsizetype a, qsizetype b) const;
-    // Puts positions in apps() into the order of visibleApps().
-    void sortIndexes(QList<qsizetype>& indexes) const;
-    // The positions in apps() of the records whose ids (idKey form) are in idKeys, ascending.
-    QList<qsizetype> indexesOfIDs(const QSet<QString>& idKeys) const;
 
     // Starts a rescan unless one runs (then the request is dropped). rescanFinished() follows when
     // the new catalogue is in place.
@@ -88,14 +83,12 @@ signals:
     void visibleAppsChanged();
     void rescanFinished();
 
-    // Beside appsChanged, for views that follow the catalogue change by change: a new list was
-    // assigned (positions in apps() mean other records now) ...
+    // Beside appsChanged, for views that follow the catalogue change by change: a new list is about
+    // to be assigned and then was (positions in apps() mean other records from then on) ...
+    void appsAboutToBeReplaced();
     void catalogueReplaced();
     // ... or the review date of apps().at(index) changed in place.
     void reviewDateChanged(qsizetype index);
-    // Beside ignoredIDsChanged: the ids (idKey form) that entered and left the set, once per
-    // operation, after the last of its ignoredIDsChanged.
-    void ignoredIDsEdited(const QSet<QString>& added, const QSet<QString>& removed);
 
 private:
     // Adds or removes (change) the ids of apps in the stored ignore list, all in one change.
@@ -119,9 +112,9 @@ private:
     const KeyCache& keyCache() const;
     void ensureNameKeys() const;
     bool sortsByName() const;
-    // visibleApps()' order, with ties broken by the position in apps() as a stable sort keeps them.
     bool lessThan(const KeyCache& cache, qsizetype a, qsizetype b) const;
-    bool passes(const KeyCache& cache, const QString& foldedQuery, qsizetype index) const;
+    bool passes(const KeyCache& cache, qsizetype index) const;
+    QList<qsizetype> visibleIndexes() const;
 
     PreferencesService& m_preferences;
     AppSources m_sources;
@@ -133,8 +126,6 @@ private:
     QString m_searchQuery;
     SortOrder m_sortOrder { SortComparator(SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder) };
     QSet<QString> m_ignoredIDs;
-    // While an operation changes the ignore list step by step: the set before its first step.
-    std::optional<QSet<QString>> m_ignoredIDsBefore;
 
     std::unique_ptr<KeyCache> m_keyCache;
 };

@@ -30,6 +30,7 @@ public:
 
     Result scanInstalledApps(const ReviewDateMap& reviewDates) const;
     Result scan(const ReviewDateMap& reviewDates) const override { return scanInstalledApps(reviewDates); }
+    std::optional<AppInfo::Store> store() const override { return AppInfo::Store::AppStore; }
 
     // The records of one folder in listing order; listed says whether the folder could be listed.
     QList<AppInfo> scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates,

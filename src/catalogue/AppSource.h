@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // Application id (its AppInfo::idKey form) to review date.
 using ReviewDateMap = QHash<QString, QDateTime>;
@@ -31,6 +32,9 @@ public:
     virtual ~AppSource() = default;
 
     virtual Result scan(const ReviewDateMap& reviewDates) const = 0;
+
+    // The one store whose applications the source lists; none when it lists several or names none.
+    virtual std::optional<AppInfo::Store> store() const { return std::nullopt; }
 
     // Every source in order, merged: the first record of an id wins, and the result is complete
     // only when every source was.

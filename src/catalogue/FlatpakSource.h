@@ -18,6 +18,7 @@ public:
     explicit FlatpakSource(QString dataHome = {}, QString libraryFile = QStringLiteral("libflatpak.so.0"));
 
     Result scan(const ReviewDateMap& reviewDates) const override;
+    std::optional<AppInfo::Store> store() const override { return AppInfo::Store::Flatpak; }
 
     // The Name of a desktop entry for locale, as the desktop entry rules pick it (lang_COUNTRY,
     // then lang, then the plain key); empty when the entry has none.

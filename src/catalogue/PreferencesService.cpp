@@ -1,7 +1,6 @@
 #include "PreferencesService.h"
 
 #include "DefaultsDomain.h"
-#include "MainBundle.h"
 
 #include <QStringList>
 #include <QVariantList>
@@ -83,14 +82,6 @@ bool removeEntries(QVariantMap& dictionary, const QString& key)
 }
 
 } // namespace
-
-PreferencesService& PreferencesService::shared()
-{
-    // Never destroyed: the model may still write during the process's own teardown.
-    static PreferencesService* const instance =
-        new PreferencesService(DefaultsDomain::open(MainBundle::identifier()));
-    return *instance;
-}
 
 PreferencesService::PreferencesService(std::shared_ptr<DefaultsDomain> domain)
     : m_domain(std::move(domain))

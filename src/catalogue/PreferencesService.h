@@ -21,10 +21,6 @@ public:
     static inline const QString IgnoredIDsKey = QStringLiteral("ignoredIDs");
     static inline const QString ReviewDatesKey = QStringLiteral("reviewDates");
 
-    // The one instance of the process, on the domain named by the program's identifier; created
-    // on first use, never released.
-    static PreferencesService& shared();
-
     explicit PreferencesService(std::shared_ptr<DefaultsDomain> domain);
 
     QSet<QString> loadIgnoredIDs() const;

@@ -19,6 +19,7 @@ public:
                         std::chrono::milliseconds timeLimit = DefaultTimeLimit);
 
     Result scan(const ReviewDateMap& reviewDates) const override;
+    std::optional<AppInfo::Store> store() const override { return AppInfo::Store::Snap; }
 
 private:
     QString m_socketPath;

@@ -146,6 +146,11 @@ bool DesktopWorkspace::openUrl(const QUrl& url)
     return false;
 }
 
+bool DesktopWorkspace::handlesScheme(const QString& scheme)
+{
+    return scheme == u"https" || hasSchemeHandler(scheme);
+}
+
 bool DesktopWorkspace::hasSchemeHandler(const QString& scheme)
 {
     // Where the freedesktop rules look for associations: the user's and the system's mimeapps.list

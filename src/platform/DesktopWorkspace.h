@@ -10,6 +10,7 @@ class DesktopWorkspace : public Workspace
 {
 public:
     bool openUrl(const QUrl& url) override;
+    bool handlesScheme(const QString& scheme) override;
     QIcon iconForFile(const QString& path) override;
 
     // Whether a desktop entry is registered for scheme's addresses.

@@ -1,12 +1,5 @@
 #include "NotificationCenter.h"
 
-NotificationCenter& NotificationCenter::defaultCenter()
-{
-    // Function-local static: created once, thread-safely, on first use.
-    static NotificationCenter center;
-    return center;
-}
-
 void NotificationCenter::post(const QString& name)
 {
     emit posted(name);

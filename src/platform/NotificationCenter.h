@@ -7,14 +7,12 @@
 
 // A process-local publish/subscribe of named messages without sender or payload. Observers run
 // synchronously on the posting thread, in the order they registered; an observation ends when its
-// observer object is destroyed.
+// observer object is destroyed. The application makes the one its commands and windows share.
 class NotificationCenter : public QObject
 {
     Q_OBJECT
 
 public:
-    static NotificationCenter& defaultCenter();
-
     void post(const QString& name);
     QMetaObject::Connection observe(const QString& name, QObject* observer, std::function<void()> handler);
 

@@ -15,13 +15,12 @@ public:
     // whether the desktop accepted the request.
     virtual bool openUrl(const QUrl& url) = 0;
 
+    // Whether the desktop has a program for addresses of scheme; web pages it always has.
+    virtual bool handlesScheme(const QString& scheme) { return scheme == u"https"; }
+
     // The icon of the file at path: a bundle's own icon (CFBundleIconFile in its Contents/Info.plist,
     // read from Contents/Resources) when it has one, a Flatpak deploy folder's exported icon, the
     // image a desktop entry (a snap's) names by its absolute path, else the icon theme's generic
     // application icon.
     virtual QIcon iconForFile(const QString& path) = 0;
-
-    // The workspace the program uses; tests may put a double in its place (nullptr restores it).
-    static Workspace& shared();
-    static void setSharedForTesting(Workspace* workspace);
 };

@@ -2,8 +2,8 @@
 
 #include "AppModel.h"
 #include "CommandNames.h"
+#include "ContentView.h"
 #include "FocusedValues.h"
-#include "MainBundle.h"
 #include "MainWindow.h"
 #include "NotificationCenter.h"
 #include "Workspace.h"
@@ -11,7 +11,6 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
-#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,68 +18,47 @@
 #include <QToolBar>
 #include <QWindow>
 
+using Names = CommandNames;
+
 namespace {
-// The menu bar belongs to the main window, yet the commands act on whichever window of the program
-// is active, as they would in a global menu bar.
-QAction* addCommand(QMenu* menu, const QString& title, const QKeySequence& shortcut = {})
-{
-    QAction* action = menu->addAction(title);
-    if (!shortcut.isEmpty()) {
-        action->setShortcut(shortcut);
-        action->setShortcutContext(Qt::ApplicationShortcut);
-    }
-    return action;
-}
-
-void post(const QString& name)
-{
-    NotificationCenter::defaultCenter().post(name);
-}
-
-QLineEdit* focusedLineEdit()
-{
-    return qobject_cast<QLineEdit*>(QApplication::focusWidget());
-}
-
-QAbstractItemView* focusedItemView()
-{
-    return qobject_cast<QAbstractItemView*>(QApplication::focusWidget());
-}
-
 bool selectsMany(const QAbstractItemView* view)
 {
     const auto mode = view->selectionMode();
     return mode == QAbstractItemView::MultiSelection || mode == QAbstractItemView::ExtendedSelection
         || mode == QAbstractItemView::ContiguousSelection;
 }
+
+// The platform's keys for a standard command, or the usual one where the platform has none (Windows'
+// keyboard conventions, which some Qt platforms follow, have no key to quit).
+QList<QKeySequence> keys(QKeySequence::StandardKey key, QKeyCombination usual)
+{
+    const QList<QKeySequence> bindings = QKeySequence::keyBindings(key);
+    return bindings.isEmpty() ? QList<QKeySequence> { usual } : bindings;
+}
 } // namespace
 
-AppCommands::AppCommands(AppModel& model, MainWindow& window, FocusedValues& focusedValues,
-                         Workspace& workspace, QAction* checkForUpdates)
+AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center,
+                         FocusedValues& focusedValues, Workspace& workspace, QAction* checkForUpdates)
     : QObject(&window)
     , m_model(model)
     , m_window(window)
+    , m_center(center)
     , m_focusedValues(focusedValues)
     , m_workspace(workspace)
 {
-    buildApplicationMenu(checkForUpdates);
-    buildFileMenu();
-    buildEditMenu();
-    buildViewMenu();
-    buildDevelopMenu();
-    buildHelpMenu();
+    buildMenus(checkForUpdates);
+    ContentView* content = m_window.contentView();
+    content->setRowActions({ action(Names::ResetReviewRequested), action(Names::IgnoreRequested),
+                             action(Names::ClearIgnoreRequested) });
+    content->setResetIgnoreListAction(action(Names::ResetIgnoreListRequested));
 
-    connect(&m_model, &AppModel::showingIgnoredChanged, this, &AppCommands::updateModelTitles);
-    connect(&m_model, &AppModel::isMockModeChanged, this, &AppCommands::updateModelTitles);
-    connect(&m_focusedValues, &FocusedValues::changed, this, &AppCommands::updateSelectionItems);
-    connect(qApp, &QApplication::focusChanged, this, &AppCommands::updateEditItems);
+    connect(&m_model, &AppModel::showingIgnoredChanged, this, &AppCommands::updateActions);
+    connect(&m_model, &AppModel::isMockModeChanged, this, &AppCommands::updateActions);
+    connect(&m_focusedValues, &FocusedValues::changed, this, &AppCommands::updateActions);
+    connect(qApp, &QApplication::focusChanged, this, &AppCommands::updateActions);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &AppCommands::lendWindowCommands);
-    connect(m_window.toolBar(), &QToolBar::visibilityChanged, this, &AppCommands::updateToolBarItem);
-
-    updateModelTitles();
-    updateSelectionItems();
-    updateEditItems();
-    updateToolBarItem();
+    connect(m_window.toolBar(), &QToolBar::visibilityChanged, this, &AppCommands::updateActions);
+    updateActions();
 }
 
 QUrl AppCommands::helpPageUrl()
@@ -88,150 +66,157 @@ QUrl AppCommands::helpPageUrl()
     return QUrl(QStringLiteral("https://kudora.org/help/"));
 }
 
-void AppCommands::buildApplicationMenu(QAction* checkForUpdates)
+QAction* AppCommands::action(QLatin1StringView name) const
 {
+    return m_actions.value(name);
+}
+
+// The menu bar belongs to the main window, yet the commands act on whichever window of the program
+// is active, as they would in a global menu bar.
+QAction* AppCommands::add(QMenu* menu, QLatin1StringView name, const QString& title,
+                          const QList<QKeySequence>& shortcuts)
+{
+    QAction* action = menu->addAction(title);
+    action->setObjectName(name);
+    if (!shortcuts.isEmpty()) {
+        action->setShortcuts(shortcuts);
+        action->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    m_actions.insert(name, action);
+    return action;
+}
+
+QAction* AppCommands::addPosted(QMenu* menu, QLatin1StringView name, const QString& title,
+                                const QList<QKeySequence>& shortcuts)
+{
+    QAction* action = add(menu, name, title, shortcuts);
+    connect(action, &QAction::triggered, this, [this, name] { m_center.post(name); });
+    return action;
+}
+
+void AppCommands::buildMenus(QAction* checkForUpdates)
+{
+    QMenuBar* bar = m_window.menuBar();
     // Linux has no application menu of its own; this one stands in for it, first in the bar.
-    QMenu* menu = m_window.menuBar()->addMenu(tr("Kudora"));
-    connect(addCommand(menu, tr("About Kudora")), &QAction::triggered, this, &AppCommands::showAbout);
-    if (checkForUpdates)
-        menu->addAction(checkForUpdates);
-    menu->addSeparator();
-    connect(addCommand(menu, tr("Rescan Applications"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)),
-            &QAction::triggered, this, [] { post(CommandNames::rescanRequested()); });
-    connect(addCommand(menu, tr("Reset Ignore List"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I)),
-            &QAction::triggered, this, [] { post(CommandNames::resetIgnoreListRequested()); });
-    menu->addSeparator();
-    QAction* quit = addCommand(menu, tr("Quit Kudora"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QMenu* app = bar->addMenu(tr("&Kudora"));
+    connect(add(app, Names::About, tr("&About Kudora")), &QAction::triggered, this, &AppCommands::showAbout);
+    if (checkForUpdates) {
+        checkForUpdates->setObjectName(Names::CheckForUpdates);
+        m_actions.insert(Names::CheckForUpdates, checkForUpdates);
+        app->addAction(checkForUpdates);
+    }
+    app->addSeparator();
+    addPosted(app, Names::RescanRequested, tr("&Rescan Applications"), { Qt::CTRL | Qt::SHIFT | Qt::Key_R });
+    addPosted(app, Names::ResetIgnoreListRequested, tr("Reset &Ignore List"),
+              { Qt::CTRL | Qt::SHIFT | Qt::Key_I });
+    app->addSeparator();
+    QAction* quit = add(app, Names::Quit, tr("&Quit Kudora"), keys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
     quit->setMenuRole(QAction::QuitRole);
     connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
-    m_windowCommands.append(quit);
-}
 
-void AppCommands::buildFileMenu()
-{
-    QMenu* menu = m_window.menuBar()->addMenu(tr("File"));
-    QAction* mainWindow = addCommand(menu, tr("Main Window"), QKeySequence(Qt::CTRL | Qt::Key_1));
-    connect(mainWindow, &QAction::triggered, this, &AppCommands::showMainWindow);
-    QAction* closeWindow = addCommand(menu, tr("Close Window"), QKeySequence(Qt::CTRL | Qt::Key_W));
-    connect(closeWindow, &QAction::triggered, this, [] {
-        if (QWidget* window = QApplication::activeWindow())
-            window->close();
-    });
-    m_windowCommands.append({ mainWindow, closeWindow });
-}
+    QMenu* file = bar->addMenu(tr("&File"));
+    connect(add(file, Names::MainWindow, tr("&Main Window"), { Qt::CTRL | Qt::Key_1 }), &QAction::triggered,
+            this, &AppCommands::showMainWindow);
+    connect(
+        add(file, Names::CloseWindow, tr("&Close Window"), keys(QKeySequence::Close, Qt::CTRL | Qt::Key_W)),
+        &QAction::triggered, this, [] {
+            if (QWidget* window = QApplication::activeWindow())
+                window->close();
+        });
 
-void AppCommands::buildEditMenu()
-{
-    QMenu* menu = m_window.menuBar()->addMenu(tr("Edit"));
-    // Text fields answer these keys themselves; the items serve the menu and the table.
-    m_cut = addCommand(menu, tr("Cut"), QKeySequence(Qt::CTRL | Qt::Key_X));
-    connect(m_cut, &QAction::triggered, this, [] {
-        if (QLineEdit* edit = focusedLineEdit())
-            edit->cut();
-    });
-    m_copy = addCommand(menu, tr("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    connect(m_copy, &QAction::triggered, this, [] {
-        if (QLineEdit* edit = focusedLineEdit())
-            edit->copy();
-    });
-    m_paste = addCommand(menu, tr("Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
-    connect(m_paste, &QAction::triggered, this, [] {
-        if (QLineEdit* edit = focusedLineEdit())
-            edit->paste();
-    });
-    m_selectAll = addCommand(menu, tr("Select All"), QKeySequence(Qt::CTRL | Qt::Key_A));
-    connect(m_selectAll, &QAction::triggered, this, [] {
-        if (QLineEdit* edit = focusedLineEdit())
-            edit->selectAll();
-        else if (QAbstractItemView* view = focusedItemView())
-            view->selectAll();
-    });
-    menu->addSeparator();
-    m_resetReview = addCommand(menu, tr("Reset Last Reviewed Date"), QKeySequence(Qt::CTRL | Qt::Key_R));
-    connect(m_resetReview, &QAction::triggered, this, [] { post(CommandNames::resetReviewRequested()); });
-    m_ignore = addCommand(menu, tr("Ignore"), QKeySequence(Qt::CTRL | Qt::Key_I));
-    connect(m_ignore, &QAction::triggered, this, &AppCommands::ignoreOrClearIgnore);
-    connect(menu, &QMenu::aboutToShow, this, &AppCommands::updateEditItems);
-}
+    // Text fields answer the editing keys themselves; the items serve the menu and the table.
+    QMenu* edit = bar->addMenu(tr("&Edit"));
+    const auto onLineEdit = [this](auto change) {
+        return [this, change] {
+            if (auto* field = qobject_cast<QLineEdit*>(m_focusedValues.focusWidget()))
+                (field->*change)();
+        };
+    };
+    connect(add(edit, Names::Cut, tr("Cu&t"), keys(QKeySequence::Cut, Qt::CTRL | Qt::Key_X)),
+            &QAction::triggered, this, onLineEdit(&QLineEdit::cut));
+    connect(add(edit, Names::Copy, tr("&Copy"), keys(QKeySequence::Copy, Qt::CTRL | Qt::Key_C)),
+            &QAction::triggered, this, onLineEdit(&QLineEdit::copy));
+    connect(add(edit, Names::Paste, tr("&Paste"), keys(QKeySequence::Paste, Qt::CTRL | Qt::Key_V)),
+            &QAction::triggered, this, onLineEdit(&QLineEdit::paste));
+    connect(
+        add(edit, Names::SelectAll, tr("Select &All"), keys(QKeySequence::SelectAll, Qt::CTRL | Qt::Key_A)),
+        &QAction::triggered, this, [this] {
+            QWidget* focus = m_focusedValues.focusWidget();
+            if (auto* field = qobject_cast<QLineEdit*>(focus))
+                field->selectAll();
+            else if (auto* view = qobject_cast<QAbstractItemView*>(focus))
+                view->selectAll();
+        });
+    QList<QKeySequence> find = keys(QKeySequence::Find, Qt::CTRL | Qt::Key_F);
+    find.append(QKeySequence(Qt::Key_Find));
+    QAction* findAction = add(edit, Names::Find, tr("&Find"), find);
+    // Only the main window has something to search.
+    findAction->setShortcutContext(Qt::WindowShortcut);
+    m_window.addAction(findAction);
+    connect(findAction, &QAction::triggered, &m_window, &MainWindow::focusSearchField);
+    edit->addSeparator();
+    addPosted(edit, Names::ResetReviewRequested, tr("&Reset Last Reviewed Date"), { Qt::CTRL | Qt::Key_R });
+    // One of the two is shown at a time, and only the one shown answers the key.
+    addPosted(edit, Names::IgnoreRequested, tr("&Ignore"), { Qt::CTRL | Qt::Key_I });
+    addPosted(edit, Names::ClearIgnoreRequested, tr("C&lear Ignore"), { Qt::CTRL | Qt::Key_I });
+    connect(edit, &QMenu::aboutToShow, this, &AppCommands::updateActions);
 
-void AppCommands::buildViewMenu()
-{
-    QMenu* menu = m_window.menuBar()->addMenu(tr("View"));
-    m_showIgnored = addCommand(menu, tr("Show only ignored Apps"));
-    connect(m_showIgnored, &QAction::triggered, this,
+    QMenu* view = bar->addMenu(tr("&View"));
+    connect(add(view, Names::ShowIgnoredApps, tr("&Show only ignored Apps")), &QAction::triggered, this,
             [this] { m_model.setShowingIgnored(!m_model.showingIgnored()); });
-    menu->addSeparator();
-    m_toolBarToggle = addCommand(menu, tr("Hide Toolbar"));
-    connect(m_toolBarToggle, &QAction::triggered, this, [this] {
+    view->addSeparator();
+    connect(add(view, Names::ToggleToolBar, tr("Hide &Toolbar")), &QAction::triggered, this, [this] {
         QToolBar* toolBar = m_window.toolBar();
         toolBar->setVisible(toolBar->isHidden());
-        updateToolBarItem();
+        updateActions();
     });
-}
 
-void AppCommands::buildDevelopMenu()
-{
 #ifdef KUDORA_DEVELOPER
     // The only way into mock mode and the window's own ignored-apps switch; developer builds only.
-    QMenu* menu = m_window.menuBar()->addMenu(tr("Develop"));
-    m_developMockMode = addCommand(menu, tr("Mock Mode"));
-    m_developMockMode->setCheckable(true);
-    connect(m_developMockMode, &QAction::triggered, this, [this] {
-        post(CommandNames::toggleMockModeRequested());
-        updateModelTitles();
-    });
-    m_developShowIgnored = addCommand(menu, tr("Show Ignored Apps"));
-    m_developShowIgnored->setCheckable(true);
-    connect(m_developShowIgnored, &QAction::triggered, this, [this] {
-        post(CommandNames::showIgnoredAppsToggled());
-        updateModelTitles();
-    });
+    QMenu* develop = bar->addMenu(tr("&Develop"));
+    for (QAction* toggle : { addPosted(develop, Names::ToggleMockModeRequested, tr("&Mock Mode")),
+                             addPosted(develop, Names::ShowIgnoredAppsToggled, tr("Show &Ignored Apps")) }) {
+        toggle->setCheckable(true);
+        // The checkmarks show the model's state, which a triggered item cannot change by itself
+        // when no window carries the notification out.
+        connect(toggle, &QAction::triggered, this, &AppCommands::updateActions);
+    }
 #endif
-}
 
-void AppCommands::buildHelpMenu()
-{
-    QMenu* menu = m_window.menuBar()->addMenu(tr("Help"));
-    connect(addCommand(menu, tr("Kudora Help")), &QAction::triggered, this,
+    QMenu* help = bar->addMenu(tr("&Help"));
+    connect(add(help, Names::Help, tr("Kudora &Help")), &QAction::triggered, this,
             [this] { m_workspace.openUrl(helpPageUrl()); });
 }
 
-void AppCommands::updateModelTitles()
+void AppCommands::updateActions()
 {
     const bool showingIgnored = m_model.showingIgnored();
-    m_showIgnored->setText(showingIgnored ? tr("Hide ignored Apps") : tr("Show only ignored Apps"));
-    m_ignore->setText(showingIgnored ? tr("Clear Ignore") : tr("Ignore"));
-    // The checkmarks show the model's state, which a triggered item cannot change by itself when
-    // no window carries the notification out.
-    if (m_developMockMode)
-        m_developMockMode->setChecked(m_model.isMockMode());
-    if (m_developShowIgnored)
-        m_developShowIgnored->setChecked(showingIgnored);
-}
+    action(Names::ShowIgnoredApps)
+        ->setText(showingIgnored ? tr("&Hide ignored Apps") : tr("&Show only ignored Apps"));
+    action(Names::IgnoreRequested)->setVisible(!showingIgnored);
+    action(Names::ClearIgnoreRequested)->setVisible(showingIgnored);
+    const bool hasSelection = m_focusedValues.hasSelection().value_or(false);
+    for (const QLatin1StringView name :
+         { Names::ResetReviewRequested, Names::IgnoreRequested, Names::ClearIgnoreRequested })
+        action(name)->setEnabled(hasSelection);
 
-void AppCommands::updateSelectionItems()
-{
-    const bool enabled = m_focusedValues.hasSelection().value_or(false);
-    m_resetReview->setEnabled(enabled);
-    m_ignore->setEnabled(enabled);
-}
-
-void AppCommands::updateEditItems()
-{
-    const QLineEdit* edit = focusedLineEdit();
-    const bool editable = edit && !edit->isReadOnly();
+    QWidget* focus = m_focusedValues.focusWidget();
+    const auto* field = qobject_cast<const QLineEdit*>(focus);
+    const bool editable = field && !field->isReadOnly();
     // A password-style field never hands its text out.
-    const bool readable = edit && edit->echoMode() == QLineEdit::Normal;
-    const QAbstractItemView* view = focusedItemView();
-    m_cut->setEnabled(editable && readable);
-    m_copy->setEnabled(readable);
-    m_paste->setEnabled(editable);
-    m_selectAll->setEnabled(edit || (view && selectsMany(view)));
-}
+    const bool readable = field && field->echoMode() == QLineEdit::Normal;
+    const auto* view = qobject_cast<const QAbstractItemView*>(focus);
+    action(Names::Cut)->setEnabled(editable && readable);
+    action(Names::Copy)->setEnabled(readable);
+    action(Names::Paste)->setEnabled(editable);
+    action(Names::SelectAll)->setEnabled(field || (view && selectsMany(view)));
 
-void AppCommands::updateToolBarItem()
-{
-    m_toolBarToggle->setText(m_window.toolBar()->isHidden() ? tr("Show Toolbar") : tr("Hide Toolbar"));
+    action(Names::ToggleToolBar)
+        ->setText(m_window.toolBar()->isHidden() ? tr("Show &Toolbar") : tr("Hide &Toolbar"));
+    if (QAction* mock = action(Names::ToggleMockModeRequested))
+        mock->setChecked(m_model.isMockMode());
+    if (QAction* ignored = action(Names::ShowIgnoredAppsToggled))
+        ignored->setChecked(showingIgnored);
 }
 
 // A menu item's shortcut works only while its menu bar is shown, and the menu bar goes with the
@@ -242,15 +227,16 @@ void AppCommands::lendWindowCommands(QWindow* window)
 {
     if (!window)
         return;
+    const QList<QAction*> lent { action(Names::Quit), action(Names::MainWindow), action(Names::CloseWindow) };
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->windowHandle() != window || widget == &m_window)
             continue;
         if (widget->windowType() != Qt::Window && widget->windowType() != Qt::Dialog)
             continue;
         const QList<QAction*> present = widget->actions();
-        for (QAction* action : std::as_const(m_windowCommands)) {
-            if (!present.contains(action))
-                widget->addAction(action);
+        for (QAction* command : lent) {
+            if (!present.contains(command))
+                widget->addAction(command);
         }
     }
 }
@@ -260,8 +246,9 @@ void AppCommands::showAbout()
     auto* box = new QMessageBox(&m_window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowTitle(tr("About Kudora"));
-    const QString version = MainBundle::shortVersion();
-    QString text = QStringLiteral("<h3>%1</h3>").arg(QApplication::applicationName().toHtmlEscaped());
+    const QString version = QCoreApplication::applicationVersion();
+    QString text =
+        QStringLiteral("<h3>%1</h3>").arg(QGuiApplication::applicationDisplayName().toHtmlEscaped());
     if (!version.isEmpty())
         text +=
             QStringLiteral("<p>") + tr("Version %1").arg(version.toHtmlEscaped()) + QStringLiteral("</p>");
@@ -274,25 +261,13 @@ void AppCommands::showAbout()
     box->open();
 }
 
-void AppCommands::ignoreOrClearIgnore()
-{
-    // Read at the moment of the command, so that the name posted is the one the title shows.
-    post(m_model.showingIgnored() ? CommandNames::clearIgnoreRequested() : CommandNames::ignoreRequested());
-}
-
 void AppCommands::showMainWindow()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (!qobject_cast<QMainWindow*>(widget))
-            continue;
-        widget->setWindowState(widget->windowState() & ~Qt::WindowMinimized);
-        widget->show();
-        widget->raise();
-        widget->activateWindow();
-        // Activation gives the focus back to where it was; a window that never had any gets it.
-        if (!widget->focusWidget())
-            widget->setFocus(Qt::ActiveWindowFocusReason);
-        return;
-    }
-    // Without a window there is nothing Qt can bring forward; the program stays as it is.
+    m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+    m_window.show();
+    m_window.raise();
+    m_window.activateWindow();
+    // Activation gives the focus back to where it was; a window that never had any gets it.
+    if (!m_window.focusWidget())
+        m_window.setFocus(Qt::ActiveWindowFocusReason);
 }

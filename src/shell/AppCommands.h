@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QHash>
+#include <QKeySequence>
+#include <QLatin1StringView>
 #include <QList>
 #include <QObject>
 #include <QUrl>
@@ -7,62 +10,53 @@
 class AppModel;
 class FocusedValues;
 class MainWindow;
+class NotificationCenter;
 class QAction;
 class QMenu;
 class QWindow;
 class Workspace;
 
-// The menu bar of the main window. Catalogue commands do not reach into the window: they post the
-// named notifications that the window carries out on its selection. The one exception is the
-// View menu's show/hide of ignored applications, which flips the model directly. Titles and enabled
-// states follow the model and the focused window's selection as they change.
+// The program's commands: one action per command, named by CommandNames, in the main window's menu
+// bar. Catalogue commands do not reach into the window: their actions post their names on the
+// notification bus, and the window carries them out on its selection; the rows' context menu and
+// the empty state's button show the same actions. The View menu's show/hide of ignored
+// applications alone flips the model directly. Every title and enabled state follows the model and
+// the focused window's selection (updateActions()).
 class AppCommands : public QObject
 {
     Q_OBJECT
 
 public:
     // Builds the menus onto window's menu bar and lives as long as the window. checkForUpdates is
-    // the update item, placed after "About Kudora"; without one the menu has no update item.
-    // focusedValues and workspace must outlive the commands.
-    AppCommands(AppModel& model, MainWindow& window, FocusedValues& focusedValues, Workspace& workspace,
-                QAction* checkForUpdates);
+    // the update item, placed after "About Kudora"; without one the menu has no update item. The
+    // services must outlive the commands.
+    AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center, FocusedValues& focusedValues,
+                Workspace& workspace, QAction* checkForUpdates);
+
+    // The action of the command called name; null for a name the program does not have.
+    QAction* action(QLatin1StringView name) const;
+
+    // Derives every title and enabled state from the model and the focused values.
+    void updateActions();
 
     // The product's help page, opened by "Kudora Help".
     static QUrl helpPageUrl();
 
 private:
-    void buildApplicationMenu(QAction* checkForUpdates);
-    void buildFileMenu();
-    void buildEditMenu();
-    void buildViewMenu();
-    void buildDevelopMenu();
-    void buildHelpMenu();
-
-    void updateModelTitles();
-    void updateSelectionItems();
-    void updateEditItems();
-    void updateToolBarItem();
-
+    QAction* add(QMenu* menu, QLatin1StringView name, const QString& title,
+                 const QList<QKeySequence>& shortcuts = {});
+    // A command the main window carries out: its action posts its name.
+    QAction* addPosted(QMenu* menu, QLatin1StringView name, const QString& title,
+                       const QList<QKeySequence>& shortcuts = {});
+    void buildMenus(QAction* checkForUpdates);
     void lendWindowCommands(QWindow* window);
     void showAbout();
-    void ignoreOrClearIgnore();
-    static void showMainWindow();
+    void showMainWindow();
 
     AppModel& m_model;
     MainWindow& m_window;
+    NotificationCenter& m_center;
     FocusedValues& m_focusedValues;
     Workspace& m_workspace;
-
-    // The commands about windows and the application, which every window of the program answers.
-    QList<QAction*> m_windowCommands;
-    QAction* m_cut = nullptr;
-    QAction* m_copy = nullptr;
-    QAction* m_paste = nullptr;
-    QAction* m_selectAll = nullptr;
-    QAction* m_resetReview = nullptr;
-    QAction* m_ignore = nullptr;
-    QAction* m_showIgnored = nullptr;
-    QAction* m_toolBarToggle = nullptr;
-    QAction* m_developMockMode = nullptr;
-    QAction* m_developShowIgnored = nullptr;
+    QHash<QString, QAction*> m_actions;
 };

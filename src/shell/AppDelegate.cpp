@@ -2,10 +2,6 @@
 
 #include <QGuiApplication>
 
-AppDelegate::AppDelegate(QObject* parent)
-    : QObject(parent)
-{ }
-
 void AppDelegate::install() const
 {
     QGuiApplication::setQuitOnLastWindowClosed(applicationShouldTerminateAfterLastWindowClosed());

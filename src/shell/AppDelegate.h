@@ -1,16 +1,10 @@
 #pragma once
 
-#include <QObject>
-
 // The application-wide decisions of Kudora. There is one: the program ends when its last window
 // closes, and never keeps running without one.
-class AppDelegate : public QObject
+class AppDelegate
 {
-    Q_OBJECT
-
 public:
-    explicit AppDelegate(QObject* parent = nullptr);
-
     bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
 
     // Makes the running application object follow the delegate's decisions. Qt counts every

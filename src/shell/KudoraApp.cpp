@@ -7,15 +7,17 @@
 #include "ApplicationIcon.h"
 #include "CheckForUpdatesView.h"
 #include "DefaultsDomain.h"
+#include "DesktopWorkspace.h"
 #include "DetachedTask.h"
 #include "FlatpakSource.h"
 #include "FocusedValues.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
+#include "NotificationCenter.h"
 #include "PreferencesService.h"
 #include "SnapSource.h"
-#include "StandardUpdaterController.h"
-#include "Workspace.h"
+#include "StandardUserDriver.h"
+#include "UpdaterController.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -38,17 +40,17 @@ void loadImageFormatPluginsInBackground()
     });
 }
 
-std::unique_ptr<UpdaterController> makeStandardUpdaterController()
+QString textValue(const QVariantMap& info, const QString& key)
 {
-    // The updater keeps its few values next to the catalogue's, in the program's own domain.
-    return std::make_unique<StandardUpdaterController>(true, DefaultsDomain::open(MainBundle::identifier()));
+    const QVariant value = info.value(key);
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
 }
+
 AppSources defaultSources()
 {
     return { std::make_shared<const AppScanner>(), std::make_shared<const FlatpakSource>(),
              std::make_shared<const SnapSource>() };
 }
-
 } // namespace
 
 KudoraApp::KudoraApp()
@@ -56,29 +58,45 @@ KudoraApp::KudoraApp()
 { }
 
 KudoraApp::KudoraApp(Parts parts)
+    : m_center(std::make_unique<NotificationCenter>())
 {
     loadImageFormatPluginsInBackground();
-    describeApplication();
+    const QVariantMap info = parts.info ? std::move(*parts.info) : MainBundle::infoDictionary();
+    describeApplication(info);
 
     m_appDelegate = std::make_unique<AppDelegate>();
     m_appDelegate->install();
 
-    PreferencesService& preferences = parts.preferences ? *parts.preferences : PreferencesService::shared();
+    // The catalogue's store and the updater keep their values in the program's one domain.
+    const QString identifier = textValue(info, QStringLiteral("CFBundleIdentifier"));
+    PreferencesService* preferences = parts.preferences;
+    if (!preferences) {
+        m_ownPreferences = std::make_unique<PreferencesService>(DefaultsDomain::open(identifier));
+        preferences = m_ownPreferences.get();
+    }
     AppSources sources = parts.sources ? std::move(*parts.sources) : defaultSources();
-    m_model = std::make_unique<AppModel>(preferences, std::move(sources));
+    m_model = std::make_unique<AppModel>(*preferences, std::move(sources));
 
-    m_updaterController =
-        parts.makeUpdaterController ? parts.makeUpdaterController() : makeStandardUpdaterController();
+    Workspace* workspace = parts.workspace;
+    if (!workspace) {
+        m_ownWorkspace = std::make_unique<DesktopWorkspace>();
+        workspace = m_ownWorkspace.get();
+    }
+    if (parts.makeUpdaterController)
+        m_updaterController = parts.makeUpdaterController(info, *workspace);
+    else
+        m_updaterController = std::make_unique<UpdaterController>(
+            true, std::make_unique<StandardUserDriver>(), DefaultsDomain::open(identifier), info, *workspace);
 
-    Workspace& workspace = parts.workspace ? *parts.workspace : Workspace::shared();
     m_focusedValues = std::make_unique<FocusedValues>();
-    m_mainWindow = std::make_unique<MainWindow>(*m_model, workspace);
+    m_mainWindow = std::make_unique<MainWindow>(*m_model, *workspace, *m_center);
     QAction* checkForUpdates = nullptr;
     if (m_updaterController && m_updaterController->updater()) {
         auto* view = new CheckForUpdatesView(*m_updaterController->updater(), m_mainWindow.get());
         checkForUpdates = view->action();
     }
-    new AppCommands(*m_model, *m_mainWindow, *m_focusedValues, workspace, checkForUpdates);
+    m_commands =
+        new AppCommands(*m_model, *m_mainWindow, *m_center, *m_focusedValues, *workspace, checkForUpdates);
 }
 
 KudoraApp::~KudoraApp() = default;
@@ -108,12 +126,16 @@ void KudoraApp::openMainWindow()
     m_mainWindow->activateWindow();
 }
 
-void KudoraApp::describeApplication()
+void KudoraApp::describeApplication(const QVariantMap& info)
 {
-    const QVariant name = MainBundle::infoValue(QStringLiteral("CFBundleName"));
-    const bool hasName = name.typeId() == QMetaType::QString && !name.toString().isEmpty();
-    QApplication::setApplicationName(hasName ? name.toString() : QStringLiteral("Kudora"));
-    QApplication::setApplicationVersion(MainBundle::shortVersion());
-    QGuiApplication::setDesktopFileName(MainBundle::identifier());
+    const QVariant name = info.value(QStringLiteral("CFBundleName"));
+    const bool isText = name.typeId() == QMetaType::QString;
+    QApplication::setApplicationName(isText && !name.toString().isEmpty() ? name.toString()
+                                                                          : QStringLiteral("Kudora"));
+    QGuiApplication::setApplicationDisplayName(isText ? name.toString() : QStringLiteral("Kudora"));
+    const QString shortVersion = textValue(info, QStringLiteral("CFBundleShortVersionString")).trimmed();
+    QApplication::setApplicationVersion(
+        shortVersion.isEmpty() ? textValue(info, QStringLiteral("CFBundleVersion")).trimmed() : shortVersion);
+    QGuiApplication::setDesktopFileName(textValue(info, QStringLiteral("CFBundleIdentifier")));
     QApplication::setWindowIcon(ApplicationIcon::icon());
 }

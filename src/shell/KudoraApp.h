@@ -3,6 +3,7 @@
 #include "AppSource.h"
 
 #include <QObject>
+#include <QVariantMap>
 
 #include <functional>
 #include <memory>
@@ -11,16 +12,17 @@
 class AppCommands;
 class AppDelegate;
 class AppModel;
-class CheckForUpdatesView;
 class FocusedValues;
 class MainWindow;
+class NotificationCenter;
 class PreferencesService;
 class UpdaterController;
 class Workspace;
 
-// The application: it creates and owns, for the life of the process, the delegate, the one
-// catalogue model and the update controller (in that order), then the main window with its menus.
-// It needs a QApplication to exist and must live on its thread.
+// The application and the one place its services are made: it reads the information dictionary
+// once, then creates and owns, for the life of the process, the delegate, the one catalogue model
+// and the update controller (in that order), then the main window with its commands, and hands
+// each the services it needs. It needs a QApplication to exist and must live on its thread.
 class KudoraApp : public QObject
 {
     Q_OBJECT
@@ -29,18 +31,24 @@ public:
     // What the program takes from the system, replaceable piece by piece (tests do).
     struct Parts
     {
-        // The store behind the model; PreferencesService::shared() when null. Must outlive the app.
+        // The information dictionary (name, identifier, versions, update feed); the program's own
+        // when absent.
+        std::optional<QVariantMap> info;
+        // The store behind the model; one on the defaults domain named by the identifier when null.
+        // Must outlive the app.
         PreferencesService* preferences = nullptr;
-        // The desktop that opens pages and gives icons; Workspace::shared() when null. Must
+        // The desktop that opens pages and gives icons; the running desktop when null. Must
         // outlive the app.
         Workspace* workspace = nullptr;
         // The stores the model lists, in order; when absent, the App Store applications of the
         // system and home Applications folders, then the Flatpak applications.
         std::optional<AppSources> sources;
-        // Makes the update controller, its updater already started; the standard controller on
-        // the program's defaults domain when empty. A factory returning null leaves the program
-        // without update checking, and the menu without its item.
-        std::function<std::unique_ptr<UpdaterController>()> makeUpdaterController;
+        // Makes the update controller for the information dictionary and the desktop, its updater
+        // already started; the standard controller on the program's defaults domain when empty. A
+        // factory returning null leaves the program without update checking, and the menu without
+        // its item.
+        std::function<std::unique_ptr<UpdaterController>(const QVariantMap& info, Workspace& workspace)>
+            makeUpdaterController;
     };
 
     KudoraApp();
@@ -56,21 +64,30 @@ public:
     // Shows the main window and brings it forward.
     void openMainWindow();
 
-    AppDelegate& appDelegate() const { return *m_appDelegate; }
     AppModel& model() const { return *m_model; }
     // Null when the program runs without update checking.
     UpdaterController* updaterController() const { return m_updaterController.get(); }
     MainWindow& mainWindow() const { return *m_mainWindow; }
+    AppCommands& commands() const { return *m_commands; }
+    // The bus that carries the commands to the window.
+    NotificationCenter& notificationCenter() const { return *m_center; }
 
-    // Names the application after its information dictionary (name, version, desktop file) and
-    // gives it its icon.
-    static void describeApplication();
+    // Names the application after an information dictionary, once for everything that shows the
+    // name or the version: the application name (CFBundleName, "Kudora" when it is not text or is
+    // empty), the display name that titles the windows (CFBundleName when it is text, even empty),
+    // the version (CFBundleShortVersionString, else CFBundleVersion) and the desktop file name
+    // (CFBundleIdentifier); and gives it its icon.
+    static void describeApplication(const QVariantMap& info);
 
 private:
+    std::unique_ptr<NotificationCenter> m_center;
     std::unique_ptr<FocusedValues> m_focusedValues;
+    std::unique_ptr<Workspace> m_ownWorkspace;
+    std::unique_ptr<PreferencesService> m_ownPreferences;
     std::unique_ptr<AppDelegate> m_appDelegate;
     std::unique_ptr<AppModel> m_model;
     std::unique_ptr<UpdaterController> m_updaterController;
     // Declared last: the window borrows the model and the updater, so it goes first.
     std::unique_ptr<MainWindow> m_mainWindow;
+    AppCommands* m_commands = nullptr;
 };

@@ -1,19 +1,21 @@
 #include "MainWindow.h"
 
 #include "ContentView.h"
-#include "MainBundle.h"
 #include "SearchField.h"
 
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QShortcut>
 #include <QSizePolicy>
 #include <QToolBar>
 
-MainWindow::MainWindow(AppModel& model, Workspace& workspace, QWidget* parent)
+MainWindow::MainWindow(AppModel& model, Workspace& workspace, NotificationCenter& center, QWidget* parent)
     : QMainWindow(parent)
-    , m_contentView(new ContentView(model, workspace, this))
+    , m_contentView(new ContentView(model, workspace, center, this))
     , m_toolBar(new QToolBar(tr("Toolbar"), this))
 {
     setObjectName(QStringLiteral("main"));
-    setWindowTitle(titleFromInfoDictionary());
+    setWindowTitle(QGuiApplication::applicationDisplayName());
     setCentralWidget(m_contentView);
 
     m_toolBar->setObjectName(QStringLiteral("toolbar"));
@@ -25,14 +27,24 @@ MainWindow::MainWindow(AppModel& model, Workspace& workspace, QWidget* parent)
     m_toolBar->addWidget(spacer);
     m_toolBar->addWidget(m_contentView->searchField());
     addToolBar(Qt::TopToolBarArea, m_toolBar);
+
+    // The key that opens the menus on Linux desktops.
+    auto* openMenus = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(openMenus, &QShortcut::activated, this, [this] {
+        if (QAction* first = menuBar()->actions().value(0))
+            menuBar()->setActiveAction(first);
+    });
+
     // The window opens on the table, where the keyboard commands act, not in the search field.
     m_contentView->setFocus(Qt::OtherFocusReason);
 }
 
-QString MainWindow::titleFromInfoDictionary()
+void MainWindow::focusSearchField()
 {
-    const QVariant name = MainBundle::infoValue(QStringLiteral("CFBundleName"));
-    if (name.typeId() == QMetaType::QString)
-        return name.toString();
-    return QStringLiteral("Kudora");
+    // A query typed into a hidden field would filter the list with nothing to show why.
+    if (m_toolBar->isHidden())
+        m_toolBar->show();
+    SearchField* field = m_contentView->searchField();
+    field->setFocus(Qt::ShortcutFocusReason);
+    field->selectAll();
 }

@@ -4,24 +4,27 @@
 
 class AppModel;
 class ContentView;
+class NotificationCenter;
 class QToolBar;
 class Workspace;
 
 // The one window of the program: the catalogue's table view on the shared model, with the search
-// field in the toolbar. Closing it hides it; nothing in the program creates a second one.
+// field in the toolbar, titled by the application's display name. F10 opens its menu bar's first
+// menu. Closing it hides it; nothing in the program creates a second one.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // workspace opens review pages and gives icons; it and model must outlive the window.
-    MainWindow(AppModel& model, Workspace& workspace, QWidget* parent = nullptr);
+    // The content view's services (see ContentView); they and model must outlive the window.
+    MainWindow(AppModel& model, Workspace& workspace, NotificationCenter& center, QWidget* parent = nullptr);
 
     ContentView* contentView() const { return m_contentView; }
     QToolBar* toolBar() const { return m_toolBar; }
 
-    // "CFBundleName" of the information dictionary when it is text, even empty; else "Kudora".
-    static QString titleFromInfoDictionary();
+    // Puts the keyboard focus in the search field with its text selected, showing the toolbar if
+    // it was hidden.
+    void focusSearchField();
 
 private:
     ContentView* m_contentView;

@@ -1,7 +1,6 @@
 #include "FeedLoader.h"
 
-#include "HostApplication.h"
-
+#include <QCoreApplication>
 #include <QHostAddress>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -62,8 +61,9 @@ void FeedLoader::load(const QUrl& url)
                          QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QString(HostApplication::name() + u'/' + HostApplication::displayVersion()));
+    request.setHeader(
+        QNetworkRequest::UserAgentHeader,
+        QString(QCoreApplication::applicationName() + u'/' + QCoreApplication::applicationVersion()));
 
     if (!m_network)
         m_network = std::make_unique<QNetworkAccessManager>();

@@ -2,8 +2,6 @@
 
 #include "Appcast.h"
 #include "DefaultsDomain.h"
-#include "HostApplication.h"
-#include "MainBundle.h"
 #include "VersionComparator.h"
 #include "Workspace.h"
 
@@ -47,10 +45,12 @@ qint64 checkIntervalFrom(const QVariant& value)
 } // namespace
 
 Updater::Updater(std::unique_ptr<UserDriver> userDriver, std::shared_ptr<DefaultsDomain> defaults,
-                 Options options, QObject* parent)
+                 QVariantMap info, Workspace& workspace, Options options, QObject* parent)
     : QObject(parent)
     , m_userDriver(std::move(userDriver))
     , m_defaults(std::move(defaults))
+    , m_info(std::move(info))
+    , m_workspace(workspace)
     , m_options(std::move(options))
     , m_loader(m_options.feedPolicy, m_options.feedLimits)
 {
@@ -68,15 +68,15 @@ bool Updater::start()
         return m_started;
     m_startCalled = true;
 
-    const QVariant feed = MainBundle::infoValue(u"SUFeedURL"_s);
+    const QVariant feed = m_info.value(u"SUFeedURL"_s);
     if (feed.typeId() == QMetaType::QString)
         m_feedUrl = QUrl(feed.toString().trimmed(), QUrl::StrictMode);
     if (!FeedLoader::isPermitted(m_feedUrl, m_options.feedPolicy))
         return false;
 
-    const QVariant automatic = MainBundle::infoValue(u"SUEnableAutomaticChecks"_s);
+    const QVariant automatic = m_info.value(u"SUEnableAutomaticChecks"_s);
     m_automaticChecks = automatic.typeId() == QMetaType::Bool && automatic.toBool();
-    m_checkInterval = checkIntervalFrom(MainBundle::infoValue(u"SUScheduledCheckInterval"_s));
+    m_checkInterval = checkIntervalFrom(m_info.value(u"SUScheduledCheckInterval"_s));
 
     m_started = true;
     setCanCheckForUpdates(true);
@@ -127,7 +127,9 @@ void Updater::onFeedLoaded(const QByteArray& body)
 
     const QString systemVersion = m_options.systemVersion.value_or(QSysInfo::productVersion());
     const std::optional<AppcastItem> item = appcast->newestApplicableItem(systemVersion);
-    if (!item || !VersionComparator::isNewer(item->version, HostApplication::version())) {
+    const QVariant running = m_info.value(u"CFBundleVersion"_s);
+    const QString version = running.typeId() == QMetaType::QString ? running.toString().trimmed() : QString();
+    if (!item || !VersionComparator::isNewer(item->version, version)) {
         if (userInitiated)
             m_userDriver->showUpToDate();
         finishCheck();
@@ -168,7 +170,7 @@ void Updater::applyChoice(const AppcastItem& item, UserDriver::UpdateChoice choi
     case UserDriver::UpdateChoice::Download:
         // The page or file is handed to the desktop; the program itself fetches and runs nothing.
         if (const QUrl address = item.downloadAddress(); !address.isEmpty())
-            Workspace::shared().openUrl(address);
+            m_workspace.openUrl(address);
         break;
     case UserDriver::UpdateChoice::Skip:
         m_defaults->setValue(SkippedVersionKey, item.version);

@@ -8,11 +8,13 @@
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <QVariantMap>
 
 #include <memory>
 #include <optional>
 
 class DefaultsDomain;
+class Workspace;
 
 // How an updater fetches and judges its feed. The defaults are those of the shipped program.
 struct UpdaterOptions
@@ -26,10 +28,11 @@ struct UpdaterOptions
 
 // Checks the appcast feed for newer versions of the program.
 //
-// Its configuration comes from the information dictionary: "SUFeedURL" (an https address),
-// "SUEnableAutomaticChecks" (boolean) and "SUScheduledCheckInterval" (seconds, one day when absent,
-// never under one hour). What it remembers lives in the program's defaults domain under its own
-// keys: "SULastCheckTime" (date) and "SUSkippedVersion" (text).
+// Its configuration comes from the program's information dictionary: "SUFeedURL" (an https
+// address), "SUEnableAutomaticChecks" (boolean) and "SUScheduledCheckInterval" (seconds, one day
+// when absent, never under one hour); feed versions are compared with its "CFBundleVersion". What
+// it remembers lives in the program's defaults domain under its own keys: "SULastCheckTime" (date)
+// and "SUSkippedVersion" (text).
 //
 // canCheckForUpdates is false until start(), stays false for good when start() finds no usable
 // feed address, is false while a check fetches the feed and turns true again once the check's
@@ -50,8 +53,9 @@ public:
 
     using Options = UpdaterOptions;
 
+    // workspace opens the download page; it must outlive the updater.
     Updater(std::unique_ptr<UserDriver> userDriver, std::shared_ptr<DefaultsDomain> defaults,
-            Options options = {}, QObject* parent = nullptr);
+            QVariantMap info, Workspace& workspace, Options options = {}, QObject* parent = nullptr);
     ~Updater() override;
 
     // Reads the configuration and, when automatic checks are on, starts the schedule. False when
@@ -83,6 +87,8 @@ private:
 
     std::unique_ptr<UserDriver> m_userDriver;
     std::shared_ptr<DefaultsDomain> m_defaults;
+    QVariantMap m_info;
+    Workspace& m_workspace;
     Options m_options;
     FeedLoader m_loader;
     QTimer m_scheduleTimer;

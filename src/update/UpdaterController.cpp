@@ -4,10 +4,11 @@
 #include "UserDriver.h"
 
 UpdaterController::UpdaterController(bool startingUpdater, std::unique_ptr<UserDriver> userDriver,
-                                     std::shared_ptr<DefaultsDomain> defaults, Updater::Options options,
-                                     QObject* parent)
+                                     std::shared_ptr<DefaultsDomain> defaults, const QVariantMap& info,
+                                     Workspace& workspace, Updater::Options options, QObject* parent)
     : QObject(parent)
-    , m_updater(new Updater(std::move(userDriver), std::move(defaults), std::move(options), this))
+    , m_updater(
+          new Updater(std::move(userDriver), std::move(defaults), info, workspace, std::move(options), this))
 {
     if (startingUpdater)
         m_updater->start();

@@ -8,6 +8,7 @@
 
 class DefaultsDomain;
 class UserDriver;
+class Workspace;
 
 // Owns the program's one updater, with the user driver that shows its results. Created once at
 // start-up and kept for the life of the process.
@@ -17,10 +18,10 @@ class UpdaterController : public QObject
 
 public:
     // When startingUpdater is true the updater is started at once; otherwise startUpdater() does
-    // it later.
+    // it later. info and workspace are the updater's (see Updater).
     UpdaterController(bool startingUpdater, std::unique_ptr<UserDriver> userDriver,
-                      std::shared_ptr<DefaultsDomain> defaults, Updater::Options options = {},
-                      QObject* parent = nullptr);
+                      std::shared_ptr<DefaultsDomain> defaults, const QVariantMap& info, Workspace& workspace,
+                      Updater::Options options = {}, QObject* parent = nullptr);
 
     Updater* updater() const { return m_updater; }
 

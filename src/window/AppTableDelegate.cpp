@@ -10,20 +10,46 @@
 #include <QPainter>
 
 namespace {
-constexpr int ButtonHorizontalPadding = 6;
-constexpr int ButtonVerticalPadding = 3;
-
 QStyle* styleOf(const QStyleOptionViewItem& option)
 {
     return option.widget ? option.widget->style() : QApplication::style();
 }
-} // namespace
 
-void AppTableDelegate::updateCell(const QStyleOptionViewItem& option)
+QWidget* viewportOf(const QStyleOptionViewItem& option)
 {
-    if (auto* view = qobject_cast<const QAbstractItemView*>(option.widget))
-        view->viewport()->update(option.rect);
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    return view ? view->viewport() : nullptr;
 }
+
+void updateCell(const QStyleOptionViewItem& option)
+{
+    if (QWidget* viewport = viewportOf(option))
+        viewport->update(option.rect);
+}
+
+// The cell's own background, selection and focus frame, as the style draws them, without content.
+void paintBackground(QPainter* painter, QStyleOptionViewItem cell)
+{
+    cell.features &= ~(QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay);
+    cell.icon = QIcon();
+    cell.text.clear();
+    styleOf(cell)->drawControl(QStyle::CE_ItemViewItem, &cell, painter, cell.widget);
+}
+
+// icon scaled to fit a square of side device pixels, its shape kept: themes may offer only
+// smaller sizes, and a high-density screen wants every one of its pixels.
+QPixmap fitted(const QIcon& icon, int side, qreal ratio)
+{
+    QPixmap pixmap = icon.pixmap(QSize(AppTableModel::IconSize, AppTableModel::IconSize), ratio);
+    if (pixmap.isNull())
+        return pixmap;
+    const QSize size = pixmap.size().scaled(side, side, Qt::KeepAspectRatio);
+    if (pixmap.size() != size)
+        pixmap = pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixmap.setDevicePixelRatio(1);
+    return pixmap;
+}
+} // namespace
 
 AppTableDelegate::AppTableDelegate(QObject* parent)
     : QStyledItemDelegate(parent)
@@ -31,15 +57,12 @@ AppTableDelegate::AppTableDelegate(QObject* parent)
 
 void AppTableDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
-    // The widget's own palette decides the colours, not the application's default one. It is taken
-    // before the base class lays the model's foreground over it: that one is faded already.
-    const QPalette own = option->palette;
+    // The widget's own palette decides the colours, not the application's default one.
     QStyledItemDelegate::initStyleOption(option, index);
     const QVariant level = index.data(AppTableModel::LabelLevelRole);
-    if (level.isValid()) {
-        const QColor color = LabelColors::color(own, LabelColors::Level(level.toInt()));
-        option->palette.setColor(QPalette::Text, color);
-    }
+    if (level.isValid())
+        option->palette.setColor(QPalette::Text,
+                                 LabelColors::color(option->palette, LabelColors::Level(level.toInt())));
 }
 
 void AppTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -50,7 +73,7 @@ void AppTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         paintIcon(painter, option, index);
         break;
     case AppTableModel::AppStoreColumn:
-        paintButton(painter, option, index);
+        paintLink(painter, option, index);
         break;
     default:
         QStyledItemDelegate::paint(painter, option, index);
@@ -61,63 +84,47 @@ void AppTableDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 void AppTableDelegate::paintIcon(QPainter* painter, const QStyleOptionViewItem& option,
                                  const QModelIndex& index) const
 {
-    // Only the cell's background and selection come from the style; the icon is fetched once, at
-    // the painter's own pixel ratio.
-    QStyleOptionViewItem background = option;
-    background.features &= ~(QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay);
-    background.icon = QIcon();
-    background.text.clear();
-    styleOf(option)->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
-
-    const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
-    const AppTableModel* model = qobject_cast<const AppTableModel*>(index.model());
-    const AppInfo* app = model ? model->appAt(index.row()) : nullptr;
-    if (!app)
+    paintBackground(painter, option);
+    const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+    if (icon.isNull())
         return;
-    const QPixmap pixmap = model->iconPixmap(*app, ratio);
-    const QSize size = pixmap.deviceIndependentSize().toSize();
-    const QRect target(QPoint(option.rect.center().x() - size.width() / 2 + 1,
-                              option.rect.center().y() - size.height() / 2 + 1),
-                       size);
-    painter->drawPixmap(target.topLeft(), pixmap);
+    // In device pixels at the painter's own ratio, so that centring does not round twice.
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+    const int side = qRound(AppTableModel::IconSize * ratio);
+    const QPixmap pixmap = fitted(icon, side, ratio);
+    if (pixmap.isNull())
+        return;
+    const QPointF centre = QPointF(option.rect.center()) + QPointF(1, 1);
+    painter->save();
+    painter->translate(centre);
+    painter->scale(1 / ratio, 1 / ratio);
+    painter->drawPixmap(-pixmap.width() / 2, -pixmap.height() / 2, pixmap);
+    painter->restore();
 }
 
-QRect AppTableDelegate::buttonRect(const QStyleOptionViewItem& option, const QModelIndex& index) const
+void AppTableDelegate::paintLink(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const
 {
-    const QString title = index.data(Qt::DisplayRole).toString();
-    const QFontMetrics metrics(option.font);
-    QSize size(metrics.horizontalAdvance(title) + 2 * ButtonHorizontalPadding,
-               metrics.height() + 2 * ButtonVerticalPadding);
-    size = size.boundedTo(option.rect.size());
-    QRect rect(QPoint(0, 0), size);
-    rect.moveCenter(option.rect.center());
-    return rect;
-}
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    paintBackground(painter, cell);
 
-void AppTableDelegate::paintButton(QPainter* painter, const QStyleOptionViewItem& option,
-                                   const QModelIndex& index) const
-{
-    QStyleOptionViewItem background = option;
-    initStyleOption(&background, index);
-    const QString title = background.text;
-    background.text.clear();
-    QStyle* style = styleOf(option);
-    style->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
-
-    QStyleOptionButton button;
-    button.initFrom(option.widget);
-    button.rect = buttonRect(option, index);
-    button.text = title;
-    button.features = QStyleOptionButton::Flat;
-    button.state = QStyle::State_Enabled;
-    if (option.state & QStyle::State_Active)
-        button.state |= QStyle::State_Active;
-    const bool pressed = m_pressedButton.isValid() && m_pressedButton == index;
-    button.state |= pressed ? QStyle::State_Sunken : QStyle::State_Raised;
-    button.palette = option.palette;
-    if (option.state & QStyle::State_Selected)
-        button.palette.setColor(QPalette::ButtonText, option.palette.color(QPalette::HighlightedText));
-    style->drawControl(QStyle::CE_PushButton, &button, painter, option.widget);
+    const bool pressed = m_pressedLink.isValid() && m_pressedLink == index;
+    QFont font = cell.font;
+    font.setUnderline(pressed || (cell.state & QStyle::State_MouseOver));
+    // Link colours are made for the base colour; on a selected row the selection's text colour reads.
+    const QPalette::ColorGroup group =
+        cell.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+    const QColor colour = cell.state & QStyle::State_Selected
+        ? cell.palette.color(group, QPalette::HighlightedText)
+        : cell.palette.color(group, pressed ? QPalette::LinkVisited : QPalette::Link);
+    const QFontMetrics metrics(font);
+    painter->save();
+    painter->setFont(font);
+    painter->setPen(colour);
+    painter->drawText(cell.rect, Qt::AlignCenter,
+                      metrics.elidedText(cell.text, Qt::ElideRight, cell.rect.width()));
+    painter->restore();
 }
 
 QSize AppTableDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -131,42 +138,43 @@ QSize AppTableDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
 bool AppTableDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
                                    const QStyleOptionViewItem& option, const QModelIndex& index)
 {
-    if (index.column() != AppTableModel::AppStoreColumn)
+    const bool link = index.column() == AppTableModel::AppStoreColumn;
+    if (event->type() == QEvent::MouseMove) {
+        if (QWidget* viewport = viewportOf(option))
+            link ? viewport->setCursor(Qt::PointingHandCursor) : viewport->unsetCursor();
+    }
+    if (!link)
         return QStyledItemDelegate::editorEvent(event, model, option, index);
 
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton
-            || !buttonRect(option, index).contains(mouse->position().toPoint()))
+    case QEvent::MouseButtonDblClick:
+        // A press on the link is the link's, as on any button: it does not select the row. The
+        // second press of a double click only swallows the click, so that one double click opens
+        // the page once; the view sends no release for it.
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
             return false;
-        // A press on the button is the button's, as on any push button: it does not select the row.
-        // The second press of a double click only swallows the click, so that one double click
-        // opens the page once; the view sends no release for it.
         if (event->type() == QEvent::MouseButtonPress) {
-            m_pressedButton = index;
+            m_pressedLink = index;
             updateCell(option);
         }
         return true;
-    }
     case QEvent::MouseMove:
-        // The release of a press that left the button's cell never reaches the delegate.
-        if (m_pressedButton.isValid() && !(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)) {
-            m_pressedButton = QPersistentModelIndex();
+        // The release of a press that left the cell never reaches the delegate.
+        if (m_pressedLink.isValid() && !(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)) {
+            m_pressedLink = QPersistentModelIndex();
             updateCell(option);
         }
         return false;
     case QEvent::MouseButtonRelease: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() != Qt::LeftButton || !m_pressedButton.isValid())
+        if (mouse->button() != Qt::LeftButton || !m_pressedLink.isValid())
             return false;
-        const bool onButton =
-            m_pressedButton == index && buttonRect(option, index).contains(mouse->position().toPoint());
-        m_pressedButton = QPersistentModelIndex();
+        const bool inCell = m_pressedLink == index && option.rect.contains(mouse->position().toPoint());
+        m_pressedLink = QPersistentModelIndex();
         updateCell(option);
-        if (onButton)
-            emit openRequested(index.row());
+        if (inCell)
+            emit openRequested(index);
         return true;
     }
     case QEvent::KeyPress: {
@@ -174,7 +182,7 @@ bool AppTableDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
         if ((key->key() != Qt::Key_Space && key->key() != Qt::Key_Select)
             || key->modifiers() != Qt::NoModifier)
             return false;
-        emit openRequested(index.row());
+        emit openRequested(index);
         return true;
     }
     default:

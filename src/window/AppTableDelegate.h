@@ -3,9 +3,10 @@
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 
-// Draws the table's cells in their label colours, the icon centred in its column, and the
-// "Open ↗" cell as a borderless button. The button reacts to a click that starts and ends on it
-// and to Space or Select on the focused cell, and reports the row through openRequested().
+// Draws the table's cells from the model's roles: texts in their label level's colour, the icon
+// fitted and centred in its column at the screen's density, and the "Open ↗" cell as a link,
+// underlined while the pointer is over it or holds it down. The whole link cell reacts to a click
+// that starts and ends in it and to Space or Select while it is current, and asks to open its row.
 class AppTableDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -19,19 +20,15 @@ public:
     bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
                      const QModelIndex& index) override;
 
-    // Where the button sits inside a cell of the App Store column.
-    QRect buttonRect(const QStyleOptionViewItem& option, const QModelIndex& index) const;
-
 signals:
-    void openRequested(int row);
+    void openRequested(const QModelIndex& index);
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
     void paintIcon(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
-    static void updateCell(const QStyleOptionViewItem& option);
-    void paintButton(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    void paintLink(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
-    QPersistentModelIndex m_pressedButton;
+    QPersistentModelIndex m_pressedLink;
 };

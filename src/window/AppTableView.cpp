@@ -1,7 +1,5 @@
 #include "AppTableView.h"
 
-#include "AppTableModel.h"
-
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -28,6 +26,9 @@ AppTableView::AppTableView(QWidget* parent)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    // Cells that act on a click show it when the pointer is over them.
+    setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_Hover);
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
@@ -44,63 +45,68 @@ void AppTableView::setModel(QAbstractItemModel* model)
     QTableView::setModel(model);
     if (!model)
         return;
-    if (auto* table = qobject_cast<AppTableModel*>(model)) {
-        connect(table, &AppTableModel::sortIndicatorChanged, this, &AppTableView::showSortIndicator);
-        showSortIndicator();
-    }
+    const auto restoreRows = [this] { restorePlace(false); };
     for (const auto before :
          { &QAbstractItemModel::rowsAboutToBeRemoved, &QAbstractItemModel::rowsAboutToBeInserted })
         connect(model, before, this, &AppTableView::rememberPlace);
     for (const auto after : { &QAbstractItemModel::rowsRemoved, &QAbstractItemModel::rowsInserted })
-        connect(model, after, this, &AppTableView::restorePlace);
-    connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this, &AppTableView::rememberPlace);
-    connect(model, &QAbstractItemModel::rowsMoved, this, &AppTableView::restorePlace);
+        connect(model, after, this, restoreRows);
     connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, &AppTableView::rememberPlace);
-    connect(model, &QAbstractItemModel::layoutChanged, this, &AppTableView::restorePlace);
+    connect(model, &QAbstractItemModel::layoutChanged, this, [this] { restorePlace(true); });
 }
 
-void AppTableView::showSortIndicator()
+bool AppTableView::isShown(const QModelIndex& index) const
 {
-    const auto* table = static_cast<const AppTableModel*>(model());
-    horizontalHeader()->setSortIndicator(table->sortColumn(), table->sortColumnOrder());
+    if (!index.isValid())
+        return false;
+    const int y = rowViewportPosition(index.row());
+    return y >= 0 && y < viewport()->height();
 }
 
 void AppTableView::rememberPlace()
 {
     const QModelIndex current = currentIndex();
-    const int top = rowAt(0);
-    const bool currentShown = current.isValid() && rowViewportPosition(current.row()) >= 0
-        && rowViewportPosition(current.row()) < viewport()->height();
-    m_place = currentShown ? current : model()->index(top, 0);
+    m_placeIsCurrent = isShown(current);
+    m_place = m_placeIsCurrent ? current : model()->index(rowAt(0), 0);
     m_placeY = m_place.isValid() ? rowViewportPosition(m_place.row()) : 0;
+    m_atTop = verticalScrollBar()->value() == verticalScrollBar()->minimum();
 }
 
-void AppTableView::restorePlace()
+void AppTableView::restorePlace(bool sorted)
 {
-    if (!m_place.isValid())
-        return;
+    const QPersistentModelIndex place = std::exchange(m_place, QPersistentModelIndex());
     // The scroll range follows the new rows only once the view has laid them out.
     executeDelayedItemsLayout();
     QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->value() + rowViewportPosition(m_place.row()) - m_placeY);
-    m_place = QPersistentModelIndex();
+    if (sorted || !m_placeIsCurrent) {
+        // A sort can move any row anywhere: following the one the user was at to its old height
+        // would scroll the rest of the list away. A list at its top stays there, and the current
+        // row comes into view where it has to.
+        if (m_atTop)
+            bar->setValue(bar->minimum());
+        if (sorted) {
+            if (m_placeIsCurrent && place.isValid())
+                scrollTo(place, QAbstractItemView::EnsureVisible);
+            return;
+        }
+        if (m_atTop)
+            return;
+    }
+    if (place.isValid())
+        bar->setValue(bar->value() + rowViewportPosition(place.row()) - m_placeY);
 }
 
-QList<int> AppTableView::selectedRowsInOrder() const
+QModelIndexList AppTableView::selectedRowsInOrder() const
 {
-    QList<int> rows;
-    if (!selectionModel())
-        return rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     return rows;
 }
 
 void AppTableView::contextMenuEvent(QContextMenuEvent* event)
 {
-    QList<int> rows;
+    QModelIndexList rows;
     QPoint globalPos = event->globalPos();
     if (event->reason() == QContextMenuEvent::Mouse) {
         // Mouse events arrive in viewport coordinates.
@@ -109,18 +115,19 @@ void AppTableView::contextMenuEvent(QContextMenuEvent* event)
             if (selectionModel() && selectionModel()->isRowSelected(index.row(), QModelIndex()))
                 rows = selectedRowsInOrder();
             else
-                rows = { index.row() };
+                rows = { index.siblingAtColumn(0) };
         }
     } else {
         rows = selectedRowsInOrder();
         const QModelIndex current = currentIndex();
         if (rows.isEmpty() && current.isValid())
-            rows = { current.row() };
+            rows = { current.siblingAtColumn(0) };
         // Open the menu on the rows it acts on rather than wherever the pointer happens to be.
-        const int anchorRow =
-            current.isValid() && rows.contains(current.row()) ? current.row() : rows.value(0, -1);
-        if (anchorRow >= 0) {
-            const QModelIndex anchor = model()->index(anchorRow, current.isValid() ? current.column() : 0);
+        const bool onCurrent = current.isValid()
+            && std::any_of(rows.cbegin(), rows.cend(),
+                           [&](const QModelIndex& row) { return row.row() == current.row(); });
+        const QModelIndex anchor = onCurrent ? current : rows.value(0);
+        if (anchor.isValid()) {
             scrollTo(anchor);
             globalPos = viewport()->mapToGlobal(visualRect(anchor).center());
         }
@@ -140,7 +147,36 @@ void AppTableView::keyPressEvent(QKeyEvent* event)
         contextMenuEvent(&menuEvent);
         return;
     }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && modifiers == Qt::NoModifier
+        && currentIndex().isValid()) {
+        event->accept();
+        emit openRequested(currentIndex());
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void AppTableView::focusInEvent(QFocusEvent* event)
+{
+    // Qt makes the first cell current when the focus arrives, without selecting it: a row that
+    // looks picked, with a focus frame on one of its cells, that no command acts on. The first key
+    // that moves picks a row instead.
+    const bool hadCurrent = currentIndex().isValid();
+    QTableView::focusInEvent(event);
+    if (!hadCurrent && selectionModel() && currentIndex().isValid() && !selectionModel()->hasSelection())
+        selectionModel()->clearCurrentIndex();
+}
+
+QModelIndex AppTableView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    // Rows are what the table holds: Home and End go to the first and last one, as in a list,
+    // rather than to the first and last cell of the current row.
+    if ((cursorAction == MoveHome || cursorAction == MoveEnd) && model() && model()->rowCount() > 0) {
+        const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+        return model()->index(cursorAction == MoveHome ? 0 : model()->rowCount() - 1, column);
+    }
+    return QTableView::moveCursor(cursorAction, modifiers);
 }
 
 QItemSelectionModel::SelectionFlags AppTableView::selectionCommand(const QModelIndex& index,

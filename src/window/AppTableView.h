@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QList>
+#include <QModelIndexList>
 #include <QPersistentModelIndex>
 #include <QTableView>
 
-// The application table. Its header sorts through the model, whose sort order may differ from
-// what a click asked for; a right click never changes the selection; a context menu, from the
-// mouse or the keyboard, is reported with the rows it is meant for; and when rows move, leave or
-// arrive, the row the user was at stays where it was on screen.
+// The application table. A right click never changes the selection; a context menu, from the
+// mouse or the keyboard, is reported with the rows it is meant for; Return and Enter ask to open
+// the current row's page; Home and End go to the first and last row. When rows leave or arrive the
+// row the user was at stays where it was on screen; when they are sorted, a list at its top stays
+// at its top and the current row stays in view. No row becomes current until the user picks one.
 class AppTableView : public QTableView
 {
     Q_OBJECT
@@ -18,23 +19,28 @@ public:
     void setModel(QAbstractItemModel* model) override;
 
 signals:
-    // rows in table order; never empty.
-    void contextMenuRequested(const QList<int>& rows, const QPoint& globalPos);
+    // rows: an index of each row, in table order; never empty.
+    void contextMenuRequested(const QModelIndexList& rows, const QPoint& globalPos);
+    void openRequested(const QModelIndex& index);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
 
 private:
-    QList<int> selectedRowsInOrder() const;
-    void showSortIndicator();
+    QModelIndexList selectedRowsInOrder() const;
+    bool isShown(const QModelIndex& index) const;
     void rememberPlace();
-    void restorePlace();
+    void restorePlace(bool sorted);
 
-    // The row the user is at (the current one when on screen, else the topmost shown) and where
-    // on screen it was before the model changed.
+    // The row the user is at (the current one when on screen, else the topmost shown), where on
+    // screen it was before the model changed, and whether the list was at its top.
     QPersistentModelIndex m_place;
+    bool m_placeIsCurrent = false;
     int m_placeY = 0;
+    bool m_atTop = false;
 };

@@ -10,6 +10,7 @@
 #include "NotificationCenter.h"
 #include "SearchField.h"
 #include "StatusBar.h"
+#include "VisibleAppsModel.h"
 #include "Workspace.h"
 
 #include <QFrame>
@@ -17,13 +18,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
-#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-ContentView::ContentView(AppModel& model, Workspace& workspace, QWidget* parent)
+ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCenter& center, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
     , m_workspace(workspace)
@@ -31,16 +31,17 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, QWidget* parent)
     , m_mainArea(new QStackedWidget(this))
     , m_table(new AppTableView(m_mainArea))
     , m_tableModel(new AppTableModel(model, workspace, this))
+    , m_rows(new VisibleAppsModel(model, m_tableModel, this))
     , m_delegate(new AppTableDelegate(this))
     , m_emptyState(nullptr)
     , m_placeholder(new QWidget(m_mainArea))
-    , m_statusBar(new StatusBar(model, this))
+    , m_statusBar(new StatusBar(this))
 {
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(MinimumWidth, MinimumHeight);
 
     // The table.
-    m_table->setModel(m_tableModel);
+    m_table->setModel(m_rows);
     m_table->setItemDelegate(m_delegate);
     m_table->setIconSize(QSize(AppTableModel::IconSize, AppTableModel::IconSize));
     QHeaderView* header = m_table->horizontalHeader();
@@ -57,7 +58,13 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, QWidget* parent)
     QHeaderView* rows = m_table->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(qMax(AppTableModel::IconSize + 6, m_table->fontMetrics().height() + 10));
-    m_emptyState = new EmptyStateView(model, m_table->viewport());
+    // The header shows the catalogue's first comparator, whatever a click asked for.
+    const auto showSortIndicator = [this, header] {
+        header->setSortIndicator(m_rows->sortIndicatorColumn(), m_rows->sortIndicatorOrder());
+    };
+    connect(m_rows, &VisibleAppsModel::sortIndicatorChanged, header, showSortIndicator);
+    showSortIndicator();
+    m_emptyState = new EmptyStateView(m_table->viewport());
 
     // The scanning placeholder.
     auto* progress = new QProgressBar(m_placeholder);
@@ -105,38 +112,30 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, QWidget* parent)
             [model = &m_model](const QString& text) { model->setSearchQuery(text); });
     connect(&m_model, &AppModel::searchQueryChanged, m_searchField,
             [field = m_searchField.data(), model = &m_model] { field->setBoundText(model->searchQuery()); });
-
-    // Find focuses the field from anywhere in the window; Escape in an empty field comes back.
-    for (const QKeySequence& keys : { QKeySequence(QKeySequence::Find), QKeySequence(Qt::Key_Find) }) {
-        auto* find = new QShortcut(keys, this);
-        find->setContext(Qt::WindowShortcut);
-        connect(find, &QShortcut::activated, m_searchField, [field = m_searchField.data()] {
-            field->setFocus(Qt::ShortcutFocusReason);
-            field->selectAll();
-        });
-    }
     connect(m_searchField, &SearchField::leaveRequested, m_table,
             [table = m_table] { table->setFocus(Qt::OtherFocusReason); });
 
     connect(&m_model, &AppModel::isScanningChanged, this, &ContentView::updateMainArea);
-    connect(&m_model, &AppModel::ignoredIDsChanged, this, &ContentView::updateEmptyState);
-    connect(&m_model, &AppModel::showingIgnoredChanged, this, &ContentView::updateEmptyState);
+    for (const auto changed :
+         { &AppModel::appsChanged, &AppModel::ignoredIDsChanged, &AppModel::showingIgnoredChanged })
+        connect(&m_model, changed, this, &ContentView::updateSummary);
     for (const auto rowsChanged : { &QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved })
-        connect(m_tableModel, rowsChanged, this, &ContentView::updateEmptyState);
-    connect(m_tableModel, &QAbstractItemModel::modelReset, this, &ContentView::updateEmptyState);
-    connect(m_tableModel, &QAbstractItemModel::layoutChanged, this, &ContentView::updateEmptyState);
+        connect(m_rows, rowsChanged, this, &ContentView::updateSummary);
+    connect(m_rows, &QAbstractItemModel::modelReset, this, &ContentView::updateSummary);
+    connect(m_rows, &QAbstractItemModel::layoutChanged, this, &ContentView::updateSummary);
     // A reset clears the selection without a word, and rows that leave in a layout change leave it
     // as quietly.
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ContentView::updateHasSelection);
-    connect(m_tableModel, &QAbstractItemModel::modelReset, this, &ContentView::updateHasSelection);
-    connect(m_tableModel, &QAbstractItemModel::layoutChanged, this, &ContentView::updateHasSelection);
+    connect(m_rows, &QAbstractItemModel::modelReset, this, &ContentView::updateHasSelection);
+    connect(m_rows, &QAbstractItemModel::layoutChanged, this, &ContentView::updateHasSelection);
     connect(m_delegate, &AppTableDelegate::openRequested, this, &ContentView::openReviewPage);
+    connect(m_table, &AppTableView::openRequested, this, &ContentView::openReviewPage);
     connect(m_table, &AppTableView::contextMenuRequested, this, &ContentView::showContextMenu);
-    observeCommands();
+    observeCommands(center);
 
     updateMainArea();
-    updateEmptyState();
+    updateSummary();
 }
 
 ContentView::~ContentView()
@@ -150,6 +149,16 @@ SearchField* ContentView::searchField() const
     return m_searchField;
 }
 
+void ContentView::setRowActions(const QList<QAction*>& actions)
+{
+    m_rowActions = actions;
+}
+
+void ContentView::setResetIgnoreListAction(QAction* action)
+{
+    m_emptyState->setResetAction(action);
+}
+
 bool ContentView::hasSelection() const
 {
     return m_hasSelection;
@@ -157,31 +166,23 @@ bool ContentView::hasSelection() const
 
 void ContentView::updateHasSelection()
 {
-    const bool hasSelection = m_table->selectionModel()->hasSelection();
+    const bool hasSelection = m_menuApps.has_value() || m_table->selectionModel()->hasSelection();
     if (hasSelection == m_hasSelection)
         return;
     m_hasSelection = hasSelection;
     emit hasSelectionChanged(hasSelection);
 }
 
-QList<AppInfo> ContentView::appsAt(const QList<int>& rows) const
-{
-    QList<AppInfo> apps;
-    apps.reserve(rows.size());
-    for (const int row : rows) {
-        if (const AppInfo* app = m_tableModel->appAt(row))
-            apps.append(*app);
-    }
-    return apps;
-}
-
 QList<AppInfo> ContentView::selectedApps() const
 {
-    QList<int> rows;
-    for (const QModelIndex& index : m_table->selectionModel()->selectedRows())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    return appsAt(rows);
+    QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QList<AppInfo> apps;
+    apps.reserve(rows.size());
+    for (const QModelIndex& row : std::as_const(rows))
+        apps.append(row.data(AppTableModel::RecordRole).value<AppInfo>());
+    return apps;
 }
 
 void ContentView::setSelection(const QSet<QString>& ids)
@@ -190,10 +191,10 @@ void ContentView::setSelection(const QSet<QString>& ids)
     for (const QString& id : ids)
         keys.insert(AppInfo::idKey(id));
     QItemSelection selection;
-    for (int row = 0; row < m_tableModel->rowCount(); ++row) {
-        if (keys.contains(m_tableModel->idAt(row)))
-            selection.select(m_tableModel->index(row, 0),
-                             m_tableModel->index(row, AppTableModel::ColumnCount - 1));
+    for (int row = 0; row < m_rows->rowCount(); ++row) {
+        const QModelIndex first = m_rows->index(row, 0);
+        if (keys.contains(first.data(AppTableModel::IdRole).toString()))
+            selection.select(first, m_rows->index(row, AppTableModel::ColumnCount - 1));
     }
     m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
@@ -203,9 +204,8 @@ bool ContentView::isShowingScanningPlaceholder() const
     return m_mainArea->currentWidget() == m_placeholder;
 }
 
-void ContentView::observeCommands()
+void ContentView::observeCommands(NotificationCenter& center)
 {
-    NotificationCenter& center = NotificationCenter::defaultCenter();
     // A command posted while the window is not shown has nothing to act on.
     const auto whileShown = [this](auto handler) {
         return [this, handler] {
@@ -214,23 +214,28 @@ void ContentView::observeCommands()
         };
     };
 
-    center.observe(CommandNames::rescanRequested(), this, whileShown([this] {
+    center.observe(CommandNames::RescanRequested, this, whileShown([this] {
                        // The scan runs as a task of its own, so that the posting command returns at once.
                        QMetaObject::invokeMethod(
                            &m_model, [model = &m_model] { model->rescan(); }, Qt::QueuedConnection);
                    }));
-    center.observe(CommandNames::resetReviewRequested(), this,
-                   whileShown([this] { m_model.resetReviewDates(selectedApps()); }));
-    center.observe(CommandNames::ignoreRequested(), this,
-                   whileShown([this] { ignoreOrUnignore(selectedApps(), true); }));
-    center.observe(CommandNames::clearIgnoreRequested(), this,
-                   whileShown([this] { ignoreOrUnignore(selectedApps(), false); }));
-    center.observe(CommandNames::resetIgnoreListRequested(), this,
+    center.observe(CommandNames::ResetReviewRequested, this,
+                   whileShown([this] { m_model.resetReviewDates(targetApps()); }));
+    center.observe(CommandNames::IgnoreRequested, this,
+                   whileShown([this] { ignoreOrUnignore(targetApps(), true); }));
+    center.observe(CommandNames::ClearIgnoreRequested, this,
+                   whileShown([this] { ignoreOrUnignore(targetApps(), false); }));
+    center.observe(CommandNames::ResetIgnoreListRequested, this,
                    whileShown([this] { m_model.resetIgnoreList(); }));
-    center.observe(CommandNames::toggleMockModeRequested(), this,
+    center.observe(CommandNames::ToggleMockModeRequested, this,
                    whileShown([this] { m_model.toggleMockMode(); }));
-    center.observe(CommandNames::showIgnoredAppsToggled(), this,
+    center.observe(CommandNames::ShowIgnoredAppsToggled, this,
                    whileShown([this] { m_model.setShowingIgnored(!m_model.showingIgnored()); }));
+}
+
+QList<AppInfo> ContentView::targetApps() const
+{
+    return m_menuApps ? *m_menuApps : selectedApps();
 }
 
 void ContentView::ignoreOrUnignore(const QList<AppInfo>& apps, bool ignore)
@@ -242,9 +247,17 @@ void ContentView::ignoreOrUnignore(const QList<AppInfo>& apps, bool ignore)
     m_table->selectionModel()->clearSelection();
 }
 
-void ContentView::updateEmptyState()
+void ContentView::updateSummary()
 {
-    m_emptyState->refresh(m_tableModel->rowCount() == 0);
+    const CatalogueTexts::Summary summary = m_tableModel->texts().summary(m_model);
+    m_statusBar->setText(summary.status);
+    if (m_rows->rowCount() > 0) {
+        m_emptyState->hide();
+        return;
+    }
+    m_emptyState->setTexts(summary.emptyMessage, summary.ignoredNote);
+    m_emptyState->show();
+    m_emptyState->raise();
 }
 
 void ContentView::updateMainArea()
@@ -258,33 +271,44 @@ void ContentView::updateMainArea()
     }
 }
 
-void ContentView::showContextMenu(const QList<int>& rows, const QPoint& globalPos)
+void ContentView::showContextMenu(const QList<QModelIndex>& rows, const QPoint& globalPos)
 {
-    // The rows are taken now; the actions work on them whatever happens to the list meanwhile.
-    const QList<AppInfo> apps = appsAt(rows);
-    if (apps.isEmpty())
-        return;
     if (m_contextMenu)
         m_contextMenu->close();
+    // The rows are taken now; the commands work on them whatever happens to the list meanwhile.
+    QList<AppInfo> apps;
+    for (const QModelIndex& row : rows)
+        apps.append(row.data(AppTableModel::RecordRole).value<AppInfo>());
+    if (apps.isEmpty() || m_rowActions.isEmpty())
+        return;
+    m_menuApps = apps;
+    updateHasSelection();
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("tableContextMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    connect(menu->addAction(tr("Reset Last Reviewed Date")), &QAction::triggered, this,
-            [this, apps] { m_model.resetReviewDates(apps); });
-    const bool ignored = m_model.showingIgnored();
-    connect(menu->addAction(ignored ? tr("Clear Ignore") : tr("Ignore")), &QAction::triggered, this,
-            [this, apps, ignored] { ignoreOrUnignore(apps, !ignored); });
+    menu->addActions(m_rowActions);
+    // A chosen command runs after the menu has hidden; the rows go once it has.
+    connect(menu, &QMenu::aboutToHide, this, [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_contextMenu && m_contextMenu->isVisible())
+                    return;
+                m_menuApps.reset();
+                updateHasSelection();
+            },
+            Qt::QueuedConnection);
+    });
     m_contextMenu = menu;
     menu->popup(globalPos);
 }
 
-void ContentView::openReviewPage(int row)
+void ContentView::openReviewPage(const QModelIndex& index)
 {
-    const AppInfo* shown = m_tableModel->appAt(row);
-    if (!shown)
+    if (!index.isValid())
         return;
-    // A copy: opening the page or recording the review may change the catalogue under the pointer.
-    const AppInfo app = *shown;
+    // A copy: opening the page or recording the review may change the catalogue.
+    const AppInfo app = index.data(AppTableModel::RecordRole).value<AppInfo>();
     // The page may fail to open; the review is recorded all the same. A desktop without a
     // software centre for the application's page may still open the store's web page.
     if (const std::optional<QUrl> url = app.reviewURL()) {

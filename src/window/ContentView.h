@@ -6,18 +6,22 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 class AppInfo;
 class AppModel;
 class AppTableDelegate;
 class AppTableModel;
 class AppTableView;
 class EmptyStateView;
-class QLabel;
+class NotificationCenter;
+class QAction;
 class QMenu;
-class QProgressBar;
+class QModelIndex;
 class QStackedWidget;
 class SearchField;
 class StatusBar;
+class VisibleAppsModel;
 class Workspace;
 
 // The whole content of the main window: the scanning placeholder or the application table (with
@@ -27,19 +31,27 @@ class Workspace;
 class ContentView : public QWidget
 {
     Q_OBJECT
+    // Read by the menu commands while the focus is in the view (see FocusedValues). True while rows
+    // are selected, and while a context menu is open on rows.
     Q_PROPERTY(bool hasSelection READ hasSelection NOTIFY hasSelectionChanged)
 
 public:
     static constexpr int MinimumWidth = 750;
     static constexpr int MinimumHeight = 450;
 
-    // workspace opens the review pages and gives the icons; both must outlive the view.
-    ContentView(AppModel& model, Workspace& workspace, QWidget* parent = nullptr);
+    // workspace opens the review pages and gives the icons; the view carries out the commands
+    // posted on center. All three must outlive the view.
+    ContentView(AppModel& model, Workspace& workspace, NotificationCenter& center, QWidget* parent = nullptr);
     ~ContentView() override;
 
     // The search field, for the window's toolbar (200 px wide). It has no parent until the
     // toolbar takes it; the view deletes it if nobody did.
     SearchField* searchField() const;
+
+    // The commands a row's context menu offers, acting on the rows it was opened for.
+    void setRowActions(const QList<QAction*>& actions);
+    // The command of the empty state's "Reset Ignore List".
+    void setResetIgnoreListAction(QAction* action);
 
     bool hasSelection() const;
     // The records of the selected rows, in table order, read now.
@@ -48,7 +60,8 @@ public:
     void setSelection(const QSet<QString>& ids);
 
     AppTableView* tableView() const { return m_table; }
-    AppTableModel* tableModel() const { return m_tableModel; }
+    // The table's rows: AppModel::visibleApps() as a model.
+    VisibleAppsModel* rows() const { return m_rows; }
     EmptyStateView* emptyState() const { return m_emptyState; }
     StatusBar* statusBar() const { return m_statusBar; }
     // True while the scanning placeholder is shown in place of the table.
@@ -58,13 +71,14 @@ signals:
     void hasSelectionChanged(bool hasSelection);
 
 private:
-    void observeCommands();
+    void observeCommands(NotificationCenter& center);
     void updateMainArea();
-    void updateEmptyState();
+    void updateSummary();
     void updateHasSelection();
-    void showContextMenu(const QList<int>& rows, const QPoint& globalPos);
-    void openReviewPage(int row);
-    QList<AppInfo> appsAt(const QList<int>& rows) const;
+    void showContextMenu(const QList<QModelIndex>& rows, const QPoint& globalPos);
+    void openReviewPage(const QModelIndex& index);
+    // The rows a command acts on: those the open context menu was opened for, else the selected.
+    QList<AppInfo> targetApps() const;
     // After Ignore and Clear Ignore: the rows acted on are gone, and so is the selection; the
     // current row stays where the user was.
     void ignoreOrUnignore(const QList<AppInfo>& apps, bool ignore);
@@ -77,9 +91,14 @@ private:
     QStackedWidget* m_mainArea;
     AppTableView* m_table;
     AppTableModel* m_tableModel;
+    VisibleAppsModel* m_rows;
     AppTableDelegate* m_delegate;
     EmptyStateView* m_emptyState;
     QWidget* m_placeholder;
     StatusBar* m_statusBar;
+    QList<QAction*> m_rowActions;
     QPointer<QMenu> m_contextMenu;
+    // The records a context menu was opened on, taken when it opened, until it has closed and its
+    // command, if one was chosen, has run.
+    std::optional<QList<AppInfo>> m_menuApps;
 };

@@ -1,14 +1,12 @@
 #include "EmptyStateView.h"
 
-#include "AppModel.h"
-#include "CommandNames.h"
 #include "LabelColors.h"
-#include "NotificationCenter.h"
+#include "LinkButton.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -20,13 +18,12 @@ QFont calloutFont(QFont font)
 }
 } // namespace
 
-EmptyStateView::EmptyStateView(const AppModel& model, QWidget* parent)
+EmptyStateView::EmptyStateView(QWidget* parent)
     : QWidget(parent)
-    , m_model(model)
     , m_message(new QLabel(this))
     , m_ignoredRow(new QWidget(this))
     , m_ignoredLabel(new QLabel(m_ignoredRow))
-    , m_resetButton(new QPushButton(tr("Reset Ignore List"), m_ignoredRow))
+    , m_resetButton(new LinkButton(m_ignoredRow))
 {
     setObjectName(QStringLiteral("emptyState"));
 
@@ -52,46 +49,28 @@ EmptyStateView::EmptyStateView(const AppModel& model, QWidget* parent)
     m_ignoredLabel->setFont(calloutFont(m_ignoredLabel->font()));
     LabelColors::apply(m_ignoredLabel, LabelColors::Level::Secondary);
 
-    // A link-like text button: no bezel, underlined, in the secondary colour. A flat button
-    // rather than a style sheet, which would pin its colours to the theme it was made in.
     m_resetButton->setObjectName(QStringLiteral("resetIgnoreListButton"));
+    m_resetButton->setText(tr("Reset Ignore List"));
     m_resetButton->setAccessibleName(tr("Reset Ignore List"));
-    m_resetButton->setFlat(true);
-    m_resetButton->setCursor(Qt::PointingHandCursor);
-    QFont underlined = calloutFont(m_resetButton->font());
-    underlined.setUnderline(true);
-    m_resetButton->setFont(underlined);
+    m_resetButton->setFont(calloutFont(m_resetButton->font()));
     LabelColors::apply(m_resetButton, LabelColors::Level::Secondary);
-    connect(m_resetButton, &QPushButton::clicked, this,
-            [] { NotificationCenter::defaultCenter().post(CommandNames::resetIgnoreListRequested()); });
 
     parent->installEventFilter(this);
     hide();
 }
 
-void EmptyStateView::refresh(bool tableIsEmpty)
+void EmptyStateView::setTexts(const QString& message, const QString& ignoredNote)
 {
-    if (!tableIsEmpty) {
-        hide();
-        return;
-    }
-    const qsizetype ignoredCount = m_model.ignoredIDs().size();
-    if (m_model.showingIgnored()) {
-        m_message->setText(tr("No ignored apps."));
-        m_ignoredRow->hide();
-    } else {
-        m_message->setText(tr("No App Store apps found."));
-        if (ignoredCount > 0) {
-            const QString noun = ignoredCount == 1 ? tr("app") : tr("apps");
-            m_ignoredLabel->setText(tr("%1 %2 ignored.").arg(ignoredCount).arg(noun));
-            m_ignoredRow->show();
-        } else {
-            m_ignoredRow->hide();
-        }
-    }
-    show();
-    raise();
+    m_message->setText(message);
+    m_ignoredLabel->setText(ignoredNote);
+    m_ignoredRow->setVisible(!ignoredNote.isEmpty());
     recentre();
+}
+
+void EmptyStateView::setResetAction(QAction* action)
+{
+    // The button takes the action's title without its mnemonic.
+    m_resetButton->setDefaultAction(action);
 }
 
 QString EmptyStateView::messageText() const

@@ -2,27 +2,29 @@
 
 #include <QWidget>
 
-class AppModel;
+class LinkButton;
+class QAction;
 class QLabel;
-class QPushButton;
 
 // The message laid over the centre of an empty table: why it is empty and, when applications are
-// ignored, how many and the "Reset Ignore List" button. Keeps itself centred in its parent.
+// ignored, how many, with the button that resets the ignore list. Keeps itself centred in its parent.
 class EmptyStateView : public QWidget
 {
     Q_OBJECT
 
 public:
-    EmptyStateView(const AppModel& model, QWidget* parent);
+    explicit EmptyStateView(QWidget* parent);
 
-    // Shows the message for the model's present state when the table has no rows, hides it
-    // otherwise.
-    void refresh(bool tableIsEmpty);
+    // The message, and under it the note on ignored applications with the reset button when the
+    // note is not empty.
+    void setTexts(const QString& message, const QString& ignoredNote);
+    // What the reset button triggers.
+    void setResetAction(QAction* action);
 
     QString messageText() const;
-    // The "%1 %2 ignored." line; empty while it is not shown.
+    // The note; empty while it is not shown.
     QString ignoredText() const;
-    QPushButton* resetButton() const { return m_resetButton; }
+    LinkButton* resetButton() const { return m_resetButton; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,9 +32,8 @@ protected:
 private:
     void recentre();
 
-    const AppModel& m_model;
     QLabel* m_message;
     QWidget* m_ignoredRow;
     QLabel* m_ignoredLabel;
-    QPushButton* m_resetButton;
+    LinkButton* m_resetButton;
 };

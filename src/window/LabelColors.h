@@ -13,10 +13,8 @@ class LabelColors
 public:
     enum class Level { Primary, Secondary, Tertiary };
 
+    // The one place that turns a level into a colour: the table's cells and every label take it.
     static QColor color(const QPalette& palette, Level level);
-    static QColor primary(const QPalette& palette) { return color(palette, Level::Primary); }
-    static QColor secondary(const QPalette& palette) { return color(palette, Level::Secondary); }
-    static QColor tertiary(const QPalette& palette) { return color(palette, Level::Tertiary); }
 
     // Draws widget's text (its foreground role) in level, now and whenever the palette changes (a
     // theme switch while the program runs), rather than in the colour of the theme it was created

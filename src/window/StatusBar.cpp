@@ -1,14 +1,12 @@
 #include "StatusBar.h"
 
-#include "AppModel.h"
 #include "LabelColors.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 
-StatusBar::StatusBar(const AppModel& model, QWidget* parent)
+StatusBar::StatusBar(QWidget* parent)
     : QWidget(parent)
-    , m_model(model)
     , m_label(new QLabel(this))
 {
     setObjectName(QStringLiteral("statusBar"));
@@ -29,37 +27,17 @@ StatusBar::StatusBar(const AppModel& model, QWidget* parent)
         caption.setPointSizeF(caption.pointSizeF() * 0.85);
     m_label->setFont(caption);
     LabelColors::apply(m_label, LabelColors::Level::Secondary);
-
-    for (const auto changed :
-         { &AppModel::appsChanged, &AppModel::ignoredIDsChanged, &AppModel::showingIgnoredChanged })
-        connect(&m_model, changed, this, &StatusBar::refresh);
-    refresh();
 }
 
-void StatusBar::refresh()
+void StatusBar::setText(const QString& text)
 {
-    const QString summary =
-        textFor(m_model.apps().size(), m_model.ignoredIDs().size(), m_model.showingIgnored());
-    if (m_label->text() == summary)
+    if (m_label->text() == text)
         return;
-    m_label->setText(summary);
-    m_label->setAccessibleName(summary);
+    m_label->setText(text);
+    m_label->setAccessibleName(text);
 }
 
 QString StatusBar::text() const
 {
     return m_label->text();
-}
-
-QString StatusBar::textFor(qsizetype appCount, qsizetype ignoredCount, bool showingIgnored)
-{
-    if (showingIgnored) {
-        const QString noun = ignoredCount == 1 ? tr("app") : tr("apps");
-        return tr("%1 ignored %2").arg(ignoredCount).arg(noun);
-    }
-    const QString noun = appCount == 1 ? tr("App Store app") : tr("App Store apps");
-    QString summary = tr("%1 %2 found").arg(appCount).arg(noun);
-    if (ignoredCount > 0)
-        summary += u' ' + tr("·") + u' ' + tr("%1 ignored").arg(ignoredCount);
-    return summary;
 }

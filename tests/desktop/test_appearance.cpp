@@ -7,6 +7,7 @@
 #include "DarkPalette.h"
 #include "EmptyStateView.h"
 #include "KudoraApp.h"
+#include "LinkButton.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "SearchField.h"
@@ -106,10 +107,10 @@ TEST(ApplicationIcon, IsBuiltInAtEveryWindowIconSizeAndIsTheProgramsIcon)
 // The desktop and the software centre find the program's entry by its identifier.
 TEST(DesktopFiles, AreNamedAfterTheProgramsIdentifier)
 {
-    MainBundle::setInfoDictionaryForTesting(std::nullopt);
-    const QString identifier = MainBundle::identifier();
+    const QVariantMap info = MainBundle::infoDictionary();
+    const QString identifier = info.value(u"CFBundleIdentifier"_s).toString();
     ASSERT_EQ(identifier, u"org.kudora.Kudora"_s);
-    KudoraApp::describeApplication();
+    KudoraApp::describeApplication(info);
     EXPECT_EQ(QGuiApplication::desktopFileName(), identifier);
 
     const auto readSource = [](const QString& relative) {
@@ -124,7 +125,7 @@ TEST(DesktopFiles, AreNamedAfterTheProgramsIdentifier)
         EXPECT_TRUE(metainfo.contains(text.arg(identifier))) << qPrintable(text);
     // The newest release described is the one the About box names.
     static const QRegularExpression release(u"<release version=\"([^\"]*)\""_s);
-    EXPECT_EQ(release.match(metainfo).captured(1), MainBundle::shortVersion());
+    EXPECT_EQ(release.match(metainfo).captured(1), QCoreApplication::applicationVersion());
 }
 
 // Desktops switch between light and dark while programs run; colours worked out at start must follow.

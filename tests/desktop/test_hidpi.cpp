@@ -1,5 +1,6 @@
 #include "AppTableModel.h"
 #include "AppTableView.h"
+#include "CommandNames.h"
 #include "ContentView.h"
 #include "MainWindow.h"
 #include "ShellHarness.h"
@@ -62,7 +63,7 @@ TEST(HighDensity, ApplicationIconsUseEveryDevicePixel)
             std::abs(qGray(image.pixel(x, centre.y())) - qGray(image.pixel(x - 1, centre.y()))) > 160;
     EXPECT_GE(transitions, 36);
 
-    harness.item(u"Kudora"_s, u"About Kudora"_s)->trigger();
+    harness.action(CommandNames::About)->trigger();
     auto* box = harness.window().findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->iconPixmap().devicePixelRatio(), 2.0);

@@ -1,6 +1,7 @@
 #include "AppModel.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
+#include "CommandNames.h"
 #include "ContentView.h"
 #include "DefaultsDomain.h"
 #include "LoopbackHttpServer.h"
@@ -46,10 +47,10 @@ struct Launch
         info.insert(u"SUEnableAutomaticChecks"_s, true);
         KudoraApp::Parts parts;
         parts.preferences = &preferences;
-        parts.makeUpdaterController = [domain = domain] {
+        parts.makeUpdaterController = [domain = domain](const QVariantMap& info, Workspace& workspace) {
             auto driver = std::make_unique<RecordingUserDriver>();
             driver->answer = UserDriver::UpdateChoice::Skip;
-            return std::make_unique<UpdaterController>(true, std::move(driver), domain,
+            return std::make_unique<UpdaterController>(true, std::move(driver), domain, info, workspace,
                                                        TestFeed::loopbackOptions());
         };
         harness = std::make_unique<ShellHarness>(info, std::move(parts));
@@ -91,19 +92,19 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
         ASSERT_EQ(header->sortIndicatorSection(), AppTableModel::NameColumn);
         window.resize(firstSize + QSize(200, 120));
         header->resizeSection(AppTableModel::LastAccessedColumn, 230);
-        harness.item(u"View"_s, u"Hide Toolbar"_s)->trigger();
+        harness.action(CommandNames::ToggleToolBar)->trigger();
         QTest::keyClicks(content->searchField(), u"Be"_s);
         harness.app().model().setSearchQuery(QString());
 
         // What is meant to be kept: a review and an ignored application.
-        const auto cell = [&](const QString& id, int column) {
-            return table->visualRect(table->model()->index(content->tableModel()->rowOf(id), column))
-                .center();
+        // Sorted by name: Alpha, then Beta.
+        const auto cell = [&](int row, int column) {
+            return table->visualRect(table->model()->index(row, column)).center();
         };
-        click(table->viewport(), cell(ShellHarness::BetaID, AppTableModel::AppStoreColumn));
+        click(table->viewport(), cell(1, AppTableModel::AppStoreColumn));
         ASSERT_EQ(harness.workspace.openedUrls.size(), 1);
-        click(table->viewport(), cell(ShellHarness::AlphaID, AppTableModel::NameColumn));
-        harness.item(u"Edit"_s, u"Ignore"_s)->trigger();
+        click(table->viewport(), cell(0, AppTableModel::NameColumn));
+        harness.action(CommandNames::IgnoreRequested)->trigger();
         ASSERT_EQ(harness.app().model().ignoredIDs(), QSet<QString> { ShellHarness::AlphaID });
     }
 
@@ -127,8 +128,8 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
     EXPECT_EQ(
         std::tuple(window.size(), window.toolBar()->isVisible(), window.contentView()->searchField()->text()),
         std::tuple(firstSize, true, QString()));
-    const AppTableModel* rows = window.contentView()->tableModel();
-    ASSERT_EQ(rows->rowCount(), 1);
-    EXPECT_EQ(std::pair(rows->idAt(0), rows->appAt(0)->lastReviewedDate().has_value()),
+    const QList<AppInfo> shown = second.harness->app().model().visibleApps();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(std::pair(shown[0].id(), shown[0].lastReviewedDate().has_value()),
               std::pair(ShellHarness::BetaID, true));
 }

@@ -43,7 +43,9 @@ int main(int argc, char** argv)
     parts.preferences = &preferences;
     parts.sources = AppSources { std::make_shared<const AppScanner>(
         QFile::decodeName(argv[1]), QFile::decodeName(argv[2]), std::make_shared<HungMetadataSource>()) };
-    parts.makeUpdaterController = []() -> std::unique_ptr<UpdaterController> { return nullptr; };
+    parts.makeUpdaterController = [](const QVariantMap&, Workspace&) -> std::unique_ptr<UpdaterController> {
+        return nullptr;
+    };
     KudoraApp::run(argc, argv, std::move(parts));
     return 0;
 }

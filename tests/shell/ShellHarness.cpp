@@ -1,16 +1,12 @@
 #include "ShellHarness.h"
 
+#include "AppCommands.h"
 #include "AppModel.h"
-#include "MainBundle.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
 #include "RecordingUserDriver.h"
 #include "UpdaterController.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -25,13 +21,14 @@ QVariantMap ShellHarness::standardInfo()
 
 ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
 {
-    MainBundle::setInfoDictionaryForTesting(info);
-
     workspace.refuses = true;
     fixture.makeBundle(u"Applications/Alpha.app"_s, AlphaID, 111);
     fixture.makeBundle(u"Applications/Beta.app"_s, BetaID, 222);
     fixture.makeFolder(u"home"_s);
 
+    parts.info = info;
+    if (!parts.workspace)
+        parts.workspace = &workspace;
     if (!parts.preferences) {
         m_preferences = std::make_unique<PreferencesService>(std::make_shared<MemoryDefaultsDomain>());
         parts.preferences = m_preferences.get();
@@ -40,18 +37,15 @@ ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
         parts.sources = AppSources { std::make_shared<const AppScanner>(fixture.pathOf(u"Applications"_s),
                                                                         fixture.pathOf(u"home"_s)) };
     if (!parts.makeUpdaterController)
-        parts.makeUpdaterController = [] {
+        parts.makeUpdaterController = [](const QVariantMap& info, Workspace& workspace) {
             return std::make_unique<UpdaterController>(true, std::make_unique<RecordingUserDriver>(),
-                                                       std::make_shared<MemoryDefaultsDomain>());
+                                                       std::make_shared<MemoryDefaultsDomain>(), info,
+                                                       workspace);
         };
     m_app = std::make_unique<KudoraApp>(std::move(parts));
 }
 
-ShellHarness::~ShellHarness()
-{
-    m_app.reset();
-    MainBundle::setInfoDictionaryForTesting(std::nullopt);
-}
+ShellHarness::~ShellHarness() = default;
 
 bool ShellHarness::openAndActivate()
 {
@@ -60,11 +54,7 @@ bool ShellHarness::openAndActivate()
         && QTest::qWaitFor([this] { return !app().model().isScanning() && !app().model().apps().isEmpty(); });
 }
 
-QAction* ShellHarness::item(const QString& menuTitle, const QString& title) const
+QAction* ShellHarness::action(QLatin1StringView name) const
 {
-    for (const QAction* menu : window().menuBar()->actions())
-        for (QAction* action : menu->text() == menuTitle ? menu->menu()->actions() : QList<QAction*>())
-            if (action->text() == title)
-                return action;
-    return nullptr;
+    return m_app->commands().action(name);
 }

@@ -5,6 +5,7 @@
 #include "PreferencesService.h"
 #include "RecordingWorkspace.h"
 
+#include <QLatin1StringView>
 #include <QVariantMap>
 
 #include <memory>
@@ -14,7 +15,7 @@ class QAction;
 
 // A KudoraApp on an information dictionary of the test's (without an update feed unless asked),
 // an Applications folder holding two App Store applications, a store in memory and a recording
-// desktop that refuses every address. Everything is put back when the harness goes.
+// desktop that refuses every address.
 class ShellHarness
 {
 public:
@@ -29,7 +30,8 @@ public:
     // Shows the main window, makes it the active one and waits for the first scan.
     bool openAndActivate();
 
-    QAction* item(const QString& menuTitle, const QString& title) const;
+    // The command's action, by its name (CommandNames).
+    QAction* action(QLatin1StringView name) const;
 
     RecordingWorkspace workspace;
     FixtureTree fixture;

@@ -1,7 +1,10 @@
 #include "AppModel.h"
+#include "AppTableModel.h"
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
+#include "EmptyStateView.h"
+#include "LinkButton.h"
 #include "LoopbackHttpServer.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
@@ -11,12 +14,15 @@
 #include "StandardUserDriver.h"
 #include "TestFeed.h"
 #include "UpdaterController.h"
+#include "VisibleAppsModel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
-#include <QPointer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -24,8 +30,6 @@
 #include <QToolBar>
 
 #include <gtest/gtest.h>
-
-#include <tuple>
 
 using namespace Qt::StringLiterals;
 using Names = CommandNames;
@@ -38,7 +42,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(harness.openAndActivate());
-        QObject::connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, &harness.window(),
+        QObject::connect(&harness.app().notificationCenter(), &NotificationCenter::posted, &harness.window(),
                          [this](const QString& name) { posted.append(name); });
     }
 
@@ -46,37 +50,79 @@ protected:
     void press(QKeyCombination key) { QTest::keySequence(QApplication::focusWidget(), QKeySequence(key)); }
     static bool focus(QWidget* w)
     {
-        w->setFocus();
-        return QTest::qWaitFor([w] { return w->hasFocus(); });
+        return w->setFocus(), QTest::qWaitFor([w] { return w->hasFocus(); });
     }
     ContentView& content() const { return *harness.window().contentView(); }
+    AppTableView& table() const { return *content().tableView(); }
     AppModel& model() const { return harness.app().model(); }
-    QAction* editItem(const QString& title) const { return harness.item(u"Edit"_s, title); }
+    QAction* action(QLatin1StringView name) const { return harness.action(name); }
+    static QString title(const QAction* action) { return QString(action->text()).remove(u'&'); }
+    // The menu a right click on row shows, or nullptr.
+    QMenu* contextMenuAt(int row)
+    {
+        const QPoint pos = row < 0 ? table().viewport()->rect().bottomLeft() + QPoint(200, -2)
+                                   : table().visualRect(content().rows()->index(row, 1)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, table().viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(table().viewport(), &event);
+        return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    }
+    // The offscreen platform leaves no window active once a popup has gone; a desktop gives the
+    // activation back to the window the popup was opened from.
+    void close(QMenu* menu)
+    {
+        ASSERT_NE(menu, nullptr);
+        menu->close();
+        harness.window().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&harness.window()));
+    }
 
     ShellHarness harness;
     QStringList posted;
 };
 } // namespace
 
-TEST_F(Commands, ItemsAndTheirKeysPostTheirNotificationsWhenTheSelectionAllows)
+TEST_F(Commands, ActionsAreNamedAndPostTheirNamesWhenTheSelectionAllowsWithTitlesThatFollowTheModel)
 {
-    const std::tuple<QString, QString, QString, QString> commands[] = {
-        // menu (the Edit menu's items need a selection), item, key, notification
-        { u"Kudora"_s, u"Rescan Applications"_s, u"Ctrl+Shift+R"_s, Names::rescanRequested() },
-        { u"Kudora"_s, u"Reset Ignore List"_s, u"Ctrl+Shift+I"_s, Names::resetIgnoreListRequested() },
-        { u"Edit"_s, u"Reset Last Reviewed Date"_s, u"Ctrl+R"_s, Names::resetReviewRequested() },
-        { u"Edit"_s, u"Ignore"_s, u"Ctrl+I"_s, Names::ignoreRequested() },
+    const std::tuple<QLatin1StringView, QKeyCombination, bool> commands[] = {
+        // the action, its key, whether it needs selected rows
+        { Names::RescanRequested, Qt::CTRL | Qt::SHIFT | Qt::Key_R, false },
+        { Names::ResetIgnoreListRequested, Qt::CTRL | Qt::SHIFT | Qt::Key_I, false },
+        { Names::ResetReviewRequested, Qt::CTRL | Qt::Key_R, true },
+        { Names::IgnoreRequested, Qt::CTRL | Qt::Key_I, true },
     };
+    QSignalSpy rescanned(&model(), &AppModel::rescanFinished);
     for (const bool selected : { false, true }) {
         if (selected)
             content().setSelection({ ShellHarness::AlphaID });
-        for (const auto& [menu, title, key, name] : commands) {
-            const bool allowed = selected || menu != u"Edit"_s;
-            EXPECT_EQ(harness.item(menu, title)->isEnabled(), allowed) << title.toStdString();
+        for (const auto& [name, key, needsSelection] : commands) {
+            const bool enabled = action(name)->isEnabled();
             posted.clear();
-            press(QKeySequence(key)[0]);
-            EXPECT_EQ(posted, allowed ? QStringList { name } : QStringList()) << title.toStdString();
+            press(key);
+            EXPECT_EQ(std::pair(enabled, posted),
+                      std::pair(selected || !needsSelection,
+                                selected || !needsSelection ? QStringList { name } : QStringList()));
         }
+    }
+    ASSERT_TRUE(rescanned.wait(10000));
+
+    // Showing ignored apps, Ignore becomes Clear Ignore and posts that; the View items announce nothing.
+    for (const bool ignored : { true, false }) {
+        action(Names::ShowIgnoredApps)->trigger();
+        action(Names::ToggleToolBar)->trigger();
+        EXPECT_EQ(std::tuple(model().showingIgnored(), harness.window().toolBar()->isHidden(),
+                             action(Names::ClearIgnoreRequested)->isVisible(),
+                             action(Names::IgnoreRequested)->isVisible()),
+                  std::tuple(ignored, ignored, ignored, !ignored));
+        const QStringList titles { title(action(Names::ShowIgnoredApps)), title(action(Names::ToggleToolBar)),
+                                   title(action(ignored ? Names::ClearIgnoreRequested
+                                                        : Names::IgnoreRequested)) };
+        EXPECT_EQ(titles.join(u", "_s),
+                  ignored ? u"Hide ignored Apps, Show Toolbar, Clear Ignore"_s
+                          : u"Show only ignored Apps, Hide Toolbar, Ignore"_s);
+        content().setSelection({ ShellHarness::AlphaID });
+        posted.clear();
+        press(Qt::CTRL | Qt::Key_I);
+        EXPECT_EQ(posted, QStringList { ignored ? Names::ClearIgnoreRequested : Names::IgnoreRequested });
     }
 
     // While the user types a query, the keys are the text's: the selected rows stay as they are.
@@ -87,108 +133,156 @@ TEST_F(Commands, ItemsAndTheirKeysPostTheirNotificationsWhenTheSelectionAllows)
     QTest::keyClicks(field, u"be"_s);
     for (const QKeyCombination key : { Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_I, Qt::CTRL | Qt::Key_A })
         press(key);
-    EXPECT_TRUE(posted.isEmpty());
-    EXPECT_EQ(field->selectedText(), u"be"_s);
-    EXPECT_EQ(content().selectedApps().size(), 1);
+    EXPECT_EQ(std::tuple(posted, field->selectedText(), content().selectedApps().size()),
+              std::tuple(QStringList(), u"be"_s, qsizetype(1)));
 }
 
-TEST_F(Commands, ViewItemsSwitchTheirTitlesAndTheIgnoreItemWithThem)
+TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
 {
-    QAction* showIgnored = harness.item(u"View"_s, u"Show only ignored Apps"_s);
-    QAction* toolBar = harness.item(u"View"_s, u"Hide Toolbar"_s);
-    ASSERT_TRUE(showIgnored && toolBar);
-    const QString ignoredID = model().apps().first().id();
-    model().ignoreApps({ model().apps().first() });
-    showIgnored->trigger();
-    toolBar->trigger();
-    EXPECT_TRUE(model().showingIgnored() && harness.window().toolBar()->isHidden());
-    EXPECT_EQ(showIgnored->text() + u", "_s + toolBar->text(), u"Hide ignored Apps, Show Toolbar"_s);
+    QList<AppInfo> apps;
+    for (int i = 0; i < 8; ++i)
+        apps.append(AppInfo(u"com.example.%1"_s.arg(i), u"App %1"_s.arg(i), {}, u"1"_s,
+                            QDateTime::currentDateTimeUtc().addDays(-i), {},
+                            QDateTime::currentDateTimeUtc()));
+    model().setApps(apps);
+    const QList<QAction*> rowActions { action(Names::ResetReviewRequested), action(Names::IgnoreRequested),
+                                       action(Names::ClearIgnoreRequested) };
+    // On an unselected row the menu acts on that row alone, and its Ignore empties the selection;
+    // on a selected row it acts on the selection; on blank space there is none.
+    content().setSelection({ u"com.example.0"_s });
+    QMenu* menu = contextMenuAt(1);
+    ASSERT_TRUE(menu && menu->actions() == rowActions && rowActions[0]->isEnabled()
+                && rowActions[1]->isEnabled());
+    rowActions[1]->trigger();
+    close(menu);
+    EXPECT_EQ(std::pair(model().ignoredIDs(), table().selectionModel()->hasSelection()),
+              std::pair(QSet<QString> { u"com.example.1"_s }, false));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rowActions[0]->isEnabled(); })) << "the menu's rows go with it";
+    content().setSelection({ u"com.example.3"_s, u"com.example.5"_s });
+    menu = contextMenuAt(4);
+    rowActions[0]->trigger();
+    close(menu);
+    for (const AppInfo& app : model().apps())
+        EXPECT_EQ(app.lastReviewedDate().has_value(),
+                  app.id() != u"com.example.3"_s && app.id() != u"com.example.5"_s);
+    EXPECT_EQ(contextMenuAt(-1), nullptr);
 
-    // Showing ignored apps, Ignore becomes Clear Ignore and posts that.
-    content().setSelection({ ignoredID });
-    ASSERT_TRUE(editItem(u"Clear Ignore"_s) && editItem(u"Clear Ignore"_s)->isEnabled());
-    press(Qt::CTRL | Qt::Key_I);
-    EXPECT_EQ(posted, QStringList { Names::clearIgnoreRequested() }) << "the view items announce nothing";
+    // The menu key acts on the current row, with the title the model's state gives.
+    model().setShowingIgnored(true);
+    table().setCurrentIndex(content().rows()->index(0, 1));
+    table().selectionModel()->clearSelection();
+    ASSERT_TRUE(focus(&table()));
+    QTest::keyClick(&table(), Qt::Key_F10, Qt::ShiftModifier);
+    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu && !rowActions[1]->isVisible() && rowActions[2]->isVisible());
+    rowActions[2]->trigger();
+    close(menu);
+    EXPECT_TRUE(model().ignoredIDs().isEmpty());
 
-    showIgnored->trigger();
-    toolBar->trigger();
-    EXPECT_FALSE(model().showingIgnored() || harness.window().toolBar()->isHidden());
-    EXPECT_EQ(showIgnored->text() + u", "_s + toolBar->text(), u"Show only ignored Apps, Hide Toolbar"_s);
-    EXPECT_NE(editItem(u"Ignore"_s), nullptr);
-#ifdef KUDORA_DEVELOPER
+    // The empty state's button is the reset command's.
+    model().ignoreApps({ apps.at(2) });
+    model().setShowingIgnored(false);
+    model().setSearchQuery(u"nothing like it"_s);
+    LinkButton* reset = content().emptyState()->resetButton();
+    ASSERT_TRUE(reset->isVisible() && reset->defaultAction() == action(Names::ResetIgnoreListRequested));
     posted.clear();
-    harness.item(u"Develop"_s, u"Mock Mode"_s)->trigger();
-    harness.item(u"Develop"_s, u"Show Ignored Apps"_s)->trigger();
-    EXPECT_EQ(posted, (QStringList { Names::toggleMockModeRequested(), Names::showIgnoredAppsToggled() }));
-#endif
+    QTest::mouseClick(reset, Qt::LeftButton);
+    EXPECT_EQ(std::pair(posted, model().ignoredIDs()),
+              std::pair(QStringList { Names::ResetIgnoreListRequested }, QSet<QString>()));
 }
 
-TEST_F(Commands, CloseAndMainWindowHideAndBringBackTheWindowFromAnyWindow)
+TEST_F(Commands, MenusOpenFromTheKeyboardAndLeaveTheKeysWorkingWhenDismissed)
 {
+    // Alt and a menu's letter opens it, F10 the first one; after Escape the commands' keys work at
+    // once, wherever the focus waits meanwhile.
+    content().setSelection({ ShellHarness::AlphaID });
+    QMenuBar* bar = harness.window().menuBar();
+    for (const auto& [key, menu] : { std::pair(Qt::ALT | Qt::Key_F, 1),
+                                     { Qt::ALT | Qt::Key_E, 2 },
+                                     { QKeyCombination(Qt::Key_F10), 0 } }) {
+        ASSERT_TRUE(focus(&table()));
+        press(key);
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return QApplication::activePopupWidget() == bar->actions().at(menu)->menu();
+        })) << menu;
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !QApplication::activePopupWidget(); }));
+        posted.clear();
+        press(Qt::CTRL | Qt::Key_R);
+        EXPECT_EQ(std::pair(action(Names::IgnoreRequested)->isEnabled(), posted),
+                  std::pair(true, QStringList { Names::ResetReviewRequested }))
+            << menu;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    }
+
+    // Find shows the search field with its text selected, bringing back a hidden toolbar.
+    SearchField* field = content().searchField();
+    for (const bool hidden : { false, true }) {
+        field->setText(u"old"_s);
+        harness.window().toolBar()->setHidden(hidden);
+        ASSERT_TRUE(focus(&table()));
+        press(Qt::CTRL | Qt::Key_F);
+        EXPECT_EQ(std::tuple(field->isVisible(), field->hasFocus(), field->selectedText()),
+                  std::tuple(true, true, u"old"_s));
+    }
+}
+
+TEST_F(Commands, WindowEditAndHelpCommandsActWhereThePersonIs)
+{
+    // Close and Main Window hide and bring back the window, from any window as a global menu bar would.
     press(Qt::CTRL | Qt::Key_W);
     EXPECT_FALSE(harness.window().isVisible());
-    harness.item(u"File"_s, u"Main Window"_s)->trigger();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&harness.window()));
-
-    QWidget other; // the menu bar's keys work from any window, as a global menu bar's would
+    QWidget other;
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     QTest::keySequence(&other, QKeySequence(Qt::CTRL | Qt::Key_1));
     EXPECT_TRUE(QTest::qWaitForWindowActive(&harness.window()));
-}
 
-TEST_F(Commands, EditItemsActOnTheFocusedWidget)
-{
+    // The editing items act on the focused widget.
     SearchField* field = content().searchField();
     ASSERT_TRUE(focus(field));
     QTest::keyClicks(field, u"Alpha"_s);
-    editItem(u"Select All"_s)->trigger();
-    editItem(u"Copy"_s)->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), u"Alpha"_s);
-    editItem(u"Cut"_s)->trigger();
-    EXPECT_TRUE(field->text().isEmpty());
-    editItem(u"Paste"_s)->trigger();
+    for (const QLatin1StringView name : { Names::SelectAll, Names::Copy, Names::Cut })
+        action(name)->trigger();
+    EXPECT_EQ(std::pair(QGuiApplication::clipboard()->text(), field->text()),
+              std::pair(u"Alpha"_s, QString()));
+    action(Names::Paste)->trigger();
     EXPECT_EQ(field->text(), u"Alpha"_s);
-
     // Programmatic edits do not search; the query is cleared for the table to show every row.
     model().setSearchQuery({});
-    ASSERT_TRUE(focus(content().tableView()));
-    EXPECT_FALSE(editItem(u"Cut"_s)->isEnabled() || editItem(u"Paste"_s)->isEnabled());
-    editItem(u"Select All"_s)->trigger();
+    ASSERT_TRUE(focus(&table()));
+    EXPECT_FALSE(action(Names::Cut)->isEnabled() || action(Names::Paste)->isEnabled());
+    action(Names::SelectAll)->trigger();
     EXPECT_EQ(content().selectedApps().size(), 2);
-    EXPECT_FALSE(editItem(u"Undo"_s) || editItem(u"Redo"_s)) << "nothing in the program can be undone";
-}
 
-TEST_F(Commands, HelpOpensTheSecureProductPageAndAboutTellsTheVersion)
-{
-    harness.item(u"Help"_s, u"Kudora Help"_s)->trigger();
+    // Help opens the secure product page; About tells the version; without a feed to check, the
+    // updater never can, and its item stays off.
+    action(Names::Help)->trigger();
     EXPECT_EQ(harness.workspace.openedUrls, QList<QUrl> { QUrl(u"https://kudora.org/help/"_s) });
-    harness.item(u"Kudora"_s, u"About Kudora"_s)->trigger();
+    action(Names::About)->trigger();
     auto* box = harness.window().findChild<QMessageBox*>();
     ASSERT_TRUE(box && box->isVisible());
     EXPECT_TRUE(box->windowTitle() == u"About Kudora"_s && box->text().contains(u"Version 1.0"_s));
-
-    // Without a feed to check, the updater never can, and its item stays off.
-    EXPECT_FALSE(harness.item(u"Kudora"_s, u"Check for Updates…"_s)->isEnabled());
+    EXPECT_FALSE(action(Names::CheckForUpdates)->isEnabled());
 }
 
 TEST(Startup, TheWindowAndTheProgramAreNamedByTheBundleNameWhenItIsText)
 {
     const std::tuple<QVariant, QString, QString> cases[] = {
         // CFBundleName (invalid: none), window title, application name
-        { QVariant(u"Kudora Beta"_s), u"Kudora Beta"_s, u"Kudora Beta"_s },
-        { QVariant(), u"Kudora"_s, u"Kudora"_s },
-        { QVariant(qlonglong(42)), u"Kudora"_s, u"Kudora"_s },
-        { QVariant(QString()), QString(), u"Kudora"_s },
+        { u"Kudora Beta"_s, u"Kudora Beta"_s, u"Kudora Beta"_s },
+        { {}, u"Kudora"_s, u"Kudora"_s },
+        { qlonglong(42), u"Kudora"_s, u"Kudora"_s },
+        { QString(), {}, u"Kudora"_s },
     };
     for (const auto& [bundleName, title, name] : cases) {
         QVariantMap info = ShellHarness::standardInfo();
         info.insert(u"CFBundleName"_s, bundleName);
         ShellHarness harness(info);
-        EXPECT_EQ(harness.window().windowTitle(), title) << name.toStdString();
-        EXPECT_EQ(QCoreApplication::applicationName(), name) << title.toStdString();
-        EXPECT_EQ(QCoreApplication::applicationVersion(), u"1.0"_s);
+        EXPECT_EQ(std::tuple(harness.window().windowTitle(), QGuiApplication::applicationDisplayName(),
+                             QCoreApplication::applicationName(), QCoreApplication::applicationVersion()),
+                  std::tuple(title, title, name, u"1.0"_s));
     }
 }
 
@@ -209,19 +303,19 @@ TEST(Startup, ClosingTheLastWindowOrQuittingEndsTheApplicationAndAnUpdateWindowC
     for (const auto& [fromUpdateWindow, key] : ways) {
         StandardUserDriver* windows = nullptr;
         KudoraApp::Parts parts;
-        parts.makeUpdaterController = [&windows] {
+        parts.makeUpdaterController = [&windows](const QVariantMap& info, Workspace& workspace) {
             auto driver = std::make_unique<StandardUserDriver>();
             windows = driver.get();
             return std::make_unique<UpdaterController>(true, std::move(driver),
-                                                       std::make_shared<MemoryDefaultsDomain>(),
-                                                       TestFeed::loopbackOptions());
+                                                       std::make_shared<MemoryDefaultsDomain>(), info,
+                                                       workspace, TestFeed::loopbackOptions());
         };
         ShellHarness harness(TestFeed::bundleInfo(server.url(u"/appcast.xml"_s).toString()),
                              std::move(parts));
         ASSERT_TRUE(harness.openAndActivate());
         QWidget* window = &harness.window();
         if (fromUpdateWindow) {
-            QAction* check = harness.item(u"Kudora"_s, u"Check for Updates…"_s);
+            QAction* check = harness.action(Names::CheckForUpdates);
             ASSERT_TRUE(check && check->isEnabled()) << "the updater starts with the application";
             check->trigger();
             EXPECT_FALSE(check->isEnabled()) << "no second check while the feed is fetched";

@@ -1,5 +1,4 @@
 #include "LoopbackHttpServer.h"
-#include "MainBundle.h"
 #include "MemoryDefaultsDomain.h"
 #include "RecordingUserDriver.h"
 #include "RecordingWorkspace.h"
@@ -9,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -33,16 +33,21 @@ bool isDeleted(const QPointer<QMessageBox>& box)
 class UpdaterTest : public ::testing::Test
 {
 protected:
+    // As the application names itself after TestFeed::bundleInfo().
+    void SetUp() override
+    {
+        QGuiApplication::setApplicationDisplayName(u"Kudora"_s);
+        QCoreApplication::setApplicationVersion(u"1.2"_s);
+    }
     std::unique_ptr<Updater> makeUpdater(const QVariant& feed, bool automatic = false,
                                          const QVariant& interval = {}, int timeoutMs = 5000)
     {
-        QVariantMap info = TestFeed::bundleInfo(feed, automatic);
+        info = TestFeed::bundleInfo(feed, automatic);
         info.insert(u"SUScheduledCheckInterval"_s, interval);
-        MainBundle::setInfoDictionaryForTesting(info);
         auto recording = std::make_unique<RecordingUserDriver>();
         driver = recording.get();
         return std::make_unique<Updater>(
-            std::move(recording), defaults,
+            std::move(recording), defaults, info, workspace,
             Updater::Options { TestFeed::loopbackOptions().feedPolicy, { timeoutMs, 1024 }, u"12"_s });
     }
     QVariant feed(const QString& path) const { return server.url(path).toString(); }
@@ -53,9 +58,9 @@ protected:
         server.serve(
             u"/update"_s,
             TestFeed::rss({ { u"13"_s, u"&lt;b&gt;1.3&lt;/b&gt;"_s, {}, u"https://kudora.org/1.3"_s } }));
-        MainBundle::setInfoDictionaryForTesting(TestFeed::bundleInfo(feed(u"/update"_s)));
         auto* windows = new StandardUserDriver;
         controller = std::make_unique<UpdaterController>(true, std::unique_ptr<UserDriver>(windows), defaults,
+                                                         TestFeed::bundleInfo(feed(u"/update"_s)), workspace,
                                                          TestFeed::loopbackOptions());
         controller->updater()->checkForUpdates();
         return finishes(*controller->updater()) ? windows->currentWindow() : nullptr;
@@ -63,6 +68,8 @@ protected:
 
     LoopbackHttpServer server;
     std::shared_ptr<DefaultsDomain> defaults = std::make_shared<MemoryDefaultsDomain>();
+    RecordingWorkspace workspace;
+    QVariantMap info;
     RecordingUserDriver* driver = nullptr;
     std::unique_ptr<UpdaterController> controller;
 };
@@ -84,7 +91,8 @@ TEST_F(UpdaterTest, OnlyAnHttpsFeedOrInTestsALoopbackOneIsEverRead)
     };
     for (const auto& [url, shipped, testing] : cases) {
         auto updater = makeUpdater(url);
-        EXPECT_EQ(Updater(std::make_unique<RecordingUserDriver>(), defaults).start(), shipped)
+        EXPECT_EQ(Updater(std::make_unique<RecordingUserDriver>(), defaults, info, workspace).start(),
+                  shipped)
             << url.toString().toStdString();
         EXPECT_EQ(updater->start(), testing) << url.toString().toStdString();
         if (!testing)
@@ -178,7 +186,6 @@ TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUns
 
 TEST_F(UpdaterTest, ResultsAreTopLevelWindowsAndANewResultReplacesTheOld)
 {
-    MainBundle::setInfoDictionaryForTesting(TestFeed::bundleInfo({}));
     StandardUserDriver driver;
     QPointer<QMessageBox> box;
     for (const QString& error : { QString(), u"The feed is unreachable."_s }) {
@@ -197,7 +204,6 @@ TEST_F(UpdaterTest, ResultsAreTopLevelWindowsAndANewResultReplacesTheOld)
 
 TEST_F(UpdaterTest, AnUpdateFoundOffersThreeChoicesAndDownloadsOnlyThroughTheWorkspace)
 {
-    RecordingWorkspace workspace;
     const std::tuple<QString, bool, QVariant> choices[] = {
         // button (none: Escape, meaning later), updater still there, version skipped
         { QString(), true, QVariant() },

@@ -4,26 +4,19 @@
 #include "Updater.h"
 
 #include <QAction>
+#include <QPointer>
 
 CheckForUpdatesView::CheckForUpdatesView(Updater& updater, QObject* parent)
     : QObject(parent)
-    , m_updater(&updater)
     , m_viewModel(new CheckForUpdatesViewModel(updater, this))
-    , m_action(new QAction(tr("Check for Updates…"), this))
+    , m_action(new QAction(tr("Check for &Updates…"), this))
 {
     m_action->setMenuRole(QAction::ApplicationSpecificRole);
     m_action->setEnabled(m_viewModel->canCheckForUpdates());
     connect(m_viewModel, &CheckForUpdatesViewModel::canCheckForUpdatesChanged, m_action,
             &QAction::setEnabled);
-    connect(m_action, &QAction::triggered, this, [this] {
-        if (m_updater && m_viewModel->canCheckForUpdates())
-            m_updater->checkForUpdates();
+    connect(m_action, &QAction::triggered, this, [this, updater = QPointer<Updater>(&updater)] {
+        if (updater && m_viewModel->canCheckForUpdates())
+            updater->checkForUpdates();
     });
-}
-
-CheckForUpdatesView::~CheckForUpdatesView()
-{
-    // The action may sit in a menu that outlives the view; it goes first so that no menu keeps an
-    // item whose view model is gone.
-    delete m_action;
 }

@@ -5,14 +5,9 @@
 CheckForUpdatesViewModel::CheckForUpdatesViewModel(Updater& updater, QObject* parent)
     : QObject(parent)
 {
-    m_subscription = connect(&updater, &Updater::canCheckForUpdatesChanged, this,
-                             &CheckForUpdatesViewModel::setCanCheckForUpdates);
+    connect(&updater, &Updater::canCheckForUpdatesChanged, this,
+            &CheckForUpdatesViewModel::setCanCheckForUpdates);
     setCanCheckForUpdates(updater.canCheckForUpdates());
-}
-
-CheckForUpdatesViewModel::~CheckForUpdatesViewModel()
-{
-    disconnect(m_subscription);
 }
 
 void CheckForUpdatesViewModel::setCanCheckForUpdates(bool value)

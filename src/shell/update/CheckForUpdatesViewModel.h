@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QMetaObject>
 #include <QObject>
 
 class Updater;
 
-// Mirrors the updater's canCheckForUpdates for one "Check for Updates…" item. The updater's
-// current value is taken during construction, later changes as they happen; the subscription ends
-// with the view model.
+// Mirrors the updater's canCheckForUpdates for one "Check for Updates…" item: the updater's value
+// at construction, and every change after it for as long as the view model lives.
 class CheckForUpdatesViewModel : public QObject
 {
     Q_OBJECT
@@ -15,7 +13,6 @@ class CheckForUpdatesViewModel : public QObject
 
 public:
     explicit CheckForUpdatesViewModel(Updater& updater, QObject* parent = nullptr);
-    ~CheckForUpdatesViewModel() override;
 
     bool canCheckForUpdates() const { return m_canCheckForUpdates; }
 
@@ -26,5 +23,4 @@ private:
     void setCanCheckForUpdates(bool value);
 
     bool m_canCheckForUpdates = false;
-    QMetaObject::Connection m_subscription;
 };

@@ -1,7 +1,6 @@
 #include "StandardUserDriver.h"
 
-#include "HostApplication.h"
-
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -12,9 +11,10 @@ StandardUserDriver::~StandardUserDriver() = default;
 
 void StandardUserDriver::showUpToDate()
 {
-    QMessageBox* box = makeWindow(tr("You’re up to date!"),
-                                  tr("%1 %2 is currently the newest version available.")
-                                      .arg(HostApplication::name(), HostApplication::displayVersion()));
+    QMessageBox* box = makeWindow(
+        tr("You’re up to date!"),
+        tr("%1 %2 is currently the newest version available.")
+            .arg(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationVersion()));
     box->setIcon(QMessageBox::Information);
     box->setStandardButtons(QMessageBox::Ok);
     present(box);
@@ -22,10 +22,11 @@ void StandardUserDriver::showUpToDate()
 
 void StandardUserDriver::showUpdateFound(const AppcastItem& item, UpdateReply reply)
 {
-    const QString name = HostApplication::name();
-    QMessageBox* box = makeWindow(tr("A new version of %1 is available!").arg(name),
-                                  tr("%1 %2 is now available—you have %3. Would you like to download it now?")
-                                      .arg(name, item.displayVersion(), HostApplication::displayVersion()));
+    const QString name = QGuiApplication::applicationDisplayName();
+    QMessageBox* box =
+        makeWindow(tr("A new version of %1 is available!").arg(name),
+                   tr("%1 %2 is now available—you have %3. Would you like to download it now?")
+                       .arg(name, item.displayVersion(), QCoreApplication::applicationVersion()));
     box->setIcon(QMessageBox::Information);
     QPushButton* download = box->addButton(tr("Download"), QMessageBox::AcceptRole);
     QPushButton* skip = box->addButton(tr("Skip This Version"), QMessageBox::DestructiveRole);
@@ -63,7 +64,7 @@ QMessageBox* StandardUserDriver::makeWindow(const QString& text, const QString& 
     auto* box = new QMessageBox();
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
-    box->setWindowTitle(HostApplication::name());
+    box->setWindowTitle(QGuiApplication::applicationDisplayName());
     box->setText(text);
     box->setInformativeText(informativeText);
     // Versions and reasons can come from the feed; shown as rich text they could carry markup,
