@@ -285,8 +285,8 @@ void AppModel::applyScanResult(AppScanner::Result result)
     // An empty or incomplete result usually means a folder could not be read, not that every
     // application was removed: pruning then would erase the user's ignore list and review dates.
     if (result.complete && !m_apps.isEmpty()) {
-        QSet<QString> installedIDs;
-        installedIDs.reserve(m_apps.size());
+        QSet<QString> installedIDs = AppInfo::idKeys(result.unlistedIDs);
+        installedIDs.reserve(m_apps.size() + installedIDs.size());
         for (const AppInfo& app : std::as_const(m_apps))
             installedIDs.insert(AppInfo::idKey(app.id()));
         m_preferences.pruneReviewDates(installedIDs);
