@@ -5,7 +5,6 @@
 #include "SafeFile.h"
 #include "UsageRecords.h"
 
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -79,10 +78,10 @@ QString displayName(const FlatpakLibrary::InstalledApp& app)
 
 OptionalDate deployTime(const QString& deployDir)
 {
-    const QDateTime time = QFileInfo(deployDir).lastModified();
-    if (!time.isValid())
+    const FileSystem::Status status = FileSystem::status(deployDir);
+    if (status.outcome != FileSystem::Outcome::Read || !status.modified.isValid())
         return std::nullopt;
-    return time.toUTC();
+    return status.modified;
 }
 
 // Per application id, the one ref to list: the first installation that has it (the user's comes
@@ -120,11 +119,18 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
 {
     Result result;
     const FlatpakLibrary* library = FlatpakLibrary::load(m_libraryFile);
-    if (!library)
+    // A library that cannot be used lists nothing, which says nothing of what is installed.
+    if (!library) {
+        result.complete = FlatpakLibrary::installationsOnDisk() == FileSystem::Outcome::Absent;
         return result;
+    }
     const FlatpakLibrary::Listing listing = library->installedApps();
     result.complete = listing.complete;
     const QList<FlatpakLibrary::InstalledApp> refs = chosenRefs(listing.apps);
+    for (const FlatpakLibrary::InstalledApp& ref : listing.apps)
+        result.unlistedIDs.insert(ref.id);
+    for (const FlatpakLibrary::InstalledApp& ref : refs)
+        result.unlistedIDs.remove(ref.id);
     if (refs.isEmpty())
         return result;
 
