@@ -134,8 +134,8 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
     if (refs.isEmpty())
         return result;
 
+    // The records only lend dates: one that cannot be read leaves them out, and nothing else.
     const UsageRecords::Result usage = UsageRecords::read(m_dataHome);
-    result.complete = result.complete && usage.complete;
     result.apps.reserve(refs.size());
     for (const FlatpakLibrary::InstalledApp& ref : refs) {
         OptionalDate lastUse;

@@ -114,11 +114,6 @@ FileSystem::Status FileSystem::status(const QString& path)
     return { Outcome::Read, S_ISDIR(info.st_mode), modified };
 }
 
-bool FileSystem::exists(const QString& path)
-{
-    return status(path).outcome == Outcome::Read;
-}
-
 QString FileSystem::joinPath(const QString& path, const QString& component)
 {
     if (path.isEmpty())

@@ -34,9 +34,6 @@ public:
     // What is at path, symbolic links followed.
     static Status status(const QString& path);
 
-    // True when anything at all is at path (a dangling symbolic link does not count).
-    static bool exists(const QString& path);
-
     // The outcome of a call on path that failed with error (an errno value).
     static Outcome outcomeOf(int error, const QString& path);
 
