@@ -39,6 +39,7 @@ AppModel::AppModel(PreferencesService& preferences, AppSources sources, QObject*
     , m_keyCache(std::make_unique<KeyCache>())
 {
     m_ignoredIDs = AppInfo::idKeys(m_preferences.loadIgnoredIDs());
+    m_storeTrouble = m_preferences.domain().trouble();
     QMetaObject::invokeMethod(this, &AppModel::rescan, Qt::QueuedConnection);
 }
 
@@ -114,6 +115,16 @@ void AppModel::setIgnoredIDs(QSet<QString> ignoredIDs)
     emit visibleAppsChanged();
     if (!m_ignoredIDsBefore)
         emit ignoredIDsEdited(m_ignoredIDs - before, before - m_ignoredIDs);
+}
+
+void AppModel::takeStoreTrouble()
+{
+    const DefaultsDomain::Trouble trouble = m_preferences.domain().trouble();
+    const DefaultsDomain::Trouble before = std::exchange(m_storeTrouble, trouble);
+    if (before.unreadableFile != trouble.unreadableFile)
+        emit unreadableSettingsFileChanged();
+    if (before.damagedFileCopy != trouble.damagedFileCopy)
+        emit damagedSettingsCopyChanged();
 }
 
 void AppModel::notifyAppsChanged()
@@ -263,6 +274,7 @@ void AppModel::rescan()
     }
 
     const ReviewDateMap reviewDates = m_preferences.loadReviewDates();
+    takeStoreTrouble();
     // The worker gets copies only: it must never reach the model, which may be gone by the time
     // the scan ends, nor hold up the end of the program.
     const bool started = DetachedTask::run(
@@ -305,6 +317,7 @@ void AppModel::applyScanResult(AppScanner::Result result)
         emit visibleAppsChanged();
     }
     emit isScanningChanged();
+    takeStoreTrouble();
     emit rescanFinished();
 }
 
@@ -341,6 +354,7 @@ void AppModel::recordReview(const AppInfo& app)
     // app may be a record of m_apps itself, which the write below changes.
     const QString id = app.id();
     m_preferences.recordReviewDate(id);
+    takeStoreTrouble();
     const qsizetype index = indexOfID(id);
     if (index < 0)
         return;
@@ -375,6 +389,7 @@ void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
     // store kept.
     m_ignoredIDsBefore = m_ignoredIDs;
     (m_preferences.*change)(ids);
+    takeStoreTrouble();
     setIgnoredIDs(m_preferences.loadIgnoredIDs());
     const QSet<QString> before = *std::exchange(m_ignoredIDsBefore, std::nullopt);
     if (before != m_ignoredIDs)
@@ -384,6 +399,7 @@ void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
 void AppModel::resetIgnoreList()
 {
     m_preferences.clearIgnoredIDs();
+    takeStoreTrouble();
     setIgnoredIDs(m_preferences.loadIgnoredIDs());
 }
 
@@ -399,6 +415,7 @@ void AppModel::resetReviewDates(const QList<AppInfo>& apps)
                 setReviewDate(index, std::nullopt);
         }
     }
+    takeStoreTrouble();
     // The batch's one write can fail (a full disk, a read-only folder); then the rows show the
     // dates the store kept, which the next scan would bring back anyway.
     for (const AppInfo& app : targets) {
