@@ -12,6 +12,7 @@ class AppTableDelegate;
 class AppTableModel;
 class AppTableView;
 class EmptyStateView;
+class MessageBar;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -51,6 +52,7 @@ public:
     AppTableModel* tableModel() const { return m_tableModel; }
     EmptyStateView* emptyState() const { return m_emptyState; }
     StatusBar* statusBar() const { return m_statusBar; }
+    MessageBar* messageBar() const { return m_messageBar; }
     // True while the scanning placeholder is shown in place of the table.
     bool isShowingScanningPlaceholder() const;
 
@@ -81,5 +83,6 @@ private:
     EmptyStateView* m_emptyState;
     QWidget* m_placeholder;
     StatusBar* m_statusBar;
+    MessageBar* m_messageBar;
     QPointer<QMenu> m_contextMenu;
 };

@@ -9,6 +9,7 @@
 #include "FocusedValues.h"
 #include "LabelColors.h"
 #include "MemoryDefaultsDomain.h"
+#include "MessageBar.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
 #include "SearchField.h"
@@ -39,7 +40,7 @@ using enum AppTableModel::Role;
 
 namespace {
 
-// Fails every opening.
+// Opens every page but those it is told to refuse.
 struct RecordingWorkspace : Workspace
 {
     bool openUrl(const QUrl& url) override
@@ -47,7 +48,7 @@ struct RecordingWorkspace : Workspace
         openedUrls.append(url);
         if (onOpen)
             onOpen();
-        return false;
+        return !refused.contains(url.scheme());
     }
     QIcon iconForFile(const QString&) override
     {
@@ -58,6 +59,7 @@ struct RecordingWorkspace : Workspace
 
     QList<QUrl> openedUrls;
     std::function<void()> onOpen;
+    QStringList refused;
 };
 
 // A store whose batches can fail as a full disk makes them fail: the review dates stay as they were.
@@ -320,29 +322,34 @@ TEST_F(WindowTest, OpeningSearchingAndSortingKeepTheSelectedRowAndThePlace)
     EXPECT_EQ(published.size(), 1);
 }
 
-TEST_F(WindowTest, OpeningCountsAsAReviewWhateverTheDesktopDoes)
+TEST_F(WindowTest, OnlyAPageThatOpenedCountsAsAReview)
 {
-    // Without a valid address the review still counts; Space opens, Return and a click beside select.
+    // Without a valid address nothing opens; Space opens, Return and a click beside select.
     model->setApps({ app(u"odd"_s, u"Odd"_s, 1, std::nullopt, u"12/../x"_s) });
     const QRect cell = table()->visualRect(rows()->index(0, AppStoreColumn));
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 1, cell.center().y()));
     QTest::keyClick(table(), Qt::Key_Return);
     EXPECT_EQ(std::pair(reviewed(u"odd"_s), selectedNames()), std::pair(false, QStringList { u"Odd"_s }));
     QTest::keyClick(table(), Qt::Key_Space);
-    EXPECT_TRUE(reviewed(u"odd"_s));
-    EXPECT_TRUE(workspace.openedUrls.isEmpty());
+    EXPECT_EQ(std::tuple(reviewed(u"odd"_s), workspace.openedUrls.size(), view->messageBar()->text()),
+              std::tuple(false, 0, QString()));
 
-    // A Flatpak opens in the software centre, failing that on Flathub.
+    // A Flatpak opens in the software centre, failing that on Flathub; failing both, the user hears
+    // which address to open.
+    workspace.refused = QStringList { u"appstream"_s };
     const QString flathub = u"org.a.Flathub"_s, other = u"org.a.Other"_s;
     const QUrl page(u"https://flathub.org/apps/"_s + flathub);
     model->setApps(
         { AppInfo::flatpakApp(flathub, u"Flathub"_s, u"/a"_s, day(1), day(5), std::nullopt, page),
           AppInfo::flatpakApp(other, u"Other"_s, u"/b"_s, day(2), day(5), std::nullopt, std::nullopt) });
     clickCell(0, AppStoreColumn);
+    EXPECT_EQ(view->messageBar()->text(), QString());
     clickCell(1, AppStoreColumn);
     EXPECT_EQ(workspace.openedUrls,
               (QList<QUrl> { QUrl(u"appstream:"_s + flathub), page, QUrl(u"appstream:"_s + other) }));
-    EXPECT_EQ(std::pair(preferences.reviewDate(flathub).has_value(), reviewed(other)), std::pair(true, true));
+    EXPECT_EQ(std::pair(reviewed(flathub), reviewed(other)), std::pair(true, false));
+    EXPECT_TRUE(view->messageBar()->text().contains(u"“appstream:org.a.Other”"_s))
+        << qPrintable(view->messageBar()->text());
 }
 
 TEST_F(WindowTest, IgnoringAndMenusKeepThePlaceAndTheOtherSelectedRows)
