@@ -24,9 +24,9 @@ public:
 
     static constexpr qint64 StateFileLimit = 4 * 1024 * 1024;
     static constexpr qint64 DatabaseLimit = 64 * 1024 * 1024;
-    // How much work, in SQLite's virtual machine instructions, reading the database may take: some
-    // ten times what the largest database within the limit needs.
-    static constexpr int DatabaseWorkBudget = 200'000'000;
+    // How much work, in SQLite's virtual machine instructions, reading the database may take:
+    // several times what the largest database within the limit needs, a few seconds at most.
+    static constexpr int DatabaseWorkBudget = 100'000'000;
 
     // The records under dataHome (the XDG data home): gnome-shell/application_state and
     // kactivitymanagerd/resources/database. The database is read through a copy in a folder of its
