@@ -86,16 +86,18 @@ TEST(DesktopWorkspace, ExportedIconsAreDecodedOnlyWithinTheSizeLimitAndAsTheirNa
     FixtureTree tree;
     DesktopWorkspace workspace;
     const QColor generic = centreColour(workspace.iconForFile(tree.pathOf(u"missing"_s)));
+    // The icon's file below the deploy folder's hicolor theme, its bytes, and the colour shown.
     const QList<std::tuple<QString, QByteArray, QColor>> cases {
-        { u"64x64"_s, png(Qt::red, 64), Qt::red },
-        { u"1024x1024"_s, png(Qt::red, 1024), Qt::red },
-        { u"1025x1025"_s, png(Qt::red, 1025), generic },
-        { u"64x64"_s, png(Qt::red, 64, "BMP"), generic },
+        { u"64x64/apps/org.a.B.png"_s, png(Qt::red, 64), Qt::red },
+        { u"1024x1024/apps/org.a.B.png"_s, png(Qt::red, 1024), Qt::red },
+        { u"1025x1025/apps/org.a.B.png"_s, png(Qt::red, 1025), generic },
+        { u"64x64/apps/org.a.B.png"_s, png(Qt::red, 64, "BMP"), generic },
+        { u"scalable/apps/org.a.B.svg"_s, png(Qt::red, 64), generic },
     };
     for (qsizetype i = 0; i < cases.size(); ++i) {
-        const auto& [size, bytes, colour] = cases.at(i);
+        const auto& [file, bytes, colour] = cases.at(i);
         const QString deployed = u"app/org.a.B/x86_64/stable/%1"_s.arg(i);
-        tree.writeFile(deployed + u"/export/share/icons/hicolor/%1/apps/org.a.B.png"_s.arg(size), bytes);
+        tree.writeFile(deployed + u"/export/share/icons/hicolor/"_s + file, bytes);
         EXPECT_EQ(centreColour(workspace.iconForFile(tree.pathOf(deployed))), colour) << i;
     }
 }
