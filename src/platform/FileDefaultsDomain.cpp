@@ -193,20 +193,14 @@ QVariantMap FileDefaultsDomain::currentLocked(bool lockHeld) const
     if (m_memory)
         return *m_memory;
     bool readFailed = false;
-    std::optional<QVariantMap> stored = readStored(readFailed);
-    if (stored)
+    if (const std::optional<QVariantMap> stored = readStored(readFailed))
         return *stored;
-    // Damaged: read once more under the lock, since another instance may have replaced it since.
-    std::unique_ptr<Lock> lock;
-    if (!readFailed && !lockHeld)
-        lock = std::make_unique<Lock>(m_filePath);
     if (!readFailed) {
-        stored = readStored(readFailed);
-        if (stored)
+        // Damaged. Another instance may have replaced it meanwhile: read once more under the lock.
+        const auto lock = lockHeld ? nullptr : std::make_unique<Lock>(m_filePath);
+        if (const std::optional<QVariantMap> stored = readStored(readFailed))
             return *stored;
-    }
-    if (!readFailed) {
-        if (const QString kept = moveAside(m_filePath); !kept.isEmpty()) {
+        if (const QString kept = readFailed ? QString() : moveAside(m_filePath); !kept.isEmpty()) {
             m_trouble.damagedFileCopy = kept;
             return {};
         }
