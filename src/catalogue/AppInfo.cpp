@@ -39,7 +39,9 @@ bool isFlatpakID(const QString& id)
     });
 }
 
-const QString SnapPrefix = u"snap:"_s;
+// A view of a literal, not a QString: records may be made while other files' statics are still
+// being constructed, before a QString of this file would be.
+constexpr QStringView SnapPrefix = u"snap:";
 
 bool isSnapNameCharacter(QChar c, bool hyphen)
 {
@@ -94,7 +96,7 @@ AppInfo AppInfo::snapApp(const QString& snapName, QString name, QString desktopE
                          OptionalDate lastAccessedDate, OptionalDate modificationDate,
                          OptionalDate lastReviewedDate, std::optional<QUrl> storePage)
 {
-    AppInfo app(SnapPrefix + snapName, std::move(name), std::move(desktopEntryPath), QString(),
+    AppInfo app(SnapPrefix.toString() + snapName, std::move(name), std::move(desktopEntryPath), QString(),
                 std::move(lastAccessedDate), std::move(modificationDate), std::move(lastReviewedDate));
     app.m_store = Store::Snap;
     app.m_webPage = std::move(storePage);

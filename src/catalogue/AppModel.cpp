@@ -41,6 +41,7 @@ AppModel::AppModel(PreferencesService& preferences, AppSources sources, QObject*
     , m_keyCache(std::make_unique<KeyCache>())
 {
     m_ignoredIDs = AppInfo::idKeys(m_preferences.loadIgnoredIDs());
+    m_storeTrouble = m_preferences.domain().trouble();
     QMetaObject::invokeMethod(this, &AppModel::rescan, Qt::QueuedConnection);
 }
 
@@ -116,6 +117,16 @@ void AppModel::setIgnoredIDs(QSet<QString> ignoredIDs)
     m_ignoredIDs = std::move(ignoredIDs);
     emit ignoredIDsChanged();
     emit visibleAppsChanged();
+}
+
+void AppModel::takeStoreTrouble()
+{
+    const DefaultsDomain::Trouble trouble = m_preferences.domain().trouble();
+    const DefaultsDomain::Trouble before = std::exchange(m_storeTrouble, trouble);
+    if (before.unreadableFile != trouble.unreadableFile)
+        emit unreadableSettingsFileChanged();
+    if (before.damagedFileCopy != trouble.damagedFileCopy)
+        emit damagedSettingsCopyChanged();
 }
 
 void AppModel::notifyAppsChanged()
@@ -247,6 +258,7 @@ void AppModel::rescan()
     }
 
     const ReviewDateMap reviewDates = m_preferences.loadReviewDates();
+    takeStoreTrouble();
     // The worker gets copies only: it must never reach the model, which may be gone by the time
     // the scan ends, nor hold up the end of the program.
     const bool started = DetachedTask::run(
@@ -269,8 +281,8 @@ void AppModel::applyScanResult(AppScanner::Result result)
     // An empty or incomplete result usually means a folder could not be read, not that every
     // application was removed: pruning then would erase the user's ignore list and review dates.
     if (result.complete && !m_apps.isEmpty()) {
-        QSet<QString> installedIDs;
-        installedIDs.reserve(m_apps.size());
+        QSet<QString> installedIDs = AppInfo::idKeys(result.unlistedIDs);
+        installedIDs.reserve(m_apps.size() + installedIDs.size());
         for (const AppInfo& app : std::as_const(m_apps))
             installedIDs.insert(AppInfo::idKey(app.id()));
         m_preferences.pruneReviewDates(installedIDs);
@@ -289,6 +301,7 @@ void AppModel::applyScanResult(AppScanner::Result result)
         emit visibleAppsChanged();
     }
     emit isScanningChanged();
+    takeStoreTrouble();
     emit rescanFinished();
 }
 
@@ -325,6 +338,7 @@ void AppModel::recordReview(const AppInfo& app)
     // app may be a record of m_apps itself, which the write below changes.
     const QString id = app.id();
     m_preferences.recordReviewDate(id);
+    takeStoreTrouble();
     const qsizetype index = indexOfID(id);
     if (index < 0)
         return;
@@ -357,12 +371,14 @@ void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
     // per application would read, write and compare the whole list a thousand times for a thousand
     // rows. The write can fail (a full disk); then the list shows what the store kept.
     (m_preferences.*change)(ids);
+    takeStoreTrouble();
     setIgnoredIDs(m_preferences.loadIgnoredIDs());
 }
 
 void AppModel::resetIgnoreList()
 {
     m_preferences.clearIgnoredIDs();
+    takeStoreTrouble();
     setIgnoredIDs(m_preferences.loadIgnoredIDs());
 }
 
@@ -378,6 +394,7 @@ void AppModel::resetReviewDates(const QList<AppInfo>& apps)
                 setReviewDate(index, std::nullopt);
         }
     }
+    takeStoreTrouble();
     // The batch's one write can fail (a full disk, a read-only folder); then the rows show the
     // dates the store kept, which the next scan would bring back anyway.
     for (const AppInfo& app : targets) {

@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "AppScanner.h"
+#include "DefaultsDomain.h"
 #include "SortComparator.h"
 
 #include <QList>
@@ -24,6 +25,12 @@ class AppModel : public QObject
     Q_PROPERTY(bool isMockMode READ isMockMode NOTIFY isMockModeChanged)
     Q_PROPERTY(bool showingIgnored READ showingIgnored WRITE setShowingIgnored NOTIFY showingIgnoredChanged)
     Q_PROPERTY(QString searchQuery READ searchQuery WRITE setSearchQuery NOTIFY searchQueryChanged)
+    // The settings file the store could not read, so that nothing is saved this session; empty
+    // while all is well.
+    Q_PROPERTY(
+        QString unreadableSettingsFile READ unreadableSettingsFile NOTIFY unreadableSettingsFileChanged)
+    // Where the store kept a damaged settings file it moved aside; empty when it moved none.
+    Q_PROPERTY(QString damagedSettingsCopy READ damagedSettingsCopy NOTIFY damagedSettingsCopyChanged)
 
 public:
     // Loads the ignore list and queues the first rescan for the next turn of the event loop. A
@@ -42,6 +49,8 @@ public:
     const SortOrder& sortOrder() const { return m_sortOrder; }
     // Ids in their AppInfo::idKey form.
     const QSet<QString>& ignoredIDs() const { return m_ignoredIDs; }
+    const QString& unreadableSettingsFile() const { return m_storeTrouble.unreadableFile; }
+    const QString& damagedSettingsCopy() const { return m_storeTrouble.damagedFileCopy; }
 
     void setApps(QList<AppInfo> apps);
     void setShowingIgnored(bool showingIgnored);
@@ -82,6 +91,8 @@ signals:
     void ignoredIDsChanged();
     void visibleAppsChanged();
     void rescanFinished();
+    void unreadableSettingsFileChanged();
+    void damagedSettingsCopyChanged();
 
     // Beside appsChanged, for views that follow the catalogue change by change: a new list is about
     // to be assigned and then was (positions in apps() mean other records from then on) ...
@@ -96,6 +107,8 @@ private:
     void setIsScanning(bool isScanning);
     void setIsMockMode(bool isMockMode);
     void setIgnoredIDs(QSet<QString> ignoredIDs);
+    // Takes up what the store's last reads and writes met with its file.
+    void takeStoreTrouble();
     void applyScanResult(AppScanner::Result result);
     void replaceApps(QList<AppInfo> apps);
     void notifyAppsChanged();
@@ -126,6 +139,7 @@ private:
     QString m_searchQuery;
     SortOrder m_sortOrder { SortComparator(SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder) };
     QSet<QString> m_ignoredIDs;
+    DefaultsDomain::Trouble m_storeTrouble;
 
     std::unique_ptr<KeyCache> m_keyCache;
 };

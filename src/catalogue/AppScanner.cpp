@@ -9,13 +9,11 @@
 #include "PropertyList.h"
 
 #include <QDir>
-#include <QFile>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -102,9 +100,9 @@ std::optional<QString> numberText(const QVariant& value)
     }
 }
 
-std::optional<QString> itemIdText(const QString& plistPath)
+std::optional<QString> itemIdText(const QString& plistPath, FileSystem::Outcome& outcome)
 {
-    const std::optional<QVariant> value = PropertyList::readDictionaryValue(plistPath, u"itemId"_s);
+    const std::optional<QVariant> value = PropertyList::readDictionaryValue(plistPath, u"itemId"_s, &outcome);
     if (!value)
         return std::nullopt;
     const QVariant& itemId = *value;
@@ -131,28 +129,16 @@ std::optional<QDateTime> dateAttribute(const MetadataItem& item, QStringView nam
 }
 
 // An identifier can only name an application when it is not empty: an empty one would make every
-// such bundle the same application and all but the first would vanish from the list.
-std::optional<QString> bundleIdentifier(const QString& bundlePath)
+// such bundle the same application and all but the first would vanish from the list. unsure is set
+// when the bundle's information dictionary is there but could not be read.
+std::optional<QString> bundleIdentifier(const QString& bundlePath, bool& unsure)
 {
-    std::optional<QString> identifier = BundleInfo::bundleIdentifier(bundlePath);
+    FileSystem::Outcome outcome;
+    std::optional<QString> identifier = BundleInfo::bundleIdentifier(bundlePath, &outcome);
+    unsure = unsure || outcome == FileSystem::Outcome::Failed;
     if (identifier && identifier->isEmpty())
         return std::nullopt;
     return identifier;
-}
-
-// Whether a folder whose listing failed may be holding applications: a missing path or one that
-// is not a folder holds none, but a folder that could not be read (or a path whose state is
-// unknown) might.
-bool mayHoldApplications(const QString& folderPath)
-{
-    std::error_code error;
-    const std::filesystem::file_status status =
-        std::filesystem::status(std::filesystem::path(QFile::encodeName(folderPath).toStdString()), error);
-    if (status.type() == std::filesystem::file_type::not_found)
-        return false;
-    if (error)
-        return true;
-    return status.type() == std::filesystem::file_type::directory;
 }
 
 } // namespace
@@ -166,29 +152,37 @@ AppScanner::AppScanner(QString systemFolder, QString homeFolder,
 
 AppScanner::Result AppScanner::scanInstalledApps(const ReviewDateMap& reviewDates) const
 {
+    Result result;
     QStringList folders { m_systemFolder };
     const QString userFolder = FileSystem::joinPath(m_homeFolder, u"Applications"_s);
-    if (FileSystem::exists(userFolder))
+    switch (FileSystem::status(userFolder).outcome) {
+    case FileSystem::Outcome::Read:
         folders.append(userFolder);
+        break;
+    case FileSystem::Outcome::Absent:
+        break;
+    case FileSystem::Outcome::Failed:
+        result.complete = false;
+        break;
+    }
 
-    Result result;
     QList<AppInfo> combined;
     for (const QString& folder : std::as_const(folders)) {
-        bool listed = true;
-        combined.append(scanFolder(folder, reviewDates, &listed));
-        if (!listed && mayHoldApplications(folder))
-            result.complete = false;
+        bool complete = true;
+        combined.append(scanFolder(folder, reviewDates, &complete));
+        result.complete = result.complete && complete;
     }
     result.apps = removeDuplicateIDs(combined);
     return result;
 }
 
 QList<AppInfo> AppScanner::scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates,
-                                      bool* listed) const
+                                      bool* complete) const
 {
-    const std::optional<QStringList> entries = FileSystem::listDirectory(folderPath);
-    if (listed)
-        *listed = entries.has_value();
+    FileSystem::Outcome listed;
+    const std::optional<QStringList> entries = FileSystem::listDirectory(folderPath, &listed);
+    if (complete)
+        *complete = listed != FileSystem::Outcome::Failed;
     if (!entries)
         return {};
 
@@ -198,8 +192,11 @@ QList<AppInfo> AppScanner::scanFolder(const QString& folderPath, const ReviewDat
     // on each other: several threads read them, each record kept in its bundle's place so that the
     // list stays in listing order and the first of an id still wins.
     std::vector<std::optional<AppInfo>> records(size_t(bundles.size()));
+    std::vector<char> unsure(size_t(bundles.size()), false);
     ParallelLoop::run(bundles.size(), BundlesPerThread, [&](qsizetype i) {
-        records[size_t(i)] = scanBundle(folderPath, bundles.at(i), reviewDates);
+        bool bundleUnsure = false;
+        records[size_t(i)] = scanBundle(folderPath, bundles.at(i), reviewDates, bundleUnsure);
+        unsure[size_t(i)] = bundleUnsure;
     });
     QList<AppInfo> apps;
     apps.reserve(bundles.size());
@@ -207,25 +204,38 @@ QList<AppInfo> AppScanner::scanFolder(const QString& folderPath, const ReviewDat
         if (record)
             apps.append(std::move(*record));
     }
+    if (complete && std::find(unsure.cbegin(), unsure.cend(), true) != unsure.cend())
+        *complete = false;
     return apps;
 }
 
 std::optional<AppInfo> AppScanner::scanBundle(const QString& folderPath, const QString& entryName,
-                                              const ReviewDateMap& reviewDates) const
+                                              const ReviewDateMap& reviewDates, bool& unsure) const
 {
     // The metadata item and the identifier both come from a bundle's information dictionary.
     const BundleInfo::ReadScope readOnce;
     const QString bundlePath = FileSystem::joinPath(folderPath, entryName);
     const std::optional<MetadataItem> item = m_metadata->itemForPath(bundlePath);
+    // Without an item the entry may be gone since the listing, or be there and unreadable (a loop
+    // of links, a link to a disk that is not mounted): only the first is no application.
+    if (!item) {
+        const FileSystem::Outcome outcome = FileSystem::status(bundlePath).outcome;
+        if (outcome != FileSystem::Outcome::Read) {
+            unsure = outcome == FileSystem::Outcome::Failed;
+            return std::nullopt;
+        }
+    }
 
-    const std::optional<QString> adamID = resolveAppStoreID(item, bundlePath);
+    const std::optional<QString> adamID = resolveAppStoreID(item, bundlePath, &unsure);
     if (!adamID || adamID->isEmpty())
         return std::nullopt;
     const std::optional<qint64> storeNumber = parseStoreNumber(*adamID);
     if (!storeNumber || *storeNumber < 1)
         return std::nullopt;
 
-    const QString id = resolveBundleID(bundlePath, entryName);
+    // A record whose identifier could not be read is still listed, under its entry name, and the
+    // scan stays incomplete, so that nothing stored under its real id is pruned.
+    const QString id = resolveBundleID(bundlePath, entryName, &unsure);
 
     const QVariant displayName = item ? item->attribute(kMDItemDisplayName) : QVariant();
     const QString name =
@@ -247,7 +257,7 @@ std::optional<AppInfo> AppScanner::scanBundle(const QString& folderPath, const Q
 }
 
 std::optional<QString> AppScanner::resolveAppStoreID(const std::optional<MetadataItem>& item,
-                                                     const QString& bundlePath) const
+                                                     const QString& bundlePath, bool* unsure) const
 {
     if (item) {
         const QVariant value = item->attribute(appStoreAdamIDAttribute());
@@ -256,31 +266,41 @@ std::optional<QString> AppScanner::resolveAppStoreID(const std::optional<Metadat
         if (std::optional<QString> text = numberText(value))
             return text;
     }
+    // A file that is there but unreadable might have held the id; one found in the other file
+    // still names the application.
+    bool failed = false;
     for (const QString& relative :
          { u"Wrapper/iTunesMetadata.plist"_s, u"Contents/iTunesMetadata.plist"_s }) {
-        if (std::optional<QString> text = itemIdText(FileSystem::joinPath(bundlePath, relative)))
+        FileSystem::Outcome outcome;
+        if (std::optional<QString> text = itemIdText(FileSystem::joinPath(bundlePath, relative), outcome))
             return text;
+        failed = failed || outcome == FileSystem::Outcome::Failed;
     }
+    if (unsure && failed)
+        *unsure = true;
     return std::nullopt;
 }
 
-QString AppScanner::resolveBundleID(const QString& bundlePath, const QString& entryName) const
+QString AppScanner::resolveBundleID(const QString& bundlePath, const QString& entryName, bool* unsure) const
 {
-    if (std::optional<QString> identifier = bundleIdentifier(bundlePath))
-        return *identifier;
-
-    const QString wrapperPath = FileSystem::joinPath(bundlePath, u"Wrapper"_s);
-    if (const std::optional<QStringList> wrapped = FileSystem::listDirectory(wrapperPath)) {
-        for (const QString& name : *wrapped) {
-            if (!name.endsWith(AppSuffix, Qt::CaseSensitive))
-                continue;
+    bool failed = false;
+    const auto resolved = [&]() -> std::optional<QString> {
+        if (std::optional<QString> identifier = bundleIdentifier(bundlePath, failed))
+            return identifier;
+        const QString wrapperPath = FileSystem::joinPath(bundlePath, u"Wrapper"_s);
+        FileSystem::Outcome listed;
+        const std::optional<QStringList> wrapped = FileSystem::listDirectory(wrapperPath, &listed);
+        failed = failed || listed == FileSystem::Outcome::Failed;
+        for (const QString& name : wrapped.value_or(QStringList())) {
             // Only the first wrapped application speaks for the bundle.
-            if (std::optional<QString> identifier = bundleIdentifier(FileSystem::joinPath(wrapperPath, name)))
-                return *identifier;
-            break;
+            if (name.endsWith(AppSuffix, Qt::CaseSensitive))
+                return bundleIdentifier(FileSystem::joinPath(wrapperPath, name), failed);
         }
-    }
-    return withoutAppSuffixes(entryName);
+        return std::nullopt;
+    }();
+    if (unsure && failed)
+        *unsure = true;
+    return resolved.value_or(withoutAppSuffixes(entryName));
 }
 
 QList<AppInfo> AppScanner::removeDuplicateIDs(const QList<AppInfo>& apps)

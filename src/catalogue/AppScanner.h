@@ -18,8 +18,10 @@ class MetadataSource;
 class AppScanner : public AppSource
 {
 public:
-    // Incomplete when a scanned folder that exists could not be listed. A folder that is missing,
-    // or a path that is not a folder at all, holds no applications and leaves the result complete.
+    // Incomplete when anything that may hold an application could not be read: a folder that
+    // exists but cannot be listed, a bundle that cannot be looked at, or a bundle file that is there
+    // but cannot be read or parsed, where it could decide the bundle's id or whether it is from the
+    // App Store. A missing folder, or a path that is not a folder at all, holds no applications.
     using Result = AppSource::Result;
 
     // systemFolder is scanned always, homeFolder + "/Applications" when something exists there;
@@ -32,22 +34,25 @@ public:
     Result scan(const ReviewDateMap& reviewDates) const override { return scanInstalledApps(reviewDates); }
     std::optional<AppInfo::Store> store() const override { return AppInfo::Store::AppStore; }
 
-    // The records of one folder in listing order; listed says whether the folder could be listed.
+    // The records of one folder in listing order; complete says whether everything was read.
     QList<AppInfo> scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates,
-                              bool* listed = nullptr) const;
+                              bool* complete = nullptr) const;
 
+    // Each sets unsure when a read that could have changed its answer failed.
     std::optional<QString> resolveAppStoreID(const std::optional<MetadataItem>& item,
-                                             const QString& bundlePath) const;
-    QString resolveBundleID(const QString& bundlePath, const QString& entryName) const;
+                                             const QString& bundlePath, bool* unsure = nullptr) const;
+    QString resolveBundleID(const QString& bundlePath, const QString& entryName,
+                            bool* unsure = nullptr) const;
     static QList<AppInfo> removeDuplicateIDs(const QList<AppInfo>& apps);
 
     // The attribute the metadata service may carry the App Store id under.
     static const QString& appStoreAdamIDAttribute();
 
 private:
-    // The record of the bundle entryName in folderPath, or nothing when it is not from the App Store.
+    // The record of the bundle entryName in folderPath, or nothing when it is not from the App Store
+    // (then unsure says whether a failed read left that open).
     std::optional<AppInfo> scanBundle(const QString& folderPath, const QString& entryName,
-                                      const ReviewDateMap& reviewDates) const;
+                                      const ReviewDateMap& reviewDates, bool& unsure) const;
 
     QString m_systemFolder;
     QString m_homeFolder;

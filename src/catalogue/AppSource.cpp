@@ -9,6 +9,7 @@ AppSource::Result AppSource::scanAll(const AppSources& sources, const ReviewDate
         Result result = source->scan(reviewDates);
         merged.apps.append(std::move(result.apps));
         merged.complete = merged.complete && result.complete;
+        merged.unlistedIDs.unite(result.unlistedIDs);
     }
     merged.apps = AppScanner::removeDuplicateIDs(merged.apps);
     return merged;

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -26,7 +27,12 @@ public:
         QList<AppInfo> apps;
         // False when something that may hold installed applications could not be read: the list
         // may then be missing applications that are still installed, and nothing may be pruned.
+        // Only positive evidence that a thing is not there (no such file, no such entry) counts
+        // as its absence; every other failure to read makes the result incomplete.
         bool complete = true;
+        // Ids of applications that are installed but not listed (a Flatpak application whose
+        // remote was removed, say): what the user chose for them stays stored.
+        QSet<QString> unlistedIDs = {};
     };
 
     virtual ~AppSource() = default;
@@ -36,7 +42,7 @@ public:
     // The one store whose applications the source lists; none when it lists several or names none.
     virtual std::optional<AppInfo::Store> store() const { return std::nullopt; }
 
-    // Every source in order, merged: the first record of an id wins, and the result is complete
-    // only when every source was.
+    // Every source in order, merged: the first record of an id wins, the result is complete only
+    // when every source was, and the unlisted ids of all are kept.
     static Result scanAll(const AppSources& sources, const ReviewDateMap& reviewDates);
 };

@@ -1,7 +1,8 @@
 // Built with QT_NO_KEYWORDS: GLib's headers use "signals" as a name.
 #include "FlatpakLibrary.h"
 
-#include <QDir>
+#include "SafeFile.h"
+
 #include <QFile>
 #include <QHash>
 #include <QLibrary>
@@ -13,7 +14,7 @@
 struct FlatpakLibrary::Functions
 {
     decltype(&flatpak_installation_new_user) newUserInstallation = nullptr;
-    decltype(&flatpak_get_system_installations) systemInstallations = nullptr;
+    decltype(&flatpak_installation_new_system_with_id) newSystemInstallation = nullptr;
     decltype(&flatpak_installation_list_installed_refs_by_kind) listInstalledRefs = nullptr;
     decltype(&flatpak_installation_get_remote_by_name) remoteByName = nullptr;
     decltype(&flatpak_remote_get_noenumerate) remoteNoEnumerate = nullptr;
@@ -23,6 +24,7 @@ struct FlatpakLibrary::Functions
     decltype(&flatpak_installed_ref_get_deploy_dir) refDeployDir = nullptr;
     decltype(&flatpak_installed_ref_get_appdata_name) refAppdataName = nullptr;
     decltype(&flatpak_installed_ref_get_is_current) refIsCurrent = nullptr;
+    decltype(&flatpak_error_quark) errorQuark = nullptr;
     decltype(&g_object_unref) objectUnref = nullptr;
     decltype(&g_ptr_array_unref) ptrArrayUnref = nullptr;
     decltype(&g_error_free) errorFree = nullptr;
@@ -41,7 +43,7 @@ bool resolve(QLibrary& library, const char* name, Function& function)
 bool resolveAll(QLibrary& library, FlatpakLibrary::Functions& f)
 {
     return resolve(library, "flatpak_installation_new_user", f.newUserInstallation)
-        && resolve(library, "flatpak_get_system_installations", f.systemInstallations)
+        && resolve(library, "flatpak_installation_new_system_with_id", f.newSystemInstallation)
         && resolve(library, "flatpak_installation_list_installed_refs_by_kind", f.listInstalledRefs)
         && resolve(library, "flatpak_installation_get_remote_by_name", f.remoteByName)
         && resolve(library, "flatpak_remote_get_noenumerate", f.remoteNoEnumerate)
@@ -51,6 +53,7 @@ bool resolveAll(QLibrary& library, FlatpakLibrary::Functions& f)
         && resolve(library, "flatpak_installed_ref_get_deploy_dir", f.refDeployDir)
         && resolve(library, "flatpak_installed_ref_get_appdata_name", f.refAppdataName)
         && resolve(library, "flatpak_installed_ref_get_is_current", f.refIsCurrent)
+        && resolve(library, "flatpak_error_quark", f.errorQuark)
         // The GLib functions come through the same handle, from the libraries libflatpak loaded.
         && resolve(library, "g_object_unref", f.objectUnref)
         && resolve(library, "g_ptr_array_unref", f.ptrArrayUnref)
@@ -62,13 +65,16 @@ QString text(const char* utf8)
     return utf8 ? QString::fromUtf8(utf8) : QString();
 }
 
+using Outcome = FileSystem::Outcome;
+
 struct RemoteInfo
 {
     bool enumerable = false;
     QString url;
 };
 
-// Lists one installation into listing; false when its refs could not be listed.
+// Lists one installation into listing; false when its refs could not be listed or a remote could
+// not be looked up.
 bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* installation, int number,
                       FlatpakLibrary::Listing& listing)
 {
@@ -79,6 +85,7 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
             f.errorFree(error);
         return false;
     }
+    bool complete = true;
     QHash<QString, RemoteInfo> remotes;
     for (guint i = 0; i < refs->len; ++i) {
         auto* ref = static_cast<FlatpakInstalledRef*>(refs->pdata[i]);
@@ -92,8 +99,6 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
         auto known = remotes.constFind(app.origin);
         if (known == remotes.cend()) {
             RemoteInfo info;
-            // A missing remote is no failure: the app was installed from a remote since removed,
-            // so no store lists it any more.
             GError* remoteError = nullptr;
             const QByteArray origin = app.origin.toUtf8();
             if (FlatpakRemote* remote =
@@ -103,6 +108,11 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
                 info.url = text(url);
                 f.free(url);
                 f.objectUnref(remote);
+            } else if (!remoteError || remoteError->domain != f.errorQuark()
+                       || remoteError->code != FLATPAK_ERROR_REMOTE_NOT_FOUND) {
+                // Only a remote that is not there was removed; one that could not be looked up
+                // may list the application still.
+                complete = false;
             }
             if (remoteError)
                 f.errorFree(remoteError);
@@ -113,18 +123,91 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
         listing.apps.append(std::move(app));
     }
     f.ptrArrayUnref(refs);
-    return true;
+    return complete;
 }
 
-// Whether the user has an installation at all. Opening one that is not there makes libflatpak
-// create an empty repository in the user's home; where none is, nothing is installed either.
-bool userInstallationExists()
+// An installation as the disk and the configuration describe it.
+struct Installation
 {
-    QString base = QFile::decodeName(qgetenv("FLATPAK_USER_DIR"));
-    if (base.isEmpty())
-        base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-            + QStringLiteral("/flatpak");
-    return QDir(base + QStringLiteral("/repo")).exists();
+    // Empty for the user's.
+    QByteArray id;
+    QString path;
+    // Named in installations.d: a folder of its that is gone is more likely a disk not mounted
+    // than an installation removed.
+    bool configured = false;
+};
+
+QString pathFromEnvironment(const char* variable, const QString& fallback)
+{
+    const QString value = QFile::decodeName(qgetenv(variable));
+    return value.isEmpty() ? fallback : value;
+}
+
+Installation userInstallation()
+{
+    return { {},
+             pathFromEnvironment("FLATPAK_USER_DIR",
+                                 QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                                     + QStringLiteral("/flatpak")),
+             false };
+}
+
+// The groups [Installation "<id>"] of a file of installations.d, with their Path.
+QList<Installation> installationsIn(const QByteArray& file)
+{
+    static const QByteArray Header = "[Installation \"";
+    QList<Installation> found;
+    bool inGroup = false;
+    for (const QByteArray& rawLine : file.split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.startsWith('[')) {
+            inGroup = line.startsWith(Header) && line.endsWith("\"]") && line.size() > Header.size() + 2;
+            if (inGroup)
+                found.append({ line.mid(Header.size(), line.size() - Header.size() - 2), {}, true });
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (inGroup && equals > 0 && line.left(equals).trimmed() == "Path")
+            found.last().path = QString::fromUtf8(line.mid(equals + 1).trimmed());
+    }
+    return found;
+}
+
+// The default system installation, then those installations.d configures in the order of its
+// files; complete turns false when the folder or one of its files could not be read.
+QList<Installation> systemInstallations(bool& complete)
+{
+    QList<Installation> installations {
+        { QByteArrayLiteral("default"),
+          pathFromEnvironment("FLATPAK_SYSTEM_DIR", QStringLiteral("/var/lib/flatpak")), false }
+    };
+    const QString folder =
+        FileSystem::joinPath(pathFromEnvironment("FLATPAK_CONFIG_DIR", QStringLiteral("/etc/flatpak")),
+                             QStringLiteral("installations.d"));
+    Outcome listed;
+    QStringList files = FileSystem::listDirectory(folder, &listed).value_or(QStringList());
+    complete = complete && listed != Outcome::Failed;
+    files.sort();
+    for (const QString& name : std::as_const(files)) {
+        if (!name.endsWith(QStringLiteral(".conf")))
+            continue;
+        Outcome read;
+        const std::optional<QByteArray> file =
+            SafeFile::readRegularFile(FileSystem::joinPath(folder, name), 1024 * 1024, &read);
+        complete = complete && read != Outcome::Failed;
+        if (file)
+            installations.append(installationsIn(*file));
+    }
+    return installations;
+}
+
+// Whether installation holds a repository to list.
+Outcome repositoryOf(const Installation& installation)
+{
+    const Outcome folder = FileSystem::status(installation.path).outcome;
+    if (folder != Outcome::Read)
+        return folder == Outcome::Absent && !installation.configured ? Outcome::Absent : Outcome::Failed;
+    return FileSystem::status(FileSystem::joinPath(installation.path, QStringLiteral("repo"))).outcome;
 }
 
 } // namespace
@@ -161,29 +244,46 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
 {
     const Functions& f = *m_functions;
     Listing listing;
-    GError* error = nullptr;
-    if (!userInstallationExists()) {
-        // Nothing to list.
-    } else if (FlatpakInstallation* user = f.newUserInstallation(nullptr, &error)) {
-        listing.complete = listInstallation(f, user, 0, listing) && listing.complete;
-        f.objectUnref(user);
-    } else {
-        listing.complete = false;
+    QList<Installation> installations { userInstallation() };
+    installations.append(systemInstallations(listing.complete));
+    for (qsizetype i = 0; i < installations.size(); ++i) {
+        const Installation& installation = installations.at(i);
+        const Outcome repository = repositoryOf(installation);
+        if (repository != Outcome::Read) {
+            listing.complete = listing.complete && repository == Outcome::Absent;
+            continue;
+        }
+        // An installation configured but not opened (libflatpak leaves out what it cannot open)
+        // may hold applications all the same.
+        GError* error = nullptr;
+        FlatpakInstallation* opened = i == 0
+            ? f.newUserInstallation(nullptr, &error)
+            : f.newSystemInstallation(installation.configured ? installation.id.constData() : nullptr,
+                                      nullptr, &error);
+        if (error)
+            f.errorFree(error);
+        if (!opened) {
+            listing.complete = false;
+            continue;
+        }
+        listing.complete = listInstallation(f, opened, int(i), listing) && listing.complete;
+        f.objectUnref(opened);
     }
-    if (error) {
-        f.errorFree(error);
-        error = nullptr;
-    }
-    if (GPtrArray* systems = f.systemInstallations(nullptr, &error)) {
-        for (guint i = 0; i < systems->len; ++i)
-            listing.complete =
-                listInstallation(f, static_cast<FlatpakInstallation*>(systems->pdata[i]), int(i) + 1, listing)
-                && listing.complete;
-        f.ptrArrayUnref(systems);
-    } else {
-        listing.complete = false;
-    }
-    if (error)
-        f.errorFree(error);
     return listing;
+}
+
+FileSystem::Outcome FlatpakLibrary::installationsOnDisk()
+{
+    bool complete = true;
+    QList<Installation> installations { userInstallation() };
+    installations.append(systemInstallations(complete));
+    Outcome found = complete ? Outcome::Absent : Outcome::Failed;
+    for (const Installation& installation : std::as_const(installations)) {
+        const Outcome repository = repositoryOf(installation);
+        if (repository == Outcome::Read)
+            return Outcome::Read;
+        if (repository == Outcome::Failed)
+            found = Outcome::Failed;
+    }
+    return found;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileSystem.h"
+
 #include <QList>
 #include <QString>
 
@@ -22,7 +24,7 @@ public:
         // Whether the ref is the application's current branch.
         bool current = false;
         // Whether the origin is a configured remote whose applications may be listed: a
-        // sideloaded bundle's origin is marked not to be.
+        // sideloaded bundle's origin is marked not to be, and a removed remote lists nothing.
         bool enumerableOrigin = false;
         QString originURL;
         // 0 for the user installation, then 1, 2, ... for the system installations.
@@ -33,7 +35,8 @@ public:
     {
         // The user installation's apps first, then each system installation's.
         QList<InstalledApp> apps;
-        // False when an installation could not be opened or listed.
+        // False when an installation that may hold applications could not be opened or listed, or
+        // an application's remote could not be looked up.
         bool complete = true;
     };
 
@@ -42,9 +45,15 @@ public:
     static const FlatpakLibrary* load(const QString& fileName = QStringLiteral("libflatpak.so.0"));
 
     // The application refs (no runtimes or extensions) of the user installation and of every system
-    // installation, found where FLATPAK_USER_DIR, FLATPAK_SYSTEM_DIR and FLATPAK_CONFIG_DIR say
-    // when set.
+    // installation: the default one, then each that installations.d configures, found where
+    // FLATPAK_USER_DIR, FLATPAK_SYSTEM_DIR and FLATPAK_CONFIG_DIR say when set. An installation
+    // without a repository holds nothing and is never opened, since libflatpak would create one.
+    // Only reads.
     Listing installedApps() const;
+
+    // Whether any of those installations has a repository: Absent when none has, Failed when that
+    // could not be told. No library needed.
+    static FileSystem::Outcome installationsOnDisk();
 
     struct Functions;
 

@@ -6,7 +6,6 @@
 #include "SafeFile.h"
 #include "UsageRecords.h"
 
-#include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -53,10 +52,10 @@ QString displayName(const FlatpakLibrary::InstalledApp& app)
 
 OptionalDate deployTime(const QString& deployDir)
 {
-    const QDateTime time = QFileInfo(deployDir).lastModified();
-    if (!time.isValid())
+    const FileSystem::Status status = FileSystem::status(deployDir);
+    if (status.outcome != FileSystem::Outcome::Read || !status.modified.isValid())
         return std::nullopt;
-    return time.toUTC();
+    return status.modified;
 }
 
 // Per application id, the one ref to list: the first installation that has it (the user's comes
@@ -94,16 +93,23 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
 {
     Result result;
     const FlatpakLibrary* library = FlatpakLibrary::load(m_libraryFile);
-    if (!library)
+    // A library that cannot be used lists nothing, which says nothing of what is installed.
+    if (!library) {
+        result.complete = FlatpakLibrary::installationsOnDisk() == FileSystem::Outcome::Absent;
         return result;
+    }
     const FlatpakLibrary::Listing listing = library->installedApps();
     result.complete = listing.complete;
     const QList<FlatpakLibrary::InstalledApp> refs = chosenRefs(listing.apps);
+    for (const FlatpakLibrary::InstalledApp& ref : listing.apps)
+        result.unlistedIDs.insert(ref.id);
+    for (const FlatpakLibrary::InstalledApp& ref : refs)
+        result.unlistedIDs.remove(ref.id);
     if (refs.isEmpty())
         return result;
 
+    // The records only lend dates: one that cannot be read leaves them out, and nothing else.
     const UsageRecords::Result usage = UsageRecords::read(m_dataHome);
-    result.complete = result.complete && usage.complete;
     result.apps.reserve(refs.size());
     for (const FlatpakLibrary::InstalledApp& ref : refs) {
         OptionalDate lastUse;

@@ -9,7 +9,8 @@
 
 // The applications installed from a Flatpak remote into the user's or a system installation,
 // with their last use from the desktop's usage records. Without libflatpak there are none, and the
-// result is complete.
+// result is complete only when no installation is on disk either. Applications installed from a
+// remote since removed are not listed, but stay installed for the catalogue.
 class FlatpakSource : public AppSource
 {
 public:

@@ -1,5 +1,7 @@
 #include "SnapdClient.h"
 
+#include "FileSystem.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -12,7 +14,6 @@
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -206,10 +207,9 @@ SnapdClient::Reply SnapdClient::get(const QString& socketPath, const QByteArray&
     Reply reply;
     // Only nothing at the path means no snapd; a socket that is there but does not answer may be a
     // snapd that is starting or stuck, with all its snaps still installed.
-    struct stat info;
-    const QByteArray nativePath = QFile::encodeName(socketPath);
-    if (::lstat(nativePath.constData(), &info) != 0) {
-        if (errno == ENOENT)
+    const FileSystem::Outcome present = FileSystem::status(socketPath).outcome;
+    if (present != FileSystem::Outcome::Read) {
+        if (present == FileSystem::Outcome::Absent)
             reply.outcome = Reply::Outcome::NoDaemon;
         return reply;
     }
@@ -217,7 +217,8 @@ SnapdClient::Reply SnapdClient::get(const QString& socketPath, const QByteArray&
     const Socket socket;
     if (socket.get() < 0)
         return reply;
-    const std::optional<QByteArray> body = exchange(socket.get(), nativePath, path, deadline);
+    const std::optional<QByteArray> body =
+        exchange(socket.get(), QFile::encodeName(socketPath), path, deadline);
     if (!body)
         return reply;
     QJsonParseError error;

@@ -3,12 +3,17 @@
 #include "FileSystem.h"
 #include "SafeFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include <fcntl.h>
 #include <memory>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -68,28 +73,78 @@ bool writeCopy(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write(bytes) == bytes.size();
 }
 
+// The copies of the database live in folders named so, each locked while a read uses it.
+const QString CopyFolderPrefix = u"kudora-activity-"_s;
+
+QString copiesFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return runtime.startsWith(u'/') && FileSystem::status(runtime).isDirectory ? runtime : QDir::tempPath();
+}
+
+// Holds an exclusive lock on a folder while it lives; isLocked() false when another holds it.
+class FolderLock
+{
+public:
+    FolderLock(const QString& folder, bool wait)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC))
+    {
+        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool isLocked() const { return m_fd >= 0; }
+
+private:
+    int m_fd;
+};
+
+// A copy holds the user's activity history: one that a killed process left behind is removed, so
+// that none lingers in a shared temporary folder. A folder still locked is another read's.
+void removeLeftoverCopies(const QString& base)
+{
+    for (const QString& name : FileSystem::listDirectory(base).value_or(QStringList())) {
+        if (!name.startsWith(CopyFolderPrefix))
+            continue;
+        const QString folder = FileSystem::joinPath(base, name);
+        struct stat info;
+        if (::lstat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode)
+            || info.st_uid != ::geteuid())
+            continue;
+        const FolderLock lock(folder, false);
+        if (lock.isLocked())
+            QDir(folder).removeRecursively();
+    }
+}
+
+int stopWhenSpent(void* remaining)
+{
+    return --*static_cast<int*>(remaining) < 0;
+}
+
 } // namespace
 
 UsageRecords::Result UsageRecords::read(const QString& dataHome)
 {
+    removeLeftoverCopies(copiesFolder());
     Result result;
     const QString statePath = FileSystem::joinPath(dataHome, u"gnome-shell/application_state"_s);
-    if (FileSystem::exists(statePath)) {
-        const std::optional<QByteArray> document = SafeFile::readRegularFile(statePath, StateFileLimit);
-        const std::optional<LastUse> gnome = document ? parseGnomeShellState(*document) : std::nullopt;
-        if (gnome)
+    if (const std::optional<QByteArray> document = SafeFile::readRegularFile(statePath, StateFileLimit)) {
+        if (const std::optional<LastUse> gnome = parseGnomeShellState(*document))
             result.lastUse = *gnome;
-        else
-            result.complete = false;
     }
     const QString databasePath = FileSystem::joinPath(dataHome, u"kactivitymanagerd/resources/database"_s);
-    if (FileSystem::exists(databasePath)) {
-        if (const std::optional<LastUse> kde = readActivityDatabase(databasePath)) {
-            for (auto it = kde->cbegin(); it != kde->cend(); ++it)
-                keepNewest(result.lastUse, it.key(), it.value());
-        } else {
-            result.complete = false;
-        }
+    if (const std::optional<LastUse> kde = readActivityDatabase(databasePath)) {
+        for (auto it = kde->cbegin(); it != kde->cend(); ++it)
+            keepNewest(result.lastUse, it.key(), it.value());
     }
     return result;
 }
@@ -119,7 +174,7 @@ std::optional<UsageRecords::LastUse> UsageRecords::parseGnomeShellState(const QB
     return lastUse;
 }
 
-std::optional<UsageRecords::LastUse> UsageRecords::readActivityDatabase(const QString& path)
+std::optional<UsageRecords::LastUse> UsageRecords::readActivityDatabase(const QString& path, int workBudget)
 {
     // The activity manager keeps the database open and writes it at any time. Reading a private
     // copy never takes a lock on the original, so the manager never waits and nothing of ours can
@@ -128,14 +183,13 @@ std::optional<UsageRecords::LastUse> UsageRecords::readActivityDatabase(const QS
     if (!database)
         return std::nullopt;
     const QString logPath = path + u"-wal"_s;
-    std::optional<QByteArray> log;
-    if (FileSystem::exists(logPath)) {
-        log = SafeFile::readRegularFile(logPath, DatabaseLimit);
-        if (!log)
-            return std::nullopt;
-    }
-    const QTemporaryDir folder;
-    if (!folder.isValid())
+    FileSystem::Outcome logRead;
+    const std::optional<QByteArray> log = SafeFile::readRegularFile(logPath, DatabaseLimit, &logRead);
+    if (logRead == FileSystem::Outcome::Failed)
+        return std::nullopt;
+    const QTemporaryDir folder(FileSystem::joinPath(copiesFolder(), CopyFolderPrefix + u"XXXXXX"_s));
+    const FolderLock inUse(folder.path(), true);
+    if (!folder.isValid() || !inUse.isLocked())
         return std::nullopt;
     const QString copyPath = folder.filePath(u"database"_s);
     if (!writeCopy(copyPath, *database) || (log && !writeCopy(copyPath + u"-wal"_s, *log)))
@@ -147,16 +201,29 @@ std::optional<UsageRecords::LastUse> UsageRecords::readActivityDatabase(const QS
     const std::unique_ptr<sqlite3, DatabaseCloser> db(opened);
     if (status != SQLITE_OK)
         return std::nullopt;
-    // The file is untrusted: nothing in its schema may run functions or write through views.
+    // The file is untrusted: nothing in its schema may run functions or write through views, and
+    // however it is made, reading it ends. A view of that name could query itself for ever.
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    constexpr int InstructionsPerCheck = 1000;
+    int checksLeft = workBudget / InstructionsPerCheck;
+    sqlite3_progress_handler(db.get(), InstructionsPerCheck, stopWhenSpent, &checksLeft);
 
-    static const char Query[] = "SELECT targettedResource, MAX(lastUpdate) FROM ResourceScoreCache "
-                                "WHERE targettedResource LIKE 'applications:%' GROUP BY targettedResource";
-    sqlite3_stmt* prepared = nullptr;
-    if (sqlite3_prepare_v2(db.get(), Query, -1, &prepared, nullptr) != SQLITE_OK)
+    const auto prepare = [&db](const char* sql) {
+        sqlite3_stmt* prepared = nullptr;
+        sqlite3_prepare_v2(db.get(), sql, -1, &prepared, nullptr);
+        return std::unique_ptr<sqlite3_stmt, StatementFinalizer>(prepared);
+    };
+    // A table with pages of its own: no view, no virtual table.
+    const auto table = prepare("SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND rootpage > 0 "
+                               "AND name = 'ResourceScoreCache' COLLATE NOCASE");
+    if (!table || sqlite3_step(table.get()) != SQLITE_ROW)
         return std::nullopt;
-    const std::unique_ptr<sqlite3_stmt, StatementFinalizer> statement(prepared);
+    const auto statement =
+        prepare("SELECT targettedResource, MAX(lastUpdate) FROM main.ResourceScoreCache "
+                "WHERE targettedResource LIKE 'applications:%' GROUP BY targettedResource");
+    if (!statement)
+        return std::nullopt;
     LastUse lastUse;
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {

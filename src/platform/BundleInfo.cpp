@@ -8,23 +8,30 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Reads the dictionary with read (a PropertyList reader taking the file's path). Whether
-// bundlePath is a directory needs no test of its own: a file below anything else cannot be opened.
+using Outcome = BundleInfo::Outcome;
+
+// Reads the dictionary with read (a PropertyList reader taking the file's path and an outcome).
+// Whether bundlePath is a directory needs no test of its own: a file below anything else cannot be
+// opened. The root Info.plist is asked only when Contents/Info.plist is not there at all: one that
+// is there but cannot be read says nothing of the bundle's identity either way.
 template<typename Read>
-auto readInfo(const QString& bundlePath, const Read& read) -> decltype(read(bundlePath))
+std::optional<QVariantMap> readInfo(const QString& bundlePath, Outcome& outcome, const Read& read)
 {
+    outcome = Outcome::Absent;
     if (bundlePath.isEmpty())
         return std::nullopt;
-    if (auto dictionary = read(FileSystem::joinPath(bundlePath, u"Contents/Info.plist"_s)))
+    auto dictionary = read(FileSystem::joinPath(bundlePath, u"Contents/Info.plist"_s), &outcome);
+    if (dictionary || outcome != Outcome::Absent)
         return dictionary;
-    return read(FileSystem::joinPath(bundlePath, u"Info.plist"_s));
+    return read(FileSystem::joinPath(bundlePath, u"Info.plist"_s), &outcome);
 }
 
-std::optional<QVariantMap> readNameEntries(const QString& bundlePath)
+std::optional<QVariantMap> readNameEntries(const QString& bundlePath, Outcome& outcome)
 {
     static const QStringList keys { u"CFBundleIdentifier"_s, u"CFBundleDisplayName"_s, u"CFBundleName"_s };
-    return readInfo(bundlePath,
-                    [](const QString& path) { return PropertyList::readDictionaryValues(path, keys); });
+    return readInfo(bundlePath, outcome, [](const QString& path, Outcome* read) {
+        return PropertyList::readDictionaryValues(path, keys, read);
+    });
 }
 
 // The last read of the innermost ReadScope of this thread.
@@ -34,6 +41,7 @@ struct ScopeCache
     bool filled = false;
     QString bundlePath;
     std::optional<QVariantMap> entries;
+    Outcome outcome = Outcome::Absent;
 };
 
 thread_local ScopeCache t_scope;
@@ -50,26 +58,39 @@ BundleInfo::ReadScope::~ReadScope()
         t_scope = ScopeCache();
 }
 
-std::optional<QVariantMap> BundleInfo::infoDictionary(const QString& bundlePath)
+std::optional<QVariantMap> BundleInfo::infoDictionary(const QString& bundlePath, Outcome* outcome)
 {
-    return readInfo(bundlePath, [](const QString& path) { return PropertyList::readDictionary(path); });
+    Outcome read;
+    auto dictionary = readInfo(bundlePath, read, [](const QString& path, Outcome* readOutcome) {
+        return PropertyList::readDictionary(path, readOutcome);
+    });
+    if (outcome)
+        *outcome = read;
+    return dictionary;
 }
 
-std::optional<QVariantMap> BundleInfo::nameEntries(const QString& bundlePath)
+std::optional<QVariantMap> BundleInfo::nameEntries(const QString& bundlePath, Outcome* outcome)
 {
-    if (t_scope.depth == 0)
-        return readNameEntries(bundlePath);
+    Outcome read;
+    if (t_scope.depth == 0) {
+        auto entries = readNameEntries(bundlePath, read);
+        if (outcome)
+            *outcome = read;
+        return entries;
+    }
     if (!t_scope.filled || t_scope.bundlePath != bundlePath) {
-        t_scope.entries = readNameEntries(bundlePath);
+        t_scope.entries = readNameEntries(bundlePath, t_scope.outcome);
         t_scope.bundlePath = bundlePath;
         t_scope.filled = true;
     }
+    if (outcome)
+        *outcome = t_scope.outcome;
     return t_scope.entries;
 }
 
-std::optional<QString> BundleInfo::bundleIdentifier(const QString& bundlePath)
+std::optional<QString> BundleInfo::bundleIdentifier(const QString& bundlePath, Outcome* outcome)
 {
-    const auto entries = nameEntries(bundlePath);
+    const auto entries = nameEntries(bundlePath, outcome);
     if (!entries)
         return std::nullopt;
     const QVariant identifier = entries->value(u"CFBundleIdentifier"_s);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileSystem.h"
+
 #include <QString>
 #include <QVariantMap>
 
@@ -11,16 +13,18 @@ class BundleInfo
 public:
     // The information dictionary of the bundle directory at bundlePath: Contents/Info.plist for a
     // desktop bundle, else Info.plist at its root (an iOS-style bundle). Nothing when bundlePath
-    // is not a directory or neither file can be read as a dictionary.
-    static std::optional<QVariantMap> infoDictionary(const QString& bundlePath);
+    // is not a directory or neither file can be read as a dictionary. outcome is Absent when
+    // neither file is there, Failed when one is there but holds no dictionary.
+    using Outcome = FileSystem::Outcome;
+    static std::optional<QVariantMap> infoDictionary(const QString& bundlePath, Outcome* outcome = nullptr);
 
     // The entries of that dictionary that name the bundle: CFBundleIdentifier,
     // CFBundleDisplayName and CFBundleName, as infoDictionary() holds them (the others are not
     // converted, which is most of the cost of a read).
-    static std::optional<QVariantMap> nameEntries(const QString& bundlePath);
+    static std::optional<QVariantMap> nameEntries(const QString& bundlePath, Outcome* outcome = nullptr);
 
-    // CFBundleIdentifier of that dictionary when it is text.
-    static std::optional<QString> bundleIdentifier(const QString& bundlePath);
+    // CFBundleIdentifier of that dictionary when it is text; outcome as for the dictionary.
+    static std::optional<QString> bundleIdentifier(const QString& bundlePath, Outcome* outcome = nullptr);
 
     // While a ReadScope lives, reads of nameEntries() and bundleIdentifier() on its thread keep
     // the last bundle's entries, so that a scan asking for a bundle's name and its identifier in

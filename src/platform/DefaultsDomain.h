@@ -49,6 +49,20 @@ public:
     // Where the domain lives: a file path, or empty for a domain in memory.
     virtual QString location() const = 0;
 
+    // What kept the domain from its file, for the user to hear of; found by the read or write that
+    // met it and kept while the domain lives.
+    struct Trouble
+    {
+        // The file that could not be read (a permission, an I/O error): the domain then keeps
+        // every value in memory until it goes, and never touches the file.
+        QString unreadableFile;
+        // Where a file that was read but held no domain was moved before a new one was started.
+        QString damagedFileCopy;
+
+        bool operator==(const Trouble&) const = default;
+    };
+    virtual Trouble trouble() const { return {}; }
+
     // Groups the changes made while it lives into one write of the stored state. Each change is
     // still its own read-modify-write of the domain's current value and is seen at once by every
     // read in this process; no other writer, in this process or another, can come between them,

@@ -33,15 +33,31 @@ QString iconFileName(const QString& bundlePath)
     return name;
 }
 
-QIcon iconFromBytes(const QByteArray& bytes)
+// The largest side of an icon image that is decoded: a table row shows a few dozen pixels, and a
+// small compressed file can unpack into hundreds of megabytes. A vector image is drawn at most
+// this large.
+constexpr int LargestIconSide = 1024;
+
+// format: the image format the file's name gives, or empty to go by content.
+QIcon iconFromBytes(const QByteArray& bytes, const QByteArray& format = {})
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(format.isEmpty());
     QIcon icon;
     // An icon file holds one image per size; each serves its own size.
     do {
+        const QSize size = reader.size();
+        if (size.isEmpty())
+            continue;
+        if (size.width() > LargestIconSide || size.height() > LargestIconSide) {
+            // A raster reader decodes the whole image even to scale it.
+            if (!reader.format().startsWith("svg"))
+                continue;
+            reader.setScaledSize(size.scaled(LargestIconSide, LargestIconSide, Qt::KeepAspectRatio));
+        }
         const QImage image = reader.read();
         if (!image.isNull())
             icon.addPixmap(QPixmap::fromImage(image));
@@ -51,7 +67,7 @@ QIcon iconFromBytes(const QByteArray& bytes)
 
 // A Flatpak application's icon as its deploy folder (.../app/<id>/<arch>/<branch>/<commit>)
 // exports it to the hicolor theme: each size it has, the scalable one too when an SVG reader is
-// there. Nothing when the folder exports no icon.
+// there. Nothing when the folder exports no icon. Each file is read as the format its name says.
 QIcon exportedIcon(const QString& deployDir)
 {
     const QString theme = FileSystem::joinPath(deployDir, QStringLiteral("export/share/icons/hicolor"));
@@ -65,11 +81,11 @@ QIcon exportedIcon(const QString& deployDir)
     QIcon icon;
     for (const QString& size : *sizes) {
         const QString apps = FileSystem::joinPath(FileSystem::joinPath(theme, size), QStringLiteral("apps"));
-        for (const QString& suffix : { QStringLiteral(".png"), QStringLiteral(".svg") }) {
+        for (const char* format : { "png", "svg" }) {
             // An exported icon is small; anything larger is not one.
-            if (const auto bytes =
-                    SafeFile::readRegularFile(FileSystem::joinPath(apps, id + suffix), 4 * 1024 * 1024)) {
-                const QIcon image = iconFromBytes(*bytes);
+            const QString file = FileSystem::joinPath(apps, id + u'.' + QString::fromLatin1(format));
+            if (const auto bytes = SafeFile::readRegularFile(file, 4 * 1024 * 1024)) {
+                const QIcon image = iconFromBytes(*bytes, format);
                 for (const QSize& available : image.availableSizes())
                     icon.addPixmap(image.pixmap(available));
             }

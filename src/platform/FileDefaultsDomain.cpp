@@ -104,15 +104,17 @@ void removeLeftoverTemporaries(const QString& filePath)
     ::closedir(folder);
 }
 
-// Keeps a damaged file for whoever wants to look at it, under a name no later write touches.
-void moveAside(const QString& filePath)
+// Keeps a damaged file for whoever wants to look at it, under a name no later write touches; the
+// name it now has, or empty when it could not be moved.
+QString moveAside(const QString& filePath)
 {
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     QString target = filePath + QStringLiteral(".corrupt-") + stamp;
     struct stat info;
     for (int n = 1; ::lstat(nativePath(target).constData(), &info) == 0; ++n)
         target = filePath + QStringLiteral(".corrupt-") + stamp + u'-' + QString::number(n);
-    ::rename(nativePath(filePath).constData(), nativePath(target).constData());
+    return ::rename(nativePath(filePath).constData(), nativePath(target).constData()) == 0 ? target
+                                                                                           : QString();
 }
 } // namespace
 
@@ -169,11 +171,14 @@ bool FileDefaultsDomain::isUsable(const QString& filePath)
         || S_ISLNK(info.st_mode);
 }
 
-std::optional<QVariantMap> FileDefaultsDomain::readStored() const
+std::optional<QVariantMap> FileDefaultsDomain::readStored(bool& readFailed) const
 {
-    const std::optional<QByteArray> bytes = SafeFile::readRegularFile(m_filePath);
+    FileSystem::Outcome outcome;
+    const std::optional<QByteArray> bytes =
+        SafeFile::readRegularFile(m_filePath, SafeFile::DefaultLimit, &outcome);
+    readFailed = outcome == FileSystem::Outcome::Failed;
     if (!bytes)
-        return std::nullopt;
+        return outcome == FileSystem::Outcome::Absent ? std::optional(QVariantMap()) : std::nullopt;
     const QMutexLocker locker(&m_lastReadMutex);
     // The same bytes parse to the same dictionary; comparing them costs far less than parsing.
     if (!m_lastReadBytes.isNull() && *bytes == m_lastReadBytes)
@@ -183,15 +188,37 @@ std::optional<QVariantMap> FileDefaultsDomain::readStored() const
     return m_lastReadDictionary;
 }
 
+QVariantMap FileDefaultsDomain::currentLocked(bool lockHeld) const
+{
+    if (m_memory)
+        return *m_memory;
+    bool readFailed = false;
+    if (const std::optional<QVariantMap> stored = readStored(readFailed))
+        return *stored;
+    if (!readFailed) {
+        // Damaged. Another instance may have replaced it meanwhile: read once more under the lock.
+        const auto lock = lockHeld ? nullptr : std::make_unique<Lock>(m_filePath);
+        if (const std::optional<QVariantMap> stored = readStored(readFailed))
+            return *stored;
+        if (const QString kept = readFailed ? QString() : moveAside(m_filePath); !kept.isEmpty()) {
+            m_trouble.damagedFileCopy = kept;
+            return {};
+        }
+    }
+    // A file that could not be read (or kept aside) may hold everything the user chose: it is never
+    // written over, and the values live in memory, from the last read that worked, until the end.
+    m_trouble.unreadableFile = m_filePath;
+    const QMutexLocker locker(&m_lastReadMutex);
+    m_memory = m_lastReadDictionary.value_or(QVariantMap());
+    return *m_memory;
+}
+
 QVariant FileDefaultsDomain::value(const QString& key) const
 {
-    {
-        const QMutexLocker locker(&m_batchMutex);
-        if (m_batch.depth > 0)
-            return m_batch.dictionary.value(key);
-    }
-    const auto dictionary = readStored();
-    return dictionary ? dictionary->value(key) : QVariant();
+    const QMutexLocker locker(&m_batchMutex);
+    if (m_batch.depth > 0)
+        return m_batch.dictionary.value(key);
+    return currentLocked(false).value(key);
 }
 
 void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
@@ -205,7 +232,7 @@ void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
         // A value no property list can carry is not stored; the old one stays. Alone, the write
         // finds that out without converting the value twice; in a batch, the end could no longer
         // tell which change brought the value in.
-        if (!alone
+        if ((!alone || m_memory)
             && PropertyList::serialize(QVariantMap { { key, change.value } }, PropertyList::Format::Binary)
                    .isEmpty()) {
             closeBatchLocked();
@@ -238,25 +265,29 @@ void FileDefaultsDomain::openBatchLocked()
 {
     if (m_batch.depth++ > 0)
         return;
+    m_batch.changed = false;
+    if (m_memory) {
+        m_batch.dictionary = *m_memory;
+        return;
+    }
     makeFolder(QFileInfo(m_filePath).path());
     // Without the lock the write still goes ahead: in a folder that takes no lock file it
     // fails anyway, and elsewhere losing the change would be worse than the rare race.
     m_batch.lock = std::make_unique<Lock>(m_filePath);
     if (m_batch.lock->isLocked())
         removeLeftoverTemporaries(m_filePath);
-    struct stat info;
-    const bool present = ::lstat(nativePath(m_filePath).constData(), &info) == 0;
-    const auto current = present ? readStored() : std::optional<QVariantMap>(QVariantMap());
-    m_batch.storedIsDamaged = !current;
-    m_batch.dictionary = current.value_or(QVariantMap());
-    m_batch.changed = false;
+    m_batch.dictionary = currentLocked(true);
+    if (m_memory)
+        m_batch.lock.reset();
 }
 
 void FileDefaultsDomain::closeBatchLocked()
 {
     if (m_batch.depth == 0 || --m_batch.depth > 0)
         return;
-    if (m_batch.changed)
+    if (m_batch.changed && m_memory)
+        m_memory = m_batch.dictionary;
+    else if (m_batch.changed)
         writeBatchLocked();
     m_batch = OpenBatch();
 }
@@ -287,12 +318,16 @@ void FileDefaultsDomain::writeBatchLocked()
         if (bytes.isEmpty())
             return;
     }
-    if (m_batch.storedIsDamaged)
-        moveAside(m_filePath);
     replaceAtomically(m_filePath, bytes);
 }
 
 QString FileDefaultsDomain::location() const
 {
     return m_filePath;
+}
+
+DefaultsDomain::Trouble FileDefaultsDomain::trouble() const
+{
+    const QMutexLocker locker(&m_batchMutex);
+    return m_trouble;
 }

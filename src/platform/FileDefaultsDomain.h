@@ -12,8 +12,9 @@
 // A domain stored as one property-list file. Every write replaces the file atomically (temporary
 // file, then rename) under an advisory lock on "<file>.lock", so that a crash mid-write leaves the
 // old file whole and two running instances never lose each other's writes. The file is readable
-// by its owner only. A file that cannot be parsed is moved aside, not deleted, before the first
-// write replaces it.
+// by its owner only. A file that was read but holds no dictionary is moved aside, not deleted, as
+// soon as a read finds it so. A file that cannot be read at all is never replaced: the domain then
+// lives in memory, from what it last read, until it goes (see trouble()).
 class FileDefaultsDomain : public DefaultsDomain
 {
 public:
@@ -26,6 +27,7 @@ public:
     QVariant value(const QString& key) const override;
     void modify(const QString& key, const Modifier& modifier) override;
     QString location() const override;
+    Trouble trouble() const override;
 
 protected:
     void beginBatch() override;
@@ -39,7 +41,6 @@ private:
     {
         int depth = 0;
         std::unique_ptr<Lock> lock;
-        bool storedIsDamaged = false;
         bool changed = false;
         QVariantMap dictionary;
         // The key of a change made outside any batch, whose value the write checks.
@@ -50,15 +51,23 @@ private:
     void closeBatchLocked();
     void writeBatchLocked();
 
-    // The stored dictionary, or nothing when the file is missing or damaged. The last parse is
-    // kept with the bytes it came from and reused while the file holds the same bytes, so that a
-    // read that follows a read (the store is read back after every change) parses nothing.
-    std::optional<QVariantMap> readStored() const;
+    // The stored dictionary (empty when there is no file), or nothing when the file could not be
+    // read or held no dictionary, which readFailed tells apart. The last parse is kept with the
+    // bytes it came from and reused while the file holds the same bytes, so that a read that
+    // follows a read (the store is read back after every change) parses nothing.
+    std::optional<QVariantMap> readStored(bool& readFailed) const;
+    // The stored dictionary as the domain goes on with it: a damaged file moved aside (lock held
+    // or taken) gives an empty one, an unreadable file turns the domain to memory. Under the
+    // batch mutex.
+    QVariantMap currentLocked(bool lockHeld) const;
 
     QString m_filePath;
-    // Held while a read or change looks at the open batch; the modifier runs under it.
+    // Held while a read or change looks at the open batch or the memory; the modifier runs under it.
     mutable QMutex m_batchMutex;
     OpenBatch m_batch;
+    // Once the file could not be read: the values from then on.
+    mutable std::optional<QVariantMap> m_memory;
+    mutable Trouble m_trouble;
     mutable QMutex m_lastReadMutex;
     mutable QByteArray m_lastReadBytes;
     mutable std::optional<QVariantMap> m_lastReadDictionary;

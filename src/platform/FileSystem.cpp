@@ -1,11 +1,14 @@
 #include "FileSystem.h"
 
 #include <QFile>
+#include <QMutex>
 #include <QStringDecoder>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <limits>
 #include <sys/stat.h>
 
 namespace {
@@ -28,16 +31,52 @@ std::optional<QByteArray> nativePath(const QString& path)
         return std::nullopt;
     return native;
 }
-} // namespace
 
-std::optional<QStringList> FileSystem::listDirectory(const QString& path)
+// The tests' faults. The flag keeps every read outside a scope from touching the lock.
+std::atomic<bool> s_faultsActive = false;
+QMutex s_faultsMutex;
+std::function<int(const QString&)> s_errorAt;
+
+// stat or lstat of path, or the fault a test put there; 0 or an errno value.
+int statPath(const QString& path, struct stat& info, bool followLinks)
 {
+    if (const int injected = FileSystem::injectedError(path))
+        return injected;
     const auto native = nativePath(path);
     if (!native)
+        return EINVAL;
+    return (followLinks ? ::stat(native->constData(), &info) : ::lstat(native->constData(), &info)) == 0
+        ? 0
+        : errno;
+}
+} // namespace
+
+FileSystem::Outcome FileSystem::outcomeOf(int error, const QString& path)
+{
+    if (error == ENOTDIR)
+        return Outcome::Absent;
+    if (error != ENOENT)
+        return Outcome::Failed;
+    // A link whose target is missing is how an unmounted disk shows.
+    struct stat info;
+    return statPath(path, info, false) == ENOENT ? Outcome::Absent : Outcome::Failed;
+}
+
+std::optional<QStringList> FileSystem::listDirectory(const QString& path, Outcome* outcome)
+{
+    const auto fail = [&](int error) -> std::optional<QStringList> {
+        if (outcome)
+            *outcome = outcomeOf(error, path);
         return std::nullopt;
+    };
+    const auto native = nativePath(path);
+    if (!native)
+        return fail(EINVAL);
+    if (const int injected = injectedError(path))
+        return fail(injected);
     DIR* dir = ::opendir(native->constData());
     if (!dir)
-        return std::nullopt;
+        return fail(errno);
     QStringList names;
     for (;;) {
         errno = 0;
@@ -45,10 +84,12 @@ std::optional<QStringList> FileSystem::listDirectory(const QString& path)
         if (!entry) {
             // A listing cut short by an error is no listing: a partial one would make entries
             // seem to have gone.
-            const bool failed = errno != 0;
+            const int error = errno;
             ::closedir(dir);
-            if (failed)
-                return std::nullopt;
+            if (error != 0)
+                return fail(error == ENOENT ? EIO : error);
+            if (outcome)
+                *outcome = Outcome::Read;
             return names;
         }
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
@@ -58,11 +99,19 @@ std::optional<QStringList> FileSystem::listDirectory(const QString& path)
     }
 }
 
-bool FileSystem::exists(const QString& path)
+FileSystem::Status FileSystem::status(const QString& path)
 {
-    const auto native = nativePath(path);
     struct stat info;
-    return native && ::stat(native->constData(), &info) == 0;
+    const int error = statPath(path, info, true);
+    if (error != 0)
+        return { outcomeOf(error, path), false, {} };
+    // Beyond this, milliseconds would overflow 64 bits; no real time stamp is there.
+    constexpr qint64 Limit = std::numeric_limits<qint64>::max() / 1000 - 1;
+    const qint64 seconds = info.st_mtim.tv_sec;
+    QDateTime modified;
+    if (seconds >= -Limit && seconds <= Limit)
+        modified = QDateTime::fromMSecsSinceEpoch(seconds * 1000 + info.st_mtim.tv_nsec / 1000000, Qt::UTC);
+    return { Outcome::Read, S_ISDIR(info.st_mode), modified };
 }
 
 QString FileSystem::joinPath(const QString& path, const QString& component)
@@ -72,4 +121,26 @@ QString FileSystem::joinPath(const QString& path, const QString& component)
     if (path.endsWith(u'/'))
         return path + component;
     return path + u'/' + component;
+}
+
+FileSystem::FaultScope::FaultScope(std::function<int(const QString& path)> errorAt)
+{
+    const QMutexLocker locker(&s_faultsMutex);
+    m_previous = std::exchange(s_errorAt, std::move(errorAt));
+    s_faultsActive = true;
+}
+
+FileSystem::FaultScope::~FaultScope()
+{
+    const QMutexLocker locker(&s_faultsMutex);
+    s_errorAt = std::move(m_previous);
+    s_faultsActive = bool(s_errorAt);
+}
+
+int FileSystem::injectedError(const QString& path)
+{
+    if (!s_faultsActive.load(std::memory_order_relaxed))
+        return 0;
+    const QMutexLocker locker(&s_faultsMutex);
+    return s_errorAt ? s_errorAt(path) : 0;
 }

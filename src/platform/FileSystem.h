@@ -1,22 +1,60 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
-// Directory listing and existence tests in the form the scanner needs them.
+// Directory listings and file status in the form the scanner needs them. Every read of the
+// catalogue ends here or in SafeFile, and each says how it ended.
 class FileSystem
 {
 public:
+    // How a read of a path ended. Only Absent says that nothing is there: ENOENT with nothing at the
+    // path itself, or ENOTDIR (a file where a folder would be). Anything else that failed (a
+    // permission, an I/O error, a loop of links, a link whose target is missing, a file of another
+    // kind or size than asked for) is Failed: what it hides may well exist.
+    enum class Outcome { Read, Absent, Failed };
+
+    struct Status
+    {
+        Outcome outcome = Outcome::Failed;
+        bool isDirectory = false;
+        // The modification time, to the nanosecond as far as QDateTime keeps it (milliseconds).
+        QDateTime modified;
+    };
+
     // Names (not paths) of the entries directly inside path, in the order the file system gives
     // them, without "." and "..". Names that are not valid UTF-8 are left out, since no QString could
-    // name them again. Nothing when the path cannot be listed.
-    static std::optional<QStringList> listDirectory(const QString& path);
+    // name them again. Nothing when the path cannot be listed; outcome says why.
+    static std::optional<QStringList> listDirectory(const QString& path, Outcome* outcome = nullptr);
 
-    // True when anything at all is at path (a dangling symbolic link does not count).
-    static bool exists(const QString& path);
+    // What is at path, symbolic links followed.
+    static Status status(const QString& path);
+
+    // The outcome of a call on path that failed with error (an errno value).
+    static Outcome outcomeOf(int error, const QString& path);
 
     // path + "/" + component, without doubling a trailing "/".
     static QString joinPath(const QString& path, const QString& component);
+
+    // For tests: while a FaultScope lives, every listing, status and SafeFile read of a path for
+    // which errorAt gives an errno value fails with it, on every thread, as the system call would
+    // have. Scopes nest, the inner one in charge. Without one, nothing is looked up.
+    class FaultScope
+    {
+    public:
+        explicit FaultScope(std::function<int(const QString& path)> errorAt);
+        ~FaultScope();
+        FaultScope(const FaultScope&) = delete;
+        FaultScope& operator=(const FaultScope&) = delete;
+
+    private:
+        std::function<int(const QString&)> m_previous;
+    };
+
+    // The errno value a FaultScope gives for path; 0 outside one.
+    static int injectedError(const QString& path);
 };

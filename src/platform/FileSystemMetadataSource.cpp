@@ -1,13 +1,13 @@
 #include "FileSystemMetadataSource.h"
 
 #include "BundleInfo.h"
+#include "FileSystem.h"
 
 #include <QDateTime>
 #include <QFile>
 
 #include <cstring>
 #include <limits>
-#include <sys/stat.h>
 #include <sys/xattr.h>
 
 using namespace Qt::StringLiterals;
@@ -64,14 +64,14 @@ QVariant valid(const QDateTime& date)
 
 std::optional<MetadataItem> FileSystemMetadataSource::itemForPath(const QString& path) const
 {
-    QByteArray nativePath = QFile::encodeName(path);
-    struct stat info;
-    if (nativePath.isEmpty() || nativePath.contains('\0') || ::stat(nativePath.constData(), &info) != 0)
+    const FileSystem::Status status = FileSystem::status(path);
+    if (status.outcome != FileSystem::Outcome::Read)
         return std::nullopt;
 
     // The scanner passes over most bundles that are not from the App Store after their first
     // attribute; the name and the last use are read only for those that are kept.
-    const QDateTime modified = dateFrom(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+    QByteArray nativePath = QFile::encodeName(path);
+    const QDateTime modified = status.modified;
     return MetadataItem([path, nativePath = std::move(nativePath), modified](QStringView name) {
         if (name == kMDItemFSContentChangeDate)
             return valid(modified);

@@ -261,16 +261,21 @@ PlistPointer parseNode(QByteArrayView data, bool terminated = false)
 
 // Files read only to be parsed share one buffer per thread: a scan reads thousands of small files
 // one after another, and a fresh file-sized block for each costs more than reading it.
-PlistPointer readDictionaryNode(const QString& path)
+PlistPointer readDictionaryNode(const QString& path, PropertyList::Outcome* outcome)
 {
     thread_local QByteArray buffer;
+    PropertyList::Outcome read = PropertyList::Outcome::Failed;
     PlistPointer root;
-    if (SafeFile::readRegularFile(path, buffer))
+    if (SafeFile::readRegularFile(path, buffer, SafeFile::DefaultLimit, &read))
         root = parseNode(buffer, true);
     if (buffer.capacity() > KeptCapacity)
         buffer = QByteArray();
-    if (!root || plist_get_node_type(root.get()) != PLIST_DICT)
-        return nullptr;
+    if (read == PropertyList::Outcome::Read && (!root || plist_get_node_type(root.get()) != PLIST_DICT)) {
+        read = PropertyList::Outcome::Failed;
+        root = nullptr;
+    }
+    if (outcome)
+        *outcome = read;
     return root;
 }
 
@@ -319,9 +324,9 @@ std::optional<QVariantMap> PropertyList::parseDictionary(QByteArrayView data)
     return value->toMap();
 }
 
-std::optional<QVariantMap> PropertyList::readDictionary(const QString& path)
+std::optional<QVariantMap> PropertyList::readDictionary(const QString& path, Outcome* outcome)
 {
-    const PlistPointer root = readDictionaryNode(path);
+    const PlistPointer root = readDictionaryNode(path, outcome);
     if (!root)
         return std::nullopt;
     const auto value = toVariant(root.get());
@@ -330,9 +335,10 @@ std::optional<QVariantMap> PropertyList::readDictionary(const QString& path)
     return value->toMap();
 }
 
-std::optional<QVariant> PropertyList::readDictionaryValue(const QString& path, const QString& key)
+std::optional<QVariant> PropertyList::readDictionaryValue(const QString& path, const QString& key,
+                                                          Outcome* outcome)
 {
-    const PlistPointer root = readDictionaryNode(path);
+    const PlistPointer root = readDictionaryNode(path, outcome);
     if (!root)
         return std::nullopt;
     QVariant found;
@@ -346,9 +352,10 @@ std::optional<QVariant> PropertyList::readDictionaryValue(const QString& path, c
     return found;
 }
 
-std::optional<QVariantMap> PropertyList::readDictionaryValues(const QString& path, const QStringList& keys)
+std::optional<QVariantMap> PropertyList::readDictionaryValues(const QString& path, const QStringList& keys,
+                                                              Outcome* outcome)
 {
-    const PlistPointer root = readDictionaryNode(path);
+    const PlistPointer root = readDictionaryNode(path, outcome);
     if (!root)
         return std::nullopt;
     QList<QByteArray> wanted;

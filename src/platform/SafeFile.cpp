@@ -30,21 +30,33 @@ private:
 };
 } // namespace
 
-std::optional<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 limit)
+std::optional<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 limit,
+                                                    FileSystem::Outcome* outcome)
 {
     QByteArray content;
-    if (!readRegularFile(path, content, limit))
+    if (!readRegularFile(path, content, limit, outcome))
         return std::nullopt;
     return content;
 }
 
-bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 limit)
+bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 limit,
+                               FileSystem::Outcome* outcome)
 {
+    FileSystem::Outcome ignored;
+    FileSystem::Outcome& result = outcome ? *outcome : ignored;
+    // A file of another kind or over the limit is there but cannot be read as asked.
+    result = FileSystem::Outcome::Failed;
+    const auto fail = [&](int error) {
+        result = FileSystem::outcomeOf(error, path);
+        return false;
+    };
     if (path.isEmpty() || limit < 0)
         return false;
     const QByteArray nativePath = QFile::encodeName(path);
     if (nativePath.contains('\0'))
         return false;
+    if (const int injected = FileSystem::injectedError(path))
+        return fail(injected);
 
     // O_NONBLOCK keeps the open itself from waiting for a writer when the path is a FIFO; the
     // type check below then refuses it before any read.
@@ -53,7 +65,7 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
         fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return false;
+        return fail(errno);
     const FileDescriptor file(fd);
 
     struct stat info;
@@ -85,5 +97,6 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
     if (size > limit)
         return false;
     content.resize(size);
+    result = FileSystem::Outcome::Read;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileSystem.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,10 +15,12 @@ public:
     static constexpr qint64 DefaultLimit = 8 * 1024 * 1024;
 
     // The whole content of the regular file at path (symbolic links followed), or nothing when the
-    // path is missing, not a regular file, unreadable or larger than limit.
-    static std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit = DefaultLimit);
+    // path is missing, not a regular file, unreadable or larger than limit; outcome says which.
+    static std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit = DefaultLimit,
+                                                     FileSystem::Outcome* outcome = nullptr);
 
     // The same read into content, whose allocation is reused, so that a caller reading many small
     // files one after another need not allocate for each. False (content unspecified) on failure.
-    static bool readRegularFile(const QString& path, QByteArray& content, qint64 limit = DefaultLimit);
+    static bool readRegularFile(const QString& path, QByteArray& content, qint64 limit = DefaultLimit,
+                                FileSystem::Outcome* outcome = nullptr);
 };

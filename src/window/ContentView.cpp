@@ -7,6 +7,7 @@
 #include "CommandNames.h"
 #include "EmptyStateView.h"
 #include "LabelColors.h"
+#include "MessageBar.h"
 #include "NotificationCenter.h"
 #include "SearchField.h"
 #include "StatusBar.h"
@@ -36,6 +37,7 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCent
     , m_emptyState(nullptr)
     , m_placeholder(new QWidget(m_mainArea))
     , m_statusBar(new StatusBar(this))
+    , m_messageBar(new MessageBar(model, this))
 {
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(MinimumWidth, MinimumHeight);
@@ -100,6 +102,7 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCent
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    layout->addWidget(m_messageBar);
     layout->addWidget(m_mainArea, 1);
     layout->addWidget(divider);
     layout->addWidget(m_statusBar);
@@ -309,13 +312,19 @@ void ContentView::openReviewPage(const QModelIndex& index)
         return;
     // A copy: opening the page or recording the review may change the catalogue.
     const AppInfo app = index.data(AppTableModel::RecordRole).value<AppInfo>();
-    // The page may fail to open; the review is recorded all the same. A desktop without a
-    // software centre for the application's page may still open the store's web page.
-    if (const std::optional<QUrl> url = app.reviewURL()) {
-        if (!m_workspace.openUrl(*url)) {
-            if (const std::optional<QUrl> fallback = app.reviewFallbackURL())
-                m_workspace.openUrl(*fallback);
+    // A desktop without a software centre for the application's page may still open the store's
+    // web page. Only a page that opened counts as a review; otherwise the user hears which
+    // address to open themselves.
+    std::optional<QUrl> url = app.reviewURL();
+    bool opened = url && m_workspace.openUrl(*url);
+    if (url && !opened) {
+        if (const std::optional<QUrl> fallback = app.reviewFallbackURL()) {
+            url = fallback;
+            opened = m_workspace.openUrl(*fallback);
         }
     }
-    m_model.recordReview(app);
+    if (opened)
+        m_model.recordReview(app);
+    else if (url)
+        m_messageBar->showPageNotOpened(*url);
 }

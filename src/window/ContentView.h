@@ -16,6 +16,8 @@ class AppTableView;
 class EmptyStateView;
 class NotificationCenter;
 class QAction;
+class MessageBar;
+class QLabel;
 class QMenu;
 class QModelIndex;
 class QStackedWidget;
@@ -64,6 +66,7 @@ public:
     VisibleAppsModel* rows() const { return m_rows; }
     EmptyStateView* emptyState() const { return m_emptyState; }
     StatusBar* statusBar() const { return m_statusBar; }
+    MessageBar* messageBar() const { return m_messageBar; }
     // True while the scanning placeholder is shown in place of the table.
     bool isShowingScanningPlaceholder() const;
 
@@ -97,6 +100,7 @@ private:
     QWidget* m_placeholder;
     StatusBar* m_statusBar;
     QList<QAction*> m_rowActions;
+    MessageBar* m_messageBar;
     QPointer<QMenu> m_contextMenu;
     // The records a context menu was opened on, taken when it opened, until it has closed and its
     // command, if one was chosen, has run.

@@ -104,14 +104,6 @@ TEST_F(ModelTest, ScansRunAfterCreationAndOnlyAFullCatalogueIsPruned)
     // The review date came from the store.
     EXPECT_EQ(std::tuple(model->apps().last().id(), model->visibleApps().at(1).lastReviewedDate()),
               std::tuple(u"sofa"_s, OptionalDate(day(1))));
-
-    // A folder that exists but cannot be listed.
-    m_preferences.addIgnoredID(u"gone"_s);
-    QDir(m_system).removeRecursively();
-    ASSERT_EQ(::symlink("system", QFile::encodeName(m_system).constData()), 0);
-    model->rescan();
-    ASSERT_TRUE(finished(3));
-    EXPECT_EQ(state(*model), "sofa |  | gone,sofa | gone,sofa | pastel");
 }
 
 // The result of a scan the model no longer waits for has nobody to apply it.

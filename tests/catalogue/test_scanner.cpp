@@ -9,10 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -211,30 +207,6 @@ TEST_F(ScannerTest, AFolderReadInParallelKeepsListingOrderAndTheFirstOfAnId)
     for (const AppInfo& app : scan())
         found.append(app.id().mid(5) + u' ' + app.adamID());
     EXPECT_EQ(found, expected);
-}
-
-TEST_F(ScannerTest, OnlyAFolderThatExistsButCannotBeListedMakesTheResultIncomplete)
-{
-    addApp(u"System.app"_s, u"test.system"_s);
-    // A plain file of that name cannot be listed, yet it cannot hold applications either.
-    m_tree.writeFile(u"home/Applications"_s, "not a folder");
-    AppScanner::Result result = scanner().scanInstalledApps({});
-    EXPECT_EQ(std::tuple(idsOf(result.apps), result.complete),
-              std::tuple(QStringList { u"test.system"_s }, true));
-
-    result = AppScanner(m_tree.pathOf(u"missing"_s), m_home, m_metadata).scanInstalledApps({});
-    EXPECT_EQ(std::tuple(result.apps.size(), result.complete), std::tuple(0, true));
-
-    // With no file descriptor left, folders that exist cannot be listed even by a privileged user.
-    rlimit saved {};
-    ::getrlimit(RLIMIT_NOFILE, &saved);
-    const int lowestFree = ::open("/dev/null", O_RDONLY);
-    ::close(lowestFree);
-    const rlimit exhausted { rlim_t(lowestFree), saved.rlim_max };
-    ::setrlimit(RLIMIT_NOFILE, &exhausted);
-    result = scanner().scanInstalledApps({});
-    ::setrlimit(RLIMIT_NOFILE, &saved);
-    EXPECT_FALSE(result.complete);
 }
 
 } // namespace

@@ -1,11 +1,17 @@
+#include "AppLists.h"
 #include "AppModel.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
 #include "DefaultsDomain.h"
+#include "FileDefaultsDomain.h"
+#include "FileSystem.h"
+#include "FixtureTree.h"
 #include "LoopbackHttpServer.h"
 #include "MainWindow.h"
+#include "MessageBar.h"
+#include "PreferencesService.h"
 #include "PropertyList.h"
 #include "RecordingUserDriver.h"
 #include "SearchField.h"
@@ -19,8 +25,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QHeaderView>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -101,8 +109,16 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
         const auto cell = [&](int row, int column) {
             return table->visualRect(table->model()->index(row, column)).center();
         };
+        // A page that nothing opened records nothing; the window names it, to be opened by hand.
+        MessageBar* bar = content->messageBar();
         click(table->viewport(), cell(1, AppTableModel::AppStoreColumn));
         ASSERT_EQ(harness.workspace.openedUrls.size(), 1);
+        EXPECT_EQ(std::pair(bar->isVisible(),
+                            findApp(harness.app().model().apps(), ShellHarness::BetaID)->lastReviewedDate()),
+                  std::pair(true, OptionalDate()));
+        EXPECT_TRUE(bar->text().contains(u"“https://apps.apple.com/app/id222”"_s)) << qPrintable(bar->text());
+        harness.workspace.refuses = false;
+        click(table->viewport(), cell(1, AppTableModel::AppStoreColumn));
         click(table->viewport(), cell(0, AppTableModel::NameColumn));
         harness.action(CommandNames::IgnoreRequested)->trigger();
         ASSERT_EQ(harness.app().model().ignoredIDs(), QSet<QString> { ShellHarness::AlphaID });
@@ -132,4 +148,47 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(std::pair(shown[0].id(), shown[0].lastReviewedDate().has_value()),
               std::pair(ShellHarness::BetaID, true));
+}
+
+// What keeps the user's choices from being saved is said in the window, once: a settings file that
+// cannot be read (the session then keeps every change in memory), or a damaged one, kept aside.
+TEST(StoredState, TheWindowSaysOnceWhenTheSettingsFileCannotBeUsed)
+{
+    FixtureTree tree;
+    const QString file = tree.pathOf(u"org.kudora.Kudora.plist"_s);
+    const QByteArray readable = PropertyList::serialize(
+        QVariantMap { { PreferencesService::IgnoredIDsKey, QVariantList { ShellHarness::BetaID } } },
+        PropertyList::Format::Binary);
+    const struct
+    {
+        QByteArray before;
+        int error;
+        QString message;
+    } cases[] = {
+        { readable, EACCES, u"can’t be saved until Kudora can read its settings file “%1”."_s.arg(file) },
+        { readable.left(40), 0, u"start afresh. The damaged file was kept as “%1.corrupt-"_s.arg(file) },
+    };
+    for (const auto& [before, error, message] : cases) {
+        SCOPED_TRACE(qPrintable(message));
+        tree.writeFile(u"org.kudora.Kudora.plist"_s, before);
+        const FileSystem::FaultScope faults([&](const QString& path) { return path == file ? error : 0; });
+        PreferencesService preferences(std::make_shared<FileDefaultsDomain>(file));
+        KudoraApp::Parts parts;
+        parts.preferences = &preferences;
+        ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
+        ASSERT_TRUE(harness.openAndActivate());
+        MessageBar* bar = harness.window().contentView()->messageBar();
+        EXPECT_TRUE(bar->isVisible() && bar->text().contains(message)) << qPrintable(bar->text());
+        QTest::mouseClick(bar->findChild<QToolButton*>(u"closeMessage"_s), Qt::LeftButton);
+        // The session goes on with what the user does.
+        AppTableView* table = harness.window().contentView()->tableView();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                          table->visualRect(table->model()->index(0, AppTableModel::NameColumn)).center());
+        harness.action(CommandNames::IgnoreRequested)->trigger();
+        QSignalSpy rescanned(&harness.app().model(), &AppModel::rescanFinished);
+        harness.action(CommandNames::RescanRequested)->trigger();
+        ASSERT_TRUE(rescanned.wait());
+        EXPECT_EQ(std::pair(bar->isVisible(), harness.app().model().ignoredIDs().size()),
+                  std::pair(false, qsizetype(1)));
+    }
 }

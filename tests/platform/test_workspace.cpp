@@ -13,13 +13,13 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QByteArray png(QColor color)
+QByteArray png(QColor color, int side = 16, const char* format = "PNG")
 {
-    QImage image(16, 16, QImage::Format_ARGB32);
+    QImage image(side, side, QImage::Format_ARGB32);
     image.fill(color);
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    image.save(&buffer, "PNG");
+    image.save(&buffer, format);
     return bytes;
 }
 
@@ -78,4 +78,26 @@ TEST(DesktopWorkspace, UsesTheBundlesOwnIconOrAGenericOneAndRenewsItWhenTheBundl
     tree.writeFile(u"Red.app/Contents/Resources/AppIcon.icns"_s, png(Qt::blue));
     tree.setModificationTime(u"Red.app"_s, QDateTime::fromSecsSinceEpoch(2000000, Qt::UTC));
     EXPECT_EQ(centreColour(workspace.iconForFile(red)), QColor(Qt::blue));
+}
+
+// A few hundred bytes of PNG can unpack into a hundred megabytes, on the thread that paints.
+TEST(DesktopWorkspace, ExportedIconsAreDecodedOnlyWithinTheSizeLimitAndAsTheirNameSays)
+{
+    FixtureTree tree;
+    DesktopWorkspace workspace;
+    const QColor generic = centreColour(workspace.iconForFile(tree.pathOf(u"missing"_s)));
+    // The icon's file below the deploy folder's hicolor theme, its bytes, and the colour shown.
+    const QList<std::tuple<QString, QByteArray, QColor>> cases {
+        { u"64x64/apps/org.a.B.png"_s, png(Qt::red, 64), Qt::red },
+        { u"1024x1024/apps/org.a.B.png"_s, png(Qt::red, 1024), Qt::red },
+        { u"1025x1025/apps/org.a.B.png"_s, png(Qt::red, 1025), generic },
+        { u"64x64/apps/org.a.B.png"_s, png(Qt::red, 64, "BMP"), generic },
+        { u"scalable/apps/org.a.B.svg"_s, png(Qt::red, 64), generic },
+    };
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        const auto& [file, bytes, colour] = cases.at(i);
+        const QString deployed = u"app/org.a.B/x86_64/stable/%1"_s.arg(i);
+        tree.writeFile(deployed + u"/export/share/icons/hicolor/"_s + file, bytes);
+        EXPECT_EQ(centreColour(workspace.iconForFile(tree.pathOf(deployed))), colour) << i;
+    }
 }

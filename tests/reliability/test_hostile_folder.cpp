@@ -1,6 +1,7 @@
 // An Applications folder that anyone with write access may have filled: 10,000 entries, a few of
 // them loops, devices, pipes, huge or deep property lists, unreadable folders and odd names. The scan
-// must finish, give exactly the records the ordinary rules give, and leave nothing behind.
+// must finish, give exactly the records the ordinary rules give, and leave nothing behind; what it
+// could not read leaves it incomplete.
 #include "AppScanner.h"
 #include "ChildProcess.h"
 #include "FileSystemMetadataSource.h"
@@ -163,7 +164,7 @@ TEST(HostileApplicationsFolder, ScanGivesTheRecordsOfTheSaneEntriesAndLeavesNoth
     const int descriptors = countEntries(u"/proc/self/fd"_s);
     const int threads = countEntries(u"/proc/self/task"_s);
     const AppScanner::Result result = scanner.scanInstalledApps({});
-    EXPECT_TRUE(result.complete);
+    EXPECT_FALSE(result.complete);
     // Line by line, so that a failure names the entries that went wrong.
     EXPECT_EQ(describeAll(result.apps), ::geteuid() == 0 ? folder.privileged : folder.unprivileged);
     for (const AppInfo& app : result.apps)

@@ -169,7 +169,9 @@ TEST(StoreFaults, AnIgnoreOnAStoreItCannotTrustKeepsTheProgramWorking)
     }
 }
 
-TEST(StoreFaults, AConfigFolderThatTakesNoFilesStillLeavesAWorkingProgram)
+// A file it cannot read may hold every choice the user made: it is left as it is, and the session
+// goes on in memory.
+TEST(StoreFaults, AConfigFolderThatTakesNoFilesOrAFileThatCannotBeReadStillLeavesAWorkingProgram)
 {
     // Only a user whom the mode stops: as "nobody" the data folder, then memory, take over.
     if (!ChildProcess::canBeNobody())
@@ -181,6 +183,9 @@ TEST(StoreFaults, AConfigFolderThatTakesNoFilesStillLeavesAWorkingProgram)
     const QString writable = tree.makeFolder(u"nobody-data"_s);
     const passwd* nobody = ::getpwnam("nobody");
     ASSERT_EQ(::chown(QFile::encodeName(writable).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    const QByteArray before = PropertyList::serialize(QVariantMap { { u"k"_s, u"v"_s } });
+    const QString unreadable = tree.writeFile(u"nobody-data/unreadable.plist"_s, before);
+    ::chmod(QFile::encodeName(unreadable).constData(), 0600);
     ChildProcess child(
         [&](ChildProcess& self) {
             qputenv("XDG_CONFIG_HOME", QFile::encodeName(readOnly));
@@ -192,9 +197,17 @@ TEST(StoreFaults, AConfigFolderThatTakesNoFilesStillLeavesAWorkingProgram)
                 self.write(preferences.domain().location().toUtf8() + '|'
                            + preferences.loadIgnoredIDs().values().join(u',').toUtf8() + '\n');
             }
+            PreferencesService preferences(std::make_shared<FileDefaultsDomain>(unreadable));
+            preferences.addIgnoredID(u"test.kept"_s);
+            self.write(preferences.domain().trouble().unreadableFile.toUtf8() + '|'
+                       + preferences.loadIgnoredIDs().values().join(u',').toUtf8());
         },
         true /* as nobody */);
     EXPECT_EQ(child.finish(),
-              (writable + u"/org.example.readonly/standard.plist|test.kept\n|test.kept\n"_s).toUtf8());
-    EXPECT_EQ(child.status, 0);
+              (writable + u"/org.example.readonly/standard.plist|test.kept\n|test.kept\n"_s + unreadable
+               + u"|test.kept"_s)
+                  .toUtf8());
+    EXPECT_EQ(
+        std::pair(SafeFile::readRegularFile(unreadable), filesIn(writable, u"unreadable*"_s)),
+        std::pair(std::optional(before), QStringList { u"unreadable.plist"_s, u"unreadable.plist.lock"_s }));
 }

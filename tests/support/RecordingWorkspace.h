@@ -9,8 +9,9 @@
 #include <functional>
 
 // Stands in for the desktop: records the addresses it is asked to open and opens none, answering
-// that it did unless it refuses; it has a software centre for the schemes in handled, and gives
-// every file a red 64 × 32 icon, so that fitting and centring show.
+// as a desktop would that it did when it has a handler for the address (https, and the schemes in
+// handled) and does not refuse everything; it gives every file a red 64 × 32 icon, so that fitting
+// and centring show.
 class RecordingWorkspace : public Workspace
 {
 public:
@@ -19,7 +20,7 @@ public:
         openedUrls.append(url);
         if (onOpen)
             onOpen();
-        return !refuses;
+        return !refuses && handlesScheme(url.scheme());
     }
     bool handlesScheme(const QString& scheme) override
     {

@@ -8,6 +8,7 @@
 #include "LabelColors.h"
 #include "LinkButton.h"
 #include "MemoryDefaultsDomain.h"
+#include "MessageBar.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
 #include "RecordingWorkspace.h"
@@ -87,21 +88,20 @@ QList<AppInfo> numberedApps(int count, bool reviewed = true)
     return apps;
 }
 
-const QList<AppInfo> flatpaks { AppInfo::flatpakApp(u"org.a.Flathub"_s, u"Flathub"_s, u"/a"_s, day(1), day(5),
-                                                    {}, QUrl(u"https://flathub.org/apps/org.a.Flathub"_s)),
-                                AppInfo::flatpakApp(u"org.a.Other"_s, u"Other"_s, u"/b"_s, day(2), day(5), {},
-                                                    {}) };
+const QList<AppInfo> storeApps {
+    AppInfo::flatpakApp(u"org.a.Flathub"_s, u"Flathub"_s, u"/a"_s, day(1), day(5), {},
+                        QUrl(u"https://flathub.org/apps/org.a.Flathub"_s)),
+    AppInfo::flatpakApp(u"org.a.Other"_s, u"Other"_s, u"/b"_s, day(2), day(5), {}, {}),
+    AppInfo::snapApp(u"a-snap"_s, u"Snap"_s, u"/c.desktop"_s, day(3), day(5), {},
+                     QUrl(u"https://snapcraft.io/a-snap"_s)),
+};
 
 } // namespace
 
 class WindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        workspace.refuses = true;
-        makeView({ std::make_shared<EmptySource>(AppInfo::Store::AppStore) });
-    }
+    void SetUp() override { makeView({ std::make_shared<EmptySource>(AppInfo::Store::AppStore) }); }
 
     // A new model on sources, after its first scan, and a new view of it, shown.
     void makeView(AppSources sources)
@@ -234,14 +234,16 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !announced.isEmpty(); }, 5000));
     EXPECT_EQ(announced, QStringList { u"1 minute ago"_s });
 
-    // A Flatpak's link opens the software centre where the desktop has one, else Flathub's page.
-    const QString centre = u"Open its page in the software centre"_s;
+    // A Flatpak's or snap's link opens the software centre where the desktop has one for it, else
+    // the store's web page.
+    const QString centre = u"Open its page in the software centre"_s,
+                  snapStore = u"Open its page on the Snap Store"_s;
     for (const auto& [handled, tips] :
-         { std::pair(QStringList { u"appstream"_s }, QStringList { centre, centre }),
-           { QStringList(),
-             { u"Open its page on Flathub"_s, u"No software centre here can open its page"_s } } }) {
+         { std::pair(QStringList { u"appstream"_s }, QStringList { centre, centre, snapStore }),
+           { QStringList { u"snap"_s },
+             { u"Open its page on Flathub"_s, u"No software centre here can open its page"_s, centre } } }) {
         workspace.handled = handled;
-        model->setApps(flatpaks);
+        model->setApps(storeApps);
         EXPECT_EQ(column(AppStoreColumn, Qt::ToolTipRole), tips);
     }
 }
@@ -324,7 +326,7 @@ TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
     EXPECT_EQ(std::pair(view->hasSelection(), published.size()), std::pair(false, qsizetype(1)));
 }
 
-TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesWhichCountAsReviewsWhateverTheDesktopDoes)
+TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPageCountsAsAReview)
 {
     model->setApps(numberedApps(60));
     // The focus arriving picks nothing; the first key that moves does.
@@ -355,13 +357,14 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesWhichCountAsRevie
     QTest::mouseMove(table()->viewport(), cell(4, NameColumn).center());
     EXPECT_EQ(table()->viewport()->cursor().shape(), Qt::ArrowCursor);
 
-    // Without a valid address the review still counts; a click anywhere in the cell opens.
+    // Without a valid address nothing opens and nothing counts; a click anywhere in the cell opens.
     model->setApps({ app(u"odd"_s, u"Odd"_s, 1, std::nullopt, u"12/../x"_s), app(u"b"_s, u"B"_s, 2),
                      app(u"c"_s, u"C"_s, 3) });
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
                       cell(0, AppStoreColumn).topLeft() + QPoint(1, 1));
-    EXPECT_EQ(std::tuple(reviewed(u"odd"_s), view->hasSelection(), workspace.openedUrls.size()),
-              std::tuple(true, false, qsizetype(0)));
+    EXPECT_EQ(std::tuple(reviewed(u"odd"_s), view->hasSelection(), workspace.openedUrls.size(),
+                         view->messageBar()->text()),
+              std::tuple(false, false, qsizetype(0), QString()));
     // Return and Enter open the current row's page; Space only on the link cell.
     for (const auto& [key, modifiers, row, column, opened] :
          { std::tuple(Qt::Key_Return, Qt::NoModifier, 1, NameColumn, 1),
@@ -374,16 +377,26 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesWhichCountAsRevie
         EXPECT_EQ(workspace.openedUrls.size(), opened) << key;
     }
 
-    // A Flatpak opens in the software centre, failing that on Flathub.
-    model->setApps(flatpaks);
+    // Without a software centre, a Flatpak or snap opens its store's web page; with no such page
+    // nothing opens, nothing counts, and the window names the address to open by hand.
+    model->setApps(storeApps);
     workspace.openedUrls.clear();
-    clickCell(0, AppStoreColumn);
-    clickCell(1, AppStoreColumn);
+    for (int row = 0; row < 3; ++row)
+        clickCell(row, AppStoreColumn);
     EXPECT_EQ(workspace.openedUrls,
-              (QList<QUrl> { QUrl(u"appstream:org.a.Flathub"_s), *flatpaks[0].reviewFallbackURL(),
-                             QUrl(u"appstream:org.a.Other"_s) }));
-    EXPECT_EQ(std::pair(preferences.reviewDate(u"org.a.Flathub"_s).has_value(), reviewed(u"org.a.Other"_s)),
-              std::pair(true, true));
+              (QList<QUrl> { QUrl(u"appstream:org.a.Flathub"_s), *storeApps[0].reviewFallbackURL(),
+                             QUrl(u"appstream:org.a.Other"_s), QUrl(u"snap://a-snap"_s),
+                             *storeApps[2].reviewFallbackURL() }));
+    EXPECT_EQ(
+        std::tuple(reviewed(u"org.a.Flathub"_s), reviewed(u"org.a.Other"_s), reviewed(u"snap:a-snap"_s)),
+        std::tuple(true, false, true));
+    EXPECT_TRUE(view->messageBar()->text().contains(u"“appstream:org.a.Other”"_s))
+        << qPrintable(view->messageBar()->text());
+    // Where the desktop has a software centre, the page opens there and counts.
+    workspace.handled = QStringList { u"appstream"_s };
+    clickCell(1, AppStoreColumn);
+    EXPECT_EQ(std::pair(workspace.openedUrls.last(), reviewed(u"org.a.Other"_s)),
+              std::pair(QUrl(u"appstream:org.a.Other"_s), true));
 }
 
 TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
@@ -526,13 +539,17 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
     // A catalogue of more than the App Store speaks of stores in general.
     preferences.clearIgnoredIDs();
     makeView({ std::make_shared<EmptySource>(AppInfo::Store::AppStore),
-               std::make_shared<EmptySource>(AppInfo::Store::Flatpak) });
+               std::make_shared<EmptySource>(AppInfo::Store::Flatpak),
+               std::make_shared<EmptySource>(AppInfo::Store::Snap) });
     EXPECT_EQ(std::pair(view->statusBar()->text(), view->emptyState()->messageText()),
               std::pair(u"0 store apps found"_s, u"No store apps found."_s));
-    model->setApps(flatpaks.mid(0, 1));
+    model->setApps(storeApps.mid(2, 1));
     EXPECT_EQ(std::tuple(rows()->headerData(AppStoreColumn, Qt::Horizontal).toString(),
                          view->statusBar()->text(), text(0, AppStoreColumn, Qt::AccessibleTextRole)),
-              std::tuple(u"Store"_s, u"1 store app found"_s, u"Open store page for Flathub"_s));
+              std::tuple(u"Store"_s, u"1 store app found"_s, u"Open store page for Snap"_s));
+    model->setApps(storeApps);
+    EXPECT_EQ(std::pair(view->statusBar()->text(), column(NameColumn)),
+              std::pair(u"3 store apps found"_s, QStringList { u"Flathub"_s, u"Other"_s, u"Snap"_s }));
     model->setApps(numberedApps(12));
     EXPECT_EQ(view->statusBar()->text(), u"12 store apps found"_s);
 }

@@ -1,0 +1,84 @@
+#include "MessageBar.h"
+
+#include "AppModel.h"
+
+#include <QAccessible>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStyle>
+#include <QToolButton>
+#include <QUrl>
+
+MessageBar::MessageBar(const AppModel& model, QWidget* parent)
+    : QFrame(parent)
+    , m_label(new QLabel(this))
+{
+    setObjectName(QStringLiteral("messageBar"));
+    setAccessibleName(tr("Message"));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::AlternateBase);
+    setForegroundRole(QPalette::Text);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    auto* icon = new QLabel(this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(iconSize));
+    m_label->setObjectName(QStringLiteral("messageText"));
+    m_label->setTextFormat(Qt::PlainText);
+    m_label->setWordWrap(true);
+    m_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_label->setForegroundRole(QPalette::Text);
+    auto* close = new QToolButton(this);
+    close->setObjectName(QStringLiteral("closeMessage"));
+    close->setAutoRaise(true);
+    close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, this));
+    close->setToolTip(tr("Close"));
+    close->setAccessibleName(tr("Close Message"));
+    connect(close, &QToolButton::clicked, this, &QWidget::hide);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(12, 6, 6, 6);
+    layout->setSpacing(8);
+    layout->addWidget(icon, 0, Qt::AlignTop);
+    layout->addWidget(m_label, 1);
+    layout->addWidget(close, 0, Qt::AlignTop);
+    hide();
+
+    const auto unreadable = [this, &model] {
+        if (!model.unreadableSettingsFile().isEmpty())
+            showMessage(tr("Review dates and ignored apps can’t be saved until Kudora can read its "
+                           "settings file “%1”. Changes you make now are kept until you quit.")
+                            .arg(model.unreadableSettingsFile()));
+    };
+    const auto damaged = [this, &model] {
+        if (!model.damagedSettingsCopy().isEmpty())
+            showMessage(tr("The settings file was damaged, so review dates and ignored apps start "
+                           "afresh. The damaged file was kept as “%1”.")
+                            .arg(model.damagedSettingsCopy()));
+    };
+    connect(&model, &AppModel::unreadableSettingsFileChanged, this, unreadable);
+    connect(&model, &AppModel::damagedSettingsCopyChanged, this, damaged);
+    unreadable();
+    damaged();
+}
+
+void MessageBar::showPageNotOpened(const QUrl& url)
+{
+    showMessage(tr("No application could open “%1”, so no review was recorded. You can open the "
+                   "address yourself to write one.")
+                    .arg(url.toDisplayString()));
+}
+
+QString MessageBar::text() const
+{
+    return isHidden() ? QString() : m_label->text();
+}
+
+void MessageBar::showMessage(const QString& text)
+{
+    m_label->setText(text);
+    m_label->setAccessibleName(text);
+    show();
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}

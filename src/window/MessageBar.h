@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QFrame>
+
+class AppModel;
+class QLabel;
+class QUrl;
+
+// A message across the top of the window's content, for what the user must hear of without being
+// stopped by it: a settings file that cannot be read or was damaged, a review page that did not
+// open. Plain text that can be selected (to copy a path or an address) and a button that closes
+// it; a new message takes the place of the one shown. Its colours come from the palette.
+class MessageBar : public QFrame
+{
+    Q_OBJECT
+
+public:
+    // Shows what the model's store met with its settings file, once each time that changes.
+    explicit MessageBar(const AppModel& model, QWidget* parent = nullptr);
+
+    // Tells that nothing could open url, so no review was recorded.
+    void showPageNotOpened(const QUrl& url);
+
+    QString text() const;
+
+private:
+    void showMessage(const QString& text);
+
+    QLabel* m_label;
+};
