@@ -26,7 +26,7 @@ const auto day = [](int d) { return QDateTime(QDate(2026, 4, d), QTime(9, 30), Q
 
 AppInfo record(const QString& id, const QString& name, OptionalDate used = {}, OptionalDate modified = {})
 {
-    return AppInfo(id, name, u"/Applications/"_s + name + u".app"_s, u"1"_s, used, modified, {});
+    return AppInfo(AppId(id), name, u"/Applications/"_s + name + u".app"_s, u"1"_s, used, modified, {});
 }
 
 class ModelTest : public ::testing::Test
@@ -59,8 +59,8 @@ protected:
             return ids.join(u',');
         };
         return QStringList { sorted(idsOf(model.apps())), idsOf(model.visibleApps()).join(u','),
-                             sorted(model.ignoredIDs().values()),
-                             sorted(m_preferences.loadIgnoredIDs().values()),
+                             sortedTexts(model.ignoredIDs()).join(u','),
+                             sortedTexts(m_preferences.loadIgnoredIDs()).join(u','),
                              sorted(m_domain->value(PreferencesService::ReviewDatesKey).toMap().keys()) }
             .join(u" | "_s)
             .toStdString();
@@ -82,14 +82,14 @@ protected:
 // removed: only a full catalogue prunes the store.
 TEST_F(ModelTest, ScansRunAfterCreationAndOnlyAFullCatalogueIsPruned)
 {
-    m_preferences.addIgnoredIDs({ u"sofa"_s, u"gone"_s });
+    m_preferences.addIgnoredIDs({ AppId(u"sofa"_s), AppId(u"gone"_s) });
     m_domain->setValue(PreferencesService::ReviewDatesKey,
                        QVariantMap { { u"pastel"_s, day(1) }, { u"gone"_s, day(2) } });
     auto model = makeModel(false);
     QSignalSpy scanning(model.get(), &AppModel::isScanningChanged);
     // Creation only loads the ignore list; the scan waits for the event loop.
     EXPECT_FALSE(model->isScanning());
-    EXPECT_EQ(model->ignoredIDs(), (QSet<QString> { u"sofa"_s, u"gone"_s }));
+    EXPECT_EQ(model->ignoredIDs(), (QSet { AppId(u"sofa"_s), AppId(u"gone"_s) }));
     ASSERT_TRUE(finished(1));
     EXPECT_EQ(std::tuple(model->isScanning(), scanning.count()), std::tuple(false, qsizetype(2)));
     EXPECT_EQ(state(*model), " |  | gone,sofa | gone,sofa | gone,pastel");
@@ -103,14 +103,14 @@ TEST_F(ModelTest, ScansRunAfterCreationAndOnlyAFullCatalogueIsPruned)
     EXPECT_EQ(state(*model), "drafts,pastel,sofa | drafts,pastel | sofa | sofa | pastel");
     // The review date came from the store.
     EXPECT_EQ(std::tuple(model->apps().last().id(), model->visibleApps().at(1).lastReviewedDate()),
-              std::tuple(u"sofa"_s, OptionalDate(day(1))));
+              std::tuple(AppId(u"sofa"_s), OptionalDate(day(1))));
 }
 
 // The result of a scan the model no longer waits for has nobody to apply it.
 TEST_F(ModelTest, RescansRequestedWhileScanningAreDroppedAndTheModelCanGoMidScan)
 {
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
-    m_preferences.addIgnoredID(u"gone"_s);
+    m_preferences.addIgnoredID(AppId(u"gone"_s));
     m_metadata->closeGate();
     auto model = makeModel(false);
     QSignalSpy scanning(model.get(), &AppModel::isScanningChanged), apps(model.get(), &AppModel::appsChanged);
@@ -127,7 +127,7 @@ TEST_F(ModelTest, RescansRequestedWhileScanningAreDroppedAndTheModelCanGoMidScan
     ASSERT_TRUE(DetachedTask::waitForAll(QDeadlineTimer(20000)));
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(m_preferences.loadIgnoredIDs(), QSet<QString> { u"gone"_s });
+    EXPECT_EQ(m_preferences.loadIgnoredIDs(), QSet { AppId(u"gone"_s) });
 }
 
 TEST_F(ModelTest, MockModeIsSynchronousAndItsIgnoresArePrunedByTheNextRealScan)
@@ -167,12 +167,12 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
     const auto pastel = [&] { return *findApp(model->apps(), u"pastel"_s); };
 
     model->recordReview(model->visibleApps().at(1));
-    const OptionalDate stored = m_preferences.reviewDate(u"pastel"_s);
+    const OptionalDate stored = m_preferences.reviewDate(AppId(u"pastel"_s));
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(std::tuple(apps.count(), pastel().lastReviewedDate()), std::tuple(qsizetype(1), stored));
     // Sorting by review date sees an in-place change at once.
     model->setSortOrder({ SortComparator(SortComparator::Key::LastReviewedSortDate, Qt::DescendingOrder) });
-    EXPECT_EQ(model->visibleApps().at(0).id(), u"pastel"_s);
+    EXPECT_EQ(model->visibleApps().at(0).id(), AppId(u"pastel"_s));
 
     model->rescan();
     ASSERT_TRUE(finished(2));
@@ -180,15 +180,16 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
 
     apps.clear();
     model->resetReviewDates({ pastel(), record(u"not.installed"_s, u"X"_s) });
-    EXPECT_EQ(std::tuple(apps.count(), pastel().lastReviewedDate(), m_preferences.reviewDate(u"pastel"_s)),
-              std::tuple(1, OptionalDate(), OptionalDate()));
+    EXPECT_EQ(
+        std::tuple(apps.count(), pastel().lastReviewedDate(), m_preferences.reviewDate(AppId(u"pastel"_s))),
+        std::tuple(1, OptionalDate(), OptionalDate()));
     model->recordReview(*findApp(model->apps(), u"sofa"_s));
-    EXPECT_EQ(model->visibleApps().at(1).id(), u"pastel"_s);
+    EXPECT_EQ(model->visibleApps().at(1).id(), AppId(u"pastel"_s));
 
     // A review of something not in the catalogue is still stored.
     apps.clear();
     model->recordReview(record(u"not.installed"_s, u"X"_s));
-    EXPECT_EQ(std::tuple(m_preferences.reviewDate(u"not.installed"_s).has_value(), apps.count()),
+    EXPECT_EQ(std::tuple(m_preferences.reviewDate(AppId(u"not.installed"_s)).has_value(), apps.count()),
               std::tuple(true, 0));
 }
 
@@ -338,19 +339,23 @@ QString describe(const QVariant& value)
 // Runs steps such as "ignore a, unignore b, prune-reviews a b" on the service.
 void run(PreferencesService& service, const QString& steps)
 {
-    using Ids = QSet<QString>;
-    const QHash<QString, std::function<void(const QString&, const Ids&)>> verbs {
-        { u"ignore"_s, [&](const QString& id, const Ids&) { service.addIgnoredID(id); } },
-        { u"unignore"_s, [&](const QString& id, const Ids&) { service.removeIgnoredID(id); } },
-        { u"clear"_s, [&](const QString&, const Ids&) { service.clearIgnoredIDs(); } },
-        { u"prune-ignored"_s, [&](const QString&, const Ids& ids) { service.pruneIgnoredIDs(ids); } },
-        { u"review"_s, [&](const QString& id, const Ids&) { service.recordReviewDate(id); } },
-        { u"unreview"_s, [&](const QString& id, const Ids&) { service.removeReviewDate(id); } },
-        { u"prune-reviews"_s, [&](const QString&, const Ids& ids) { service.pruneReviewDates(ids); } },
+    using Ids = QSet<AppId>;
+    const QHash<QString, std::function<void(const AppId&, const Ids&)>> verbs {
+        { u"ignore"_s, [&](const AppId& id, const Ids&) { service.addIgnoredID(id); } },
+        { u"unignore"_s, [&](const AppId& id, const Ids&) { service.removeIgnoredID(id); } },
+        { u"clear"_s, [&](const AppId&, const Ids&) { service.clearIgnoredIDs(); } },
+        { u"prune-ignored"_s, [&](const AppId&, const Ids& ids) { service.pruneIgnoredIDs(ids); } },
+        { u"review"_s, [&](const AppId& id, const Ids&) { service.recordReviewDate(id); } },
+        { u"unreview"_s, [&](const AppId& id, const Ids&) { service.removeReviewDate(id); } },
+        { u"prune-reviews"_s, [&](const AppId&, const Ids& ids) { service.pruneReviewDates(ids); } },
     };
     for (const QString& step : steps.split(u", "_s, Qt::SkipEmptyParts)) {
         QStringList words = step.split(u' ');
-        verbs.value(words.takeFirst())(words.value(0), Ids(words.cbegin(), words.cend()));
+        const auto& verb = verbs.value(words.takeFirst());
+        Ids ids;
+        for (const QString& word : std::as_const(words))
+            ids.insert(AppId(word));
+        verb(AppId(words.value(0)), ids);
     }
 }
 
@@ -407,15 +412,15 @@ TEST(Preferences, IgnoreListAndReviewDatesKeepWhatTheUserChoseAndWriteOnlyChange
         const QVariant stored = domain->value(PreferencesService::ReviewDatesKey);
         EXPECT_EQ(both(domain->value(PreferencesService::IgnoredIDsKey), stored), storedAfter.toStdString());
         const ReviewDateMap dates = service.loadReviewDates();
-        const QSet<QString> ignored = service.loadIgnoredIDs();
+        const QStringList ignored = sortedTexts(service.loadIgnoredIDs());
         QVariantMap loaded;
         for (auto it = dates.cbegin(); it != dates.cend(); ++it)
-            loaded.insert(it.key(), it.value());
+            loaded.insert(it.key().text(), it.value());
         EXPECT_EQ(both(QVariantList(ignored.cbegin(), ignored.cend()), loaded), loadedAfter.toStdString());
         // One id's date is found under either form, and only when it is a date.
         for (const QString& key : stored.toMap().keys()) {
-            const QString id = AppInfo::idKey(key);
-            EXPECT_EQ(service.reviewDate(key),
+            const AppId id(key);
+            EXPECT_EQ(service.reviewDate(id),
                       dates.contains(id) ? std::optional(dates.value(id)) : std::nullopt);
         }
     }

@@ -84,7 +84,8 @@ TEST_F(ScannerTest, RecordsTakeEachFieldFromItsSource)
     for (int i = 0; i < cases.size(); ++i)
         m_metadata->set(addApp(std::get<0>(cases[i]), u"test.%1"_s.arg(i), 999), std::get<1>(cases[i]));
 
-    const QList<AppInfo> apps = scan({ { u"test.0"_s, ReviewedDate }, { u"test.gone"_s, UsedDate } });
+    const QList<AppInfo> apps =
+        scan({ { AppId(u"test.0"_s), ReviewedDate }, { AppId(u"test.gone"_s), UsedDate } });
     for (int i = 0; i < cases.size(); ++i) {
         const auto& [entry, metadata, expected] = cases[i];
         const AppInfo* app = findApp(apps, u"test.%1"_s.arg(i));
@@ -175,14 +176,16 @@ TEST_F(ScannerTest, TheFirstRecordOfAnIdWins)
     const QString firstCafe = listedApps(m_system).filter(u"Cafe"_s).first();
 
     const QList<AppInfo> apps =
-        AppScanner(m_system, m_home).scanInstalledApps({ { u"com.example.caf\u00e9"_s, ReviewedDate } }).apps;
+        AppScanner(m_system, m_home)
+            .scanInstalledApps({ { AppId(u"com.example.caf\u00e9"_s), ReviewedDate } })
+            .apps;
     ASSERT_EQ(apps.size(), 3);
-    EXPECT_EQ(apps.last().id(), u"com.example.own"_s);
+    EXPECT_EQ(apps.last().id(), AppId(u"com.example.own"_s));
     const AppInfo* shared = findApp(apps, u"com.example.shared"_s);
     EXPECT_EQ(
         std::tuple(shared->name(), shared->adamID(), shared->modificationDate(), shared->lastAccessedDate()),
         std::tuple(u"System"_s, u"1"_s, OptionalDate(ChangedDate), OptionalDate()));
-    const AppInfo& cafe = apps.at(apps.at(0).id() == u"com.example.shared"_s ? 1 : 0);
+    const AppInfo& cafe = apps.at(apps.at(0).id() == AppId(u"com.example.shared"_s) ? 1 : 0);
     EXPECT_EQ(std::tuple(cafe.bundlePath(), cafe.lastReviewedDate()),
               std::tuple(m_system + u'/' + firstCafe, OptionalDate(ReviewedDate)));
 }
@@ -205,7 +208,7 @@ TEST_F(ScannerTest, AFolderReadInParallelKeepsListingOrderAndTheFirstOfAnId)
     }
     QStringList found;
     for (const AppInfo& app : scan())
-        found.append(app.id().mid(5) + u' ' + app.adamID());
+        found.append(app.id().text().mid(5) + u' ' + app.adamID());
     EXPECT_EQ(found, expected);
 }
 
