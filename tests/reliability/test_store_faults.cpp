@@ -155,9 +155,7 @@ TEST(StoreFaults, AnIgnoreOnAStoreItCannotTrustKeepsTheProgramWorking)
         ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
         const rlimit tiny { c.fullDisk ? 1 : old.rlim_cur, old.rlim_max };
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
-        model.ignoreApps({ *std::find_if(model.apps().cbegin(), model.apps().cend(), [](const AppInfo& app) {
-            return app.id() == AppId(u"test.kept"_s);
-        }) });
+        model.ignoreApps({ *findApp(model.apps(), u"test.kept") });
         ::setrlimit(RLIMIT_FSIZE, &old);
         EXPECT_EQ(PropertyList::readDictionary(file), (QVariantMap { { key, QVariant(c.after).toList() } }));
         EXPECT_EQ(sortedTexts(model.ignoredIDs()), c.after);
