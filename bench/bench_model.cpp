@@ -46,8 +46,8 @@ QList<AppInfo> makeCatalogue()
             i % 11 == 0 ? OptionalDate() : OptionalDate(base.addSecs(i * 3571 % 2600000));
         const OptionalDate modified = i % 5 == 0 ? OptionalDate(base.addDays(-(i % 400))) : OptionalDate();
         const OptionalDate reviewed = i % 4 == 0 ? OptionalDate(base.addSecs(i * 97)) : OptionalDate();
-        apps.append(AppInfo(id, name, u"/Applications/"_s + name + u".app"_s, QString::number(100000 + i),
-                            lastUsed, modified, reviewed));
+        apps.append(AppInfo(AppId(id), name, u"/Applications/"_s + name + u".app"_s,
+                            QString::number(100000 + i), lastUsed, modified, reviewed));
     }
     return apps;
 }
@@ -64,7 +64,7 @@ struct Fixture
         model.setApps(apps);
         for (const AppInfo& app : apps) {
             foldedNames.append(TextSearch::fold(app.name()));
-            foldedIDs.append(TextSearch::fold(app.id()));
+            foldedIDs.append(TextSearch::fold(app.id().text()));
             nameKeys.push_back(SortComparator::nameSortKey(app.name()));
         }
     }

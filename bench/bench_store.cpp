@@ -49,7 +49,7 @@ QList<AppInfo> makeApps(int count)
     apps.reserve(count);
     for (int i = 0; i < count; ++i) {
         const QString name = u"Application %1"_s.arg(i);
-        apps.append(AppInfo(appId(i), name, u"/Applications/"_s + name + u".app"_s,
+        apps.append(AppInfo(AppId(appId(i)), name, u"/Applications/"_s + name + u".app"_s,
                             QString::number(100000 + i), std::nullopt, std::nullopt, std::nullopt));
     }
     return apps;
@@ -118,9 +118,9 @@ void pruneReviewDates(benchmark::State& state)
     const QByteArray initial =
         PropertyList::serialize(QVariantMap { { PreferencesService::ReviewDatesKey, storedDates() } });
     PreferencesService preferences(std::make_shared<FileDefaultsDomain>(path));
-    QSet<QString> installed;
+    QSet<AppId> installed;
     for (int i = 0; i < InstalledDates; ++i)
-        installed.insert(appId(i));
+        installed.insert(AppId(appId(i)));
     for (auto _ : state) {
         state.PauseTiming();
         if (!writeFileSynced(path, initial))

@@ -52,7 +52,7 @@ QList<AppInfo> makeCatalogue()
         const OptionalDate lastUsed = i % 11 == 0 ? OptionalDate() : OptionalDate(base.addSecs(-i * 3571));
         const OptionalDate modified = OptionalDate(base.addDays(-(i % 400)));
         const OptionalDate reviewed = i % 4 == 0 ? OptionalDate(base.addSecs(-i * 97)) : OptionalDate();
-        apps.append(AppInfo(u"com.vendor.app%1"_s.arg(i), name,
+        apps.append(AppInfo(AppId(u"com.vendor.app%1"_s.arg(i)), name,
                             u"/nonexistent/kudora-bench/"_s + name + u".app"_s, QString::number(100000 + i),
                             lastUsed, modified, reviewed));
     }
@@ -142,7 +142,7 @@ void ignoreSelectedInWindow(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         model.resetIgnoreList();
-        QSet<QString> ids;
+        QSet<AppId> ids;
         for (const AppInfo& app : firstApps(model))
             ids.insert(app.id());
         view.setSelection(ids);

@@ -112,8 +112,8 @@ void makeStoreApplications(FixtureTree& tree, SnapdDouble& snapd, PreferencesSer
                                 { QByteArray(FlatpakFixture::AppDataApp) + ".desktop", 12 },
                                 { "tessera_tessera.desktop", 0 },
                                 { "lumen-notes_lumen-notes.desktop", 5 } }));
-    preferences.recordReviewDate(QString::fromLatin1(FlatpakFixture::FlathubApp));
-    preferences.recordReviewDate(u"snap:tessera"_s);
+    preferences.recordReviewDate(AppId(QString::fromLatin1(FlatpakFixture::FlathubApp)));
+    preferences.recordReviewDate(AppId(u"snap:tessera"_s));
 }
 
 } // namespace

@@ -70,7 +70,7 @@ std::optional<QString> storeSnapName(QStringView id)
 
 } // namespace
 
-AppInfo::AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
+AppInfo::AppInfo(AppId id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
                  OptionalDate modificationDate, OptionalDate lastReviewedDate)
     : m_id(std::move(id))
     , m_name(std::move(name))
@@ -81,7 +81,7 @@ AppInfo::AppInfo(QString id, QString name, QString bundlePath, QString adamID, O
     , m_lastReviewedDate(std::move(lastReviewedDate))
 { }
 
-AppInfo AppInfo::flatpakApp(QString id, QString name, QString deployPath, OptionalDate lastAccessedDate,
+AppInfo AppInfo::flatpakApp(AppId id, QString name, QString deployPath, OptionalDate lastAccessedDate,
                             OptionalDate modificationDate, OptionalDate lastReviewedDate,
                             std::optional<QUrl> webPage)
 {
@@ -96,8 +96,9 @@ AppInfo AppInfo::snapApp(const QString& snapName, QString name, QString desktopE
                          OptionalDate lastAccessedDate, OptionalDate modificationDate,
                          OptionalDate lastReviewedDate, std::optional<QUrl> storePage)
 {
-    AppInfo app(SnapPrefix.toString() + snapName, std::move(name), std::move(desktopEntryPath), QString(),
-                std::move(lastAccessedDate), std::move(modificationDate), std::move(lastReviewedDate));
+    AppInfo app(AppId(SnapPrefix.toString() + snapName), std::move(name), std::move(desktopEntryPath),
+                QString(), std::move(lastAccessedDate), std::move(modificationDate),
+                std::move(lastReviewedDate));
     app.m_store = Store::Snap;
     app.m_webPage = std::move(storePage);
     return app;
@@ -145,15 +146,15 @@ QString AppInfo::lastReviewedText(const QDateTime& now) const
 std::optional<QUrl> AppInfo::reviewURL() const
 {
     if (m_store == Store::Snap) {
-        const std::optional<QString> name = storeSnapName(m_id);
+        const std::optional<QString> name = storeSnapName(m_id.text());
         if (!name)
             return std::nullopt;
         return QUrl(u"snap://"_s + *name, QUrl::StrictMode);
     }
     if (m_store == Store::Flatpak) {
-        if (!isFlatpakID(m_id))
+        if (!isFlatpakID(m_id.text()))
             return std::nullopt;
-        return QUrl(u"appstream:"_s + m_id, QUrl::StrictMode);
+        return QUrl(u"appstream:"_s + m_id.text(), QUrl::StrictMode);
     }
     if (!isStoreNumber(m_adamID))
         return std::nullopt;
@@ -176,27 +177,4 @@ std::optional<QUrl> AppInfo::reviewFallbackURL() const
 QDateTime AppInfo::distantPast()
 {
     return QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
-}
-
-bool AppInfo::idsEqual(const QString& a, const QString& b)
-{
-    return a == b || idKey(a) == idKey(b);
-}
-
-QString AppInfo::idKey(const QString& id)
-{
-    // Below U+0300 there is no combining mark and nothing that composes or decomposes, so such
-    // a text is its own NFC form; plain reverse-DNS ids, nearly all of them, need no copy.
-    if (std::all_of(id.cbegin(), id.cend(), [](QChar c) { return c.unicode() < 0x300; }))
-        return id;
-    return id.normalized(QString::NormalizationForm_C);
-}
-
-QSet<QString> AppInfo::idKeys(const QSet<QString>& ids)
-{
-    QSet<QString> keys;
-    keys.reserve(ids.size());
-    for (const QString& id : ids)
-        keys.insert(idKey(id));
-    return keys;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "AppId.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -23,12 +24,12 @@ public:
     // A record of nothing, without an id; what a view reads where there is no row.
     AppInfo() = default;
     // An App Store application.
-    AppInfo(QString id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
+    AppInfo(AppId id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
             OptionalDate modificationDate, OptionalDate lastReviewedDate);
 
     // A Flatpak application: no App Store id; bundlePath is its deploy folder, and webPage the
     // remote's page of the application when it has one.
-    static AppInfo flatpakApp(QString id, QString name, QString deployPath, OptionalDate lastAccessedDate,
+    static AppInfo flatpakApp(AppId id, QString name, QString deployPath, OptionalDate lastAccessedDate,
                               OptionalDate modificationDate, OptionalDate lastReviewedDate,
                               std::optional<QUrl> webPage);
     // A snap from the Snap Store, listed under the id "snap:<snapName>", which no Flatpak id or
@@ -38,7 +39,7 @@ public:
                            OptionalDate lastAccessedDate, OptionalDate modificationDate,
                            OptionalDate lastReviewedDate, std::optional<QUrl> storePage);
 
-    const QString& id() const { return m_id; }
+    const AppId& id() const { return m_id; }
     const QString& name() const { return m_name; }
     const QString& bundlePath() const { return m_bundlePath; }
     const QString& adamID() const { return m_adamID; }
@@ -72,14 +73,8 @@ public:
     // The first instant of year 1: earlier than every real date, never shown.
     static QDateTime distantPast();
 
-    // Ids are equal when they are canonically equivalent Unicode texts.
-    static bool idsEqual(const QString& a, const QString& b);
-    // The form in which ids are kept in sets and maps, so that equal ids meet (NFC).
-    static QString idKey(const QString& id);
-    static QSet<QString> idKeys(const QSet<QString>& ids);
-
 private:
-    QString m_id;
+    AppId m_id;
     QString m_name;
     QString m_bundlePath;
     QString m_adamID;

@@ -16,7 +16,6 @@ struct AppModel::RecordKeys
 {
     QString foldedName;
     QString foldedID;
-    QString idKey;
     SortComparator::Keys sort;
 };
 
@@ -40,7 +39,7 @@ AppModel::AppModel(PreferencesService& preferences, AppSources sources, QObject*
     , m_sources(std::move(sources))
     , m_keyCache(std::make_unique<KeyCache>())
 {
-    m_ignoredIDs = AppInfo::idKeys(m_preferences.loadIgnoredIDs());
+    m_ignoredIDs = m_preferences.loadIgnoredIDs();
     m_storeTrouble = m_preferences.domain().trouble();
     QMetaObject::invokeMethod(this, &AppModel::rescan, Qt::QueuedConnection);
 }
@@ -109,9 +108,8 @@ void AppModel::setIsMockMode(bool isMockMode)
     emit isMockModeChanged();
 }
 
-void AppModel::setIgnoredIDs(QSet<QString> ignoredIDs)
+void AppModel::setIgnoredIDs(QSet<AppId> ignoredIDs)
 {
-    ignoredIDs = AppInfo::idKeys(ignoredIDs);
     if (m_ignoredIDs == ignoredIDs)
         return;
     m_ignoredIDs = std::move(ignoredIDs);
@@ -137,7 +135,7 @@ void AppModel::notifyAppsChanged()
 
 bool AppModel::isIgnored(const AppInfo& app) const
 {
-    return m_ignoredIDs.contains(AppInfo::idKey(app.id()));
+    return m_ignoredIDs.contains(app.id());
 }
 
 const AppModel::KeyCache& AppModel::keyCache() const
@@ -156,8 +154,7 @@ const AppModel::KeyCache& AppModel::keyCache() const
         for (const AppInfo& app : m_apps) {
             RecordKeys keys;
             keys.foldedName = TextSearch::fold(app.name());
-            keys.foldedID = TextSearch::fold(app.id());
-            keys.idKey = AppInfo::idKey(app.id());
+            keys.foldedID = TextSearch::fold(app.id().text());
             keys.sort.lastAccessed = SortComparator::dateSortKey(app.lastAccessedSortDate());
             keys.sort.lastReviewed = SortComparator::dateSortKey(app.lastReviewedSortDate());
             cache.records.push_back(std::move(keys));
@@ -192,7 +189,7 @@ bool AppModel::passes(const KeyCache& cache, qsizetype index) const
     if (!m_searchQuery.isEmpty() && !TextSearch::containsFolded(keys.foldedName, *cache.foldedQuery)
         && !TextSearch::containsFolded(keys.foldedID, *cache.foldedQuery))
         return false;
-    return m_ignoredIDs.contains(keys.idKey) == m_showingIgnored;
+    return m_ignoredIDs.contains(m_apps[index].id()) == m_showingIgnored;
 }
 
 bool AppModel::isVisibleIndex(qsizetype index) const
@@ -281,15 +278,15 @@ void AppModel::applyScanResult(AppScanner::Result result)
     // An empty or incomplete result usually means a folder could not be read, not that every
     // application was removed: pruning then would erase the user's ignore list and review dates.
     if (result.complete && !m_apps.isEmpty()) {
-        QSet<QString> installedIDs = AppInfo::idKeys(result.unlistedIDs);
+        QSet<AppId> installedIDs = std::move(result.unlistedIDs);
         installedIDs.reserve(m_apps.size() + installedIDs.size());
         for (const AppInfo& app : std::as_const(m_apps))
-            installedIDs.insert(AppInfo::idKey(app.id()));
+            installedIDs.insert(app.id());
         m_preferences.pruneReviewDates(installedIDs);
         m_preferences.pruneIgnoredIDs(installedIDs);
     }
 
-    const QSet<QString> ignoredIDs = AppInfo::idKeys(m_preferences.loadIgnoredIDs());
+    const QSet<AppId> ignoredIDs = m_preferences.loadIgnoredIDs();
     const bool ignoredChanged = ignoredIDs != m_ignoredIDs;
     m_ignoredIDs = ignoredIDs;
     m_isScanning = false;
@@ -311,15 +308,11 @@ void AppModel::toggleMockMode()
     QMetaObject::invokeMethod(this, &AppModel::rescan, Qt::QueuedConnection);
 }
 
-qsizetype AppModel::indexOfID(const QString& id) const
+qsizetype AppModel::indexOfID(const AppId& id) const
 {
-    const QString key = AppInfo::idKey(id);
-    const KeyCache& cache = keyCache();
-    for (qsizetype i = 0; i < m_apps.size(); ++i) {
-        if (cache.records[size_t(i)].idKey == key)
-            return i;
-    }
-    return -1;
+    const auto it =
+        std::find_if(m_apps.cbegin(), m_apps.cend(), [&id](const AppInfo& app) { return app.id() == id; });
+    return it == m_apps.cend() ? -1 : it - m_apps.cbegin();
 }
 
 void AppModel::setReviewDate(qsizetype index, const OptionalDate& date)
@@ -336,7 +329,7 @@ void AppModel::setReviewDate(qsizetype index, const OptionalDate& date)
 void AppModel::recordReview(const AppInfo& app)
 {
     // app may be a record of m_apps itself, which the write below changes.
-    const QString id = app.id();
+    const AppId id = app.id();
     m_preferences.recordReviewDate(id);
     takeStoreTrouble();
     const qsizetype index = indexOfID(id);
@@ -359,11 +352,11 @@ void AppModel::unignoreApps(const QList<AppInfo>& apps)
 }
 
 void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
-                                void (PreferencesService::*change)(const QStringList&))
+                                void (PreferencesService::*change)(const QList<AppId>&))
 {
     if (apps.isEmpty())
         return;
-    QStringList ids;
+    QList<AppId> ids;
     ids.reserve(apps.size());
     for (const AppInfo& app : apps)
         ids.append(app.id());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppId.h"
 #include "AppInfo.h"
 #include "AppScanner.h"
 #include "DefaultsDomain.h"
@@ -47,8 +48,7 @@ public:
     bool showingIgnored() const { return m_showingIgnored; }
     const QString& searchQuery() const { return m_searchQuery; }
     const SortOrder& sortOrder() const { return m_sortOrder; }
-    // Ids in their AppInfo::idKey form.
-    const QSet<QString>& ignoredIDs() const { return m_ignoredIDs; }
+    const QSet<AppId>& ignoredIDs() const { return m_ignoredIDs; }
     const QString& unreadableSettingsFile() const { return m_storeTrouble.unreadableFile; }
     const QString& damagedSettingsCopy() const { return m_storeTrouble.damagedFileCopy; }
 
@@ -103,17 +103,18 @@ signals:
 
 private:
     // Adds or removes (change) the ids of apps in the stored ignore list, all in one change.
-    void changeIgnoredIDs(const QList<AppInfo>& apps, void (PreferencesService::*change)(const QStringList&));
+    void changeIgnoredIDs(const QList<AppInfo>& apps,
+                          void (PreferencesService::*change)(const QList<AppId>&));
     void setIsScanning(bool isScanning);
     void setIsMockMode(bool isMockMode);
-    void setIgnoredIDs(QSet<QString> ignoredIDs);
+    void setIgnoredIDs(QSet<AppId> ignoredIDs);
     // Takes up what the store's last reads and writes met with its file.
     void takeStoreTrouble();
     void applyScanResult(AppScanner::Result result);
     void replaceApps(QList<AppInfo> apps);
     void notifyAppsChanged();
-    // The record with an id canonically equal to id, or -1.
-    qsizetype indexOfID(const QString& id) const;
+    // The first record with id, or -1.
+    qsizetype indexOfID(const AppId& id) const;
     // Sets the review date of the record at index, in place, and tells whoever listens.
     void setReviewDate(qsizetype index, const OptionalDate& date);
 
@@ -138,7 +139,7 @@ private:
     bool m_showingIgnored = false;
     QString m_searchQuery;
     SortOrder m_sortOrder { SortComparator(SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder) };
-    QSet<QString> m_ignoredIDs;
+    QSet<AppId> m_ignoredIDs;
     DefaultsDomain::Trouble m_storeTrouble;
 
     std::unique_ptr<KeyCache> m_keyCache;

@@ -235,7 +235,7 @@ std::optional<AppInfo> AppScanner::scanBundle(const QString& folderPath, const Q
 
     // A record whose identifier could not be read is still listed, under its entry name, and the
     // scan stays incomplete, so that nothing stored under its real id is pruned.
-    const QString id = resolveBundleID(bundlePath, entryName, &unsure);
+    const AppId id(resolveBundleID(bundlePath, entryName, &unsure));
 
     const QVariant displayName = item ? item->attribute(kMDItemDisplayName) : QVariant();
     const QString name =
@@ -249,7 +249,7 @@ std::optional<AppInfo> AppScanner::scanBundle(const QString& folderPath, const Q
     }
 
     OptionalDate lastReviewedDate;
-    const auto review = reviewDates.constFind(AppInfo::idKey(id));
+    const auto review = reviewDates.constFind(id);
     if (review != reviewDates.cend())
         lastReviewedDate = *review;
 
@@ -307,12 +307,11 @@ QList<AppInfo> AppScanner::removeDuplicateIDs(const QList<AppInfo>& apps)
 {
     QList<AppInfo> kept;
     kept.reserve(apps.size());
-    QSet<QString> seen;
+    QSet<AppId> seen;
     for (const AppInfo& app : apps) {
-        const QString key = AppInfo::idKey(app.id());
-        if (seen.contains(key))
+        if (seen.contains(app.id()))
             continue;
-        seen.insert(key);
+        seen.insert(app.id());
         kept.append(app);
     }
     return kept;

@@ -1,18 +1,18 @@
 #pragma once
 
+#include "AppId.h"
 #include "AppInfo.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QSet>
-#include <QString>
 
 #include <memory>
 #include <optional>
 
-// Application id (its AppInfo::idKey form) to review date.
-using ReviewDateMap = QHash<QString, QDateTime>;
+// Application id to review date.
+using ReviewDateMap = QHash<AppId, QDateTime>;
 
 class AppSource;
 using AppSources = QList<std::shared_ptr<const AppSource>>;
@@ -32,7 +32,7 @@ public:
         bool complete = true;
         // Ids of applications that are installed but not listed (a Flatpak application whose
         // remote was removed, say): what the user chose for them stays stored.
-        QSet<QString> unlistedIDs = {};
+        QSet<AppId> unlistedIDs = {};
     };
 
     virtual ~AppSource() = default;

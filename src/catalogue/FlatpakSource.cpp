@@ -102,9 +102,9 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
     result.complete = listing.complete;
     const QList<FlatpakLibrary::InstalledApp> refs = chosenRefs(listing.apps);
     for (const FlatpakLibrary::InstalledApp& ref : listing.apps)
-        result.unlistedIDs.insert(ref.id);
+        result.unlistedIDs.insert(AppId(ref.id));
     for (const FlatpakLibrary::InstalledApp& ref : refs)
-        result.unlistedIDs.remove(ref.id);
+        result.unlistedIDs.remove(AppId(ref.id));
     if (refs.isEmpty())
         return result;
 
@@ -115,11 +115,11 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
         OptionalDate lastUse;
         if (const auto used = usage.lastUse.constFind(ref.id); used != usage.lastUse.cend())
             lastUse = *used;
+        const AppId id(ref.id);
         OptionalDate lastReviewed;
-        if (const auto reviewed = reviewDates.constFind(AppInfo::idKey(ref.id));
-            reviewed != reviewDates.cend())
+        if (const auto reviewed = reviewDates.constFind(id); reviewed != reviewDates.cend())
             lastReviewed = *reviewed;
-        result.apps.append(AppInfo::flatpakApp(ref.id, displayName(ref), ref.deployDir, lastUse,
+        result.apps.append(AppInfo::flatpakApp(id, displayName(ref), ref.deployDir, lastUse,
                                                deployTime(ref.deployDir), lastReviewed, webPage(ref)));
     }
     return result;

@@ -109,14 +109,15 @@ QList<AppInfo> MockCatalogue::makeSampleApps()
         OptionalDate reviewed;
         if (sample.reviewOffsetSeconds)
             reviewed = now.addSecs(*sample.reviewOffsetSeconds);
-        apps.append(AppInfo(QString::fromUtf16(sample.id), name, u"/Applications/"_s + name + u".app"_s,
-                            QString::fromUtf16(sample.adamID),
+        apps.append(AppInfo(AppId(QString::fromUtf16(sample.id)), name,
+                            u"/Applications/"_s + name + u".app"_s, QString::fromUtf16(sample.adamID),
                             parseISODate(QString::fromUtf16(sample.lastAccessed)), std::nullopt, reviewed));
     }
     const QDateTime placeholderAccessed = parseISODate(u"2026-04-12T00:00:00Z"_s);
     for (int number = 1; number <= PlaceholderCount; ++number) {
-        apps.append(AppInfo(u"dummy.%1"_s.arg(number, 2, 10, QChar(u'0')), QString(), u"/Applications/.app"_s,
-                            u"0"_s, placeholderAccessed, std::nullopt, std::nullopt));
+        apps.append(AppInfo(AppId(u"dummy.%1"_s.arg(number, 2, 10, QChar(u'0'))), QString(),
+                            u"/Applications/.app"_s, u"0"_s, placeholderAccessed, std::nullopt,
+                            std::nullopt));
     }
     return apps;
 }

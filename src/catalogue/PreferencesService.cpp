@@ -2,7 +2,6 @@
 
 #include "DefaultsDomain.h"
 
-#include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -12,13 +11,13 @@ namespace {
 
 using Change = DefaultsDomain::Change;
 
-// The stored list as a set of id keys; a value that is not a list of texts only reads as empty.
-QSet<QString> readIgnoredIDs(const QVariant& value)
+// The stored list as a set of ids; a value that is not a list of texts only reads as empty.
+QSet<AppId> readIgnoredIDs(const QVariant& value)
 {
-    QSet<QString> ids;
+    QSet<AppId> ids;
     if (value.typeId() == QMetaType::QStringList) {
         for (const QString& id : value.toStringList())
-            ids.insert(AppInfo::idKey(id));
+            ids.insert(AppId(id));
         return ids;
     }
     if (value.typeId() != QMetaType::QVariantList)
@@ -27,19 +26,19 @@ QSet<QString> readIgnoredIDs(const QVariant& value)
     for (const QVariant& entry : list) {
         if (entry.typeId() != QMetaType::QString)
             return {};
-        ids.insert(AppInfo::idKey(entry.toString()));
+        ids.insert(AppId(entry.toString()));
     }
     return ids;
 }
 
 // In the set's own order: the list is a set, and sorting it at every write would cost more than
 // the rest of a bulk ignore.
-QVariant ignoredIDsValue(const QSet<QString>& ids)
+QVariant ignoredIDsValue(const QSet<AppId>& ids)
 {
     QVariantList list;
     list.reserve(ids.size());
-    for (const QString& id : ids)
-        list.append(id);
+    for (const AppId& id : ids)
+        list.append(id.text());
     return list;
 }
 
@@ -48,7 +47,7 @@ QVariantMap readReviewDates(const QVariant& value)
     return value.typeId() == QMetaType::QVariantMap ? value.toMap() : QVariantMap();
 }
 
-// Entries that are dates, by id key. Keys written by someone else may be canonically equivalent
+// Entries that are dates, by id. Keys written by someone else may be canonically equivalent
 // without being equal; of such entries the latest date stands.
 ReviewDateMap datesOf(const QVariantMap& dictionary)
 {
@@ -59,26 +58,22 @@ ReviewDateMap datesOf(const QVariantMap& dictionary)
         const QDateTime date = it.value().toDateTime();
         if (!date.isValid())
             continue;
-        QDateTime& stored = dates[AppInfo::idKey(it.key())];
+        QDateTime& stored = dates[AppId(it.key())];
         if (!stored.isValid() || stored < date)
             stored = date;
     }
     return dates;
 }
 
-// Removes every entry whose key is canonically equivalent to key; true when one was there.
-bool removeEntries(QVariantMap& dictionary, const QString& key)
+// Removes every entry whose key is the text of id in some canonically equivalent form.
+void removeEntries(QVariantMap& dictionary, const AppId& id)
 {
-    bool removed = false;
     for (auto it = dictionary.begin(); it != dictionary.end();) {
-        if (AppInfo::idKey(it.key()) == key) {
+        if (AppId(it.key()) == id)
             it = dictionary.erase(it);
-            removed = true;
-        } else {
+        else
             ++it;
-        }
     }
-    return removed;
 }
 
 } // namespace
@@ -87,37 +82,37 @@ PreferencesService::PreferencesService(std::shared_ptr<DefaultsDomain> domain)
     : m_domain(std::move(domain))
 { }
 
-QSet<QString> PreferencesService::loadIgnoredIDs() const
+QSet<AppId> PreferencesService::loadIgnoredIDs() const
 {
     return readIgnoredIDs(m_domain->value(IgnoredIDsKey));
 }
 
-void PreferencesService::addIgnoredID(const QString& id)
+void PreferencesService::addIgnoredID(const AppId& id)
 {
     addIgnoredIDs({ id });
 }
 
-void PreferencesService::removeIgnoredID(const QString& id)
+void PreferencesService::removeIgnoredID(const AppId& id)
 {
     removeIgnoredIDs({ id });
 }
 
-void PreferencesService::addIgnoredIDs(const QStringList& ids)
+void PreferencesService::addIgnoredIDs(const QList<AppId>& ids)
 {
     m_domain->modify(IgnoredIDsKey, [&ids](const QVariant& current) {
-        QSet<QString> stored = readIgnoredIDs(current);
-        for (const QString& id : ids)
-            stored.insert(AppInfo::idKey(id));
+        QSet<AppId> stored = readIgnoredIDs(current);
+        for (const AppId& id : ids)
+            stored.insert(id);
         return Change::set(ignoredIDsValue(stored));
     });
 }
 
-void PreferencesService::removeIgnoredIDs(const QStringList& ids)
+void PreferencesService::removeIgnoredIDs(const QList<AppId>& ids)
 {
     m_domain->modify(IgnoredIDsKey, [&ids](const QVariant& current) {
-        QSet<QString> stored = readIgnoredIDs(current);
-        for (const QString& id : ids)
-            stored.remove(AppInfo::idKey(id));
+        QSet<AppId> stored = readIgnoredIDs(current);
+        for (const AppId& id : ids)
+            stored.remove(id);
         return Change::set(ignoredIDsValue(stored));
     });
 }
@@ -127,12 +122,11 @@ void PreferencesService::clearIgnoredIDs()
     m_domain->modify(IgnoredIDsKey, [](const QVariant&) { return Change::remove(); });
 }
 
-void PreferencesService::pruneIgnoredIDs(const QSet<QString>& installedIDs)
+void PreferencesService::pruneIgnoredIDs(const QSet<AppId>& installedIDs)
 {
-    const QSet<QString> installed = AppInfo::idKeys(installedIDs);
-    m_domain->modify(IgnoredIDsKey, [&installed](const QVariant& current) {
-        const QSet<QString> ids = readIgnoredIDs(current);
-        const QSet<QString> kept = QSet<QString>(ids).intersect(installed);
+    m_domain->modify(IgnoredIDsKey, [&installedIDs](const QVariant& current) {
+        const QSet<AppId> ids = readIgnoredIDs(current);
+        const QSet<AppId> kept = QSet<AppId>(ids).intersect(installedIDs);
         if (kept == ids)
             return Change::keep();
         return Change::set(ignoredIDsValue(kept));
@@ -144,44 +138,41 @@ ReviewDateMap PreferencesService::loadReviewDates() const
     return datesOf(readReviewDates(m_domain->value(ReviewDatesKey)));
 }
 
-void PreferencesService::recordReviewDate(const QString& id)
+void PreferencesService::recordReviewDate(const AppId& id)
 {
-    const QString key = AppInfo::idKey(id);
-    m_domain->modify(ReviewDatesKey, [&key](const QVariant& current) {
+    m_domain->modify(ReviewDatesKey, [&id](const QVariant& current) {
         QVariantMap dictionary = readReviewDates(current);
-        removeEntries(dictionary, key);
-        dictionary.insert(key, QDateTime::currentDateTimeUtc());
+        removeEntries(dictionary, id);
+        dictionary.insert(id.text(), QDateTime::currentDateTimeUtc());
         return Change::set(dictionary);
     });
 }
 
-std::optional<QDateTime> PreferencesService::reviewDate(const QString& id) const
+std::optional<QDateTime> PreferencesService::reviewDate(const AppId& id) const
 {
     const ReviewDateMap dates = loadReviewDates();
-    const auto it = dates.constFind(AppInfo::idKey(id));
+    const auto it = dates.constFind(id);
     if (it == dates.cend())
         return std::nullopt;
     return *it;
 }
 
-void PreferencesService::removeReviewDate(const QString& id)
+void PreferencesService::removeReviewDate(const AppId& id)
 {
-    const QString key = AppInfo::idKey(id);
-    m_domain->modify(ReviewDatesKey, [&key](const QVariant& current) {
+    m_domain->modify(ReviewDatesKey, [&id](const QVariant& current) {
         QVariantMap dictionary = readReviewDates(current);
-        removeEntries(dictionary, key);
+        removeEntries(dictionary, id);
         return Change::set(dictionary);
     });
 }
 
-void PreferencesService::pruneReviewDates(const QSet<QString>& installedIDs)
+void PreferencesService::pruneReviewDates(const QSet<AppId>& installedIDs)
 {
-    const QSet<QString> installed = AppInfo::idKeys(installedIDs);
-    m_domain->modify(ReviewDatesKey, [&installed](const QVariant& current) {
+    m_domain->modify(ReviewDatesKey, [&installedIDs](const QVariant& current) {
         QVariantMap dictionary = readReviewDates(current);
         bool removed = false;
         for (auto it = dictionary.begin(); it != dictionary.end();) {
-            if (installed.contains(AppInfo::idKey(it.key()))) {
+            if (installedIDs.contains(AppId(it.key()))) {
                 ++it;
             } else {
                 it = dictionary.erase(it);

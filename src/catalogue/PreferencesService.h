@@ -1,11 +1,12 @@
 #pragma once
 
+#include "AppId.h"
 #include "AppScanner.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QSet>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -13,8 +14,9 @@
 class DefaultsDomain;
 
 // The program's only persistent state: the ignore list ("ignoredIDs", a list of texts) and the
-// review dates ("reviewDates", a dictionary of id to date). No copy is kept: every operation reads
-// the stored value, and every change writes the whole value back before it returns.
+// review dates ("reviewDates", a dictionary of id to date), ids stored as their texts. No copy is
+// kept: every operation reads the stored value, and every change writes the whole value back
+// before it returns.
 class PreferencesService
 {
 public:
@@ -23,20 +25,20 @@ public:
 
     explicit PreferencesService(std::shared_ptr<DefaultsDomain> domain);
 
-    QSet<QString> loadIgnoredIDs() const;
-    void addIgnoredID(const QString& id);
-    void removeIgnoredID(const QString& id);
+    QSet<AppId> loadIgnoredIDs() const;
+    void addIgnoredID(const AppId& id);
+    void removeIgnoredID(const AppId& id);
     // Many ids in one change of the stored list: one read and one write, however many there are.
-    void addIgnoredIDs(const QStringList& ids);
-    void removeIgnoredIDs(const QStringList& ids);
+    void addIgnoredIDs(const QList<AppId>& ids);
+    void removeIgnoredIDs(const QList<AppId>& ids);
     void clearIgnoredIDs();
-    void pruneIgnoredIDs(const QSet<QString>& installedIDs);
+    void pruneIgnoredIDs(const QSet<AppId>& installedIDs);
 
     ReviewDateMap loadReviewDates() const;
-    void recordReviewDate(const QString& id);
-    std::optional<QDateTime> reviewDate(const QString& id) const;
-    void removeReviewDate(const QString& id);
-    void pruneReviewDates(const QSet<QString>& installedIDs);
+    void recordReviewDate(const AppId& id);
+    std::optional<QDateTime> reviewDate(const AppId& id) const;
+    void removeReviewDate(const AppId& id);
+    void pruneReviewDates(const QSet<AppId>& installedIDs);
 
     DefaultsDomain& domain() const { return *m_domain; }
 

@@ -128,8 +128,7 @@ AppSource::Result SnapSource::scan(const ReviewDateMap& reviewDates) const
         AppInfo app =
             AppInfo::snapApp(snap.name, displayName(snap), snap.desktopFiles.first(),
                              lastUse(snap, usage.lastUse), snap.installed, std::nullopt, snap.storePage);
-        if (const auto reviewed = reviewDates.constFind(AppInfo::idKey(app.id()));
-            reviewed != reviewDates.cend())
+        if (const auto reviewed = reviewDates.constFind(app.id()); reviewed != reviewDates.cend())
             app.setLastReviewedDate(*reviewed);
         result.apps.append(std::move(app));
     }

@@ -142,7 +142,7 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
         return int(Primary);
     }
     case IdRole:
-        return AppInfo::idKey(app.id());
+        return QVariant::fromValue(app.id());
     case RecordRole:
         return QVariant::fromValue(app);
     default:

@@ -28,7 +28,7 @@ public:
     };
 
     enum Role {
-        // The row's id in its AppInfo::idKey form.
+        // The row's AppId.
         IdRole = Qt::UserRole + 1,
         // The row's AppInfo.
         RecordRole,

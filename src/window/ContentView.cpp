@@ -188,15 +188,12 @@ QList<AppInfo> ContentView::selectedApps() const
     return apps;
 }
 
-void ContentView::setSelection(const QSet<QString>& ids)
+void ContentView::setSelection(const QSet<AppId>& ids)
 {
-    QSet<QString> keys;
-    for (const QString& id : ids)
-        keys.insert(AppInfo::idKey(id));
     QItemSelection selection;
     for (int row = 0; row < m_rows->rowCount(); ++row) {
         const QModelIndex first = m_rows->index(row, 0);
-        if (keys.contains(first.data(AppTableModel::IdRole).toString()))
+        if (ids.contains(first.data(AppTableModel::IdRole).value<AppId>()))
             selection.select(first, m_rows->index(row, AppTableModel::ColumnCount - 1));
     }
     m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);

@@ -3,11 +3,11 @@
 #include <QList>
 #include <QPointer>
 #include <QSet>
-#include <QString>
 #include <QWidget>
 
 #include <optional>
 
+class AppId;
 class AppInfo;
 class AppModel;
 class AppTableDelegate;
@@ -59,7 +59,7 @@ public:
     // The records of the selected rows, in table order, read now.
     QList<AppInfo> selectedApps() const;
     // Selects the rows that show the given ids, and no others.
-    void setSelection(const QSet<QString>& ids);
+    void setSelection(const QSet<AppId>& ids);
 
     AppTableView* tableView() const { return m_table; }
     // The table's rows: AppModel::visibleApps() as a model.

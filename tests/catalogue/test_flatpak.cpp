@@ -49,7 +49,7 @@ protected:
 
 TEST_F(FlatpakTest, ListsOneRecordPerStoreApplicationWithItsNameAndPages)
 {
-    const AppSource::Result result = scan({ { QString::fromLatin1(F::BothApp), at(1600000000) } });
+    const AppSource::Result result = scan({ { AppId(QString::fromLatin1(F::BothApp)), at(1600000000) } });
     // Id, name, installation, web page.
     // clang-format off
     const QList<std::tuple<const char*, QString, QString, QString>> cases {
@@ -221,8 +221,8 @@ TEST(FlatpakRecords, DesktopEntryNameFollowsTheLocaleAndShellStateIsReadAsTheShe
 TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
 {
     const auto app = [](const char* id, const char* name) {
-        return AppInfo::flatpakApp(QString::fromLatin1(id), QString::fromLatin1(name), u"/d"_s, {}, {}, {},
-                                   {});
+        return AppInfo::flatpakApp(AppId(QString::fromLatin1(id)), QString::fromLatin1(name), u"/d"_s, {}, {},
+                                   {}, {});
     };
     for (const auto& [first, second] :
          QList<std::pair<bool, bool>> { { true, true }, { true, false }, { false, true } }) {
@@ -233,7 +233,7 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
             {});
         ASSERT_EQ(result.apps.size(), 2);
         EXPECT_EQ(std::tuple(result.complete, result.apps.at(0).name(), result.apps.at(1).id()),
-                  std::tuple(first && second, u"First"_s, u"x.Other"_s));
+                  std::tuple(first && second, u"First"_s, AppId(u"x.Other"_s)));
     }
 }
 

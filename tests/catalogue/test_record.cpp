@@ -18,8 +18,8 @@ const QDateTime Now(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC);
 AppInfo makeApp(OptionalDate lastAccessed, OptionalDate modified, OptionalDate reviewed = std::nullopt,
                 const QString& adamID = u"123"_s)
 {
-    return AppInfo(u"com.example.app"_s, u"Example"_s, u"/Applications/Example.app"_s, adamID, lastAccessed,
-                   modified, reviewed);
+    return AppInfo(AppId(u"com.example.app"_s), u"Example"_s, u"/Applications/Example.app"_s, adamID,
+                   lastAccessed, modified, reviewed);
 }
 
 // LC_ALL, LC_TIME and LANG; null: unset. The test environment leaves only LANG set.

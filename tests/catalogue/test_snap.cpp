@@ -85,8 +85,8 @@ TEST(SnapSource, ListsStoreApplicationsWithTheirNamesDatesIconsAndLastUse)
         snap(u"sideloaded"_s, u"Sideloaded"_s, { firefox }, { { u"id"_s, u""_s } }),
     }) });
 
-    const AppSource::Result result =
-        SnapSource(snapd.socketPath(), tree.pathOf(u"data"_s)).scan({ { u"snap:multi"_s, at(1600000000) } });
+    const AppSource::Result result = SnapSource(snapd.socketPath(), tree.pathOf(u"data"_s))
+                                         .scan({ { AppId(u"snap:multi"_s), at(1600000000) } });
     // Id, name, desktop entry, install date, last use, icon from the entry, web page.
     // clang-format off
     const QList<std::tuple<QString, QString, QString, QDateTime, OptionalDate, bool, QString>> cases {
@@ -151,20 +151,20 @@ TEST(SnapSource, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
         SnapdDouble snapd;
         setUp(snapd);
         PreferencesService preferences(std::make_shared<MemoryDefaultsDomain>());
-        preferences.addIgnoredID(u"snap:firefox"_s);
-        preferences.recordReviewDate(u"snap:firefox"_s);
+        preferences.addIgnoredID(AppId(u"snap:firefox"_s));
+        preferences.recordReviewDate(AppId(u"snap:firefox"_s));
         // An empty catalogue never prunes; an App Store application keeps it from being one.
         AppModel model(
             preferences,
-            { std::make_shared<const FixedSource>(AppSource::Result {
-                  { AppInfo(u"pastel"_s, u"Pastel"_s, u"/Applications/Pastel.app"_s, u"1"_s, {}, {}, {}) } }),
+            { std::make_shared<const FixedSource>(AppSource::Result { { AppInfo(
+                  AppId(u"pastel"_s), u"Pastel"_s, u"/Applications/Pastel.app"_s, u"1"_s, {}, {}, {}) } }),
               std::make_shared<const SnapSource>(snapd.socketPath(), u"/nowhere"_s,
                                                  std::string_view(what) == "hang" ? 300ms : 5s) });
         QSignalSpy finished(&model, &AppModel::rescanFinished);
         ASSERT_TRUE(finished.wait(20000));
         EXPECT_EQ(std::tuple(idsOf(model.apps()).mid(1).join(u' '),
-                             preferences.loadIgnoredIDs().contains(u"snap:firefox"_s),
-                             preferences.reviewDate(u"snap:firefox"_s).has_value()),
+                             preferences.loadIgnoredIDs().contains(AppId(u"snap:firefox"_s)),
+                             preferences.reviewDate(AppId(u"snap:firefox"_s)).has_value()),
                   std::tuple(listed, kept, kept));
     }
 }

@@ -121,7 +121,7 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
         click(table->viewport(), cell(1, AppTableModel::AppStoreColumn));
         click(table->viewport(), cell(0, AppTableModel::NameColumn));
         harness.action(CommandNames::IgnoreRequested)->trigger();
-        ASSERT_EQ(harness.app().model().ignoredIDs(), QSet<QString> { ShellHarness::AlphaID });
+        ASSERT_EQ(harness.app().model().ignoredIDs(), QSet { AppId(ShellHarness::AlphaID) });
     }
 
     // The domain file and the empty file its writers lock, nothing else (no settings file of Qt's).
@@ -147,7 +147,7 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
     const QList<AppInfo> shown = second.harness->app().model().visibleApps();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(std::pair(shown[0].id(), shown[0].lastReviewedDate().has_value()),
-              std::pair(ShellHarness::BetaID, true));
+              std::pair(AppId(ShellHarness::BetaID), true));
 }
 
 // What keeps the user's choices from being saved is said in the window, once: a settings file that

@@ -14,7 +14,7 @@ TEST(OpenedAddresses, HostileStoreNumbersGiveTheProductPageOrNothing)
 {
     static const QRegularExpression page(u"^https://apps\\.apple\\.com/app/id\\+?[0-9]+$"_s);
     const auto opens = [](const QString& adamID) {
-        const auto url = AppInfo(u"a.b"_s, u"A"_s, u"/A.app"_s, adamID, {}, {}, {}).reviewURL();
+        const auto url = AppInfo(AppId(u"a.b"_s), u"A"_s, u"/A.app"_s, adamID, {}, {}, {}).reviewURL();
         EXPECT_TRUE(!url || page.match(QString::fromLatin1(url->toEncoded())).hasMatch())
             << qPrintable(adamID);
         EXPECT_TRUE(!url || url->path(QUrl::FullyEncoded) == u"/app/id"_s + adamID) << qPrintable(adamID);

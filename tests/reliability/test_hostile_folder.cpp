@@ -58,7 +58,7 @@ QStringList describeAll(const QList<AppInfo>& apps)
 {
     QStringList lines;
     for (const AppInfo& app : apps)
-        lines.append(u"%1|%2|%3|%4"_s.arg(app.id(), app.name(), app.adamID(), app.bundlePath()));
+        lines.append(u"%1|%2|%3|%4"_s.arg(app.id().text(), app.name(), app.adamID(), app.bundlePath()));
     lines.sort();
     return lines;
 }
@@ -168,7 +168,8 @@ TEST(HostileApplicationsFolder, ScanGivesTheRecordsOfTheSaneEntriesAndLeavesNoth
     // Line by line, so that a failure names the entries that went wrong.
     EXPECT_EQ(describeAll(result.apps), ::geteuid() == 0 ? folder.privileged : folder.unprivileged);
     for (const AppInfo& app : result.apps)
-        ASSERT_TRUE(app.modificationDate() && app.modificationDate()->isValid()) << qPrintable(app.id());
+        ASSERT_TRUE(app.modificationDate() && app.modificationDate()->isValid())
+            << qPrintable(app.id().text());
     EXPECT_EQ(countEntries(u"/proc/self/fd"_s), descriptors) << "a descriptor was left open";
     EXPECT_EQ(countEntries(u"/proc/self/task"_s), threads) << "a thread was left running";
 

@@ -71,7 +71,7 @@ protected:
             return "no end";
         std::string letters;
         for (const auto& [letter, id] : Reviewed)
-            letters += preferences.reviewDate(id) ? std::string(1, letter) : std::string();
+            letters += preferences.reviewDate(AppId(id)) ? std::string(1, letter) : std::string();
         return letters;
     }
 

@@ -1,5 +1,6 @@
 // The stored preferences under a writer killed at any moment, two instances at once, a full disk, a
 // config folder that takes no files, and a file that something else damaged or wrote in its own form.
+#include "AppLists.h"
 #include "AppModel.h"
 #include "ChildProcess.h"
 #include "DefaultsDomain.h"
@@ -87,9 +88,9 @@ TEST(StoreFaults, TwoInstancesChangingTheIgnoreListAtOnceLoseNoId)
             if (batches)
                 batch.emplace(service.domain());
             for (int j = i; j < i + 10; ++j) {
-                service.addIgnoredID(prefix + QString::number(j));
+                service.addIgnoredID(AppId(prefix + QString::number(j)));
                 if (j % 2 == 1)
-                    service.removeIgnoredID(prefix + QString::number(j - 1));
+                    service.removeIgnoredID(AppId(prefix + QString::number(j - 1)));
             }
         }
     };
@@ -97,9 +98,9 @@ TEST(StoreFaults, TwoInstancesChangingTheIgnoreListAtOnceLoseNoId)
     work(u"parent."_s, true);
     child.finish();
     ASSERT_EQ(child.status, 0);
-    QSet<QString> expected;
+    QSet<AppId> expected;
     for (int i = 1; i < 500; i += 2)
-        expected << u"parent."_s + QString::number(i) << u"child."_s + QString::number(i);
+        expected << AppId(u"parent."_s + QString::number(i)) << AppId(u"child."_s + QString::number(i));
     EXPECT_EQ(PreferencesService(std::make_shared<FileDefaultsDomain>(file)).loadIgnoredIDs(), expected);
 }
 
@@ -154,18 +155,17 @@ TEST(StoreFaults, AnIgnoreOnAStoreItCannotTrustKeepsTheProgramWorking)
         ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
         const rlimit tiny { c.fullDisk ? 1 : old.rlim_cur, old.rlim_max };
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
-        model.ignoreApps({ *std::find_if(model.apps().cbegin(), model.apps().cend(),
-                                         [](const AppInfo& app) { return app.id() == u"test.kept"_s; }) });
+        model.ignoreApps({ *findApp(model.apps(), u"test.kept") });
         ::setrlimit(RLIMIT_FSIZE, &old);
         EXPECT_EQ(PropertyList::readDictionary(file), (QVariantMap { { key, QVariant(c.after).toList() } }));
-        EXPECT_EQ(model.ignoredIDs(), QSet<QString>(c.after.cbegin(), c.after.cend()));
+        EXPECT_EQ(sortedTexts(model.ignoredIDs()), c.after);
         EXPECT_EQ(isPrivate(file), !c.fullDisk) << "a new file is the user's alone";
         // What could not be read is kept aside as it was.
         const QStringList aside = filesIn(tree.path(), u"store.plist.corrupt-*"_s);
         EXPECT_EQ(aside.size(), c.readable.isEmpty() ? 1 : 0);
         EXPECT_EQ(SafeFile::readRegularFile(tree.pathOf(aside.value(0))).value_or(c.before), c.before);
-        preferences.recordReviewDate(u"test.kept"_s);
-        EXPECT_TRUE(preferences.reviewDate(u"test.kept"_s).has_value()) << "later writes go through";
+        preferences.recordReviewDate(AppId(u"test.kept"_s));
+        EXPECT_TRUE(preferences.reviewDate(AppId(u"test.kept"_s)).has_value()) << "later writes go through";
     }
 }
 
@@ -193,14 +193,14 @@ TEST(StoreFaults, AConfigFolderThatTakesNoFilesOrAFileThatCannotBeReadStillLeave
                 qputenv("XDG_DATA_HOME", QFile::encodeName(data));
                 // Threads do not survive a fork, so the child changes the store without a model.
                 PreferencesService preferences(DefaultsDomain::open(u"org.example.readonly"_s));
-                preferences.addIgnoredID(u"test.kept"_s);
+                preferences.addIgnoredID(AppId(u"test.kept"_s));
                 self.write(preferences.domain().location().toUtf8() + '|'
-                           + preferences.loadIgnoredIDs().values().join(u',').toUtf8() + '\n');
+                           + sortedTexts(preferences.loadIgnoredIDs()).join(u',').toUtf8() + '\n');
             }
             PreferencesService preferences(std::make_shared<FileDefaultsDomain>(unreadable));
-            preferences.addIgnoredID(u"test.kept"_s);
+            preferences.addIgnoredID(AppId(u"test.kept"_s));
             self.write(preferences.domain().trouble().unreadableFile.toUtf8() + '|'
-                       + preferences.loadIgnoredIDs().values().join(u',').toUtf8());
+                       + sortedTexts(preferences.loadIgnoredIDs()).join(u',').toUtf8());
         },
         true /* as nobody */);
     EXPECT_EQ(child.finish(),

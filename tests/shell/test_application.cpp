@@ -93,7 +93,7 @@ TEST_F(Commands, ActionsAreNamedAndPostTheirNamesWhenTheSelectionAllowsWithTitle
     QSignalSpy rescanned(&model(), &AppModel::rescanFinished);
     for (const bool selected : { false, true }) {
         if (selected)
-            content().setSelection({ ShellHarness::AlphaID });
+            content().setSelection({ AppId(ShellHarness::AlphaID) });
         for (const auto& [name, key, needsSelection] : commands) {
             const bool enabled = action(name)->isEnabled();
             posted.clear();
@@ -119,14 +119,14 @@ TEST_F(Commands, ActionsAreNamedAndPostTheirNamesWhenTheSelectionAllowsWithTitle
         EXPECT_EQ(titles.join(u", "_s),
                   ignored ? u"Hide ignored Apps, Show Toolbar, Clear Ignore"_s
                           : u"Show only ignored Apps, Hide Toolbar, Ignore"_s);
-        content().setSelection({ ShellHarness::AlphaID });
+        content().setSelection({ AppId(ShellHarness::AlphaID) });
         posted.clear();
         press(Qt::CTRL | Qt::Key_I);
         EXPECT_EQ(posted, QStringList { ignored ? Names::ClearIgnoreRequested : Names::IgnoreRequested });
     }
 
     // While the user types a query, the keys are the text's: the selected rows stay as they are.
-    content().setSelection({ ShellHarness::BetaID });
+    content().setSelection({ AppId(ShellHarness::BetaID) });
     posted.clear();
     SearchField* field = content().searchField();
     ASSERT_TRUE(focus(field));
@@ -141,7 +141,7 @@ TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
 {
     QList<AppInfo> apps;
     for (int i = 0; i < 8; ++i)
-        apps.append(AppInfo(u"com.example.%1"_s.arg(i), u"App %1"_s.arg(i), {}, u"1"_s,
+        apps.append(AppInfo(AppId(u"com.example.%1"_s.arg(i)), u"App %1"_s.arg(i), {}, u"1"_s,
                             QDateTime::currentDateTimeUtc().addDays(-i), {},
                             QDateTime::currentDateTimeUtc()));
     model().setApps(apps);
@@ -149,22 +149,22 @@ TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
                                        action(Names::ClearIgnoreRequested) };
     // On an unselected row the menu acts on that row alone, and its Ignore empties the selection;
     // on a selected row it acts on the selection; on blank space there is none.
-    content().setSelection({ u"com.example.0"_s });
+    content().setSelection({ AppId(u"com.example.0"_s) });
     QMenu* menu = contextMenuAt(1);
     ASSERT_TRUE(menu && menu->actions() == rowActions && rowActions[0]->isEnabled()
                 && rowActions[1]->isEnabled());
     rowActions[1]->trigger();
     close(menu);
     EXPECT_EQ(std::pair(model().ignoredIDs(), table().selectionModel()->hasSelection()),
-              std::pair(QSet<QString> { u"com.example.1"_s }, false));
+              std::pair(QSet { AppId(u"com.example.1"_s) }, false));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !rowActions[0]->isEnabled(); })) << "the menu's rows go with it";
-    content().setSelection({ u"com.example.3"_s, u"com.example.5"_s });
+    content().setSelection({ AppId(u"com.example.3"_s), AppId(u"com.example.5"_s) });
     menu = contextMenuAt(4);
     rowActions[0]->trigger();
     close(menu);
     for (const AppInfo& app : model().apps())
         EXPECT_EQ(app.lastReviewedDate().has_value(),
-                  app.id() != u"com.example.3"_s && app.id() != u"com.example.5"_s);
+                  app.id() != AppId(u"com.example.3"_s) && app.id() != AppId(u"com.example.5"_s));
     EXPECT_EQ(contextMenuAt(-1), nullptr);
 
     // The menu key acts on the current row, with the title the model's state gives.
@@ -188,14 +188,14 @@ TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
     posted.clear();
     QTest::mouseClick(reset, Qt::LeftButton);
     EXPECT_EQ(std::pair(posted, model().ignoredIDs()),
-              std::pair(QStringList { Names::ResetIgnoreListRequested }, QSet<QString>()));
+              std::pair(QStringList { Names::ResetIgnoreListRequested }, QSet<AppId>()));
 }
 
 TEST_F(Commands, MenusOpenFromTheKeyboardAndLeaveTheKeysWorkingWhenDismissed)
 {
     // Alt and a menu's letter opens it, F10 the first one; after Escape the commands' keys work at
     // once, wherever the focus waits meanwhile.
-    content().setSelection({ ShellHarness::AlphaID });
+    content().setSelection({ AppId(ShellHarness::AlphaID) });
     QMenuBar* bar = harness.window().menuBar();
     for (const auto& [key, menu] : { std::pair(Qt::ALT | Qt::Key_F, 1),
                                      { Qt::ALT | Qt::Key_E, 2 },

@@ -12,7 +12,7 @@
 inline const AppInfo* findApp(const QList<AppInfo>& apps, QAnyStringView id)
 {
     const auto it =
-        std::find_if(apps.cbegin(), apps.cend(), [&](const AppInfo& app) { return app.id() == id; });
+        std::find_if(apps.cbegin(), apps.cend(), [&](const AppInfo& app) { return app.id().text() == id; });
     return it == apps.cend() ? nullptr : &*it;
 }
 
@@ -20,8 +20,18 @@ inline QStringList idsOf(const QList<AppInfo>& apps)
 {
     QStringList ids;
     for (const AppInfo& app : apps)
-        ids.append(app.id());
+        ids.append(app.id().text());
     return ids;
+}
+
+// The texts of ids, sorted.
+inline QStringList sortedTexts(const QSet<AppId>& ids)
+{
+    QStringList texts;
+    for (const AppId& id : ids)
+        texts.append(id.text());
+    texts.sort();
+    return texts;
 }
 
 // A store whose scan gives what it was made with.

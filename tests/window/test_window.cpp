@@ -72,8 +72,8 @@ QDateTime day(int daysAgo)
 AppInfo app(const QString& id, const QString& name, int daysAgo, OptionalDate reviewed = std::nullopt,
             const QString& adamID = u"1001"_s)
 {
-    return AppInfo(id, name, u"/Applications/"_s + name + u".app"_s, adamID, day(daysAgo), std::nullopt,
-                   std::move(reviewed));
+    return AppInfo(AppId(id), name, u"/Applications/"_s + name + u".app"_s, adamID, day(daysAgo),
+                   std::nullopt, std::move(reviewed));
 }
 
 // "App 00" (com.example.00) …, last used in that order; all reviewed unless said otherwise.
@@ -89,9 +89,9 @@ QList<AppInfo> numberedApps(int count, bool reviewed = true)
 }
 
 const QList<AppInfo> storeApps {
-    AppInfo::flatpakApp(u"org.a.Flathub"_s, u"Flathub"_s, u"/a"_s, day(1), day(5), {},
+    AppInfo::flatpakApp(AppId(u"org.a.Flathub"_s), u"Flathub"_s, u"/a"_s, day(1), day(5), {},
                         QUrl(u"https://flathub.org/apps/org.a.Flathub"_s)),
-    AppInfo::flatpakApp(u"org.a.Other"_s, u"Other"_s, u"/b"_s, day(2), day(5), {}, {}),
+    AppInfo::flatpakApp(AppId(u"org.a.Other"_s), u"Other"_s, u"/b"_s, day(2), day(5), {}, {}),
     AppInfo::snapApp(u"a-snap"_s, u"Snap"_s, u"/c.desktop"_s, day(3), day(5), {},
                      QUrl(u"https://snapcraft.io/a-snap"_s)),
 };
@@ -131,6 +131,7 @@ protected:
     {
         return rows()->index(row, column).data(role).toString();
     }
+    AppId idAt(int row) const { return rows()->index(row, 0).data(IdRole).value<AppId>(); }
     QStringList column(int column, int role = Qt::DisplayRole) const
     {
         QStringList texts;
@@ -154,7 +155,7 @@ protected:
     QScrollBar* bar() const { return table()->verticalScrollBar(); }
     bool reviewed(const QString& id) const
     {
-        return std::ranges::find(model->apps(), id, &AppInfo::id)->lastReviewedDate().has_value();
+        return std::ranges::find(model->apps(), AppId(id), &AppInfo::id)->lastReviewedDate().has_value();
     }
     QRect cell(int row, int column) const { return table()->visualRect(rows()->index(row, column)); }
     void clickCell(int row, int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -182,9 +183,10 @@ protected:
 TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
 {
     const QString markup = u"/Apps/<b>bold</b> &amp; co.app"_s;
-    model->setApps({ AppInfo(u"dummy.01"_s, QString(), u"/Apps/none.app"_s, u"x"_s, {}, {}, {}),
-                     app(u"com.example.used"_s, u"Used"_s, 1, QDateTime::currentDateTimeUtc().addDays(-1)),
-                     AppInfo(u"com.example.modified"_s, u"Modified"_s, markup, u"2"_s, {}, day(10), {}) });
+    model->setApps(
+        { AppInfo(AppId(u"dummy.01"_s), QString(), u"/Apps/none.app"_s, u"x"_s, {}, {}, {}),
+          app(u"com.example.used"_s, u"Used"_s, 1, QDateTime::currentDateTimeUtc().addDays(-1)),
+          AppInfo(AppId(u"com.example.modified"_s), u"Modified"_s, markup, u"2"_s, {}, day(10), {}) });
 
     // The modification date stands in for a missing use, and looks it.
     const QString modified = u"Showing file modification date (app never launched)"_s;
@@ -280,7 +282,7 @@ TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
     apps.last().setLastReviewedDate(day(1));
     model->setApps(apps);
     clickHeader(LastReviewedColumn);
-    EXPECT_EQ(std::pair(bar()->value(), text(0, 0, IdRole)), std::pair(0, u"com.example.59"_s));
+    EXPECT_EQ(std::pair(bar()->value(), idAt(0)), std::pair(0, AppId(u"com.example.59"_s)));
     clickCell(3, NameColumn);
     clickHeader(NameColumn);
     EXPECT_EQ(std::pair(bar()->value(), place().second >= 0), std::pair(0, true));
@@ -306,7 +308,7 @@ TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
     const int scrolled = bar()->value();
     bool reviewedBeforeOpening = true;
     workspace.onOpen = [&] {
-        reviewedBeforeOpening = preferences.reviewDate(u"com.example.56"_s).has_value();
+        reviewedBeforeOpening = preferences.reviewDate(AppId(u"com.example.56"_s)).has_value();
     };
     clickCell(56, AppStoreColumn);
     EXPECT_EQ(std::tuple(reviewedBeforeOpening, bar()->value(), text(56, LastReviewedColumn), place()),
@@ -403,7 +405,7 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
 {
     const QList<AppInfo> apps = numberedApps(60);
     model->setApps(apps);
-    QSet<QString> everyThird;
+    QSet<AppId> everyThird;
     for (int i = 0; i < 60; i += 3)
         everyThird.insert(apps.at(i).id());
 
@@ -426,7 +428,7 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
     model->ignoreApps(apps.mid(1, 2));
     center.post(Names::ResetIgnoreListRequested);
     EXPECT_EQ(std::pair(preferences.loadIgnoredIDs(), view->selectedApps().size()),
-              std::pair(QSet<QString>(), qsizetype(20)));
+              std::pair(QSet<AppId>(), qsizetype(20)));
     center.post(Names::ShowIgnoredAppsToggled);
     EXPECT_TRUE(model->showingIgnored());
     center.post(Names::ShowIgnoredAppsToggled);
@@ -453,7 +455,7 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
 
     // Nothing happens while the window is not shown, nor after the view is gone.
     model->setApps(numberedApps(2));
-    view->setSelection({ u"com.example.00"_s });
+    view->setSelection({ AppId(u"com.example.00"_s) });
     window.hide();
     center.post(Names::ShowIgnoredAppsToggled);
     EXPECT_FALSE(model->showingIgnored());
@@ -570,10 +572,11 @@ TEST_F(WindowTest, RandomSessionsKeepTheRowsEqualToVisibleAppsAndEveryIndexOnIts
             QList<AppInfo> apps;
             for (int i = 0, count = 5 + pick(pick(7) ? 40 : 250); i < count; ++i)
                 apps.append(pick(4)
-                                ? AppInfo(u"com.caf\u00e9.%1"_s.arg(i), names.at(pick(names.size())), {},
-                                          u"1"_s, date(), date(), date())
-                                : AppInfo::flatpakApp(u"org.flat.A%1"_s.arg(i), names.at(pick(names.size())),
-                                                      {}, date(), date(), date(), {}));
+                                ? AppInfo(AppId(u"com.caf\u00e9.%1"_s.arg(i)), names.at(pick(names.size())),
+                                          {}, u"1"_s, date(), date(), date())
+                                : AppInfo::flatpakApp(AppId(u"org.flat.A%1"_s.arg(i)),
+                                                      names.at(pick(names.size())), {}, date(), date(),
+                                                      date(), {}));
             return apps;
         };
         const auto someOf = [&](const QList<AppInfo>& apps) {
@@ -600,7 +603,7 @@ TEST_F(WindowTest, RandomSessionsKeepTheRowsEqualToVisibleAppsAndEveryIndexOnIts
             [&](auto&) { clickHeader(pick(ColumnCount)); },
             [&](const QList<AppInfo>& visible) {
                 // The command takes the selected rows, all and nothing else, and ends the selection.
-                QSet<QString> ids, before = model->ignoredIDs();
+                QSet<AppId> ids, before = model->ignoredIDs();
                 for (const AppInfo& app : someOf(visible))
                     ids.insert(app.id());
                 view->setSelection(ids);
@@ -633,7 +636,7 @@ TEST_F(WindowTest, RandomSessionsKeepTheRowsEqualToVisibleAppsAndEveryIndexOnIts
             const QList<AppInfo> expected = model->visibleApps();
             ASSERT_EQ(rows()->rowCount(), expected.size());
             for (int row = 0; row < rows()->rowCount(); ++row)
-                ASSERT_EQ(text(row, 0, IdRole), AppInfo::idKey(expected[row].id()));
+                ASSERT_EQ(idAt(row), expected[row].id());
             for (const auto& [index, id] : std::as_const(taken))
                 ASSERT_TRUE(!index.isValid() || index.data(IdRole) == id);
             taken.removeIf([](const auto& entry) { return !entry.first.isValid(); });
