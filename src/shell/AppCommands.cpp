@@ -106,7 +106,9 @@ void AppCommands::buildMenus(QAction* checkForUpdates)
         app->addAction(checkForUpdates);
     }
     app->addSeparator();
-    addPosted(app, Names::RescanRequested, tr("&Rescan Applications"), { Qt::CTRL | Qt::SHIFT | Qt::Key_R });
+    // F5 as well: the key that reloads a view in file managers and browsers.
+    addPosted(app, Names::RescanRequested, tr("&Rescan Applications"),
+              { Qt::CTRL | Qt::SHIFT | Qt::Key_R, QKeyCombination(Qt::Key_F5) });
     addPosted(app, Names::ResetIgnoreListRequested, tr("Reset &Ignore List"),
               { Qt::CTRL | Qt::SHIFT | Qt::Key_I });
     app->addSeparator();

@@ -86,6 +86,7 @@ TEST_F(Commands, ActionsAreNamedAndPostTheirNamesWhenTheSelectionAllowsWithTitle
     const std::tuple<QLatin1StringView, QKeyCombination, bool> commands[] = {
         // the action, its key, whether it needs selected rows
         { Names::RescanRequested, Qt::CTRL | Qt::SHIFT | Qt::Key_R, false },
+        { Names::RescanRequested, QKeyCombination(Qt::Key_F5), false },
         { Names::ResetIgnoreListRequested, Qt::CTRL | Qt::SHIFT | Qt::Key_I, false },
         { Names::ResetReviewRequested, Qt::CTRL | Qt::Key_R, true },
         { Names::IgnoreRequested, Qt::CTRL | Qt::Key_I, true },
