@@ -17,6 +17,7 @@
 #include "PreferencesService.h"
 #include "SnapSource.h"
 #include "StandardUserDriver.h"
+#include "Translations.h"
 #include "UpdaterController.h"
 
 #include <QApplication>
@@ -110,6 +111,7 @@ void KudoraApp::run(int& argc, char** argv, Parts parts)
 {
     {
         QApplication application(argc, argv);
+        Translations::install();
         KudoraApp kudora(std::move(parts));
         kudora.openMainWindow();
         QApplication::exec();
