@@ -19,6 +19,7 @@
 #include "StandardUserDriver.h"
 #include "Translations.h"
 #include "UpdaterController.h"
+#include "WindowPlacement.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -98,6 +99,9 @@ KudoraApp::KudoraApp(Parts parts)
     }
     m_commands =
         new AppCommands(*m_model, *m_mainWindow, *m_center, *m_focusedValues, *workspace, checkForUpdates);
+    // Placed once its menus and toolbar give it its full size.
+    m_windowPlacement = std::make_unique<WindowPlacement>(
+        *m_mainWindow, parts.windowStateFile.value_or(WindowPlacement::defaultFilePath()));
 }
 
 KudoraApp::~KudoraApp() = default;

@@ -17,12 +17,14 @@ class MainWindow;
 class NotificationCenter;
 class PreferencesService;
 class UpdaterController;
+class WindowPlacement;
 class Workspace;
 
 // The application and the one place its services are made: it reads the information dictionary
 // once, then creates and owns, for the life of the process, the delegate, the one catalogue model
 // and the update controller (in that order), then the main window with its commands, and hands
-// each the services it needs. It needs a QApplication to exist and must live on its thread.
+// each the services it needs; the main window comes back where it was. It needs a QApplication to
+// exist and must live on its thread.
 class KudoraApp : public QObject
 {
     Q_OBJECT
@@ -49,6 +51,9 @@ public:
         // its item.
         std::function<std::unique_ptr<UpdaterController>(const QVariantMap& info, Workspace& workspace)>
             makeUpdaterController;
+        // The file that keeps the main window's size, position and maximised state between runs;
+        // WindowPlacement::defaultFilePath() when absent.
+        std::optional<QString> windowStateFile;
     };
 
     KudoraApp();
@@ -90,4 +95,6 @@ private:
     // Declared last: the window borrows the model and the updater, so it goes first.
     std::unique_ptr<MainWindow> m_mainWindow;
     AppCommands* m_commands = nullptr;
+    // Goes before the window, writing down where it was.
+    std::unique_ptr<WindowPlacement> m_windowPlacement;
 };
