@@ -346,8 +346,8 @@ TEST(Startup, ClosingTheWindowDuringAHeldUpScanEndsTheProcess)
     FixtureTree fixture;
     fixture.makeBundle(u"Applications/Held.app"_s, u"com.example.held"_s, 1);
     QProcess program; // killed on the way out if it is still running
-    program.start(QCoreApplication::applicationDirPath() + u"/kudora_quit_probe"_s,
-                  { fixture.pathOf(u"Applications"_s), fixture.pathOf(u"home"_s) });
+    program.start(QCoreApplication::applicationDirPath() + u"/kudora_probe"_s,
+                  { u"--hang"_s, fixture.pathOf(u"Applications"_s), fixture.pathOf(u"home"_s) });
     // Generous: a process that waits for its scan never ends by itself.
     ASSERT_TRUE(program.waitForFinished(30'000)) << "the process stays while its scan is held up";
     EXPECT_TRUE(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0);
