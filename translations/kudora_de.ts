@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AboutBox</name>
+    <message>
+        <source>About &amp;Qt</source>
+        <translation>Über &amp;Qt</translation>
+    </message>
+    <message>
+        <source>About %1</source>
+        <translation>Über %1</translation>
+    </message>
+    <message>
+        <source>%1 icon</source>
+        <translation>Symbol von %1</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Reminds you to review the store applications you use.</source>
+        <translation>Erinnert Sie daran, die Store-Anwendungen zu bewerten, die Sie verwenden.</translation>
+    </message>
+    <message>
+        <source>Free software under the %1.</source>
+        <translation>Freie Software unter der %1.</translation>
+    </message>
+    <message>
+        <source>GNU General Public License, version 3 or later</source>
+        <translation>GNU General Public License, Version 3 oder später</translation>
+    </message>
+</context>
+<context>
     <name>AppCommands</name>
     <message>
         <source>&amp;Kudora</source>
@@ -110,14 +141,6 @@
     <message>
         <source>Show &amp;Toolbar</source>
         <translation>&amp;Werkzeugleiste anzeigen</translation>
-    </message>
-    <message>
-        <source>About Kudora</source>
-        <translation>Über Kudora</translation>
-    </message>
-    <message>
-        <source>Version %1</source>
-        <translation>Version %1</translation>
     </message>
 </context>
 <context>
@@ -267,6 +290,69 @@
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Lists the store applications you installed with when you last used and last reviewed each one, and opens their store pages to review them.</source>
+        <translation>Listet die Store-Anwendungen auf, die Sie installiert haben, mit ihrer letzten Verwendung und letzten Bewertung, und öffnet ihre Store-Seiten, um sie zu bewerten.</translation>
+    </message>
+    <message>
+        <source>Prints the applications the window lists and exits: name, store, last used, last reviewed and id, most recently used first.</source>
+        <translation>Gibt die Anwendungen aus, die das Fenster auflistet, und endet: Name, Store, letzte Verwendung, letzte Bewertung und ID, die zuletzt verwendeten zuerst.</translation>
+    </message>
+    <message>
+        <source>With --list: prints them as JSON, for scripts.</source>
+        <translation>Mit --list: gibt sie als JSON aus, für Skripte.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Unerwartetes Argument: %1</translation>
+    </message>
+    <message>
+        <source>--json goes with --list.</source>
+        <translation>--json gibt es nur mit --list.</translation>
+    </message>
+    <message>
+        <source>Try “%1 --help” for what it takes.</source>
+        <translation>„%1 --help“ zeigt, was es annimmt.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Store</source>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>Last Used</source>
+        <translation>Zuletzt verwendet</translation>
+    </message>
+    <message>
+        <source>Last Reviewed</source>
+        <translation>Zuletzt bewertet</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>App Store</source>
+        <translation>App Store</translation>
+    </message>
+    <message>
+        <source>Flatpak</source>
+        <translation>Flatpak</translation>
+    </message>
+    <message>
+        <source>Snap</source>
+        <translation>Snap</translation>
+    </message>
+    <message>
+        <source>Some applications could not be read; the list may miss some.</source>
+        <translation>Einige Anwendungen konnten nicht gelesen werden; in der Liste können welche fehlen.</translation>
+    </message>
+</context>
+<context>
     <name>ContentView</name>
     <message>
         <source>Scanning Applications…</source>
@@ -278,6 +364,13 @@
     <message>
         <source>Reset Ignore List</source>
         <translation>Ignorierliste zurücksetzen</translation>
+    </message>
+</context>
+<context>
+    <name>KudoraApp</name>
+    <message>
+        <source>%1 is running already but does not answer.</source>
+        <translation>%1 läuft bereits, antwortet aber nicht.</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "AppCommands.h"
 
+#include "AboutBox.h"
 #include "AppModel.h"
 #include "CommandNames.h"
 #include "ContentView.h"
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QToolBar>
 #include <QWindow>
 
@@ -245,22 +245,14 @@ void AppCommands::lendWindowCommands(QWindow* window)
 
 void AppCommands::showAbout()
 {
-    auto* box = new QMessageBox(&m_window);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowTitle(tr("About Kudora"));
-    const QString version = QCoreApplication::applicationVersion();
-    QString text =
-        QStringLiteral("<h3>%1</h3>").arg(QGuiApplication::applicationDisplayName().toHtmlEscaped());
-    if (!version.isEmpty())
-        text +=
-            QStringLiteral("<p>") + tr("Version %1").arg(version.toHtmlEscaped()) + QStringLiteral("</p>");
-    box->setText(text);
-    box->setTextFormat(Qt::RichText);
-    const QIcon icon = QApplication::windowIcon();
-    if (!icon.isNull())
-        box->setIconPixmap(icon.pixmap(QSize(64, 64), box->devicePixelRatio()));
-    box->setStandardButtons(QMessageBox::Ok);
-    box->open();
+    // One box at a time: asking again brings it forward.
+    if (!m_about) {
+        m_about = new AboutBox(m_workspace, &m_window);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void AppCommands::showMainWindow()
