@@ -4,9 +4,14 @@
 
 ReadOnlyDefaultsDomain::ReadOnlyDefaultsDomain(QString filePath)
     : m_filePath(std::move(filePath))
-    , m_values(m_filePath.isEmpty() ? QVariantMap()
-                                    : PropertyList::readDictionary(m_filePath).value_or(QVariantMap()))
-{ }
+{
+    if (m_filePath.isEmpty())
+        return;
+    PropertyList::Outcome outcome = PropertyList::Outcome::Read;
+    m_values = PropertyList::readDictionary(m_filePath, &outcome).value_or(QVariantMap());
+    if (outcome == PropertyList::Outcome::Failed)
+        m_trouble.unreadableFile = m_filePath;
+}
 
 QVariant ReadOnlyDefaultsDomain::value(const QString& key) const
 {

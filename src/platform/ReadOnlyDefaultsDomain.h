@@ -10,14 +10,16 @@ class ReadOnlyDefaultsDomain : public DefaultsDomain
 {
 public:
     // Reads the property-list file at filePath now; a file that is missing or cannot be read
-    // holds no values.
+    // holds no values, and one that is there but cannot be read is the domain's trouble.
     explicit ReadOnlyDefaultsDomain(QString filePath);
 
     QVariant value(const QString& key) const override;
     void modify(const QString& key, const Modifier& modifier) override;
     QString location() const override;
+    Trouble trouble() const override { return m_trouble; }
 
 private:
     QString m_filePath;
     QVariantMap m_values;
+    Trouble m_trouble;
 };

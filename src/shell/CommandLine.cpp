@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "AppModel.h"
+#include "DefaultsDomain.h"
 #include "PreferencesService.h"
 
 #include <QFile>
@@ -155,6 +156,11 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
         }
     }
     out.flush();
+    if (const QString file = preferences.domain().trouble().unreadableFile; !file.isEmpty())
+        err << tr("Kudora cannot read its settings file “%1”, so the list has no review dates and shows "
+                  "ignored apps too.")
+                   .arg(file)
+            << Qt::endl;
     if (!scanned.complete)
         err << tr("Some applications could not be read; the list may miss some.") << Qt::endl;
     return 0;
