@@ -351,6 +351,10 @@
         <source>Some applications could not be read; the list may miss some.</source>
         <translation>Einige Anwendungen konnten nicht gelesen werden; in der Liste können welche fehlen.</translation>
     </message>
+    <message>
+        <source>Kudora cannot read its settings file “%1”, so the list has no review dates and shows ignored apps too.</source>
+        <translation>Kudora kann seine Einstellungsdatei „%1“ nicht lesen, deshalb enthält die Liste keine Bewertungsdaten und zeigt auch ignorierte Apps.</translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>
@@ -378,6 +382,33 @@
     <message>
         <source>Toolbar</source>
         <translation>Werkzeugleiste</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBar</name>
+    <message>
+        <source>Message</source>
+        <translation>Meldung</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Close Message</source>
+        <translation>Meldung schließen</translation>
+    </message>
+    <message>
+        <source>Review dates and ignored apps can’t be saved until Kudora can read its settings file “%1”. Changes you make now are kept until you quit.</source>
+        <translation>Bewertungsdaten und ignorierte Apps können erst gespeichert werden, wenn Kudora seine Einstellungsdatei „%1“ lesen kann. Was Sie jetzt ändern, bleibt bis zum Beenden erhalten.</translation>
+    </message>
+    <message>
+        <source>The settings file was damaged, so review dates and ignored apps start afresh. The damaged file was kept as “%1”.</source>
+        <translation>Die Einstellungsdatei war beschädigt, deshalb beginnen Bewertungsdaten und ignorierte Apps von vorn. Die beschädigte Datei wurde als „%1“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>No application could open “%1”, so no review was recorded. You can open the address yourself to write one.</source>
+        <translation>Keine Anwendung konnte „%1“ öffnen, deshalb wurde keine Bewertung vermerkt. Sie können die Adresse selbst öffnen, um eine zu schreiben.</translation>
     </message>
 </context>
 <context>
