@@ -176,6 +176,9 @@ void AppCommands::buildMenus(QAction* checkForUpdates)
 #ifdef KUDORA_DEVELOPER
     // The only way into mock mode and the window's own ignored-apps switch; developer builds only.
     QMenu* develop = bar->addMenu(tr("&Develop"));
+    // Named so that a check of the installed program can tell it has none (its texts are in the
+    // catalogues of every build).
+    develop->setObjectName(QLatin1StringView("developMenu"));
     for (QAction* toggle : { addPosted(develop, Names::ToggleMockModeRequested, tr("&Mock Mode")),
                              addPosted(develop, Names::ShowIgnoredAppsToggled, tr("Show &Ignored Apps")) }) {
         toggle->setCheckable(true);

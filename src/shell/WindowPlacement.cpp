@@ -62,6 +62,10 @@ WindowPlacement::WindowPlacement(QWidget& window, QString filePath)
 {
     restore();
     m_window.installEventFilter(this);
+    // A drag or a resize is many events; the file is written once it has ended.
+    m_saveSoon.setSingleShot(true);
+    m_saveSoon.setInterval(1000);
+    connect(&m_saveSoon, &QTimer::timeout, this, &WindowPlacement::save);
 }
 
 WindowPlacement::~WindowPlacement()
@@ -134,10 +138,22 @@ void WindowPlacement::save() const
 bool WindowPlacement::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == &m_window) {
-        if (event->type() == QEvent::Show)
+        switch (event->type()) {
+        case QEvent::Show:
             m_shown = true;
-        else if (event->type() == QEvent::Close)
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowStateChange:
+            if (m_shown)
+                m_saveSoon.start();
+            break;
+        case QEvent::Close:
             save();
+            break;
+        default:
+            break;
+        }
     }
     return QObject::eventFilter(watched, event);
 }

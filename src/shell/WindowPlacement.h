@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 
@@ -24,9 +25,10 @@ public:
         bool operator==(const State&) const = default;
     };
 
-    // Places window, which must not have been shown yet, as the file at filePath says, and writes
-    // where it is to that file when it is closed and when the placement goes, once it was shown.
-    // The window must outlive the placement.
+    // Places window, which must not have been shown yet, as the file at filePath says. Once it was
+    // shown, writes where it is to that file a moment after it was moved, resized, maximised or
+    // restored (a session that ends by a signal never reaches the end of the program), when it is
+    // closed and when the placement goes. The window must outlive the placement.
     WindowPlacement(QWidget& window, QString filePath);
     ~WindowPlacement() override;
 
@@ -48,4 +50,5 @@ private:
     QWidget& m_window;
     QString m_filePath;
     bool m_shown = false;
+    QTimer m_saveSoon;
 };

@@ -92,6 +92,12 @@ TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindow
         // Where the window goes, which is kept; what a person rearranges in it, which is not.
         MainWindow& window = harness.window();
         window.setGeometry(placed);
+        // Written a moment later already, not only at the end, which a session ended by a signal never
+        // reaches.
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return WindowPlacement::read(WindowPlacement::defaultFilePath())
+                == WindowPlacement::State { placed, false };
+        }));
         ContentView* content = window.contentView();
         AppTableView* table = content->tableView();
         QHeaderView* header = table->horizontalHeader();
