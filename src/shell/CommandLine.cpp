@@ -107,8 +107,7 @@ QStringList CommandLine::arguments(int argc, char** argv)
 
 QString CommandLine::errorText() const
 {
-    return m_error + u'\n'
-        + tr("Try “%1 --help” for what it takes.").arg(QCoreApplication::applicationName().toLower());
+    return m_error + u'\n' + tr("Try “%1 --help” for what it takes.").arg(m_program);
 }
 
 int CommandLine::list(const AppSources& sources, PreferencesService& preferences, QTextStream& out,

@@ -29,21 +29,26 @@ bool isPrivateFolder(const QString& folder)
         && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
 }
 
+// The lock file's descriptor, holding the lock; HeldElsewhere when another process holds it, and
+// Unusable when no lock file can be had there.
+constexpr int HeldElsewhere = -1;
+constexpr int Unusable = -2;
+
 int takeLock(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
-        return -1;
+        return Unusable;
     int result;
     do {
         result = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    if (result == 0)
+        return fd;
+    const int error = errno;
+    ::close(fd);
+    return error == EWOULDBLOCK ? HeldElsewhere : Unusable;
 }
 
 QString ownToken()
@@ -64,6 +69,8 @@ SingleInstance::SingleInstance(const QString& folder, const QString& name, int t
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         m_lock = takeLock(lockPath);
+        if (m_lock == Unusable)
+            return;
         if (m_lock >= 0) {
             // Whatever socket is there belongs to an instance that has ended.
             QLocalServer::removeServer(socketPath);

@@ -26,8 +26,8 @@ public:
 
     // Takes the lock "<name>.lock" in folder and listens on "<name>.socket" there, or asks the
     // instance that holds it, waiting for it at most timeoutMs. A folder that is not private to
-    // the user (another user could stand in for the running instance) gives Running, without a
-    // lock or a socket.
+    // the user (another user could stand in for the running instance), or one where no lock file
+    // can be made, gives Running, without a lock or a socket.
     SingleInstance(const QString& folder, const QString& name, int timeoutMs = 5000);
     ~SingleInstance() override;
 
