@@ -28,7 +28,7 @@ public:
     // instance that holds it, waiting for it at most timeoutMs. A folder that is not private to
     // the user (another user could stand in for the running instance), or one where no lock file
     // can be made, gives Running, without a lock or a socket.
-    SingleInstance(const QString& folder, const QString& name, int timeoutMs = 5000);
+    SingleInstance(const QString& folder, const QString& name, int timeoutMs = 10000);
     ~SingleInstance() override;
 
     // $XDG_RUNTIME_DIR, else a folder of the user's own in the temporary folder; created private
