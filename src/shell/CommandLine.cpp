@@ -127,7 +127,7 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
                                        { u"store"_s, storeKey(app.store()) },
                                        { u"lastUsed"_s, lastUsed(app) },
                                        { u"lastReviewed"_s, lastReviewed(app) },
-                                       { u"id"_s, app.id() } });
+                                       { u"id"_s, app.id().text() } });
         out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
     } else {
         QList<QStringList> rows { { tr("Name"), tr("Store"), tr("Last Used"), tr("Last Reviewed"),
@@ -137,7 +137,7 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
                 : app.store() == AppInfo::Store::Flatpak                  ? tr("Flatpak")
                                                                           : tr("Snap");
             rows.append({ printable(app.name()), store, app.lastAccessedText(), app.lastReviewedText(),
-                          printable(app.id()) });
+                          printable(app.id().text()) });
         }
         QList<int> widths(rows.constFirst().size(), 0);
         for (const QStringList& row : rows) {
