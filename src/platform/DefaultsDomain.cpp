@@ -3,8 +3,10 @@
 #include "FileDefaultsDomain.h"
 #include "FileSystem.h"
 #include "MemoryDefaultsDomain.h"
+#include "ReadOnlyDefaultsDomain.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 
@@ -40,22 +42,37 @@ bool isPlainName(const QString& name)
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/')
         && !name.contains(QChar(0));
 }
+
+// Where the domain called name may live, in the order it is looked for: its own file in the config
+// folder, then the application's standard domain. None for a name that is no plain file name.
+QStringList filePaths(const QString& name)
+{
+    if (!isPlainName(name))
+        return {};
+    return { FileSystem::joinPath(baseFolder("XDG_CONFIG_HOME", QStringLiteral(".config")),
+                                  name + QStringLiteral(".plist")),
+             FileSystem::joinPath(
+                 FileSystem::joinPath(baseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")), name),
+                 QStringLiteral("standard.plist")) };
+}
 } // namespace
 
 std::shared_ptr<DefaultsDomain> DefaultsDomain::open(const QString& name)
 {
-    if (isPlainName(name)) {
-        const QString suitePath = FileSystem::joinPath(
-            baseFolder("XDG_CONFIG_HOME", QStringLiteral(".config")), name + QStringLiteral(".plist"));
-        if (FileDefaultsDomain::isUsable(suitePath))
-            return sharedFileDomain(suitePath);
-        const QString standardPath = FileSystem::joinPath(
-            FileSystem::joinPath(baseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")), name),
-            QStringLiteral("standard.plist"));
-        if (FileDefaultsDomain::isUsable(standardPath))
-            return sharedFileDomain(standardPath);
+    for (const QString& path : filePaths(name)) {
+        if (FileDefaultsDomain::isUsable(path))
+            return sharedFileDomain(path);
     }
     return std::make_shared<MemoryDefaultsDomain>();
+}
+
+std::shared_ptr<DefaultsDomain> DefaultsDomain::openForReading(const QString& name)
+{
+    for (const QString& path : filePaths(name)) {
+        if (QFileInfo::exists(path))
+            return std::make_shared<ReadOnlyDefaultsDomain>(path);
+    }
+    return std::make_shared<ReadOnlyDefaultsDomain>(QString());
 }
 
 void DefaultsDomain::setValue(const QString& key, const QVariant& value)

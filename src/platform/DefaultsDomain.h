@@ -33,6 +33,11 @@ public:
     // open gives the same domain.
     static std::shared_ptr<DefaultsDomain> open(const QString& name);
 
+    // The values of the domain called name as they are stored, for a reader that must change
+    // nothing (see ReadOnlyDefaultsDomain): the file open() would use when it is there, else the
+    // standard domain's; none when neither is.
+    static std::shared_ptr<DefaultsDomain> openForReading(const QString& name);
+
     // The stored value of key; an invalid QVariant when there is none. Values read back as
     // PropertyList gives them: a QStringList written comes back as a QVariantList of QString, a
     // date to the millisecond.

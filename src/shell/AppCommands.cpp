@@ -1,5 +1,6 @@
 #include "AppCommands.h"
 
+#include "AboutBox.h"
 #include "AppModel.h"
 #include "CommandNames.h"
 #include "ContentView.h"
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QToolBar>
 #include <QWindow>
 
@@ -106,7 +106,9 @@ void AppCommands::buildMenus(QAction* checkForUpdates)
         app->addAction(checkForUpdates);
     }
     app->addSeparator();
-    addPosted(app, Names::RescanRequested, tr("&Rescan Applications"), { Qt::CTRL | Qt::SHIFT | Qt::Key_R });
+    // F5 as well: the key that reloads a view in file managers and browsers.
+    addPosted(app, Names::RescanRequested, tr("&Rescan Applications"),
+              { Qt::CTRL | Qt::SHIFT | Qt::Key_R, QKeyCombination(Qt::Key_F5) });
     addPosted(app, Names::ResetIgnoreListRequested, tr("Reset &Ignore List"),
               { Qt::CTRL | Qt::SHIFT | Qt::Key_I });
     app->addSeparator();
@@ -174,6 +176,9 @@ void AppCommands::buildMenus(QAction* checkForUpdates)
 #ifdef KUDORA_DEVELOPER
     // The only way into mock mode and the window's own ignored-apps switch; developer builds only.
     QMenu* develop = bar->addMenu(tr("&Develop"));
+    // Named so that a check of the installed program can tell it has none (its texts are in the
+    // catalogues of every build).
+    develop->setObjectName(QLatin1StringView("developMenu"));
     for (QAction* toggle : { addPosted(develop, Names::ToggleMockModeRequested, tr("&Mock Mode")),
                              addPosted(develop, Names::ShowIgnoredAppsToggled, tr("Show &Ignored Apps")) }) {
         toggle->setCheckable(true);
@@ -243,22 +248,14 @@ void AppCommands::lendWindowCommands(QWindow* window)
 
 void AppCommands::showAbout()
 {
-    auto* box = new QMessageBox(&m_window);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowTitle(tr("About Kudora"));
-    const QString version = QCoreApplication::applicationVersion();
-    QString text =
-        QStringLiteral("<h3>%1</h3>").arg(QGuiApplication::applicationDisplayName().toHtmlEscaped());
-    if (!version.isEmpty())
-        text +=
-            QStringLiteral("<p>") + tr("Version %1").arg(version.toHtmlEscaped()) + QStringLiteral("</p>");
-    box->setText(text);
-    box->setTextFormat(Qt::RichText);
-    const QIcon icon = QApplication::windowIcon();
-    if (!icon.isNull())
-        box->setIconPixmap(icon.pixmap(QSize(64, 64), box->devicePixelRatio()));
-    box->setStandardButtons(QMessageBox::Ok);
-    box->open();
+    // One box at a time: asking again brings it forward.
+    if (!m_about) {
+        m_about = new AboutBox(m_workspace, &m_window);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void AppCommands::showMainWindow()

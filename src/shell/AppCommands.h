@@ -5,8 +5,10 @@
 #include <QLatin1StringView>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 
+class AboutBox;
 class AppModel;
 class FocusedValues;
 class MainWindow;
@@ -59,4 +61,5 @@ private:
     FocusedValues& m_focusedValues;
     Workspace& m_workspace;
     QHash<QString, QAction*> m_actions;
+    QPointer<AboutBox> m_about;
 };

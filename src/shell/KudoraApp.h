@@ -16,13 +16,16 @@ class FocusedValues;
 class MainWindow;
 class NotificationCenter;
 class PreferencesService;
+class SingleInstance;
 class UpdaterController;
+class WindowPlacement;
 class Workspace;
 
 // The application and the one place its services are made: it reads the information dictionary
 // once, then creates and owns, for the life of the process, the delegate, the one catalogue model
 // and the update controller (in that order), then the main window with its commands, and hands
-// each the services it needs. It needs a QApplication to exist and must live on its thread.
+// each the services it needs; the main window comes back where it was. It needs a QApplication to
+// exist and must live on its thread.
 class KudoraApp : public QObject
 {
     Q_OBJECT
@@ -49,17 +52,26 @@ public:
         // its item.
         std::function<std::unique_ptr<UpdaterController>(const QVariantMap& info, Workspace& workspace)>
             makeUpdaterController;
+        // The file that keeps the main window's size, position and maximised state between runs;
+        // WindowPlacement::defaultFilePath() when absent.
+        std::optional<QString> windowStateFile;
     };
 
     KudoraApp();
     explicit KudoraApp(Parts parts);
     ~KudoraApp() override;
 
-    // The life of the program, as main() runs it: the application object, KudoraApp made of parts,
-    // the main window and the event loop. When the loop ends the program ends with it, even while
-    // a scan is still held up; then this function does not return.
-    static void run(int& argc, char** argv);
-    static void run(int& argc, char** argv, Parts parts);
+    // The life of the program, as main() runs it, returning its exit status. Asked by its arguments
+    // for something done without a window (see CommandLine), it does that on a QCoreApplication,
+    // which needs no display. Else, on a QApplication: when another instance of the user's runs, it
+    // asks that one to show its window and ends (see SingleInstance); otherwise KudoraApp made of
+    // parts, the main window and the event loop. When the loop ends the program ends with it, even
+    // while a scan is still held up; then this function does not return.
+    static int main(int& argc, char** argv);
+    static int main(int& argc, char** argv, Parts parts);
+
+    // Shows the main window whenever another launch asks instance for it.
+    void answerLaunches(SingleInstance& instance);
 
     // Shows the main window and brings it forward.
     void openMainWindow();
@@ -74,12 +86,18 @@ public:
 
     // Names the application after an information dictionary, once for everything that shows the
     // name or the version: the application name (CFBundleName, "Kudora" when it is not text or is
-    // empty), the display name that titles the windows (CFBundleName when it is text, even empty),
-    // the version (CFBundleShortVersionString, else CFBundleVersion) and the desktop file name
-    // (CFBundleIdentifier); and gives it its icon.
+    // empty), the version (CFBundleShortVersionString, else CFBundleVersion), and on a
+    // QGuiApplication also the display name that titles the windows (CFBundleName when it is text,
+    // even empty) and the desktop file name (CFBundleIdentifier); and gives it its icon.
     static void describeApplication(const QVariantMap& info);
 
 private:
+    // What main() does once the application object exists: the arguments' work without a window,
+    // returning the exit status, or -1 when they ask for the window ...
+    static int runCommandLine(Parts& parts);
+    // ... which this shows, unless another instance does.
+    static int runWindow(Parts parts);
+
     std::unique_ptr<NotificationCenter> m_center;
     std::unique_ptr<FocusedValues> m_focusedValues;
     std::unique_ptr<Workspace> m_ownWorkspace;
@@ -90,4 +108,6 @@ private:
     // Declared last: the window borrows the model and the updater, so it goes first.
     std::unique_ptr<MainWindow> m_mainWindow;
     AppCommands* m_commands = nullptr;
+    // Goes before the window, writing down where it was.
+    std::unique_ptr<WindowPlacement> m_windowPlacement;
 };

@@ -2,6 +2,5 @@
 
 int main(int argc, char** argv)
 {
-    KudoraApp::run(argc, argv);
-    return 0;
+    return KudoraApp::main(argc, argv);
 }

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-// Each count picks its English form here until an English catalogue picks it; every form is a %n
-// text, so that a translation can give each language its own plural forms.
+// Each count is one "%n" text whose forms, English ones included, come from the catalogues, since
+// languages differ in how many forms a count has and which number takes which.
 
 CatalogueTexts::CatalogueTexts(const AppSources& sources)
     : m_appStoreOnly(std::all_of(sources.cbegin(), sources.cend(), [](const auto& source) {
@@ -23,23 +23,14 @@ CatalogueTexts::Summary CatalogueTexts::summary(qsizetype appCount, qsizetype ig
 {
     const int apps = int(qMin<qsizetype>(appCount, INT_MAX));
     const int ignored = int(qMin<qsizetype>(ignoredCount, INT_MAX));
-    if (showingIgnored) {
-        return { ignored == 1 ? tr("%n ignored app", nullptr, ignored)
-                              : tr("%n ignored apps", nullptr, ignored),
-                 tr("No ignored apps."), QString() };
-    }
-    QString status;
-    if (m_appStoreOnly)
-        status = apps == 1 ? tr("%n App Store app found", nullptr, apps)
-                           : tr("%n App Store apps found", nullptr, apps);
-    else
-        status =
-            apps == 1 ? tr("%n store app found", nullptr, apps) : tr("%n store apps found", nullptr, apps);
+    if (showingIgnored)
+        return { tr("%n ignored apps", nullptr, ignored), tr("No ignored apps."), QString() };
+    QString status = m_appStoreOnly ? tr("%n App Store apps found", nullptr, apps)
+                                    : tr("%n store apps found", nullptr, apps);
     QString note;
     if (ignored > 0) {
         status += u' ' + tr("·") + u' ' + tr("%n ignored", nullptr, ignored);
-        note =
-            ignored == 1 ? tr("%n app ignored.", nullptr, ignored) : tr("%n apps ignored.", nullptr, ignored);
+        note = tr("%n apps ignored.", nullptr, ignored);
     }
     return { status, m_appStoreOnly ? tr("No App Store apps found.") : tr("No store apps found."), note };
 }

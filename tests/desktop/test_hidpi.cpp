@@ -1,3 +1,4 @@
+#include "AboutBox.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
 #include "CommandNames.h"
@@ -6,7 +7,7 @@
 #include "ShellHarness.h"
 
 #include <QAction>
-#include <QMessageBox>
+#include <QLabel>
 #include <QPainter>
 #include <QTest>
 
@@ -64,9 +65,9 @@ TEST(HighDensity, ApplicationIconsUseEveryDevicePixel)
     EXPECT_GE(transitions, 36);
 
     harness.action(CommandNames::About)->trigger();
-    auto* box = harness.window().findChild<QMessageBox*>();
+    auto* box = harness.window().findChild<AboutBox*>();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->iconPixmap().devicePixelRatio(), 2.0);
-    EXPECT_EQ(box->iconPixmap().size(), QSize(128, 128));
+    const QPixmap icon = box->iconLabel()->pixmap();
+    EXPECT_EQ(std::pair(icon.devicePixelRatio(), icon.size()), std::pair(2.0, QSize(128, 128)));
     box->close();
 }

@@ -20,6 +20,7 @@
 #include "TestFeed.h"
 #include "Updater.h"
 #include "UpdaterController.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QDirIterator>
@@ -55,6 +56,7 @@ struct Launch
         info.insert(u"SUEnableAutomaticChecks"_s, true);
         KudoraApp::Parts parts;
         parts.preferences = &preferences;
+        parts.windowStateFile = WindowPlacement::defaultFilePath();
         parts.makeUpdaterController = [domain = domain](const QVariantMap& info, Workspace& workspace) {
             auto driver = std::make_unique<RecordingUserDriver>();
             driver->answer = UserDriver::UpdateChoice::Skip;
@@ -70,7 +72,7 @@ struct Launch
 };
 } // namespace
 
-TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
+TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindowItsPlaceApart)
 {
     const QString config = TestEnvironment::configPath();
     ASSERT_TRUE(filesBelow(config).isEmpty());
@@ -78,7 +80,8 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
     server.serve(u"/appcast.xml"_s, TestFeed::rss({ { u"2"_s, u"2.0"_s } }));
     const QString plist = config + u"/org.kudora.Kudora.plist"_s;
 
-    QSize firstSize;
+    // Within the offscreen platform's one 800×800 screen.
+    const QRect placed(10, 20, 780, 560);
     {
         Launch launch(server.url(u"/appcast.xml"_s));
         ShellHarness& harness = *launch.harness;
@@ -86,19 +89,24 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return launch.domain->value(Updater::SkippedVersionKey).isValid(); }));
 
-        // What a person rearranges, which is not kept.
+        // Where the window goes, which is kept; what a person rearranges in it, which is not.
         MainWindow& window = harness.window();
+        window.setGeometry(placed);
+        // Written a moment later already, not only at the end, which a session ended by a signal never
+        // reaches.
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return WindowPlacement::read(WindowPlacement::defaultFilePath())
+                == WindowPlacement::State { placed, false };
+        }));
         ContentView* content = window.contentView();
         AppTableView* table = content->tableView();
         QHeaderView* header = table->horizontalHeader();
-        firstSize = window.size();
         const auto click = [](QWidget* widget, QPoint point) {
             QTest::mouseClick(widget, Qt::LeftButton, {}, point);
         };
         click(header->viewport(),
               QPoint(header->sectionViewportPosition(AppTableModel::NameColumn) + 10, header->height() / 2));
         ASSERT_EQ(header->sortIndicatorSection(), AppTableModel::NameColumn);
-        window.resize(firstSize + QSize(200, 120));
         header->resizeSection(AppTableModel::LastAccessedColumn, 230);
         harness.action(CommandNames::ToggleToolBar)->trigger();
         QTest::keyClicks(content->searchField(), u"Be"_s);
@@ -129,11 +137,14 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
               (QStringList { u"org.kudora.Kudora.plist"_s, u"org.kudora.Kudora.plist.lock"_s }));
     EXPECT_EQ(QFileInfo(plist + u".lock"_s).size(), 0);
     EXPECT_EQ(filesBelow(QFile::decodeName(qgetenv("XDG_DATA_HOME"))), QStringList());
+    EXPECT_EQ(filesBelow(TestEnvironment::homePath() + u"/.local/state"_s),
+              QStringList { u"kudora/window.json"_s });
     EXPECT_EQ(
         PropertyList::readDictionary(plist).value_or(QVariantMap()).keys(),
         (QStringList { u"SULastCheckTime"_s, u"SUSkippedVersion"_s, u"ignoredIDs"_s, u"reviewDates"_s }));
 
-    // The next launch keeps the review and the ignore list, and nothing of the arrangement.
+    // The next launch keeps the review, the ignore list and the window's place, and nothing of the
+    // arrangement.
     Launch second(server.url(u"/appcast.xml"_s));
     ASSERT_TRUE(second.harness->openAndActivate());
     MainWindow& window = second.harness->window();
@@ -141,9 +152,9 @@ TEST(StoredState, OnlyTheIgnoreListReviewDatesAndUpdateKeysAreKept)
     EXPECT_EQ(std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder()),
               std::pair(int(AppTableModel::LastAccessedColumn), Qt::DescendingOrder));
     EXPECT_EQ(header->sectionSize(AppTableModel::LastAccessedColumn), 150);
-    EXPECT_EQ(
-        std::tuple(window.size(), window.toolBar()->isVisible(), window.contentView()->searchField()->text()),
-        std::tuple(firstSize, true, QString()));
+    EXPECT_EQ(std::tuple(window.geometry(), window.toolBar()->isVisible(),
+                         window.contentView()->searchField()->text()),
+              std::tuple(placed, true, QString()));
     const QList<AppInfo> shown = second.harness->app().model().visibleApps();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(std::pair(shown[0].id(), shown[0].lastReviewedDate().has_value()),
@@ -190,5 +201,44 @@ TEST(StoredState, TheWindowSaysOnceWhenTheSettingsFileCannotBeUsed)
         ASSERT_TRUE(rescanned.wait());
         EXPECT_EQ(std::pair(bar->isVisible(), harness.app().model().ignoredIDs().size()),
                   std::pair(false, qsizetype(1)));
+    }
+}
+
+TEST(StoredState, AWindowStateThatIsDamagedOrPlacesTheWindowOffTheScreensGivesTheDefaultSizeCentred)
+{
+    const QByteArray placed = R"({"x": 10, "y": 20, "width": 780, "height": 560, "maximized": true})";
+    const std::pair<QByteArray, std::optional<WindowPlacement::State>> cases[] = {
+        // the file (null: none), where the window comes back (none: as without a file)
+        { {}, std::nullopt },
+        { placed, WindowPlacement::State { QRect(10, 20, 780, 560), true } },
+        { "{\"x\": 10,", std::nullopt },
+        { QByteArray(placed).replace("780", "\"780\""), std::nullopt },
+        { QByteArray(placed).replace("780", "0"), std::nullopt },
+        { QByteArray(placed).replace("true", "1"), std::nullopt },
+        { QByteArray(placed).replace("780", "5000"), std::nullopt }, // larger than the screen
+        { QByteArray(placed).replace("10", "3000"), std::nullopt }, // where no screen is
+    };
+    WindowPlacement::State unplaced;
+    for (const auto& [content, expected] : cases) {
+        FixtureTree folder;
+        const QString file =
+            content.isNull() ? folder.pathOf(u"window.json"_s) : folder.writeFile(u"window.json"_s, content);
+        KudoraApp::Parts parts;
+        parts.windowStateFile = file;
+        {
+            ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
+            ASSERT_TRUE(harness.openAndActivate());
+            MainWindow& window = harness.window();
+            const WindowPlacement::State shown { window.normalGeometry(), window.isMaximized() };
+            if (content.isNull()) {
+                unplaced = shown;
+                const QPoint offCentre =
+                    shown.geometry.center() - window.screen()->availableGeometry().center();
+                EXPECT_LE(offCentre.manhattanLength(), 1);
+            }
+            EXPECT_EQ(shown, expected.value_or(unplaced)) << content.constData();
+        }
+        // Written back as it was left, replacing what could not be read.
+        EXPECT_EQ(WindowPlacement::read(file), expected.value_or(unplaced)) << content.constData();
     }
 }

@@ -36,6 +36,9 @@ ShellHarness::ShellHarness(const QVariantMap& info, KudoraApp::Parts parts)
     if (!parts.sources)
         parts.sources = AppSources { std::make_shared<const AppScanner>(fixture.pathOf(u"Applications"_s),
                                                                         fixture.pathOf(u"home"_s)) };
+    // Each harness's window starts afresh unless the test says where its state is kept.
+    if (!parts.windowStateFile)
+        parts.windowStateFile = fixture.pathOf(u"state/window.json"_s);
     if (!parts.makeUpdaterController)
         parts.makeUpdaterController = [](const QVariantMap& info, Workspace& workspace) {
             return std::make_unique<UpdaterController>(true, std::make_unique<RecordingUserDriver>(),

@@ -1,3 +1,4 @@
+#include "AboutBox.h"
 #include "AppModel.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
@@ -20,10 +21,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -86,6 +88,7 @@ TEST_F(Commands, ActionsAreNamedAndPostTheirNamesWhenTheSelectionAllowsWithTitle
     const std::tuple<QLatin1StringView, QKeyCombination, bool> commands[] = {
         // the action, its key, whether it needs selected rows
         { Names::RescanRequested, Qt::CTRL | Qt::SHIFT | Qt::Key_R, false },
+        { Names::RescanRequested, QKeyCombination(Qt::Key_F5), false },
         { Names::ResetIgnoreListRequested, Qt::CTRL | Qt::SHIFT | Qt::Key_I, false },
         { Names::ResetReviewRequested, Qt::CTRL | Qt::Key_R, true },
         { Names::IgnoreRequested, Qt::CTRL | Qt::Key_I, true },
@@ -256,15 +259,46 @@ TEST_F(Commands, WindowEditAndHelpCommandsActWhereThePersonIs)
     action(Names::SelectAll)->trigger();
     EXPECT_EQ(content().selectedApps().size(), 2);
 
-    // Help opens the secure product page; About tells the version; without a feed to check, the
-    // updater never can, and its item stays off.
+    // Help opens the secure product page; without a feed to check, the updater never can, and its
+    // item stays off.
     action(Names::Help)->trigger();
     EXPECT_EQ(harness.workspace.openedUrls, QList<QUrl> { QUrl(u"https://kudora.org/help/"_s) });
-    action(Names::About)->trigger();
-    auto* box = harness.window().findChild<QMessageBox*>();
-    ASSERT_TRUE(box && box->isVisible());
-    EXPECT_TRUE(box->windowTitle() == u"About Kudora"_s && box->text().contains(u"Version 1.0"_s));
     EXPECT_FALSE(action(Names::CheckForUpdates)->isEnabled());
+
+    // About shows one box: icon, name, version, what the program does, its licence and web page,
+    // whose links the desktop opens, and Qt's own box.
+    action(Names::About)->trigger();
+    action(Names::About)->trigger();
+    const QList<AboutBox*> boxes = harness.window().findChildren<AboutBox*>();
+    ASSERT_TRUE(boxes.size() == 1 && QTest::qWaitForWindowExposed(boxes[0]));
+    AboutBox& box = *boxes[0];
+    QString text = box.windowTitle();
+    for (const QLabel* label : box.findChildren<QLabel*>())
+        text += u'\n' + label->text();
+    for (const QString& part :
+         { u"About Kudora\n\nKudora\n"_s, u"Version 1.0"_s, u"review the store applications"_s,
+           u"GNU General Public License, version 3 or later"_s, u">kudora.org<"_s })
+        EXPECT_TRUE(text.contains(part)) << qPrintable(part + u" in "_s + text);
+    EXPECT_FALSE(box.iconLabel()->pixmap().isNull());
+    EXPECT_GE(box.width(), box.fontMetrics().horizontalAdvance(box.windowTitle()) * 3);
+    harness.workspace.openedUrls.clear();
+    for (QLabel* label : box.findChildren<QLabel*>()) {
+        for (const QUrl& url : { AboutBox::homePageUrl(), AboutBox::licenceUrl() }) {
+            if (label->text().contains(url.toString()))
+                emit label->linkActivated(url.toString());
+        }
+    }
+    EXPECT_EQ(harness.workspace.openedUrls,
+              (QList<QUrl> { AboutBox::homePageUrl(), AboutBox::licenceUrl() }));
+    QString aboutQt;
+    QTimer::singleShot(0, &box, [&aboutQt] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            aboutQt = modal->windowTitle();
+            modal->close();
+        }
+    });
+    QTest::mouseClick(box.aboutQtButton(), Qt::LeftButton);
+    EXPECT_EQ(aboutQt, u"About Qt"_s);
 }
 
 TEST(Startup, TheWindowAndTheProgramAreNamedByTheBundleNameWhenItIsText)
@@ -345,8 +379,8 @@ TEST(Startup, ClosingTheWindowDuringAHeldUpScanEndsTheProcess)
     FixtureTree fixture;
     fixture.makeBundle(u"Applications/Held.app"_s, u"com.example.held"_s, 1);
     QProcess program; // killed on the way out if it is still running
-    program.start(QCoreApplication::applicationDirPath() + u"/kudora_quit_probe"_s,
-                  { fixture.pathOf(u"Applications"_s), fixture.pathOf(u"home"_s) });
+    program.start(QCoreApplication::applicationDirPath() + u"/kudora_probe"_s,
+                  { u"--hang"_s, fixture.pathOf(u"Applications"_s), fixture.pathOf(u"home"_s) });
     // Generous: a process that waits for its scan never ends by itself.
     ASSERT_TRUE(program.waitForFinished(30'000)) << "the process stays while its scan is held up";
     EXPECT_TRUE(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0);

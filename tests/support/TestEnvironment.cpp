@@ -22,8 +22,12 @@ void TestEnvironment::setUp()
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("TZ", "UTC");
     tzset();
-    qputenv("LANG", "en_US.UTF-8");
-    qunsetenv("LC_ALL");
-    qunsetenv("LC_TIME");
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // The language a test program runs in, US English unless its CTest entry names another.
+    QByteArray language = qgetenv("KUDORA_TEST_LANG");
+    if (language.isEmpty())
+        language = "en_US.UTF-8";
+    qputenv("LANG", language);
+    for (const char* variable : { "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_TIME" })
+        qunsetenv(variable);
+    QLocale::setDefault(QLocale(QString::fromLatin1(language.left(language.indexOf('.')))));
 }

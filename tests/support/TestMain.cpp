@@ -1,5 +1,6 @@
 #include "DetachedTask.h"
 #include "TestEnvironment.h"
+#include "Translations.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@ int main(int argc, char** argv)
     int result = 0;
     {
         Application app(argc, argv);
+        // The program's texts as it shows them, English plurals included.
+        Translations::install();
         ::testing::InitGoogleTest(&argc, argv);
         result = RUN_ALL_TESTS();
         // A scan a test left running would otherwise meet the static objects' destruction at exit.

@@ -1,0 +1,26 @@
+#include "ReadOnlyDefaultsDomain.h"
+
+#include "PropertyList.h"
+
+ReadOnlyDefaultsDomain::ReadOnlyDefaultsDomain(QString filePath)
+    : m_filePath(std::move(filePath))
+{
+    if (m_filePath.isEmpty())
+        return;
+    PropertyList::Outcome outcome = PropertyList::Outcome::Read;
+    m_values = PropertyList::readDictionary(m_filePath, &outcome).value_or(QVariantMap());
+    if (outcome == PropertyList::Outcome::Failed)
+        m_trouble.unreadableFile = m_filePath;
+}
+
+QVariant ReadOnlyDefaultsDomain::value(const QString& key) const
+{
+    return m_values.value(key);
+}
+
+void ReadOnlyDefaultsDomain::modify(const QString&, const Modifier&) { }
+
+QString ReadOnlyDefaultsDomain::location() const
+{
+    return m_filePath;
+}

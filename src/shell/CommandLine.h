@@ -1,0 +1,53 @@
+#pragma once
+
+#include "AppSource.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QStringList>
+
+class PreferencesService;
+class QTextStream;
+
+// What the program's arguments ask for: the window, or one of the things it does without one
+// (--help, --version, --list, --list --json), each printed on the standard output.
+class CommandLine
+{
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
+public:
+    enum class Mode { Window, Help, Version, List };
+
+    // Reads arguments, the program's path first. The texts are those of the catalogues installed
+    // by then. Qt's own options (-platform, -style, …) are read by QApplication, which takes them
+    // out of its arguments(); before then they are unknown options, and the line is invalid.
+    explicit CommandLine(const QStringList& arguments);
+
+    // The arguments of main(), decoded as the system encodes file names.
+    static QStringList arguments(int argc, char** argv);
+
+    bool isValid() const { return m_error.isEmpty(); }
+    // True when the line holds options the program does not know, such as Qt's own.
+    bool hasUnknownOptions() const { return m_hasUnknownOptions; }
+    // Why the line is not valid, for the error output, with a pointer to --help.
+    QString errorText() const;
+    Mode mode() const { return m_mode; }
+    bool json() const { return m_json; }
+    QString helpText() const { return m_parser.helpText(); }
+
+    // Prints the catalogue: the applications the window lists, without the ignored ones, in the
+    // window's first order (last use, newest first), as an aligned table or, with --json, as JSON.
+    // It reads the store through preferences and scans the sources; it writes nothing (the caller
+    // gives a store that cannot). A scan that could not read everything is said on err. Returns
+    // the exit status.
+    int list(const AppSources& sources, PreferencesService& preferences, QTextStream& out,
+             QTextStream& err) const;
+
+private:
+    QCommandLineParser m_parser;
+    QString m_program;
+    Mode m_mode = Mode::Window;
+    bool m_json = false;
+    QString m_error;
+    bool m_hasUnknownOptions = false;
+};

@@ -1,0 +1,60 @@
+// Not a test: the program as main() runs it, arguments and all, listing the App Store applications
+// of the folders given, without update checks; its store, window state and single-instance socket
+// are where the environment says. With --hang first, the scan hangs on the first application as on
+// a hung network folder: once scanning, it prints "scanning" and closes its windows; exit-time
+// destruction of static objects, which would pull them from under the hung scan, would print its
+// own line.
+// Usage: kudora_probe [--hang] <applications folder> <home folder> [program arguments...]
+#include "AppScanner.h"
+#include "KudoraApp.h"
+#include "MetadataItem.h"
+#include "MetadataSource.h"
+#include "UpdaterController.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace {
+class HungMetadataSource : public MetadataSource
+{
+public:
+    std::optional<MetadataItem> itemForPath(const QString&) const override
+    {
+        std::puts("scanning");
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QApplication::closeAllWindows);
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::hours(1));
+    }
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool hang = argc > 1 && std::strcmp(argv[1], "--hang") == 0;
+    const int first = hang ? 2 : 1;
+    if (argc < first + 2)
+        return 2;
+    if (hang)
+        std::atexit([] { std::puts("static objects destroyed"); });
+    KudoraApp::Parts parts;
+    parts.sources = AppSources { std::make_shared<const AppScanner>(
+        QFile::decodeName(argv[first]), QFile::decodeName(argv[first + 1]),
+        hang ? std::make_shared<const HungMetadataSource>() : std::shared_ptr<const HungMetadataSource>()) };
+    parts.makeUpdaterController = [](const QVariantMap&, Workspace&) -> std::unique_ptr<UpdaterController> {
+        return nullptr;
+    };
+    std::vector<char*> arguments { argv[0] };
+    arguments.insert(arguments.end(), argv + first + 2, argv + argc);
+    int count = int(arguments.size());
+    arguments.push_back(nullptr);
+    return KudoraApp::main(count, arguments.data(), std::move(parts));
+}

@@ -1,0 +1,467 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AboutBox</name>
+    <message>
+        <source>About &amp;Qt</source>
+        <translation>Über &amp;Qt</translation>
+    </message>
+    <message>
+        <source>About %1</source>
+        <translation>Über %1</translation>
+    </message>
+    <message>
+        <source>%1 icon</source>
+        <translation>Symbol von %1</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Reminds you to review the store applications you use.</source>
+        <translation>Erinnert Sie daran, die Store-Anwendungen zu bewerten, die Sie verwenden.</translation>
+    </message>
+    <message>
+        <source>Free software under the %1.</source>
+        <translation>Freie Software unter der %1.</translation>
+    </message>
+    <message>
+        <source>GNU General Public License, version 3 or later</source>
+        <translation>GNU General Public License, Version 3 oder später</translation>
+    </message>
+</context>
+<context>
+    <name>AppCommands</name>
+    <message>
+        <source>&amp;Kudora</source>
+        <translation>&amp;Kudora</translation>
+    </message>
+    <message>
+        <source>&amp;About Kudora</source>
+        <translation>&amp;Über Kudora</translation>
+    </message>
+    <message>
+        <source>&amp;Rescan Applications</source>
+        <translation>Anwendungen &amp;neu einlesen</translation>
+    </message>
+    <message>
+        <source>Reset &amp;Ignore List</source>
+        <translation>&amp;Ignorierliste zurücksetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Quit Kudora</source>
+        <translation>Kudora &amp;beenden</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Main Window</source>
+        <translation>&amp;Hauptfenster</translation>
+    </message>
+    <message>
+        <source>&amp;Close Window</source>
+        <translation>Fenster &amp;schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Ausschneiden</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>E&amp;infügen</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>Alles aus&amp;wählen</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Suchen</translation>
+    </message>
+    <message>
+        <source>&amp;Reset Last Reviewed Date</source>
+        <translation>&amp;Letztes Bewertungsdatum zurücksetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Ignore</source>
+        <translation>I&amp;gnorieren</translation>
+    </message>
+    <message>
+        <source>C&amp;lear Ignore</source>
+        <translation>Ignorieren a&amp;ufheben</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Show only ignored Apps</source>
+        <translation>Nur &amp;ignorierte Apps anzeigen</translation>
+    </message>
+    <message>
+        <source>Hide &amp;Toolbar</source>
+        <translation>&amp;Werkzeugleiste ausblenden</translation>
+    </message>
+    <message>
+        <source>&amp;Develop</source>
+        <translation>&amp;Entwickeln</translation>
+    </message>
+    <message>
+        <source>&amp;Mock Mode</source>
+        <translation>&amp;Beispielkatalog</translation>
+    </message>
+    <message>
+        <source>Show &amp;Ignored Apps</source>
+        <translation>&amp;Ignorierte Apps anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Kudora &amp;Help</source>
+        <translation>Kudora-&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;Hide ignored Apps</source>
+        <translation>Ignorierte Apps &amp;ausblenden</translation>
+    </message>
+    <message>
+        <source>Show &amp;Toolbar</source>
+        <translation>&amp;Werkzeugleiste anzeigen</translation>
+    </message>
+</context>
+<context>
+    <name>AppInfo</name>
+    <message>
+        <source>—</source>
+        <translation>—</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>Nie</translation>
+    </message>
+</context>
+<context>
+    <name>AppTableModel</name>
+    <message>
+        <source>Last launched date</source>
+        <translation>Datum des letzten Starts</translation>
+    </message>
+    <message>
+        <source>Showing file modification date (app never launched)</source>
+        <translation>Änderungsdatum der Dateien (App nie gestartet)</translation>
+    </message>
+    <message>
+        <source>Open ↗</source>
+        <translation>Öffnen ↗</translation>
+    </message>
+    <message>
+        <source>Open its page in the software centre</source>
+        <translation>Ihre Seite in der Softwareverwaltung öffnen</translation>
+    </message>
+    <message>
+        <source>Open its page in the App Store</source>
+        <translation>Ihre Seite im App Store öffnen</translation>
+    </message>
+    <message>
+        <source>Open its page on Flathub</source>
+        <translation>Ihre Seite auf Flathub öffnen</translation>
+    </message>
+    <message>
+        <source>Open its page on the Snap Store</source>
+        <translation>Ihre Seite im Snap Store öffnen</translation>
+    </message>
+    <message>
+        <source>No software centre here can open its page</source>
+        <translation>Keine Softwareverwaltung hier kann ihre Seite öffnen</translation>
+    </message>
+    <message>
+        <source>Application</source>
+        <translation>Anwendung</translation>
+    </message>
+    <message>
+        <source>Last Accessed</source>
+        <translation>Zuletzt verwendet</translation>
+    </message>
+    <message>
+        <source>Last Reviewed</source>
+        <translation>Zuletzt bewertet</translation>
+    </message>
+    <message>
+        <source>Icon</source>
+        <translation>Symbol</translation>
+    </message>
+</context>
+<context>
+    <name>AppTableView</name>
+    <message>
+        <source>Applications</source>
+        <translation>Anwendungen</translation>
+    </message>
+</context>
+<context>
+    <name>CatalogueTexts</name>
+    <message numerus="yes">
+        <source>%n ignored apps</source>
+        <translation>
+            <numerusform>%n ignorierte App</numerusform>
+            <numerusform>%n ignorierte Apps</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No ignored apps.</source>
+        <translation>Keine ignorierten Apps.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n App Store apps found</source>
+        <translation>
+            <numerusform>%n App-Store-App gefunden</numerusform>
+            <numerusform>%n App-Store-Apps gefunden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n store apps found</source>
+        <translation>
+            <numerusform>%n Store-App gefunden</numerusform>
+            <numerusform>%n Store-Apps gefunden</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>·</source>
+        <translation>·</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n ignored</source>
+        <translation>
+            <numerusform>%n ignoriert</numerusform>
+            <numerusform>%n ignoriert</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n apps ignored.</source>
+        <translation>
+            <numerusform>%n App ignoriert.</numerusform>
+            <numerusform>%n Apps ignoriert.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No App Store apps found.</source>
+        <translation>Keine App-Store-Apps gefunden.</translation>
+    </message>
+    <message>
+        <source>No store apps found.</source>
+        <translation>Keine Store-Apps gefunden.</translation>
+    </message>
+    <message>
+        <source>App Store</source>
+        <translation>App Store</translation>
+    </message>
+    <message>
+        <source>Store</source>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>Open App Store page for %1</source>
+        <translation>App-Store-Seite von %1 öffnen</translation>
+    </message>
+    <message>
+        <source>Open store page for %1</source>
+        <translation>Store-Seite von %1 öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>CheckForUpdatesView</name>
+    <message>
+        <source>Check for &amp;Updates…</source>
+        <translation>Nach &amp;Aktualisierungen suchen…</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Lists the store applications you installed with when you last used and last reviewed each one, and opens their store pages to review them.</source>
+        <translation>Listet die Store-Anwendungen auf, die Sie installiert haben, mit ihrer letzten Verwendung und letzten Bewertung, und öffnet ihre Store-Seiten, um sie zu bewerten.</translation>
+    </message>
+    <message>
+        <source>Prints the applications the window lists and exits: name, store, last used, last reviewed and id, most recently used first.</source>
+        <translation>Gibt die Anwendungen aus, die das Fenster auflistet, und endet: Name, Store, letzte Verwendung, letzte Bewertung und ID, die zuletzt verwendeten zuerst.</translation>
+    </message>
+    <message>
+        <source>With --list: prints them as JSON, for scripts.</source>
+        <translation>Mit --list: gibt sie als JSON aus, für Skripte.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Unerwartetes Argument: %1</translation>
+    </message>
+    <message>
+        <source>--json goes with --list.</source>
+        <translation>--json gibt es nur mit --list.</translation>
+    </message>
+    <message>
+        <source>Try “%1 --help” for what it takes.</source>
+        <translation>„%1 --help“ zeigt, was es annimmt.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Store</source>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>Last Used</source>
+        <translation>Zuletzt verwendet</translation>
+    </message>
+    <message>
+        <source>Last Reviewed</source>
+        <translation>Zuletzt bewertet</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>App Store</source>
+        <translation>App Store</translation>
+    </message>
+    <message>
+        <source>Flatpak</source>
+        <translation>Flatpak</translation>
+    </message>
+    <message>
+        <source>Snap</source>
+        <translation>Snap</translation>
+    </message>
+    <message>
+        <source>Some applications could not be read; the list may miss some.</source>
+        <translation>Einige Anwendungen konnten nicht gelesen werden; in der Liste können welche fehlen.</translation>
+    </message>
+    <message>
+        <source>Kudora cannot read its settings file “%1”, so the list has no review dates and shows ignored apps too.</source>
+        <translation>Kudora kann seine Einstellungsdatei „%1“ nicht lesen, deshalb enthält die Liste keine Bewertungsdaten und zeigt auch ignorierte Apps.</translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Scanning Applications…</source>
+        <translation>Anwendungen werden gesucht…</translation>
+    </message>
+</context>
+<context>
+    <name>EmptyStateView</name>
+    <message>
+        <source>Reset Ignore List</source>
+        <translation>Ignorierliste zurücksetzen</translation>
+    </message>
+</context>
+<context>
+    <name>KudoraApp</name>
+    <message>
+        <source>%1 is running already but does not answer.</source>
+        <translation>%1 läuft bereits, antwortet aber nicht.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Toolbar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBar</name>
+    <message>
+        <source>Message</source>
+        <translation>Meldung</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Close Message</source>
+        <translation>Meldung schließen</translation>
+    </message>
+    <message>
+        <source>Review dates and ignored apps can’t be saved until Kudora can read its settings file “%1”. Changes you make now are kept until you quit.</source>
+        <translation>Bewertungsdaten und ignorierte Apps können erst gespeichert werden, wenn Kudora seine Einstellungsdatei „%1“ lesen kann. Was Sie jetzt ändern, bleibt bis zum Beenden erhalten.</translation>
+    </message>
+    <message>
+        <source>The settings file was damaged, so review dates and ignored apps start afresh. The damaged file was kept as “%1”.</source>
+        <translation>Die Einstellungsdatei war beschädigt, deshalb beginnen Bewertungsdaten und ignorierte Apps von vorn. Die beschädigte Datei wurde als „%1“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>No application could open “%1”, so no review was recorded. You can open the address yourself to write one.</source>
+        <translation>Keine Anwendung konnte „%1“ öffnen, deshalb wurde keine Bewertung vermerkt. Sie können die Adresse selbst öffnen, um eine zu schreiben.</translation>
+    </message>
+</context>
+<context>
+    <name>SearchField</name>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+</context>
+<context>
+    <name>StandardUserDriver</name>
+    <message>
+        <source>You’re up to date!</source>
+        <translation>Sie sind auf dem neuesten Stand!</translation>
+    </message>
+    <message>
+        <source>%1 %2 is currently the newest version available.</source>
+        <translation>%1 %2 ist derzeit die neueste verfügbare Version.</translation>
+    </message>
+    <message>
+        <source>A new version of %1 is available!</source>
+        <translation>Eine neue Version von %1 ist verfügbar!</translation>
+    </message>
+    <message>
+        <source>%1 %2 is now available—you have %3. Would you like to download it now?</source>
+        <translation>%1 %2 ist jetzt verfügbar – Sie haben %3. Möchten Sie die neue Version jetzt herunterladen?</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Herunterladen</translation>
+    </message>
+    <message>
+        <source>Skip This Version</source>
+        <translation>Diese Version überspringen</translation>
+    </message>
+    <message>
+        <source>Remind Me Later</source>
+        <translation>Später erinnern</translation>
+    </message>
+    <message>
+        <source>Update Error!</source>
+        <translation>Fehler bei der Aktualisierung!</translation>
+    </message>
+</context>
+<context>
+    <name>Updater</name>
+    <message>
+        <source>An error occurred while parsing the update feed.</source>
+        <translation>Beim Lesen der Liste der Aktualisierungen ist ein Fehler aufgetreten.</translation>
+    </message>
+    <message>
+        <source>An error occurred in retrieving update information. Please try again later.</source>
+        <translation>Beim Abrufen der Informationen zu Aktualisierungen ist ein Fehler aufgetreten. Bitte versuchen Sie es später erneut.</translation>
+    </message>
+</context>
+</TS>

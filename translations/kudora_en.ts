@@ -1,0 +1,42 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>CatalogueTexts</name>
+    <message numerus="yes">
+        <source>%n ignored apps</source>
+        <translation>
+            <numerusform>%n ignored app</numerusform>
+            <numerusform>%n ignored apps</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n App Store apps found</source>
+        <translation>
+            <numerusform>%n App Store app found</numerusform>
+            <numerusform>%n App Store apps found</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n store apps found</source>
+        <translation>
+            <numerusform>%n store app found</numerusform>
+            <numerusform>%n store apps found</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n ignored</source>
+        <translation>
+            <numerusform>%n ignored</numerusform>
+            <numerusform>%n ignored</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n apps ignored.</source>
+        <translation>
+            <numerusform>%n app ignored.</numerusform>
+            <numerusform>%n apps ignored.</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
