@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What listing Flatpak applications costs against a floor measured in the same run: a plain loop
 // that lists the installations' application folders and reads each deployed application's deploy
 // data and desktop entry, the files libflatpak and the source read, without parsing anything. The

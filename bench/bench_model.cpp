@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the catalogue model costs per read of visibleApps() with a large catalogue, against floors
 // measured in the same run: the bare sort of precomputed keys and a plain substring scan. The
 // model's work beyond the floors is filtering, the key lookups and copying the records out.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a scan of the Applications folder costs against a floor measured in the same run: a plain
 // loop on one thread that lists the same folders and reads the same files' bytes without parsing
 // anything. The scanner's work beyond the floor is the metadata item per bundle, the property-list

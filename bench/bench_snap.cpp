@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What listing snaps costs against a floor measured in the same run: the same request to the same
 // stand-in for snapd, its answer read to the end of the connection and parsed with QJsonDocument,
 // nothing else. The source's work beyond the floor is checking the answer, picking the store

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the whole program, from exec to the first paint of the main window and to the
 // first paint with the table filled after the first scan (200 fixture applications), and its
 // peak memory, against a minimal Qt Widgets program that paints what any table application shows

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the stored state costs to change in bulk, against the floor of writing the same final file
 // once (temporary file, flushed to disk, renamed over the old one). Every id of ignoreApps stays
 // its own locked read-modify-write of the store, so the work grows with the ids; the floor shows

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting one full viewport of the application table with 10,000 records, against the floor of
 // a plain QTableView of the same size, rows and columns over a model that hands out precomputed
 // texts. The table's work beyond the floor is its delegate, the icons and reading each cell from

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor of the start-up measurement: what any table application shows at its first paint. A
 // main window with a search field in its tool bar over a table of 200 rows and 4 columns of plain
 // text; writes the time of its first paint to the file named by its argument and exits.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program as main() builds it, with the scanner pointed at a fixture folder, for the start-up
 // measurement: writes the time of the main window's first paint and of its first paint with the
 // table filled after the first scan to the file named by its argument, and whether libflatpak was

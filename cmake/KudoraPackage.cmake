@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Kudora developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a Release build configured without KUDORA_DEVELOPER
 # (scripts/check-package builds, installs and tries it).
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The appcast feed as served by anyone who controls the network path or the feed host. Beyond not
 // crashing, what the feed offers must stay within the rules whatever it says: only an https
 // address is ever offered, and never an item that the system cannot run or that a newer applicable

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The defaults domain opened on a file with the given bytes, as left behind by another program,
 // an older version or a damaged disk. Reading must not crash; the first write must keep a damaged
 // file aside and leave a file that reads back with the written value.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Property lists in either form, as read from any file on disk (Info.plist, iTunesMetadata.plist,
 // the defaults domain). Beyond not crashing, whatever was read must be writable in both forms so
 // that it reads back: a value the program writes but cannot read again would cost the user the

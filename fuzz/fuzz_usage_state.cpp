@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GNOME Shell's application state file, which anything running as the user may have written.
 // Beyond not crashing, every use read must be a real time and name an application id, not a
 // desktop file.

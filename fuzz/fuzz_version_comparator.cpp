@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Version texts from the feed and from the running bundle. The comparison must be a weak order
 // whatever the texts hold, or the choice of the newest item (and the "up to date" answer) would
 // depend on the order of the feed: reflexive, antisymmetric and transitive over three versions

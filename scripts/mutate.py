@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Kudora developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Fault-injection probe: mutate src/ at seeded random sites, rebuild, run the suite.
 
 usage: mutate.py sites  --src DIR --seed N --count K > sites.json

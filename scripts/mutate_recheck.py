@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Kudora developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Re-run the baseline mutants that the given test executables killed, against the tests in --src.
 
 usage: mutate_recheck.py --src . --build build/mut --baseline LOG --area catalogue_tests [--area ...]

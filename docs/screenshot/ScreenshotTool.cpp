@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the main window in mock mode into a PNG for the documentation:
 //   kudora_screenshot [--dark] [--stores] <output.png> [width height]
 // --dark draws it in the Fusion style with a dark palette, as a dark desktop theme would.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Built with QT_NO_KEYWORDS: GLib's headers use "signals" as a name.
 #include "FlatpakLibrary.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's words in the user's language. Its own catalogues are built into it: a full one per

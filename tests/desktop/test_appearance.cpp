@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the program meets the desktop: its icon and entry, dark themes and screen readers.
 #include "AppModel.h"
 #include "AppTableModel.h"

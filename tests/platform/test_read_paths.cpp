@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shortcuts that the scanner takes when reading: each must give exactly what the plain read
 // gives, and never a stale result once the file on disk has changed.
 #include "BundleInfo.h"

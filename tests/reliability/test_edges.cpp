@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The only addresses the program opens for a record are store pages built from the record's number,
 // whatever the number's file held.
 #include "AppInfo.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An Applications folder that anyone with write access may have filled: 10,000 entries, a few of
 // them loops, devices, pipes, huge or deep property lists, unreadable folders and odd names. The scan
 // must finish, give exactly the records the ordinary rules give, and leave nothing behind; what it

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a scan makes of each way a read can fail, from the Applications folders to libflatpak and
 // the desktop's usage records: only "not there" is absence, and only a scan that read everything
 // forgets what the user chose for an application.

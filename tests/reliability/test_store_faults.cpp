@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stored preferences under a writer killed at any moment, two instances at once, a full disk, a
 // config folder that takes no files, and a file that something else damaged or wrote in its own form.
 #include "AppLists.h"

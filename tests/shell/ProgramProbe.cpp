@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Not a test: the program as main() runs it, arguments and all, listing the App Store applications
 // of the folders given, without update checks; its store, window state and single-instance socket
 // are where the environment says. With --hang first, the scan hangs on the first application as on

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a launch of the program does: what its arguments ask for, and one running instance per user.
 #include "MainBundle.h"
 #include "MainWindow.h"

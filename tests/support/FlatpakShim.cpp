@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libflatpak as the program loads it, but with a remote lookup that fails as the test asks:
 // KUDORA_TEST_REMOTE_ERRNO set to ENOENT gives "remote not found", any other errno value the I/O
 // error it names, unset or 0 the real lookup. Every other entry point is libflatpak's own, reached

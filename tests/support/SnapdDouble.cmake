@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Kudora developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The snapd stand-in needs no test framework: the screenshot tool and the benchmarks, which build
 # without the tests, use it too.
 include_guard(GLOBAL)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's content driven by clicks and keys, on a real AppModel over an in-memory store.
 #include "AppModel.h"
 #include "AppTableModel.h"
