@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchTable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -57,8 +58,8 @@ std::string format(double value, const std::string& unit)
 
 void print(const Row& row)
 {
-    // A benchmark left out on the command line has no figure.
-    if (!(row.value > 0) || !std::isfinite(row.value))
+    // A benchmark left out on the command line has no figure; a count of runs may well be none.
+    if (!std::isfinite(row.value) || (!(row.value > 0) && row.unit != "runs"))
         return;
     const bool hasFloor = row.floor > 0;
     const double ratio = hasFloor ? row.value / row.floor : 0;
@@ -84,6 +85,19 @@ void print(const Row& row)
                 hasFloor ? format(row.floor, row.unit).c_str() : "-",
                 hasFloor ? format(ratio, "x").c_str() : "-", target.c_str(), verdict.c_str());
     std::fflush(stdout);
+}
+
+std::string takeOption(int* argc, char** argv, const std::string& prefix)
+{
+    for (int i = 1; i < *argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        std::copy(argv + i + 1, argv + *argc, argv + i);
+        --*argc;
+        return argument.substr(prefix.size());
+    }
+    return {};
 }
 
 bool run(int* argc, char** argv, MedianCollector& collector)

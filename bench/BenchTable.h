@@ -66,6 +66,10 @@ void print(const Row& row);
 benchmark::internal::Benchmark* measure(const char* name, void (*function)(benchmark::State&),
                                         int repetitions);
 
+// Takes the first argument that starts with prefix out of argv and returns the rest of it; empty
+// when there is none. For the programs' own options, which Google Benchmark would refuse.
+std::string takeOption(int* argc, char** argv, const std::string& prefix);
+
 // Initialises Google Benchmark, runs the benchmarks with their report on stderr, and returns the
 // collected medians through collector; false when the arguments were not understood.
 bool run(int* argc, char** argv, MedianCollector& collector);

@@ -4,17 +4,16 @@
 // that lists the installations' application folders and reads each deployed application's deploy
 // data and desktop entry, the files libflatpak and the source read, without parsing anything. The
 // source's work beyond the floor is libflatpak's (installation objects, refs, remotes) and building
-// the records; a second row shows libflatpak's share. 200 applications in a user installation made
-// with the flatpak tool.
+// the records; a second row shows libflatpak's share. 200 applications in the user and the system
+// installation (FixtureFlatpak).
 
 #include "BenchTable.h"
+#include "FixtureFlatpak.h"
 #include "FlatpakLibrary.h"
 #include "FlatpakSource.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -33,69 +32,6 @@ constexpr int Apps = 200;
 constexpr int Repetitions = 7;
 
 QString s_root;
-
-bool run(const QString& workFolder, const QStringList& arguments)
-{
-    QProcess process;
-    process.setWorkingDirectory(workFolder);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(u"flatpak"_s, arguments);
-    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
-        std::fprintf(stderr, "bench_flatpak: flatpak %s: %s\n", qPrintable(arguments.join(u' ')),
-                     process.readAll().constData());
-        return false;
-    }
-    return true;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(path.section(u'/', 0, -2));
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-// A runtime and Apps applications, each with a desktop entry, installed from a local repository
-// into the user installation. One build folder serves every application under a new name.
-bool makeInstallation(const QString& root)
-{
-    const QString work = root + u"/work"_s;
-    const QString repo = work + u"/repo"_s;
-    QDir().mkpath(work + u"/runtime/files"_s);
-    const QByteArray runtime = "org.kudora.bench.Platform/x86_64/1";
-    writeFile(work + u"/runtime/metadata"_s,
-              "[Runtime]\nname=org.kudora.bench.Platform\nruntime=" + runtime + "\nsdk=" + runtime + '\n');
-    writeFile(work + u"/runtime/usr/README"_s, "bench runtime\n");
-    QProcess::execute(u"ostree"_s, { u"init"_s, u"--mode=archive-z2"_s, u"--repo="_s + repo });
-    // A throwaway repository need not survive a crash; syncing every commit would take minutes.
-    QProcess::execute(u"ostree"_s,
-                      { u"config"_s, u"--repo="_s + repo, u"set"_s, u"core.fsync"_s, u"false"_s });
-    if (!run(work,
-             { u"build-export"_s, u"--runtime"_s, u"--no-update-summary"_s, repo, u"runtime"_s, u"1"_s }))
-        return false;
-    writeFile(work + u"/app/files/bin/app"_s, "#!/bin/sh\n");
-    QStringList ids;
-    for (int i = 0; i < Apps; ++i) {
-        const QString id = u"org.kudora.bench.App%1"_s.arg(i, 3, 10, QChar(u'0'));
-        ids.append(id);
-        writeFile(work + u"/app/metadata"_s,
-                  "[Application]\nname=" + id.toUtf8() + "\nruntime=" + runtime + "\nsdk=" + runtime
-                      + "\ncommand=app\n");
-        QDir(work + u"/app/export"_s).removeRecursively();
-        writeFile(work + u"/app/export/share/applications/"_s + id + u".desktop"_s,
-                  "[Desktop Entry]\nType=Application\nName=Bench App " + QByteArray::number(i)
-                      + "\nExec=app\n");
-        if (!run(work, { u"build-export"_s, u"--no-update-summary"_s, repo, u"app"_s }))
-            return false;
-    }
-    return run(work, { u"build-update-repo"_s, repo })
-        && run(work, { u"--user"_s, u"remote-add"_s, u"--no-gpg-verify"_s, u"bench"_s, u"file://"_s + repo })
-        && run(work,
-               QStringList { u"--user"_s, u"install"_s, u"-y"_s, u"--noninteractive"_s, u"bench"_s,
-                             u"org.kudora.bench.Platform"_s }
-                   + ids);
-}
 
 void flatpakScan(benchmark::State& state)
 {
@@ -174,17 +110,20 @@ void floorListInstallations(benchmark::State& state)
 
 int main(int argc, char** argv)
 {
+    const std::string fixtures = BenchTable::takeOption(&argc, argv, "--fixtures=");
     QTemporaryDir root;
     if (!root.isValid())
         return 1;
-    s_root = root.path();
+    s_root = fixtures.empty() ? QString(root.path() + u"/flatpak"_s)
+                              : QFile::decodeName(fixtures.c_str()) + u"/flatpak-"_s + QString::number(Apps);
     // Read once by libflatpak: set before anything loads it.
-    qputenv("FLATPAK_USER_DIR", QFile::encodeName(s_root + u"/user"_s));
-    qputenv("FLATPAK_SYSTEM_DIR", QFile::encodeName(s_root + u"/system"_s));
-    qputenv("FLATPAK_CONFIG_DIR", QFile::encodeName(s_root + u"/config"_s));
+    for (const auto& [name, value] : FixtureFlatpak::environment(s_root))
+        qputenv(name.constData(), value);
     QCoreApplication application(argc, argv);
-    if (!makeInstallation(s_root))
+    if (!FixtureFlatpak::create(s_root, Apps)) {
+        std::fprintf(stderr, "bench_flatpak: cannot make the Flatpak installations\n");
         return 1;
+    }
     const qsizetype found = FlatpakSource(s_root + u"/data"_s).scan({}).apps.size();
     if (found != Apps) {
         std::fprintf(stderr, "bench_flatpak: the scan found %lld of %d applications\n", qlonglong(found),

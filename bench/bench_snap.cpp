@@ -119,8 +119,9 @@ int main(int argc, char** argv)
     BenchTable::MedianCollector collector;
     if (!BenchTable::run(&argc, argv, collector))
         return 1;
-    BenchTable::print({ "Snap scan, 200 snaps", collector.median("snapScan").realMs, "ms",
-                        collector.median("floorReadAndParse").realMs, BenchTable::Target::None, 0 });
+    BenchTable::print({ "Snap scan, 200 snaps (floor: the same answer read and parsed with QJsonDocument)",
+                        collector.median("snapScan").realMs, "ms",
+                        collector.median("floorReadAndParse").realMs, BenchTable::Target::RatioAtMost, 2.0 });
     benchmark::Shutdown();
     return 0;
 }
