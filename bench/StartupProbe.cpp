@@ -39,11 +39,11 @@ protected:
     {
         if (event->type() != QEvent::Paint || m_done || !watched->isWidgetType())
             return false;
-        QWidget* window = static_cast<QWidget*>(watched)->window();
-        if (!qobject_cast<QMainWindow*>(window))
+        auto* widget = static_cast<QWidget*>(watched);
+        if (!qobject_cast<QMainWindow*>(widget->window()))
             return false;
         const bool first = m_firstPaint == 0 && !m_pending;
-        const bool filled = !m_filledPending && isFilled(*window);
+        const bool filled = !m_filledPending && (m_rows == 0 || isFilledTable(*widget));
         if (!first && !filled)
             return false;
         m_pending = m_pending || first;
@@ -64,12 +64,13 @@ protected:
     }
 
 private:
-    bool isFilled(const QWidget& window) const
+    // Whether widget is the viewport of a table that shows the rows; checked at every paint, so
+    // kept cheap.
+    bool isFilledTable(const QWidget& widget) const
     {
-        const QList<QTableView*> tables = window.findChildren<QTableView*>();
-        return std::any_of(tables.cbegin(), tables.cend(), [this](const QTableView* table) {
-            return table->isVisible() && table->model() && table->model()->rowCount() >= m_rows;
-        });
+        const auto* table = qobject_cast<const QTableView*>(widget.parentWidget());
+        return table && table->viewport() == &widget && table->isVisible() && table->model()
+            && table->model()->rowCount() >= m_rows;
     }
 
     void finish(qint64 filled)
