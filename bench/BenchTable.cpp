@@ -46,6 +46,8 @@ std::string format(double value, const std::string& unit)
     char text[64];
     if (unit == "x")
         std::snprintf(text, sizeof text, "%.2f x", value);
+    else if (unit == "runs")
+        std::snprintf(text, sizeof text, "%.0f runs", value);
     else if (value >= 100)
         std::snprintf(text, sizeof text, "%.0f %s", value, unit.c_str());
     else if (value >= 10)

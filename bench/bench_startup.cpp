@@ -58,7 +58,7 @@ qint64 monotonicNow()
 }
 
 // Ours, with its own home, configuration, cache, state and runtime folders, the offscreen platform,
-// the fixture's Flatpak installations and the probe's report file.
+// the fixture's Flatpak installations and the start-up probe.
 std::vector<std::string> childEnvironment(const QString& root, const QString& flatpak, const QString& report)
 {
     std::vector<std::pair<std::string, std::string>> overrides = {
@@ -69,6 +69,10 @@ std::vector<std::string> childEnvironment(const QString& root, const QString& fl
         { "XDG_STATE_HOME", QFile::encodeName(root + u"/home/.local/state"_s).toStdString() },
         { "XDG_RUNTIME_DIR", QFile::encodeName(root + u"/runtime"_s).toStdString() },
         { "QT_QPA_PLATFORM", "offscreen" },
+        // The probe that reports the first paints (startup_probe_plugin.cpp).
+        { "QT_PLUGIN_PATH",
+          QFile::encodeName(QCoreApplication::applicationDirPath() + u"/plugins"_s).toStdString() },
+        { "QT_QPA_GENERIC_PLUGINS", "kudorastartupprobe" },
         { "KUDORA_BENCH_REPORT", QFile::encodeName(report).toStdString() },
         { "KUDORA_BENCH_ROWS", std::to_string(Apps) },
     };
@@ -235,7 +239,7 @@ int main(int argc, char** argv)
 
     Series constants { "floor (a), table from constants", { binaries + "/minimal_window" } };
     Series listing { "floor (b), table from libflatpak's listing", { binaries + "/minimal_flatpak_window" } };
-    Series kudora { "kudora", { binaries + "/startup_probe" } };
+    Series kudora { "kudora", { KUDORA_EXECUTABLE } };
     Series list { "kudora --list", { KUDORA_EXECUTABLE, "--list" } };
     Series peer { "flatpak list", { "flatpak", "list", "--app", "--columns=application,name" } };
 

@@ -1,18 +1,25 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "StartupProbe.h"
+// What a program measured by bench_startup reports of its start, as a Qt plugin that any Qt
+// Widgets program loads when the environment names it (QT_QPA_GENERIC_PLUGINS=kudorastartupprobe,
+// with this folder's "plugins" on QT_PLUGIN_PATH), so that the program itself is measured as it is
+// built and installed, and the floors alike. It writes the time of the first paint of the main
+// window, and of the first paint that shows a table of at least $KUDORA_BENCH_ROWS rows (the first
+// paint when that is 0 or unset), as times of the monotonic clock in nanoseconds, into the file
+// $KUDORA_BENCH_REPORT, together with whether libflatpak was loaded by the first paint; then it
+// quits the application. A paint counts once the paint round that delivered it has ended (the
+// backing store flushed).
 
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QGenericPlugin>
 #include <QMainWindow>
 #include <QTableView>
 #include <QTimer>
 
 #include <cstdio>
 #include <time.h>
-
-namespace StartupProbe {
 
 namespace {
 
@@ -27,8 +34,7 @@ class Probe : public QObject
 {
 public:
     Probe(QByteArray reportPath, int rows)
-        : QObject(QCoreApplication::instance())
-        , m_reportPath(std::move(reportPath))
+        : m_reportPath(std::move(reportPath))
         , m_rows(rows)
     {
         QCoreApplication::instance()->installEventFilter(this);
@@ -64,7 +70,7 @@ protected:
     }
 
 private:
-    // Whether widget is the viewport of a table that shows the rows; checked at every paint, so
+    // Whether widget is the viewport of a table that shows the rows; asked at every paint, so
     // kept cheap.
     bool isFilledTable(const QWidget& widget) const
     {
@@ -95,12 +101,20 @@ private:
 
 } // namespace
 
-void install()
+class StartupProbePlugin : public QGenericPlugin
 {
-    const QByteArray report = qgetenv("KUDORA_BENCH_REPORT");
-    if (report.isEmpty() || !qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return;
-    new Probe(report, qEnvironmentVariableIntValue("KUDORA_BENCH_ROWS"));
-}
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "startup_probe_plugin.json")
 
-} // namespace StartupProbe
+public:
+    // The application owns what this returns.
+    QObject* create(const QString&, const QString&) override
+    {
+        const QByteArray report = qgetenv("KUDORA_BENCH_REPORT");
+        if (report.isEmpty() || !QCoreApplication::instance())
+            return nullptr;
+        return new Probe(report, qEnvironmentVariableIntValue("KUDORA_BENCH_ROWS"));
+    }
+};
+
+#include "startup_probe_plugin.moc"
