@@ -10,6 +10,7 @@
 #include <QList>
 #include <QSet>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -20,7 +21,7 @@ class AppSource;
 using AppSources = QList<std::shared_ptr<const AppSource>>;
 
 // One store whose installed applications the catalogue lists. A scan is synchronous and must be
-// safe to run on a worker thread while other threads hold the same source.
+// safe to run on a worker thread while other threads hold the same source or scan other sources.
 class AppSource
 {
 public:
@@ -44,7 +45,12 @@ public:
     // The one store whose applications the source lists; none when it lists several or names none.
     virtual std::optional<AppInfo::Store> store() const { return std::nullopt; }
 
-    // Every source in order, merged: the first record of an id wins, the result is complete only
-    // when every source was, and the unlisted ids of all are kept.
+    // The stores of this system, in order: the App Store applications of the system and the home
+    // Applications folders, the Flatpak applications, the snaps. beforeLoadingFlatpak goes to the
+    // Flatpak source (see FlatpakSource).
+    static AppSources standardSources(std::function<void()> beforeLoadingFlatpak = {});
+
+    // Every source, read at the same time, merged in order: the first record of an id wins, the
+    // result is complete only when every source was, and the unlisted ids of all are kept.
     static Result scanAll(const AppSources& sources, const ReviewDateMap& reviewDates);
 };

@@ -3,6 +3,7 @@
 // Built with QT_NO_KEYWORDS: GLib's headers use "signals" as a name.
 #include "FlatpakLibrary.h"
 
+#include "ParallelLoop.h"
 #include "SafeFile.h"
 
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 
 #include <flatpak.h>
+#include <vector>
 
 struct FlatpakLibrary::Functions
 {
@@ -248,12 +250,17 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
     Listing listing;
     QList<Installation> installations { userInstallation() };
     installations.append(systemInstallations(listing.complete));
-    for (qsizetype i = 0; i < installations.size(); ++i) {
+    // libflatpak reads an installation's refs and their deploy data one by one, which is most of a
+    // listing's time, and installations have nothing in common: each is listed on a thread of its
+    // own (libflatpak is thread-safe), into its own place, so that the order stays as it was.
+    std::vector<Listing> listed(size_t(installations.size()));
+    ParallelLoop::run(installations.size(), 1, [&](qsizetype i) {
         const Installation& installation = installations.at(i);
+        Listing& own = listed[size_t(i)];
         const Outcome repository = repositoryOf(installation);
         if (repository != Outcome::Read) {
-            listing.complete = listing.complete && repository == Outcome::Absent;
-            continue;
+            own.complete = repository == Outcome::Absent;
+            return;
         }
         // An installation configured but not opened (libflatpak leaves out what it cannot open)
         // may hold applications all the same.
@@ -265,11 +272,15 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
         if (error)
             f.errorFree(error);
         if (!opened) {
-            listing.complete = false;
-            continue;
+            own.complete = false;
+            return;
         }
-        listing.complete = listInstallation(f, opened, int(i), listing) && listing.complete;
+        own.complete = listInstallation(f, opened, int(i), own);
         f.objectUnref(opened);
+    });
+    for (Listing& own : listed) {
+        listing.complete = listing.complete && own.complete;
+        listing.apps.append(std::move(own.apps));
     }
     return listing;
 }

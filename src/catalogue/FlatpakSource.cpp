@@ -5,6 +5,7 @@
 #include "DesktopEntry.h"
 #include "FileSystem.h"
 #include "FlatpakLibrary.h"
+#include "ParallelLoop.h"
 #include "SafeFile.h"
 #include "UsageRecords.h"
 
@@ -16,6 +17,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Below this many records per thread, starting a thread costs more than it saves.
+constexpr qsizetype RecordsPerThread = 32;
 
 // Flathub serves every remote of its own (stable, beta) from this host.
 bool isFlathub(const QString& remoteURL)
@@ -85,15 +89,18 @@ QList<FlatpakLibrary::InstalledApp> chosenRefs(const QList<FlatpakLibrary::Insta
 
 } // namespace
 
-FlatpakSource::FlatpakSource(QString dataHome, QString libraryFile)
+FlatpakSource::FlatpakSource(QString dataHome, QString libraryFile, std::function<void()> beforeLoading)
     : m_dataHome(dataHome.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                                     : std::move(dataHome))
     , m_libraryFile(std::move(libraryFile))
+    , m_beforeLoading(std::move(beforeLoading))
 { }
 
 AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
 {
     Result result;
+    if (m_beforeLoading)
+        m_beforeLoading();
     const FlatpakLibrary* library = FlatpakLibrary::load(m_libraryFile);
     // A library that cannot be used lists nothing, which says nothing of what is installed.
     if (!library) {
@@ -112,8 +119,12 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
 
     // The records only lend dates: one that cannot be read leaves them out, and nothing else.
     const UsageRecords::Result usage = UsageRecords::read(m_dataHome);
-    result.apps.reserve(refs.size());
-    for (const FlatpakLibrary::InstalledApp& ref : refs) {
+    // Each application's name may come from a file of its own: the records are made on a few
+    // threads, each in its application's place.
+    result.apps.resize(refs.size());
+    AppInfo* const records = result.apps.data();
+    ParallelLoop::run(refs.size(), RecordsPerThread, [&](qsizetype i) {
+        const FlatpakLibrary::InstalledApp& ref = refs.at(i);
         OptionalDate lastUse;
         if (const auto used = usage.lastUse.constFind(ref.id); used != usage.lastUse.cend())
             lastUse = *used;
@@ -121,9 +132,9 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
         OptionalDate lastReviewed;
         if (const auto reviewed = reviewDates.constFind(id); reviewed != reviewDates.cend())
             lastReviewed = *reviewed;
-        result.apps.append(AppInfo::flatpakApp(id, displayName(ref), ref.deployDir, lastUse,
-                                               deployTime(ref.deployDir), lastReviewed, webPage(ref)));
-    }
+        records[i] = AppInfo::flatpakApp(id, displayName(ref), ref.deployDir, lastUse,
+                                         deployTime(ref.deployDir), lastReviewed, webPage(ref));
+    });
     return result;
 }
 

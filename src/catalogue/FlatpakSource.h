@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QString>
 
+#include <functional>
+
 // The applications installed from a Flatpak remote into the user's or a system installation,
 // with their last use from the desktop's usage records. Without libflatpak there are none, and the
 // result is complete only when no installation is on disk either. Applications installed from a
@@ -17,8 +19,12 @@ class FlatpakSource : public AppSource
 {
 public:
     // dataHome holds the usage records (the XDG data home when empty); libraryFile is the
-    // libflatpak to load.
-    explicit FlatpakSource(QString dataHome = {}, QString libraryFile = QStringLiteral("libflatpak.so.0"));
+    // libflatpak to load. beforeLoading, when given, is called on the scanning thread before each
+    // scan loads the library, and may hold the scan back: loading libflatpak and its sixty-odd
+    // libraries holds the dynamic loader's lock for tens of milliseconds, and while it is held no
+    // thread of the process can load a library or start a thread.
+    explicit FlatpakSource(QString dataHome = {}, QString libraryFile = QStringLiteral("libflatpak.so.0"),
+                           std::function<void()> beforeLoading = {});
 
     Result scan(const ReviewDateMap& reviewDates) const override;
     std::optional<AppInfo::Store> store() const override { return AppInfo::Store::Flatpak; }
@@ -32,4 +38,5 @@ public:
 private:
     QString m_dataHome;
     QString m_libraryFile;
+    std::function<void()> m_beforeLoading;
 };
