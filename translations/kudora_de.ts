@@ -378,6 +378,13 @@
     </message>
 </context>
 <context>
+    <name>Launcher</name>
+    <message>
+        <source>Kudora cannot open its window: %1</source>
+        <translation>Kudora kann sein Fenster nicht öffnen: %1</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>Toolbar</source>

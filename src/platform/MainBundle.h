@@ -11,4 +11,12 @@ class MainBundle
 public:
     // The dictionary; empty when it cannot be read.
     static QVariantMap infoDictionary();
+
+    // CFBundleIdentifier of an information dictionary; empty when it is not text.
+    static QString identifier(const QVariantMap& info);
+
+    // Names the application after an information dictionary: the application name (CFBundleName,
+    // "Kudora" when it is not text or is empty) and the version (CFBundleShortVersionString, else
+    // CFBundleVersion).
+    static void nameApplication(const QVariantMap& info);
 };

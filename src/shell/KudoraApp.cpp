@@ -5,7 +5,6 @@
 #include "AppCommands.h"
 #include "AppDelegate.h"
 #include "AppModel.h"
-#include "AppScanner.h"
 #include "ApplicationIcon.h"
 #include "CheckForUpdatesView.h"
 #include "CommandLine.h"
@@ -13,16 +12,14 @@
 #include "DefaultsDomain.h"
 #include "DesktopWorkspace.h"
 #include "DetachedTask.h"
-#include "FlatpakSource.h"
 #include "FocusedValues.h"
+#include "Launcher.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
 #include "SingleInstance.h"
-#include "SnapSource.h"
 #include "StandardUserDriver.h"
-#include "Translations.h"
 #include "UpdaterController.h"
 #include "WindowPlacement.h"
 
@@ -31,6 +28,9 @@
 #include <QImageReader>
 #include <QTextStream>
 #include <QThreadPool>
+
+#include <chrono>
+#include <future>
 
 namespace {
 // The first image whose format Qt has to guess (the style's own icons are such images) makes it
@@ -48,23 +48,62 @@ void loadImageFormatPluginsInBackground()
     });
 }
 
-QString textValue(const QVariantMap& info, const QString& key)
-{
-    const QVariant value = info.value(key);
-    return value.typeId() == QMetaType::QString ? value.toString() : QString();
-}
-
-QString identifierOf(const QVariantMap& info)
-{
-    return textValue(info, QStringLiteral("CFBundleIdentifier"));
-}
-
-AppSources defaultSources()
-{
-    return { std::make_shared<const AppScanner>(), std::make_shared<const FlatpakSource>(),
-             std::make_shared<const SnapSource>() };
-}
 } // namespace
+
+// Lets threads wait until a window has painted for the first time. Loading libflatpak takes the
+// dynamic loader's lock for tens of milliseconds, in which no thread can load a library or start a
+// thread, and the first paint does both (Qt starts threads to fill large areas, and loads image
+// plugins): the first scan loads it once the window is on screen, which costs the catalogue no
+// more than that first paint.
+class KudoraApp::FirstPaint : public QObject
+{
+public:
+    explicit FirstPaint(std::chrono::milliseconds limit)
+        : m_limit(limit)
+        , m_painted(m_promise.get_future().share())
+    { }
+    ~FirstPaint() override { open(); }
+
+    void watch(QWidget& window)
+    {
+        m_window = &window;
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+    // A wait any thread may call: it returns once the window has painted, once this is gone, or
+    // after the limit, for a window that is never shown.
+    std::function<void()> waiter() const
+    {
+        return [painted = m_painted, limit = m_limit] { painted.wait_for(limit); };
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()
+            && static_cast<QWidget*>(watched)->window() == m_window) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            // The window is painted and flushed within the event that sent this one.
+            QMetaObject::invokeMethod(this, &FirstPaint::open, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    void open()
+    {
+        if (m_opened)
+            return;
+        m_opened = true;
+        m_promise.set_value();
+    }
+
+    const std::chrono::milliseconds m_limit;
+    std::promise<void> m_promise;
+    const std::shared_future<void> m_painted;
+    QWidget* m_window = nullptr;
+    bool m_opened = false;
+};
 
 KudoraApp::KudoraApp()
     : KudoraApp(Parts())
@@ -81,13 +120,17 @@ KudoraApp::KudoraApp(Parts parts)
     m_appDelegate->install();
 
     // The catalogue's store and the updater keep their values in the program's one domain.
-    const QString identifier = identifierOf(info);
+    const QString identifier = MainBundle::identifier(info);
     PreferencesService* preferences = parts.preferences;
     if (!preferences) {
         m_ownPreferences = std::make_unique<PreferencesService>(DefaultsDomain::open(identifier));
         preferences = m_ownPreferences.get();
     }
-    AppSources sources = parts.sources ? std::move(*parts.sources) : defaultSources();
+    if (!parts.sources) {
+        m_firstPaint = std::make_unique<FirstPaint>(std::chrono::seconds(1));
+        parts.sources = AppSource::standardSources(m_firstPaint->waiter());
+    }
+    AppSources sources = std::move(*parts.sources);
     m_model = std::make_unique<AppModel>(*preferences, std::move(sources));
 
     Workspace* workspace = parts.workspace;
@@ -103,6 +146,8 @@ KudoraApp::KudoraApp(Parts parts)
 
     m_focusedValues = std::make_unique<FocusedValues>();
     m_mainWindow = std::make_unique<MainWindow>(*m_model, *workspace, *m_center);
+    if (m_firstPaint)
+        m_firstPaint->watch(*m_mainWindow);
     QAction* checkForUpdates = nullptr;
     if (m_updaterController && m_updaterController->updater()) {
         auto* view = new CheckForUpdatesView(*m_updaterController->updater(), m_mainWindow.get());
@@ -124,13 +169,9 @@ int KudoraApp::main(int& argc, char** argv)
 
 int KudoraApp::main(int& argc, char** argv, Parts parts)
 {
-    // Options the program does not know may be Qt's own, which QApplication takes out; without
-    // them, a line that asks for no window, or that is wrong, needs no display to be answered.
-    const CommandLine early(CommandLine::arguments(argc, argv));
-    if (!early.hasUnknownOptions() && (!early.isValid() || early.mode() != CommandLine::Mode::Window)) {
-        QCoreApplication application(argc, argv);
-        return runCommandLine(parts);
-    }
+    if (const std::optional<int> status =
+            Launcher::runWithoutWindow(argc, argv, { parts.info, parts.preferences, parts.sources }))
+        return *status;
     int status = 0;
     {
         QApplication application(argc, argv);
@@ -146,42 +187,16 @@ int KudoraApp::main(int& argc, char** argv, Parts parts)
 
 int KudoraApp::runCommandLine(Parts& parts)
 {
-    Translations::install();
-    if (!parts.info)
-        parts.info = MainBundle::infoDictionary();
+    CommandLine::Inputs inputs { parts.info, parts.preferences, parts.sources };
+    const int status = CommandLine::run(inputs);
+    parts.info = std::move(inputs.info);
     describeApplication(*parts.info);
-    const CommandLine line(QCoreApplication::arguments());
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    if (!line.isValid()) {
-        err << line.errorText() << Qt::endl;
-        return 1;
-    }
-    switch (line.mode()) {
-    case CommandLine::Mode::Window:
-        break;
-    case CommandLine::Mode::Help:
-        out << line.helpText();
-        return 0;
-    case CommandLine::Mode::Version:
-        out << QCoreApplication::applicationName() << u' ' << QCoreApplication::applicationVersion()
-            << Qt::endl;
-        return 0;
-    case CommandLine::Mode::List: {
-        // The stored choices as they are: a listing creates, prunes and writes nothing.
-        std::optional<PreferencesService> ownPreferences;
-        PreferencesService* preferences = parts.preferences;
-        if (!preferences)
-            preferences = &ownPreferences.emplace(DefaultsDomain::openForReading(identifierOf(*parts.info)));
-        return line.list(parts.sources ? *parts.sources : defaultSources(), *preferences, out, err);
-    }
-    }
-    return -1;
+    return status;
 }
 
 int KudoraApp::runWindow(Parts parts)
 {
-    const QString identifier = identifierOf(*parts.info);
+    const QString identifier = MainBundle::identifier(*parts.info);
     SingleInstance instance(SingleInstance::defaultFolder(),
                             identifier.isEmpty() ? QStringLiteral("kudora") : identifier);
     if (instance.role() != SingleInstance::Role::Running) {
@@ -217,16 +232,12 @@ void KudoraApp::openMainWindow()
 
 void KudoraApp::describeApplication(const QVariantMap& info)
 {
-    const QVariant name = info.value(QStringLiteral("CFBundleName"));
-    const bool isText = name.typeId() == QMetaType::QString;
-    QCoreApplication::setApplicationName(isText && !name.toString().isEmpty() ? name.toString()
-                                                                              : QStringLiteral("Kudora"));
-    const QString shortVersion = textValue(info, QStringLiteral("CFBundleShortVersionString")).trimmed();
-    QCoreApplication::setApplicationVersion(
-        shortVersion.isEmpty() ? textValue(info, QStringLiteral("CFBundleVersion")).trimmed() : shortVersion);
+    MainBundle::nameApplication(info);
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return;
-    QGuiApplication::setApplicationDisplayName(isText ? name.toString() : QStringLiteral("Kudora"));
-    QGuiApplication::setDesktopFileName(identifierOf(info));
+    const QVariant name = info.value(QStringLiteral("CFBundleName"));
+    QGuiApplication::setApplicationDisplayName(
+        name.typeId() == QMetaType::QString ? name.toString() : QStringLiteral("Kudora"));
+    QGuiApplication::setDesktopFileName(MainBundle::identifier(info));
     QApplication::setWindowIcon(ApplicationIcon::icon());
 }

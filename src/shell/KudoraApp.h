@@ -45,8 +45,8 @@ public:
         // The desktop that opens pages and gives icons; the running desktop when null. Must
         // outlive the app.
         Workspace* workspace = nullptr;
-        // The stores the model lists, in order; when absent, the App Store applications of the
-        // system and home Applications folders, then the Flatpak applications.
+        // The stores the model lists, in order; when absent, AppSource::standardSources(), whose
+        // Flatpak source loads libflatpak only once the main window has first painted.
         std::optional<AppSources> sources;
         // Makes the update controller for the information dictionary and the desktop, its updater
         // already started; the standard controller on the program's defaults domain when empty. A
@@ -63,12 +63,12 @@ public:
     explicit KudoraApp(Parts parts);
     ~KudoraApp() override;
 
-    // The life of the program, as main() runs it, returning its exit status. Asked by its arguments
-    // for something done without a window (see CommandLine), it does that on a QCoreApplication,
-    // which needs no display. Else, on a QApplication: when another instance of the user's runs, it
-    // asks that one to show its window and ends (see SingleInstance); otherwise KudoraApp made of
-    // parts, the main window and the event loop. When the loop ends the program ends with it, even
-    // while a scan is still held up; then this function does not return.
+    // The life of the program, as the window module runs it (Launcher), returning its exit status.
+    // Asked by its arguments for something done without a window (see CommandLine), it does that
+    // on a QCoreApplication, which needs no display. Else, on a QApplication: when another instance
+    // of the user's runs, it asks that one to show its window and ends (see SingleInstance);
+    // otherwise KudoraApp made of parts, the main window and the event loop. When the loop ends the
+    // program ends with it, even while a scan is still held up; then this function does not return.
     static int main(int& argc, char** argv);
     static int main(int& argc, char** argv, Parts parts);
 
@@ -94,6 +94,8 @@ public:
     static void describeApplication(const QVariantMap& info);
 
 private:
+    class FirstPaint;
+
     // What main() does once the application object exists: the arguments' work without a window,
     // returning the exit status, or -1 when they ask for the window ...
     static int runCommandLine(Parts& parts);
@@ -101,6 +103,8 @@ private:
     static int runWindow(Parts parts);
 
     std::unique_ptr<NotificationCenter> m_center;
+    // Holds the first scan's loading of libflatpak until the main window has painted.
+    std::unique_ptr<FirstPaint> m_firstPaint;
     std::unique_ptr<FocusedValues> m_focusedValues;
     std::unique_ptr<Workspace> m_ownWorkspace;
     std::unique_ptr<PreferencesService> m_ownPreferences;

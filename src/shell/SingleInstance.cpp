@@ -76,8 +76,10 @@ SingleInstance::SingleInstance(const QString& folder, const QString& name, int t
         if (m_lock >= 0) {
             // Whatever socket is there belongs to an instance that has ended.
             QLocalServer::removeServer(socketPath);
+            // Nobody else can enter the folder, so the socket needs no access options of its own:
+            // with them, Qt makes it in a temporary folder and moves it here, a folder made and
+            // removed on the way to the window.
             m_server = new QLocalServer(this);
-            m_server->setSocketOptions(QLocalServer::UserAccessOption);
             connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::answer);
             m_server->listen(socketPath);
             m_role = Role::Running;

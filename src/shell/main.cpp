@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "KudoraApp.h"
+#include "Launcher.h"
 
 int main(int argc, char** argv)
 {
-    return KudoraApp::main(argc, argv);
+    return Launcher::main(argc, argv);
 }

@@ -4,7 +4,9 @@
 
 #include "AppModel.h"
 #include "DefaultsDomain.h"
+#include "MainBundle.h"
 #include "PreferencesService.h"
+#include "Translations.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -97,6 +99,43 @@ CommandLine::CommandLine(const QStringList& arguments)
         m_mode = Mode::List;
     else if (m_json)
         m_error = tr("--json goes with --list.");
+}
+
+int CommandLine::run(Inputs& inputs)
+{
+    Translations::install();
+    if (!inputs.info)
+        inputs.info = MainBundle::infoDictionary();
+    MainBundle::nameApplication(*inputs.info);
+    const CommandLine line(QCoreApplication::arguments());
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!line.isValid()) {
+        err << line.errorText() << Qt::endl;
+        return 1;
+    }
+    switch (line.mode()) {
+    case Mode::Window:
+        break;
+    case Mode::Help:
+        out << line.helpText();
+        return 0;
+    case Mode::Version:
+        out << QCoreApplication::applicationName() << u' ' << QCoreApplication::applicationVersion()
+            << Qt::endl;
+        return 0;
+    case Mode::List: {
+        // The stored choices as they are: a listing creates, prunes and writes nothing.
+        std::optional<PreferencesService> ownPreferences;
+        PreferencesService* preferences = inputs.preferences;
+        if (!preferences)
+            preferences =
+                &ownPreferences.emplace(DefaultsDomain::openForReading(MainBundle::identifier(*inputs.info)));
+        return line.list(inputs.sources ? *inputs.sources : AppSource::standardSources(), *preferences, out,
+                         err);
+    }
+    }
+    return -1;
 }
 
 QStringList CommandLine::arguments(int argc, char** argv)
