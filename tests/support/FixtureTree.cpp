@@ -23,13 +23,13 @@ QString FixtureTree::makeFolder(const QString& relative)
     return pathOf(relative);
 }
 
-QString FixtureTree::writeFile(const QString& relative, const QByteArray& bytes)
+QString FixtureTree::write(const QString& path, const QByteArray& bytes)
 {
-    QDir().mkpath(QFileInfo(pathOf(relative)).path());
-    QFile out(pathOf(relative));
+    QDir().mkpath(QFileInfo(path).path());
+    QFile out(path);
     EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(bytes) == bytes.size())
-        << qPrintable(relative);
-    return out.fileName();
+        << qPrintable(path);
+    return path;
 }
 
 QString FixtureTree::writePlist(const QString& relative, const QVariantMap& dictionary,

@@ -21,7 +21,9 @@ public:
     QString pathOf(const QString& relative) const { return path() + u'/' + relative; }
 
     QString makeFolder(const QString& relative);
-    QString writeFile(const QString& relative, const QByteArray& bytes);
+    QString writeFile(const QString& to, const QByteArray& bytes) { return write(pathOf(to), bytes); }
+    // Anywhere: the folders on the way are made too.
+    static QString write(const QString& path, const QByteArray& bytes);
     QString writePlist(const QString& relative, const QVariantMap& dictionary,
                        PropertyList::Format format = PropertyList::Format::Xml);
     // relative/Contents/Info.plist with CFBundleIdentifier (when given) and moreInfo, and

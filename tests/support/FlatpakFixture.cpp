@@ -2,23 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FlatpakFixture.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "FixtureTree.h"
+
 #include <QImage>
 #include <QProcess>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
-} // namespace
+using F = FixtureTree;
 
 FlatpakFixture::FlatpakFixture()
 {
@@ -45,9 +35,9 @@ FlatpakFixture::FlatpakFixture()
 
     // A metadata file and one file are all a runtime needs.
     const QString runtime = u"org.kudora.test.Platform"_s;
-    writeFile(work + u"/runtime/metadata"_s,
-              u"[Runtime]\nname=%1\nruntime=%1/x86_64/1\nsdk=%1/x86_64/1\n"_s.arg(runtime).toUtf8());
-    writeFile(work + u"/runtime/usr/README"_s, "test runtime\n");
+    F::write(work + u"/runtime/metadata"_s,
+             u"[Runtime]\nname=%1\nruntime=%1/x86_64/1\nsdk=%1/x86_64/1\n"_s.arg(runtime).toUtf8());
+    F::write(work + u"/runtime/usr/README"_s, "test runtime\n");
     QDir().mkpath(work + u"/runtime/files"_s);
     run(u"ostree"_s, { u"init"_s, u"--mode=archive-z2"_s, u"--repo="_s + repo });
     flatpak({ u"build-export"_s, u"--runtime"_s, u"--no-update-summary"_s, repo, u"runtime"_s, u"1"_s });
@@ -70,10 +60,10 @@ FlatpakFixture::FlatpakFixture()
         const QString id = QString::fromLatin1(app);
         const QString files = work + u"/build-"_s + id + u"/files/"_s;
         flatpak({ u"build-init"_s, u"build-"_s + id, id, runtime, runtime, u"1"_s });
-        writeFile(files + u"bin/app"_s, "#!/bin/sh\n");
+        F::write(files + u"bin/app"_s, "#!/bin/sh\n");
         if (!nameLines.isEmpty())
-            writeFile(files + u"share/applications/"_s + id + u".desktop"_s,
-                      "[Desktop Entry]\nType=Application\nExec=true\n" + nameLines + '\n');
+            F::write(files + u"share/applications/"_s + id + u".desktop"_s,
+                     "[Desktop Entry]\nType=Application\nExec=true\n" + nameLines + '\n');
         if (id == QLatin1StringView(UserApp)) {
             QImage icon(64, 64, QImage::Format_ARGB32);
             icon.fill(Qt::blue);
@@ -82,10 +72,10 @@ FlatpakFixture::FlatpakFixture()
         }
         if (!appdataName.isEmpty()) {
             // The repository's AppStream data is where an installation takes the name from.
-            writeFile(files + u"share/app-info/xmls/"_s + id + u".xml"_s,
-                      "<components version=\"0.8\"><component type=\"desktop\"><id>" + id.toUtf8()
-                          + "</id><name>" + appdataName
-                          + "</name><summary>s</summary></component></components>\n");
+            F::write(files + u"share/app-info/xmls/"_s + id + u".xml"_s,
+                     "<components version=\"0.8\"><component type=\"desktop\"><id>" + id.toUtf8()
+                         + "</id><name>" + appdataName
+                         + "</name><summary>s</summary></component></components>\n");
             run(u"gzip"_s, { files + u"share/app-info/xmls/"_s + id + u".xml"_s });
         }
         flatpak({ u"build-finish"_s, u"--command=app"_s, u"build-"_s + id });
