@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <ranges>
 #include <unistd.h>
 

@@ -9,7 +9,6 @@
 #include <unicode/timezone.h>
 
 #include <array>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
