@@ -49,37 +49,29 @@ double contrast(QColor a, QColor b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// An area, the theme's colour behind it, the contrast its text needs, and whether its edge shows that colour.
-struct Probe
-{
-    const char* what;
-    QWidget* widget;
-    QRect area; // in the widget; all of it when empty
-    QColor background;
-    double text;
-    bool paintedInTheBackground;
-};
+// An area of a widget (all of it when empty), the theme's colour behind it, the contrast its text
+// needs, and whether its edge shows that colour.
+using Probe = std::tuple<const char*, QWidget*, QRect, QColor, double, bool>;
 
 void expectReadable(QWidget& window, const QList<Probe>& probes)
 {
     QTest::qWait(50);
     QImage image = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    for (const Probe& probe : probes) {
-        const QRect local = probe.area.isEmpty() ? probe.widget->rect() : probe.area;
+    for (const auto& [what, widget, inWidget, background, text, paintedInTheBackground] : probes) {
+        const QRect local = inWidget.isEmpty() ? widget->rect() : inWidget;
         const QRect area =
-            QRect(probe.widget->mapTo(&window, local.topLeft()), local.size()).intersected(image.rect());
+            QRect(widget->mapTo(&window, local.topLeft()), local.size()).intersected(image.rect());
         // The core of a glyph stroke reaches the text colour, whatever the antialiasing does around it.
         double strongest = 1;
         for (int y = area.top(); y <= area.bottom(); ++y) {
             for (int x = area.left(); x <= area.right(); ++x)
-                strongest = std::max(strongest, contrast(image.pixelColor(x, y), probe.background));
+                strongest = std::max(strongest, contrast(image.pixelColor(x, y), background));
         }
-        EXPECT_GE(strongest, probe.text) << probe.what;
+        EXPECT_GE(strongest, text) << what;
         // Painted in the theme's colour, not a fixed one.
-        if (probe.paintedInTheBackground) {
-            EXPECT_LT(contrast(image.pixelColor(area.right() - 2, area.center().y()), probe.background), 1.1)
-                << probe.what;
-        }
+        EXPECT_TRUE(!paintedInTheBackground
+                    || contrast(image.pixelColor(area.right() - 2, area.center().y()), background) < 1.1)
+            << what;
     }
 }
 

@@ -1,32 +1,25 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "AppLists.h"
 #include "AppModel.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
-#include "DefaultsDomain.h"
 #include "FileDefaultsDomain.h"
 #include "FileSystem.h"
-#include "FixtureTree.h"
 #include "LoopbackHttpServer.h"
 #include "MainWindow.h"
 #include "MessageBar.h"
-#include "PreferencesService.h"
-#include "PropertyList.h"
 #include "RecordingUserDriver.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
 #include "TestEnvironment.h"
 #include "TestFeed.h"
-#include "Updater.h"
 #include "UpdaterController.h"
 #include "WindowPlacement.h"
 
 #include <QAction>
 #include <QDirIterator>
-#include <QFile>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTest>
@@ -119,14 +112,6 @@ TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindow
         const auto cell = [&](int row, int column) {
             return table->visualRect(table->model()->index(row, column)).center();
         };
-        // A page that nothing opened records nothing; the window names it, to be opened by hand.
-        MessageBar* bar = content->messageBar();
-        click(table->viewport(), cell(1, AppTableModel::AppStoreColumn));
-        ASSERT_EQ(harness.workspace.openedUrls.size(), 1);
-        EXPECT_EQ(std::pair(bar->isVisible(),
-                            findApp(harness.app().model().apps(), ShellHarness::BetaID)->lastReviewedDate()),
-                  std::pair(true, OptionalDate()));
-        EXPECT_TRUE(bar->text().contains(u"“https://apps.apple.com/app/id222”"_s)) << qPrintable(bar->text());
         harness.workspace.refuses = false;
         click(table->viewport(), cell(1, AppTableModel::AppStoreColumn));
         click(table->viewport(), cell(0, AppTableModel::NameColumn));

@@ -7,9 +7,7 @@
 #include "SingleInstance.h"
 
 #include <QDirIterator>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
@@ -78,32 +76,22 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
         environment.remove(variable);
     environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
 
-    const auto entry = [](const QString& name, const QString& lastUsed, const QJsonValue& lastReviewed,
-                          const QString& id) {
-        return QJsonObject { { u"name"_s, name },
-                             { u"store"_s, u"app-store"_s },
-                             { u"lastUsed"_s, lastUsed },
-                             { u"lastReviewed"_s, lastReviewed },
-                             { u"id"_s, id } };
-    };
-    const QJsonArray listed { entry(u"Alpha"_s, u"2026-03-01T12:00:00Z"_s, {}, ShellHarness::AlphaID),
-                              entry(u"Beta"_s, u"2025-01-02T12:00:00Z"_s,
-                                    now.addDays(-3).toString(Qt::ISODate), ShellHarness::BetaID) };
+    // clang-format off
+    const QByteArray json = QJsonDocument::fromJson(R"([
+        { "name": "Alpha", "store": "app-store", "lastUsed": "2026-03-01T12:00:00Z", "lastReviewed": null, "id": "com.example.alpha" },
+        { "name": "Beta", "store": "app-store", "lastUsed": "2025-01-02T12:00:00Z", "lastReviewed": "R", "id": "com.example.beta" }])")
+        .toJson().replace("\"R\"", QByteArray('"' + now.addDays(-3).toString(Qt::ISODate).toUtf8() + '"'));
     const std::tuple<QStringList, int, QString> cases[] = {
         // arguments, exit status, what is printed
-        { { u"--version"_s },
-          0,
-          u"Kudora %1\n"_s.arg(
-              MainBundle::infoDictionary().value(u"CFBundleShortVersionString"_s).toString()) },
+        { { u"--version"_s }, 0, u"Kudora "_s + MainBundle::infoDictionary().value(u"CFBundleShortVersionString"_s).toString() + u'\n' },
         { { u"--help"_s }, 0, u"  --list "_s },
-        { { u"--list"_s },
-          0,
-          u"Name   Store      Last Used    Last Reviewed  ID\n"
-          u"Alpha  App Store  Mar 1, 2026  Never          com.example.alpha\n"
-          u"Beta   App Store  Jan 2, 2025  3 days ago     com.example.beta\n"_s },
-        { { u"--list"_s, u"--json"_s }, 0, QString::fromUtf8(QJsonDocument(listed).toJson()) },
+        { { u"--list"_s }, 0, u"Name   Store      Last Used    Last Reviewed  ID\n"
+                              u"Alpha  App Store  Mar 1, 2026  Never          com.example.alpha\n"
+                              u"Beta   App Store  Jan 2, 2025  3 days ago     com.example.beta\n"_s },
+        { { u"--list"_s, u"--json"_s }, 0, QString::fromUtf8(json) },
         { { u"--json"_s }, 1, u"--json goes with --list."_s },
     };
+    // clang-format on
     for (const auto& [arguments, status, printed] : cases) {
         QProcess program;
         start(program, fixture, arguments, environment);

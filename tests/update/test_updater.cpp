@@ -17,9 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <tuple>
-
 using namespace Qt::StringLiterals;
 using Shown = RecordingUserDriver::Shown;
 using TestFeed::finishes;

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's content driven by clicks and keys, on a real AppModel over an in-memory store.
+#include "AppLists.h"
 #include "AppModel.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
@@ -31,8 +32,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
 #include <random>
 
 using namespace Qt::StringLiterals;
@@ -56,15 +55,10 @@ struct FailingBatchDomain : MemoryDefaultsDomain
 };
 
 // A store that lists nothing, for the words a catalogue of it uses.
-struct EmptySource : AppSource
+std::shared_ptr<AppSource> emptyStore(AppInfo::Store store = AppInfo::Store::AppStore)
 {
-    explicit EmptySource(AppInfo::Store store)
-        : kind(store)
-    { }
-    Result scan(const ReviewDateMap&) const override { return {}; }
-    std::optional<AppInfo::Store> store() const override { return kind; }
-    AppInfo::Store kind;
-};
+    return std::make_shared<FixedSource>(AppSource::Result(), store);
+}
 
 QDateTime day(int daysAgo)
 {
@@ -103,7 +97,7 @@ const QList<AppInfo> storeApps {
 class WindowTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { makeView({ std::make_shared<EmptySource>(AppInfo::Store::AppStore) }); }
+    void SetUp() override { makeView({ emptyStore() }); }
 
     // A new model on sources, after its first scan, and a new view of it, shown.
     void makeView(AppSources sources)
@@ -542,9 +536,7 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
 
     // A catalogue of more than the App Store speaks of stores in general.
     preferences.clearIgnoredIDs();
-    makeView({ std::make_shared<EmptySource>(AppInfo::Store::AppStore),
-               std::make_shared<EmptySource>(AppInfo::Store::Flatpak),
-               std::make_shared<EmptySource>(AppInfo::Store::Snap) });
+    makeView({ emptyStore(), emptyStore(AppInfo::Store::Flatpak), emptyStore(AppInfo::Store::Snap) });
     EXPECT_EQ(std::pair(view->statusBar()->text(), view->emptyState()->messageText()),
               std::pair(u"0 store apps found"_s, u"No store apps found."_s));
     model->setApps(storeApps.mid(2, 1));
@@ -587,7 +579,7 @@ TEST_F(WindowTest, RandomSessionsKeepTheRowsEqualToVisibleAppsAndEveryIndexOnIts
                                  [&](const AppInfo&) { return pick(3) == 0; });
             return some;
         };
-        makeView({ std::make_shared<EmptySource>(AppInfo::Store::AppStore) });
+        makeView({ emptyStore() });
         QSignalSpy scans(model.get(), &AppModel::rescanFinished);
         model->setApps(catalogue());
         QList<std::pair<QPersistentModelIndex, QVariant>> taken; // with the id each stood for
