@@ -9,8 +9,6 @@
 #include "UsageRecords.h"
 
 #include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QImage>
 #include <QScopeGuard>
 

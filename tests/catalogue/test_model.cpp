@@ -8,9 +8,7 @@
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 

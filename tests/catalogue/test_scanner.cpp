@@ -7,7 +7,6 @@
 #include "FixtureTree.h"
 
 #include <QRegularExpression>
-#include <QSet>
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,6 @@
 #include "ContentView.h"
 #include "DarkPalette.h"
 #include "EmptyStateView.h"
-#include "KudoraApp.h"
 #include "LinkButton.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
@@ -17,11 +16,9 @@
 #include "StatusBar.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStyle>

@@ -13,8 +13,6 @@
 #include "PreferencesService.h"
 #include "TestEnvironment.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>

@@ -5,22 +5,16 @@
 #include "AppLists.h"
 #include "AppModel.h"
 #include "ChildProcess.h"
-#include "DefaultsDomain.h"
 #include "FileDefaultsDomain.h"
 #include "FixtureTree.h"
 #include "PreferencesService.h"
-#include "PropertyList.h"
 #include "SafeFile.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <optional>
 #include <random>
 #include <sys/resource.h>
 #include <thread>

@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AboutBox.h"
 #include "AppModel.h"
-#include "AppTableModel.h"
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
