@@ -10,7 +10,6 @@
 #include "LoopbackHttpServer.h"
 #include "MainWindow.h"
 #include "MessageBar.h"
-#include "RecordingUserDriver.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
 #include "TestEnvironment.h"

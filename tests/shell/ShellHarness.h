@@ -9,8 +9,8 @@
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
-#include "RecordingUserDriver.h"
 #include "RecordingWorkspace.h"
+#include "TestFeed.h"
 #include "UpdaterController.h"
 
 #include <QTest>
