@@ -1,19 +1,30 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileDefaultsDomain.h"
 #include "FileSystem.h"
+#include "FileSystemMetadataSource.h"
 #include "FixtureTree.h"
+#include "ParallelLoop.h"
 #include "SafeFile.h"
+#include "TestEnvironment.h"
 
-#include <QFile>
+#include <QPoint>
+#include <QScopeGuard>
 #include <QSet>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+#include <set>
+#include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
 using enum FileSystem::Outcome;
 
 namespace {
@@ -93,4 +104,151 @@ TEST(FileSystem, ListsFoldersWithAllNamesButDotEntriesAndNonUtf8Ones)
     EXPECT_EQ(QSet<QString>(names->cbegin(), names->cend()),
               (QSet<QString> { u"One.app"_s, u".hidden"_s, u"Zürich.txt"_s }));
     EXPECT_EQ(FileSystem::listDirectory(tree.makeFolder(u"empty"_s)), QStringList());
+}
+
+TEST(FileSystemMetadataSource, NamesComeFromTheInfoTextAndTheLastUseFromItsAttribute)
+{
+    FixtureTree tree;
+    const FileSystemMetadataSource source;
+    EXPECT_FALSE(source.itemForPath(tree.pathOf(u"Missing.app"_s)).has_value());
+    EXPECT_FALSE(source.itemForPath(tree.writeFile(u"Plain.app"_s, "not a bundle"))
+                     ->attribute(kMDItemDisplayName)
+                     .isValid());
+    // The display name before the short name, and texts only.
+    const QString shown = u"CFBundleDisplayName"_s, name = u"CFBundleName"_s;
+    const std::pair<QVariantMap, QVariant> cases[] = {
+        { { { shown, u"Shown"_s }, { name, u"Short"_s } }, u"Shown"_s },
+        { { { shown, qlonglong(3) }, { name, u"Short"_s } }, u"Short"_s },
+        { {}, {} },
+    };
+    int n = 0;
+    for (const auto& [info, expected] : cases) {
+        const QString bundle = tree.makeBundle(u"A%1.app"_s.arg(++n), u"x.y"_s, std::nullopt, info);
+        EXPECT_EQ(source.itemForPath(bundle)->attribute(kMDItemDisplayName), expected) << n;
+    }
+    const QString bundle = tree.pathOf(u"A1.app"_s);
+    const auto utc = [](const char* iso) {
+        return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODateWithMs);
+    };
+    EXPECT_FALSE(source.itemForPath(bundle)->attribute(kMDItemLastUsedDate).isValid());
+    // Seconds and nanoseconds, little-endian; a wrong size or impossible nanoseconds mean nothing.
+    const auto lastUsed = [&](qint64 seconds, qint64 nanoseconds, int size) {
+        const qint64 value[] = { qToLittleEndian(seconds), qToLittleEndian(nanoseconds) };
+        return ::setxattr(QFile::encodeName(bundle).constData(), "user.com.apple.lastuseddate#PS", value,
+                          size_t(size), 0)
+            ? QVariant(u"no user attributes here"_s)
+            : source.itemForPath(bundle)->attribute(kMDItemLastUsedDate);
+    };
+    const QVariant used = lastUsed(utc("2022-08-09T10:11:12Z").toSecsSinceEpoch(), 345678901, 16);
+    if (used == QVariant(u"no user attributes here"_s))
+        GTEST_SKIP() << "the file system takes no user extended attributes (" << errno << ")";
+    EXPECT_EQ(used, QVariant(utc("2022-08-09T10:11:12.345Z")));
+    EXPECT_FALSE(lastUsed(utc("2022-08-09T10:11:12Z").toSecsSinceEpoch(), 0, 8).isValid());
+    EXPECT_FALSE(lastUsed(0, 2000000000, 16).isValid());
+}
+
+TEST(FileDefaultsDomain, KeepsTypedValuesInAPrivateBinaryFile)
+{
+    FixtureTree tree;
+    const QString folder = tree.pathOf(u"new/folder"_s), file = folder + u"/org.example.plist"_s;
+    FileDefaultsDomain writer(file);
+    const QVariantMap values {
+        { u"ids"_s, QVariantList { u"a.b"_s, u"c.d"_s } },
+        { u"dates"_s, QVariantMap { { u"a.b"_s, QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC) } } },
+        { u"count"_s, qlonglong(-3) }
+    };
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        writer.setValue(it.key(), it.value());
+    writer.setValue(u"ids"_s, QStringList { u"a.b"_s, u"c.d"_s }); // the same, as a list
+    writer.setValue(u"gone"_s, u"soon"_s);
+    writer.removeValue(u"gone"_s);
+    // Neither group nor others may read the file or enter its folder.
+    EXPECT_FALSE(QFile::permissions(file) & 0x0077 || QFile::permissions(folder) & 0x0077);
+    const QByteArray bytes = SafeFile::readRegularFile(file).value_or(QByteArray());
+    EXPECT_TRUE(bytes.startsWith("bplist00"));
+    EXPECT_EQ(PropertyList::parseDictionary(bytes), values);
+}
+
+TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
+{
+    FixtureTree tree;
+    const QString path = tree.pathOf(u"org.example.plist"_s);
+    FileDefaultsDomain domain(path);
+    domain.setValue(u"kept"_s, u"old"_s);
+    const auto append = [&domain](const QString& entry) {
+        domain.modify(u"list"_s, [&entry](const QVariant& list) {
+            return DefaultsDomain::Change::set(list.toList() << entry);
+        });
+    };
+    const auto before = SafeFile::readRegularFile(path);
+    const auto openDescriptors = [] {
+        return QDir(u"/proc/self/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot).size();
+    };
+    const qsizetype descriptors = openDescriptors();
+    {
+        const DefaultsDomain::Batch outer(domain);
+        {
+            const DefaultsDomain::Batch inner(domain);
+            append(u"a"_s);
+        }
+        append(u"b"_s);
+        domain.setValue(u"kept"_s, QPoint()); // cannot be stored: the old value stays
+        domain.removeValue(u"missing"_s);
+        // Every read of this process sees the changes at once; the file waits for the end.
+        EXPECT_EQ(domain.value(u"list"_s).toStringList(), (QStringList { u"a"_s, u"b"_s }));
+        EXPECT_EQ(SafeFile::readRegularFile(path), before);
+    }
+    EXPECT_EQ(PropertyList::readDictionary(path),
+              (QVariantMap { { u"kept"_s, u"old"_s }, { u"list"_s, QVariantList { u"a"_s, u"b"_s } } }));
+    // A batch that changes nothing writes nothing.
+    ASSERT_TRUE(QFile::remove(path));
+    {
+        const DefaultsDomain::Batch idle(domain);
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    // The lock of each batch and the file of each write are closed again.
+    EXPECT_EQ(openDescriptors(), descriptors);
+}
+
+TEST(DefaultsDomain, OpensOneSharedDomainInTheConfigFolder)
+{
+    const auto domain = DefaultsDomain::open(u"org.example.app"_s);
+    {
+        // Two parts of the program opening the same domain share it: a write through one while
+        // the other holds a batch open joins the batch instead of waiting for the file's lock.
+        const auto other = DefaultsDomain::open(u"org.example.app"_s);
+        EXPECT_EQ(other.get(), domain.get());
+        const DefaultsDomain::Batch batch(*domain);
+        other->setValue(u"k"_s, qlonglong(2));
+        EXPECT_EQ(domain->value(u"k"_s), QVariant(qlonglong(2)));
+    }
+    // A relative folder counts as unset. (The fallbacks are the reliability tests' concern.)
+    const auto restore =
+        qScopeGuard([config = qgetenv("XDG_CONFIG_HOME")] { qputenv("XDG_CONFIG_HOME", config); });
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(DefaultsDomain::open(u"org.example.app"_s)->location(),
+              TestEnvironment::homePath() + u"/.config/org.example.app.plist"_s);
+}
+
+TEST(ParallelLoop, RunsEveryStepOnceOnAtMostTheAllowedThreads)
+{
+    using Case = std::pair<qsizetype, qsizetype>; // steps, and steps worth a thread of its own
+    for (const auto& [count, stepsPerThread] :
+         { Case(0, 1), Case(1, 1), Case(31, 32), Case(64, 32), Case(1000, 1), Case(1000, 0) }) {
+        SCOPED_TRACE(testing::Message() << count << " steps, " << stepsPerThread << " per thread");
+        std::vector<std::atomic<int>> calls(static_cast<size_t>(count));
+        std::mutex mutex;
+        std::set<std::thread::id> threads;
+        ParallelLoop::run(count, stepsPerThread, [&](qsizetype i) {
+            ++calls.at(size_t(i));
+            const std::lock_guard lock(mutex);
+            threads.insert(std::this_thread::get_id());
+        });
+        EXPECT_EQ(std::count(calls.cbegin(), calls.cend(), 1), count);
+        EXPECT_LE(threads.size(), size_t(ParallelLoop::maximumThreads()));
+        // Too few steps to be worth a second thread stay on the caller's.
+        if (count > 0 && count < 2 * stepsPerThread) {
+            EXPECT_EQ(threads, std::set { std::this_thread::get_id() });
+        }
+    }
 }
