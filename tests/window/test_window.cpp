@@ -207,6 +207,7 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
     const QString tooltip = text(1, IconColumn, Qt::ToolTipRole);
     EXPECT_EQ(Qt::mightBeRichText(tooltip) ? QTextDocumentFragment::fromHtml(tooltip).toPlainText() : tooltip,
               markup);
+    EXPECT_EQ(text(2, IconColumn, Qt::ToolTipRole), u"/Apps/none.app"_s);
 
     // Icons keep their shape (64 × 32 becomes 24 × 12, centred); a nameless record shows none.
     const QImage shown = table()->viewport()->grab().toImage();
