@@ -396,6 +396,7 @@ TEST(SnapSource, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
         // An answer to an HTTP/1.1 request, which was not asked.
         { "chunked", [&](SnapdDouble& d) { d.setReply({ others, "200 OK", Framing::Chunked }); }, {}, true },
         { "error 404", [&](SnapdDouble& d) { d.setReply({ error404, "404 Not Found" }); }, {}, true },
+        { "error 400", [&](SnapdDouble& d) { d.setReply({ R"({"type":"error","status-code":400,"status":"Bad Request","result":{"message":"bad query"}})", "400 Bad Request" }); }, {}, true },
         { "error as 200", [&](SnapdDouble& d) { d.setReply({ error404 }); }, {}, true },
         { "malformed", [&](SnapdDouble& d) { d.setReply({ others.chopped(1) + ',' }); }, {}, true },
         { "no list", [&](SnapdDouble& d) { d.setReply({ R"({"type":"sync","status-code":200,"result":{}})" }); }, {}, true },

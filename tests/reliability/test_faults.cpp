@@ -321,6 +321,8 @@ TEST_F(ReadFailures, OnlyWhatIsNotThereLosesItsReviewAndOnlyAfterAScanThatReadEv
         { "library", { F::userDir(), F::systemDir() }, NoLibrary, "KH", "KHUSFG" },
         // Every remote's lookup fails so; a removed remote's applications are still installed.
         { "remote lookup", {}, Shim, "KHUSF", "KHUSFG" },
+        // Usage records only lend dates: one that cannot be read takes nothing else along.
+        { "usage records", { m_tree.pathOf(u"data"_s) }, Libflatpak, "KHUSF", "KHUSF" },
     };
     // clang-format on
     for (const auto& [what, paths, library, whenAbsent, whenFailed] : places) {
