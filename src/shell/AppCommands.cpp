@@ -41,8 +41,7 @@ QList<QKeySequence> keys(QKeySequence::StandardKey key, QKeyCombination usual)
 
 AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center,
                          FocusedValues& focusedValues, Workspace& workspace, QAction* checkForUpdates)
-    : QObject(&window)
-    , m_model(model)
+    : m_model(model)
     , m_window(window)
     , m_center(center)
     , m_focusedValues(focusedValues)

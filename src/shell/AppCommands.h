@@ -31,7 +31,7 @@ class AppCommands : public QObject
     Q_OBJECT
 
 public:
-    // Builds the menus onto window's menu bar and lives as long as the window. checkForUpdates is
+    // Builds the menus onto window's menu bar; it must go before the window. checkForUpdates is
     // the update item, placed after "About Kudora"; without one the menu has no update item. The
     // services must outlive the commands.
     AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center, FocusedValues& focusedValues,

@@ -153,8 +153,8 @@ KudoraApp::KudoraApp(Parts parts)
         auto* view = new CheckForUpdatesView(*m_updaterController->updater(), m_mainWindow.get());
         checkForUpdates = view->action();
     }
-    m_commands =
-        new AppCommands(*m_model, *m_mainWindow, *m_center, *m_focusedValues, *workspace, checkForUpdates);
+    m_commands = std::make_unique<AppCommands>(*m_model, *m_mainWindow, *m_center, *m_focusedValues,
+                                               *workspace, checkForUpdates);
     // Placed once its menus and toolbar give it its full size.
     m_windowPlacement = std::make_unique<WindowPlacement>(
         *m_mainWindow, parts.windowStateFile.value_or(WindowPlacement::defaultFilePath()));

@@ -113,7 +113,9 @@ private:
     std::unique_ptr<UpdaterController> m_updaterController;
     // Declared last: the window borrows the model and the updater, so it goes first.
     std::unique_ptr<MainWindow> m_mainWindow;
-    AppCommands* m_commands = nullptr;
+    // Goes before the window: its teardown moves the focus, which the commands must no longer
+    // follow into a window that is half destroyed.
+    std::unique_ptr<AppCommands> m_commands;
     // Goes before the window, writing down where it was.
     std::unique_ptr<WindowPlacement> m_windowPlacement;
 };

@@ -1,11 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window as a person whose language is German sees it (LANG=de_DE.UTF-8 for this program).
-#include "AppModel.h"
 #include "AppTableModel.h"
 #include "ContentView.h"
-#include "MainWindow.h"
-#include "MemoryDefaultsDomain.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
 #include "StatusBar.h"

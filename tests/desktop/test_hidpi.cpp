@@ -5,13 +5,11 @@
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
-#include "MainWindow.h"
 #include "ShellHarness.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QPainter>
-#include <QTest>
 
 #include <gtest/gtest.h>
 

@@ -2,18 +2,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "AppCommands.h"
+#include "AppModel.h"
 #include "FixtureTree.h"
 #include "KudoraApp.h"
+#include "MainWindow.h"
+#include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
 #include "RecordingWorkspace.h"
+#include "TestFeed.h"
+#include "UpdaterController.h"
 
-#include <QLatin1StringView>
-#include <QVariantMap>
-
-#include <memory>
-
-class MainWindow;
-class QAction;
+#include <QTest>
 
 // A KudoraApp on an information dictionary of the test's (without an update feed unless asked),
 // an Applications folder holding two App Store applications, a store in memory and a recording
@@ -21,19 +21,53 @@ class QAction;
 class ShellHarness
 {
 public:
-    static QVariantMap standardInfo();
+    static QVariantMap standardInfo()
+    {
+        return { { QStringLiteral("CFBundleName"), QStringLiteral("Kudora") },
+                 { QStringLiteral("CFBundleIdentifier"), QStringLiteral("org.kudora.Kudora") },
+                 { QStringLiteral("CFBundleShortVersionString"), QStringLiteral("1.0") },
+                 { QStringLiteral("CFBundleVersion"), QStringLiteral("1") } };
+    }
 
-    explicit ShellHarness(const QVariantMap& info = standardInfo(), KudoraApp::Parts parts = {});
-    ~ShellHarness();
+    explicit ShellHarness(const QVariantMap& info = standardInfo(), KudoraApp::Parts parts = {})
+    {
+        workspace.refuses = true;
+        fixture.makeBundle(QStringLiteral("Applications/Alpha.app"), AlphaID, 111);
+        fixture.makeBundle(QStringLiteral("Applications/Beta.app"), BetaID, 222);
+        parts.info = info;
+        if (!parts.workspace)
+            parts.workspace = &workspace;
+        if (!parts.preferences)
+            parts.preferences = &m_preferences;
+        if (!parts.sources)
+            parts.sources = AppSources { std::make_shared<const AppScanner>(
+                fixture.pathOf(QStringLiteral("Applications")), fixture.makeFolder(QStringLiteral("home"))) };
+        // Each harness's window starts afresh unless the test says where its state is kept.
+        if (!parts.windowStateFile)
+            parts.windowStateFile = fixture.pathOf(QStringLiteral("state/window.json"));
+        if (!parts.makeUpdaterController)
+            parts.makeUpdaterController = [](const QVariantMap& info, Workspace& workspace) {
+                return std::make_unique<UpdaterController>(true, std::make_unique<RecordingUserDriver>(),
+                                                           std::make_shared<MemoryDefaultsDomain>(), info,
+                                                           workspace);
+            };
+        m_app = std::make_unique<KudoraApp>(std::move(parts));
+    }
 
     KudoraApp& app() const { return *m_app; }
     MainWindow& window() const { return m_app->mainWindow(); }
 
     // Shows the main window, makes it the active one and waits for the first scan.
-    bool openAndActivate();
+    bool openAndActivate()
+    {
+        m_app->openMainWindow();
+        return QTest::qWaitForWindowActive(&window()) && QTest::qWaitFor([this] {
+                   return !app().model().isScanning() && !app().model().apps().isEmpty();
+               });
+    }
 
     // The command's action, by its name (CommandNames).
-    QAction* action(QLatin1StringView name) const;
+    QAction* action(QLatin1StringView name) const { return m_app->commands().action(name); }
 
     RecordingWorkspace workspace;
     FixtureTree fixture;
@@ -42,6 +76,6 @@ public:
                                 BetaID = QStringLiteral("com.example.beta");
 
 private:
-    std::unique_ptr<PreferencesService> m_preferences;
+    PreferencesService m_preferences { std::make_shared<MemoryDefaultsDomain>() };
     std::unique_ptr<KudoraApp> m_app;
 };

@@ -1,41 +1,39 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AboutBox.h"
-#include "AppModel.h"
-#include "AppTableModel.h"
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
 #include "EmptyStateView.h"
 #include "LinkButton.h"
 #include "LoopbackHttpServer.h"
-#include "MainWindow.h"
-#include "MemoryDefaultsDomain.h"
+#include "MainBundle.h"
 #include "NotificationCenter.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
+#include "SingleInstance.h"
 #include "StandardUserDriver.h"
-#include "TestFeed.h"
-#include "UpdaterController.h"
 #include "VisibleAppsModel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDirIterator>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
+
 using Names = CommandNames;
 
 namespace {
@@ -202,9 +200,8 @@ TEST_F(Commands, MenusOpenFromTheKeyboardAndLeaveTheKeysWorkingWhenDismissed)
     // once, wherever the focus waits meanwhile.
     content().setSelection({ AppId(ShellHarness::AlphaID) });
     QMenuBar* bar = harness.window().menuBar();
-    for (const auto& [key, menu] : { std::pair(Qt::ALT | Qt::Key_F, 1),
-                                     { Qt::ALT | Qt::Key_E, 2 },
-                                     { QKeyCombination(Qt::Key_F10), 0 } }) {
+    for (const auto& [key, menu] :
+         { std::pair(Qt::ALT | Qt::Key_E, 2), { QKeyCombination(Qt::Key_F10), 0 } }) {
         ASSERT_TRUE(focus(&table()));
         press(key);
         ASSERT_TRUE(QTest::qWaitFor([&] {
@@ -267,29 +264,26 @@ TEST_F(Commands, WindowEditAndHelpCommandsActWhereThePersonIs)
     EXPECT_EQ(harness.workspace.openedUrls, QList<QUrl> { QUrl(u"https://kudora.org/help/"_s) });
     EXPECT_FALSE(action(Names::CheckForUpdates)->isEnabled());
 
-    // About shows one box: icon, name, version, what the program does, its licence and web page,
-    // whose links the desktop opens, and Qt's own box.
+    // About shows one box: name, version, what the program does, its licence and web page, whose
+    // links the desktop opens, and Qt's own box (its icon is the high-density test's).
     action(Names::About)->trigger();
     action(Names::About)->trigger();
     const QList<AboutBox*> boxes = harness.window().findChildren<AboutBox*>();
     ASSERT_TRUE(boxes.size() == 1 && QTest::qWaitForWindowExposed(boxes[0]));
     AboutBox& box = *boxes[0];
     QString text = box.windowTitle();
-    for (const QLabel* label : box.findChildren<QLabel*>())
+    harness.workspace.openedUrls.clear();
+    for (QLabel* label : box.findChildren<QLabel*>()) {
         text += u'\n' + label->text();
+        for (const QUrl& url : { AboutBox::homePageUrl(), AboutBox::licenceUrl() })
+            if (label->text().contains(url.toString()))
+                emit label->linkActivated(url.toString());
+    }
     for (const QString& part :
          { u"About Kudora\n\nKudora\n"_s, u"Version 1.0"_s, u"review the store applications"_s,
            u"GNU General Public License, version 3 or later"_s, u">kudora.org<"_s })
         EXPECT_TRUE(text.contains(part)) << qPrintable(part + u" in "_s + text);
-    EXPECT_FALSE(box.iconLabel()->pixmap().isNull());
     EXPECT_GE(box.width(), box.fontMetrics().horizontalAdvance(box.windowTitle()) * 3);
-    harness.workspace.openedUrls.clear();
-    for (QLabel* label : box.findChildren<QLabel*>()) {
-        for (const QUrl& url : { AboutBox::homePageUrl(), AboutBox::licenceUrl() }) {
-            if (label->text().contains(url.toString()))
-                emit label->linkActivated(url.toString());
-        }
-    }
     EXPECT_EQ(harness.workspace.openedUrls,
               (QList<QUrl> { AboutBox::homePageUrl(), AboutBox::licenceUrl() }));
     QString aboutQt;
@@ -328,14 +322,12 @@ TEST(Startup, ClosingTheLastWindowOrQuittingEndsTheApplicationAndAnUpdateWindowC
     QGuiApplication::setQuitOnLastWindowClosed(false);
     LoopbackHttpServer server;
     server.serve(u"/appcast.xml"_s, TestFeed::rss({ { u"1"_s, u"1.0"_s } }));
-    const std::pair<bool, QKeyCombination> ways[] = {
-        // from a check's update window, left alone without the main window; key pressed (none: closed)
-        { false, {} },
-        { false, Qt::CTRL | Qt::Key_Q },
-        { true, {} },
-        { true, Qt::CTRL | Qt::Key_Q },
-        { true, Qt::CTRL | Qt::Key_W },
-    };
+    const QString feed = server.url(u"/appcast.xml"_s).toString();
+    // From a check's update window, left alone without the main window; the key pressed (none: closed).
+    // clang-format off
+    const std::pair<bool, QKeyCombination> ways[] = { { false, {} }, { false, Qt::CTRL | Qt::Key_Q }, { true, {} },
+                                                      { true, Qt::CTRL | Qt::Key_Q }, { true, Qt::CTRL | Qt::Key_W } };
+    // clang-format on
     for (const auto& [fromUpdateWindow, key] : ways) {
         StandardUserDriver* windows = nullptr;
         KudoraApp::Parts parts;
@@ -346,8 +338,7 @@ TEST(Startup, ClosingTheLastWindowOrQuittingEndsTheApplicationAndAnUpdateWindowC
                                                        std::make_shared<MemoryDefaultsDomain>(), info,
                                                        workspace, TestFeed::loopbackOptions());
         };
-        ShellHarness harness(TestFeed::bundleInfo(server.url(u"/appcast.xml"_s).toString()),
-                             std::move(parts));
+        ShellHarness harness(TestFeed::bundleInfo(feed), std::move(parts));
         ASSERT_TRUE(harness.openAndActivate());
         QWidget* window = &harness.window();
         if (fromUpdateWindow) {
@@ -387,4 +378,146 @@ TEST(Startup, ClosingTheWindowDuringAHeldUpScanEndsTheProcess)
     ASSERT_TRUE(program.waitForFinished(30'000)) << "the process stays while its scan is held up";
     EXPECT_TRUE(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0);
     EXPECT_EQ(QString::fromUtf8(program.readAllStandardOutput()), u"scanning\n"_s);
+}
+
+// What a launch of the program does: what its arguments ask for, and one running instance per user.
+namespace {
+// The program's, which names its store and its socket.
+QString identifier()
+{
+    return MainBundle::infoDictionary().value(u"CFBundleIdentifier"_s).toString();
+}
+
+// The program on fixture's Applications folder, started as a launcher would, in environment.
+void start(QProcess& program, const FixtureTree& fixture, const QStringList& arguments,
+           const QProcessEnvironment& environment)
+{
+    program.setProcessEnvironment(environment);
+    program.start(QCoreApplication::applicationDirPath() + u"/kudora_probe"_s,
+                  QStringList { fixture.pathOf(u"Applications"_s), fixture.pathOf(u"home"_s) } + arguments);
+}
+
+// Every file and folder below folder with its time of change, and each file's content.
+QMap<QString, QByteArray> snapshot(const QString& folder)
+{
+    QMap<QString, QByteArray> entries;
+    for (QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QFileInfo entry(it.next());
+        QFile file(entry.filePath());
+        entries.insert(QDir(folder).relativeFilePath(entry.filePath()),
+                       QByteArray::number(entry.lastModified().toMSecsSinceEpoch()) + ' '
+                           + (entry.isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : "folder"));
+    }
+    return entries;
+}
+} // namespace
+
+TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
+{
+    FixtureTree fixture;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    fixture.makeBundle(u"Applications/Alpha.app"_s, ShellHarness::AlphaID, 111);
+    fixture.makeBundle(u"Applications/Beta.app"_s, ShellHarness::BetaID, 222);
+    fixture.makeBundle(u"Applications/Ignored.app"_s, u"com.example.ignored"_s, 333);
+    fixture.setModificationTime(u"Applications/Alpha.app"_s,
+                                QDateTime(QDate(2026, 3, 1), QTime(12, 0), Qt::UTC));
+    fixture.setModificationTime(u"Applications/Beta.app"_s,
+                                QDateTime(QDate(2025, 1, 2), QTime(12, 0), Qt::UTC));
+    // A review of an application no longer installed, which the window would prune.
+    fixture.writePlist(
+        u"home/.config/%1.plist"_s.arg(identifier()),
+        { { u"reviewDates"_s,
+            QVariantMap { { ShellHarness::BetaID, now.addDays(-3) }, { u"com.example.gone"_s, now } } },
+          { u"ignoredIDs"_s, QStringList { u"com.example.ignored"_s } } },
+        PropertyList::Format::Binary);
+    const QMap<QString, QByteArray> before = snapshot(fixture.path());
+
+    // No display: a program that made a QApplication would end at once.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"HOME"_s, fixture.pathOf(u"home"_s));
+    for (const QString& variable : { u"XDG_CONFIG_HOME"_s, u"XDG_DATA_HOME"_s, u"XDG_STATE_HOME"_s,
+                                     u"XDG_RUNTIME_DIR"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s })
+        environment.remove(variable);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+
+    // clang-format off
+    const QByteArray json = QJsonDocument::fromJson(R"([
+        { "name": "Alpha", "store": "app-store", "lastUsed": "2026-03-01T12:00:00Z", "lastReviewed": null, "id": "com.example.alpha" },
+        { "name": "Beta", "store": "app-store", "lastUsed": "2025-01-02T12:00:00Z", "lastReviewed": "R", "id": "com.example.beta" }])")
+        .toJson().replace("\"R\"", QByteArray('"' + now.addDays(-3).toString(Qt::ISODate).toUtf8() + '"'));
+    const std::tuple<QStringList, int, QString> cases[] = {
+        // arguments, exit status, what is printed
+        { { u"--version"_s }, 0, u"Kudora "_s + MainBundle::infoDictionary().value(u"CFBundleShortVersionString"_s).toString() + u'\n' },
+        { { u"--help"_s }, 0, u"  --list "_s },
+        { { u"--list"_s }, 0, u"Name   Store      Last Used    Last Reviewed  ID\n"
+                              u"Alpha  App Store  Mar 1, 2026  Never          com.example.alpha\n"
+                              u"Beta   App Store  Jan 2, 2025  3 days ago     com.example.beta\n"_s },
+        { { u"--list"_s, u"--json"_s }, 0, QString::fromUtf8(json) },
+        { { u"--json"_s }, 1, u"--json goes with --list."_s },
+    };
+    // clang-format on
+    for (const auto& [arguments, status, printed] : cases) {
+        QProcess program;
+        start(program, fixture, arguments, environment);
+        ASSERT_TRUE(program.waitForFinished(30'000));
+        const QString out =
+            QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
+        EXPECT_TRUE(program.exitStatus() == QProcess::NormalExit && program.exitCode() == status
+                    && out.contains(printed))
+            << qPrintable(arguments.join(u' ') + u":\n"_s + out);
+        EXPECT_EQ(snapshot(fixture.path()), before) << qPrintable(arguments.join(u' '));
+    }
+}
+
+TEST(Launches, ASecondLaunchShowsTheRunningInstancesWindowAndEnds)
+{
+    ShellHarness harness;
+    ASSERT_TRUE(harness.openAndActivate());
+    FixtureTree runtime;
+    SingleInstance instance(runtime.path(), identifier());
+    ASSERT_EQ(instance.role(), SingleInstance::Role::Running);
+    harness.app().answerLaunches(instance);
+    harness.window().close();
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+    QProcess second;
+    start(second, harness.fixture, {}, environment);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 30'000));
+    EXPECT_TRUE(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0)
+        << second.readAllStandardError().constData();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&harness.window()));
+}
+
+TEST(Launches, OfTwoLaunchesAtOnceAfterACrashExactlyOneRuns)
+{
+    FixtureTree runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+    FixtureTree fixture;
+    // A crashed instance leaves its lock file and a socket nobody listens on.
+    QProcess crashed;
+    start(crashed, fixture, {}, environment);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QFile::exists(runtime.pathOf(identifier() + u".socket"_s)); }, 30'000));
+    crashed.kill();
+    crashed.waitForFinished();
+
+    QProcess launches[3];
+    start(launches[0], fixture, {}, environment);
+    start(launches[1], fixture, {}, environment);
+    const auto ended = [](const QProcess& launch) { return launch.state() == QProcess::NotRunning; };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended(launches[0]) || ended(launches[1]); }, 30'000));
+    QProcess& running = ended(launches[0]) ? launches[1] : launches[0];
+    QProcess& forwarded = ended(launches[0]) ? launches[0] : launches[1];
+    EXPECT_EQ(forwarded.exitCode(), 0) << forwarded.readAllStandardError().constData();
+    // The one that runs answers the next launch, and goes on running.
+    start(launches[2], fixture, {}, environment);
+    ASSERT_TRUE(launches[2].waitForFinished(30'000));
+    EXPECT_EQ(launches[2].exitCode(), 0) << launches[2].readAllStandardError().constData();
+    EXPECT_EQ(running.state(), QProcess::Running);
+    running.kill();
+    running.waitForFinished();
 }

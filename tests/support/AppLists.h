@@ -36,10 +36,15 @@ inline QStringList sortedTexts(const QSet<AppId>& ids)
     return texts;
 }
 
-// A store whose scan gives what it was made with.
+// A store whose scan gives what it was made with, of the kind given.
 struct FixedSource : AppSource
 {
-    explicit FixedSource(Result result) { fixed = std::move(result); }
+    explicit FixedSource(Result result, std::optional<AppInfo::Store> kind = {})
+        : fixed(std::move(result))
+        , kind(kind)
+    { }
     Result scan(const ReviewDateMap&) const override { return fixed; }
+    std::optional<AppInfo::Store> store() const override { return kind; }
     Result fixed;
+    std::optional<AppInfo::Store> kind;
 };

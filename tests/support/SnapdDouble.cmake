@@ -3,7 +3,6 @@
 # The snapd stand-in needs no test framework: the screenshot tool and the benchmarks, which build
 # without the tests, use it too.
 include_guard(GLOBAL)
-add_library(kudora_snapd_double STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/SnapdDouble.cpp ${CMAKE_CURRENT_LIST_DIR}/SnapdDouble.h)
-target_include_directories(kudora_snapd_double PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(kudora_snapd_double PUBLIC Qt6::Core Qt6::Network PRIVATE kudora_build_flags)
+add_library(kudora_snapd_double INTERFACE ${CMAKE_CURRENT_LIST_DIR}/SnapdDouble.h)
+target_include_directories(kudora_snapd_double INTERFACE ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(kudora_snapd_double INTERFACE Qt6::Core Qt6::Network)

@@ -4,8 +4,11 @@
 
 #include "Updater.h"
 
+#include <QList>
 #include <QTest>
 #include <QVariantMap>
+
+#include <optional>
 
 // Builds appcast documents, and the information of a program that reads them, for tests.
 namespace TestFeed {
@@ -62,3 +65,22 @@ inline bool finishes(Updater& updater)
 }
 
 } // namespace TestFeed
+
+// Records what the updater shows; an update found is answered at once when answer is set.
+class RecordingUserDriver : public UserDriver
+{
+public:
+    enum class Shown { UpToDate, UpdateFound, Error };
+
+    void showUpToDate() override { events.append({ Shown::UpToDate, {} }); }
+    void showUpdateFound(const AppcastItem&, UpdateReply reply) override
+    {
+        events.append({ Shown::UpdateFound, {} });
+        if (answer)
+            reply(*answer);
+    }
+    void showError(const QString& reason) override { events.append({ Shown::Error, reason }); }
+
+    QList<std::pair<Shown, QString>> events; // what was shown, and why
+    std::optional<UpdateChoice> answer;
+};
