@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -58,7 +59,18 @@ protected:
 
 TEST_F(FlatpakTest, ListsOneRecordPerStoreApplicationWithItsNameAndPages)
 {
-    const AppSource::Result result = scan({ { AppId(QString::fromLatin1(F::BothApp)), at(1600000000) } });
+    // The program holds the first scan back before it loads libflatpak, until its window has painted.
+    std::promise<void> painted;
+    int waits = 0;
+    const FlatpakSource source(m_data.path(), u"libflatpak.so.0"_s,
+                               [&, go = painted.get_future().share()] { ++waits, go.wait(); });
+    auto scanning = std::async(std::launch::async, [&] {
+        return source.scan({ { AppId(QString::fromLatin1(F::BothApp)), at(1600000000) } });
+    });
+    EXPECT_EQ(scanning.wait_for(50ms), std::future_status::timeout);
+    painted.set_value();
+    const AppSource::Result result = scanning.get();
+    EXPECT_EQ(waits, 1);
     // Id, name, installation, web page.
     // clang-format off
     const QList<std::tuple<const char*, QString, QString, QString>> cases {
