@@ -76,8 +76,8 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
 
     // The size may change while reading (someone appending); read to the end but never past the
     // limit, so a growing file still counts as too large rather than flooding the caller. The
-    // bytes go straight into the result, one byte more than the size known so that the usual
-    // case ends with one full read and the read that sees the end.
+    // bytes go straight into the result, with room for one byte more than the size known, so that
+    // the usual case is one read that stops short.
     qsizetype size = 0;
     content.resize(qsizetype(std::min<qint64>(info.st_size, limit) + 1));
     for (;;) {
@@ -95,6 +95,10 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
         if (count == 0)
             break;
         size += count;
+        // Stopping short at exactly the size known is the end as it was then: a file that had
+        // grown would have filled the byte beyond it.
+        if (size == info.st_size && size < content.size())
+            break;
     }
     if (size > limit)
         return false;
