@@ -62,12 +62,28 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
 
     // O_NONBLOCK keeps the open itself from waiting for a writer when the path is a FIFO; the
     // type check below then refuses it before any read.
-    int fd;
-    do {
-        fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return fail(errno);
+    const auto openPath = [&](int flags) {
+        int fd;
+        do {
+            fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | flags);
+        } while (fd < 0 && errno == EINTR);
+        return fd;
+    };
+    // Most files asked for are not there. Not following a link at the end of the path first lets
+    // ENOENT alone say so, without a second look for a dangling link; a link there is followed on
+    // a second try, where ENOENT means its target is missing: a failure, not absence.
+    int fd = openPath(O_NOFOLLOW);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            result = FileSystem::Outcome::Absent;
+            return false;
+        }
+        if (errno != ELOOP)
+            return fail(errno);
+        fd = openPath(0);
+        if (fd < 0)
+            return errno == ENOENT ? false : fail(errno);
+    }
     const FileDescriptor file(fd);
 
     struct stat info;
