@@ -60,7 +60,7 @@ struct Fixture
         : preferences(std::make_shared<MemoryDefaultsDomain>())
         // Folders that do not exist: the queued first rescan never runs here anyway, since no
         // event loop turns, but should it run it must not touch the disk.
-        , model(preferences, AppScanner(u"/nonexistent/kudora-bench"_s, u"/nonexistent/kudora-bench"_s))
+        , model(preferences, AppSources {})
     {
         const QList<AppInfo> apps = makeCatalogue();
         model.setApps(apps);

@@ -82,7 +82,7 @@ void ignoreApps(benchmark::State& state)
     const QString path = storePath("ignore");
     PreferencesService preferences(std::make_shared<FileDefaultsDomain>(path));
     // Folders that do not exist: no event loop turns here, so the queued first rescan never runs.
-    AppModel model(preferences, AppScanner(u"/nonexistent/kudora-bench"_s, u"/nonexistent/kudora-bench"_s));
+    AppModel model(preferences, AppSources {});
     const QList<AppInfo> apps = makeApps(IgnoredCount);
     for (auto _ : state) {
         state.PauseTiming();

@@ -91,10 +91,9 @@ struct Fixture
 {
     Fixture()
         : preferences(std::make_shared<MemoryDefaultsDomain>())
-        , model(preferences, AppScanner(u"/nonexistent/kudora-bench"_s, u"/nonexistent/kudora-bench"_s))
+        , model(preferences, AppSources {})
         , floorPreferences(std::make_shared<MemoryDefaultsDomain>())
-        , floorModel(floorPreferences,
-                     AppScanner(u"/nonexistent/kudora-bench"_s, u"/nonexistent/kudora-bench"_s))
+        , floorModel(floorPreferences, AppSources {})
     { }
 
     PreferencesService preferences;

@@ -31,10 +31,6 @@ struct AppModel::KeyCache
     std::vector<RecordKeys> records;
 };
 
-AppModel::AppModel(PreferencesService& preferences, AppScanner scanner, QObject* parent)
-    : AppModel(preferences, AppSources { std::make_shared<const AppScanner>(std::move(scanner)) }, parent)
-{ }
-
 AppModel::AppModel(PreferencesService& preferences, AppSources sources, QObject* parent)
     : QObject(parent)
     , m_preferences(preferences)
@@ -262,16 +258,16 @@ void AppModel::rescan()
     // the scan ends, nor hold up the end of the program.
     const bool started = DetachedTask::run(
         this, [sources = m_sources, reviewDates] { return AppSource::scanAll(sources, reviewDates); },
-        [this](AppScanner::Result result) { applyScanResult(std::move(result)); });
+        [this](AppSource::Result result) { applyScanResult(std::move(result)); });
     // Without a thread there is no list; treat it as a scan that could not read anything rather
     // than leave the model scanning for ever.
     if (!started) {
-        const auto nothingRead = [this] { applyScanResult(AppScanner::Result { {}, false }); };
+        const auto nothingRead = [this] { applyScanResult(AppSource::Result { {}, false }); };
         QMetaObject::invokeMethod(this, nothingRead, Qt::QueuedConnection);
     }
 }
 
-void AppModel::applyScanResult(AppScanner::Result result)
+void AppModel::applyScanResult(AppSource::Result result)
 {
     // Everything changes before anyone hears of it, so that no observer sees the new catalogue
     // with the ignore list it is about to replace, or runs in between the steps.

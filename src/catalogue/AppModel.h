@@ -4,7 +4,7 @@
 
 #include "AppId.h"
 #include "AppInfo.h"
-#include "AppScanner.h"
+#include "AppSource.h"
 #include "DefaultsDomain.h"
 #include "SortComparator.h"
 
@@ -39,9 +39,6 @@ public:
     // Loads the ignore list and queues the first rescan for the next turn of the event loop. A
     // rescan runs the sources in order (see AppSource::scanAll).
     AppModel(PreferencesService& preferences, AppSources sources, QObject* parent = nullptr);
-    // The App Store applications alone.
-    explicit AppModel(PreferencesService& preferences, AppScanner scanner = AppScanner(),
-                      QObject* parent = nullptr);
     ~AppModel() override;
 
     const QList<AppInfo>& apps() const { return m_apps; }
@@ -112,7 +109,7 @@ private:
     void setIgnoredIDs(QSet<AppId> ignoredIDs);
     // Takes up what the store's last reads and writes met with its file.
     void takeStoreTrouble();
-    void applyScanResult(AppScanner::Result result);
+    void applyScanResult(AppSource::Result result);
     void replaceApps(QList<AppInfo> apps);
     void notifyAppsChanged();
     // The first record with id, or -1.

@@ -2,20 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppSource.h"
 
-#include "AppScanner.h"
-#include "FlatpakSource.h"
 #include "ParallelLoop.h"
-#include "SnapSource.h"
 
 #include <vector>
-
-AppSources AppSource::standardSources(std::function<void()> beforeLoadingFlatpak)
-{
-    return { std::make_shared<const AppScanner>(),
-             std::make_shared<const FlatpakSource>(QString(), QStringLiteral("libflatpak.so.0"),
-                                                   std::move(beforeLoadingFlatpak)),
-             std::make_shared<const SnapSource>() };
-}
 
 AppSource::Result AppSource::scanAll(const AppSources& sources, const ReviewDateMap& reviewDates)
 {
@@ -31,6 +20,20 @@ AppSource::Result AppSource::scanAll(const AppSources& sources, const ReviewDate
         merged.complete = merged.complete && result.complete;
         merged.unlistedIDs.unite(result.unlistedIDs);
     }
-    merged.apps = AppScanner::removeDuplicateIDs(merged.apps);
+    merged.apps = removeDuplicateIDs(merged.apps);
     return merged;
+}
+
+QList<AppInfo> AppSource::removeDuplicateIDs(const QList<AppInfo>& apps)
+{
+    QList<AppInfo> kept;
+    kept.reserve(apps.size());
+    QSet<AppId> seen;
+    for (const AppInfo& app : apps) {
+        if (seen.contains(app.id()))
+            continue;
+        seen.insert(app.id());
+        kept.append(app);
+    }
+    return kept;
 }

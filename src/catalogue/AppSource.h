@@ -10,7 +10,6 @@
 #include <QList>
 #include <QSet>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -45,12 +44,10 @@ public:
     // The one store whose applications the source lists; none when it lists several or names none.
     virtual std::optional<AppInfo::Store> store() const { return std::nullopt; }
 
-    // The stores of this system, in order: the App Store applications of the system and the home
-    // Applications folders, the Flatpak applications, the snaps. beforeLoadingFlatpak goes to the
-    // Flatpak source (see FlatpakSource).
-    static AppSources standardSources(std::function<void()> beforeLoadingFlatpak = {});
-
     // Every source, read at the same time, merged in order: the first record of an id wins, the
     // result is complete only when every source was, and the unlisted ids of all are kept.
     static Result scanAll(const AppSources& sources, const ReviewDateMap& reviewDates);
+
+    // The first record of each id, in order.
+    static QList<AppInfo> removeDuplicateIDs(const QList<AppInfo>& apps);
 };

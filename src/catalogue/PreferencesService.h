@@ -3,7 +3,7 @@
 #pragma once
 
 #include "AppId.h"
-#include "AppScanner.h"
+#include "AppSource.h"
 
 #include <QDateTime>
 #include <QList>

@@ -19,6 +19,7 @@
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
 #include "SingleInstance.h"
+#include "StandardSources.h"
 #include "StandardUserDriver.h"
 #include "UpdaterController.h"
 #include "WindowPlacement.h"
@@ -128,7 +129,7 @@ KudoraApp::KudoraApp(Parts parts)
     }
     if (!parts.sources) {
         m_firstPaint = std::make_unique<FirstPaint>(std::chrono::seconds(1));
-        parts.sources = AppSource::standardSources(m_firstPaint->waiter());
+        parts.sources = StandardSources::make(m_firstPaint->waiter());
     }
     AppSources sources = std::move(*parts.sources);
     m_model = std::make_unique<AppModel>(*preferences, std::move(sources));

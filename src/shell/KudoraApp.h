@@ -45,7 +45,7 @@ public:
         // The desktop that opens pages and gives icons; the running desktop when null. Must
         // outlive the app.
         Workspace* workspace = nullptr;
-        // The stores the model lists, in order; when absent, AppSource::standardSources(), whose
+        // The stores the model lists, in order; when absent, StandardSources::make(), whose
         // Flatpak source loads libflatpak only once the main window has first painted.
         std::optional<AppSources> sources;
         // Makes the update controller for the information dictionary and the desktop, its updater

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppLists.h"
 #include "AppModel.h"
+#include "AppScanner.h"
 #include "DetachedTask.h"
 #include "FakeMetadata.h"
 #include "FixtureTree.h"
@@ -44,7 +45,8 @@ protected:
     // Idle: after its first scan.
     std::unique_ptr<AppModel> makeModel(bool idle = true)
     {
-        auto model = std::make_unique<AppModel>(m_preferences, AppScanner(m_system, m_home, m_metadata));
+        auto model = std::make_unique<AppModel>(
+            m_preferences, AppSources { std::make_shared<const AppScanner>(m_system, m_home, m_metadata) });
         m_finished = std::make_unique<QSignalSpy>(model.get(), &AppModel::rescanFinished);
         EXPECT_TRUE(!idle || finished(1));
         return model;

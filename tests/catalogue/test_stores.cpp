@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppLists.h"
 #include "AppModel.h"
+#include "AppScanner.h"
 #include "DesktopWorkspace.h"
 #include "FakeMetadata.h"
 #include "FlatpakFixture.h"

@@ -4,6 +4,7 @@
 // what the store makes of writers killed, two instances at once, full disks and damaged files.
 #include "AppLists.h"
 #include "AppModel.h"
+#include "AppScanner.h"
 #include "ChildProcess.h"
 #include "FileDefaultsDomain.h"
 #include "FileSystemMetadataSource.h"
@@ -499,7 +500,9 @@ TEST(StoreFaults, AnIgnoreOnAStoreItCannotTrustKeepsTheProgramWorking)
         PreferencesService preferences(std::make_shared<FileDefaultsDomain>(file));
         tree.makeBundle(u"Applications/Kept.app"_s, u"test.kept"_s, 42);
         tree.makeBundle(u"Applications/Old.app"_s, u"test.old"_s, 43);
-        AppModel model(preferences, AppScanner(tree.pathOf(u"Applications"_s), tree.makeFolder(u"home"_s)));
+        AppModel model(preferences,
+                       AppSources { std::make_shared<const AppScanner>(tree.pathOf(u"Applications"_s),
+                                                                       tree.makeFolder(u"home"_s)) });
         ASSERT_TRUE(QSignalSpy(&model, &AppModel::rescanFinished).wait(30000));
         ::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
         rlimit old {};

@@ -4,6 +4,7 @@
 
 #include "AppCommands.h"
 #include "AppModel.h"
+#include "AppScanner.h"
 #include "FixtureTree.h"
 #include "KudoraApp.h"
 #include "MainWindow.h"

@@ -6,6 +6,7 @@
 #include "DefaultsDomain.h"
 #include "MainBundle.h"
 #include "PreferencesService.h"
+#include "StandardSources.h"
 #include "Translations.h"
 
 #include <QFile>
@@ -131,8 +132,7 @@ int CommandLine::run(Inputs& inputs)
         if (!preferences)
             preferences =
                 &ownPreferences.emplace(DefaultsDomain::openForReading(MainBundle::identifier(*inputs.info)));
-        return line.list(inputs.sources ? *inputs.sources : AppSource::standardSources(), *preferences, out,
-                         err);
+        return line.list(inputs.sources ? *inputs.sources : StandardSources::make(), *preferences, out, err);
     }
     }
     return -1;

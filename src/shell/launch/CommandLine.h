@@ -30,7 +30,7 @@ public:
         std::optional<QVariantMap> info;
         // The store a listing reads; the program's own domain, opened for reading, when null.
         PreferencesService* preferences = nullptr;
-        // The stores a listing scans; AppSource::standardSources() when absent.
+        // The stores a listing scans; StandardSources::make() when absent.
         std::optional<AppSources> sources;
     };
 

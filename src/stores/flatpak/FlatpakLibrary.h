@@ -53,10 +53,6 @@ public:
     // Only reads.
     Listing installedApps() const;
 
-    // Whether any of those installations has a repository: Absent when none has, Failed when that
-    // could not be told. No library needed.
-    static FileSystem::Outcome installationsOnDisk();
-
     struct Functions;
 
 private:

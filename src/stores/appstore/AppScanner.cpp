@@ -174,7 +174,7 @@ AppScanner::Result AppScanner::scanInstalledApps(const ReviewDateMap& reviewDate
         combined.append(scanFolder(folder, reviewDates, &complete));
         result.complete = result.complete && complete;
     }
-    result.apps = removeDuplicateIDs(combined);
+    result.apps = AppSource::removeDuplicateIDs(combined);
     return result;
 }
 
@@ -303,20 +303,6 @@ QString AppScanner::resolveBundleID(const QString& bundlePath, const QString& en
     if (unsure && failed)
         *unsure = true;
     return resolved.value_or(withoutAppSuffixes(entryName));
-}
-
-QList<AppInfo> AppScanner::removeDuplicateIDs(const QList<AppInfo>& apps)
-{
-    QList<AppInfo> kept;
-    kept.reserve(apps.size());
-    QSet<AppId> seen;
-    for (const AppInfo& app : apps) {
-        if (seen.contains(app.id()))
-            continue;
-        seen.insert(app.id());
-        kept.append(app);
-    }
-    return kept;
 }
 
 const QString& AppScanner::appStoreAdamIDAttribute()

@@ -45,7 +45,6 @@ public:
                                              const QString& bundlePath, bool* unsure = nullptr) const;
     QString resolveBundleID(const QString& bundlePath, const QString& entryName,
                             bool* unsure = nullptr) const;
-    static QList<AppInfo> removeDuplicateIDs(const QList<AppInfo>& apps);
 
     // The attribute the metadata service may carry the App Store id under.
     static const QString& appStoreAdamIDAttribute();

@@ -3,14 +3,12 @@
 // Built with QT_NO_KEYWORDS: GLib's headers use "signals" as a name.
 #include "FlatpakLibrary.h"
 
+#include "FlatpakInstallations.h"
 #include "ParallelLoop.h"
-#include "SafeFile.h"
 
-#include <QFile>
 #include <QHash>
 #include <QLibrary>
 #include <QMutex>
-#include <QStandardPaths>
 
 #include <flatpak.h>
 #include <vector>
@@ -130,90 +128,6 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
     return complete;
 }
 
-// An installation as the disk and the configuration describe it.
-struct Installation
-{
-    // Empty for the user's.
-    QByteArray id;
-    QString path;
-    // Named in installations.d: a folder of its that is gone is more likely a disk not mounted
-    // than an installation removed.
-    bool configured = false;
-};
-
-QString pathFromEnvironment(const char* variable, const QString& fallback)
-{
-    const QString value = QFile::decodeName(qgetenv(variable));
-    return value.isEmpty() ? fallback : value;
-}
-
-Installation userInstallation()
-{
-    return { {},
-             pathFromEnvironment("FLATPAK_USER_DIR",
-                                 QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-                                     + QStringLiteral("/flatpak")),
-             false };
-}
-
-// The groups [Installation "<id>"] of a file of installations.d, with their Path.
-QList<Installation> installationsIn(const QByteArray& file)
-{
-    static const QByteArray Header = "[Installation \"";
-    QList<Installation> found;
-    bool inGroup = false;
-    for (const QByteArray& rawLine : file.split('\n')) {
-        const QByteArray line = rawLine.trimmed();
-        if (line.startsWith('[')) {
-            inGroup = line.startsWith(Header) && line.endsWith("\"]") && line.size() > Header.size() + 2;
-            if (inGroup)
-                found.append({ line.mid(Header.size(), line.size() - Header.size() - 2), {}, true });
-            continue;
-        }
-        const qsizetype equals = line.indexOf('=');
-        if (inGroup && equals > 0 && line.left(equals).trimmed() == "Path")
-            found.last().path = QString::fromUtf8(line.mid(equals + 1).trimmed());
-    }
-    return found;
-}
-
-// The default system installation, then those installations.d configures in the order of its
-// files; complete turns false when the folder or one of its files could not be read.
-QList<Installation> systemInstallations(bool& complete)
-{
-    QList<Installation> installations {
-        { QByteArrayLiteral("default"),
-          pathFromEnvironment("FLATPAK_SYSTEM_DIR", QStringLiteral("/var/lib/flatpak")), false }
-    };
-    const QString folder =
-        FileSystem::joinPath(pathFromEnvironment("FLATPAK_CONFIG_DIR", QStringLiteral("/etc/flatpak")),
-                             QStringLiteral("installations.d"));
-    Outcome listed;
-    QStringList files = FileSystem::listDirectory(folder, &listed).value_or(QStringList());
-    complete = complete && listed != Outcome::Failed;
-    files.sort();
-    for (const QString& name : std::as_const(files)) {
-        if (!name.endsWith(QStringLiteral(".conf")))
-            continue;
-        Outcome read;
-        const std::optional<QByteArray> file =
-            SafeFile::readRegularFile(FileSystem::joinPath(folder, name), 1024 * 1024, &read);
-        complete = complete && read != Outcome::Failed;
-        if (file)
-            installations.append(installationsIn(*file));
-    }
-    return installations;
-}
-
-// Whether installation holds a repository to list.
-Outcome repositoryOf(const Installation& installation)
-{
-    const Outcome folder = FileSystem::status(installation.path).outcome;
-    if (folder != Outcome::Read)
-        return folder == Outcome::Absent && !installation.configured ? Outcome::Absent : Outcome::Failed;
-    return FileSystem::status(FileSystem::joinPath(installation.path, QStringLiteral("repo"))).outcome;
-}
-
 } // namespace
 
 FlatpakLibrary::FlatpakLibrary(QLibrary* library, const Functions* functions)
@@ -248,16 +162,16 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
 {
     const Functions& f = *m_functions;
     Listing listing;
-    QList<Installation> installations { userInstallation() };
-    installations.append(systemInstallations(listing.complete));
+    const QList<FlatpakInstallations::Installation> installations =
+        FlatpakInstallations::configured(listing.complete);
     // libflatpak reads an installation's refs and their deploy data one by one, which is most of a
     // listing's time, and installations have nothing in common: each is listed on a thread of its
     // own (libflatpak is thread-safe), into its own place, so that the order stays as it was.
     std::vector<Listing> listed(size_t(installations.size()));
     ParallelLoop::run(installations.size(), 1, [&](qsizetype i) {
-        const Installation& installation = installations.at(i);
+        const FlatpakInstallations::Installation& installation = installations.at(i);
         Listing& own = listed[size_t(i)];
-        const Outcome repository = repositoryOf(installation);
+        const Outcome repository = FlatpakInstallations::repositoryOf(installation);
         if (repository != Outcome::Read) {
             own.complete = repository == Outcome::Absent;
             return;
@@ -283,20 +197,4 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
         listing.apps.append(std::move(own.apps));
     }
     return listing;
-}
-
-FileSystem::Outcome FlatpakLibrary::installationsOnDisk()
-{
-    bool complete = true;
-    QList<Installation> installations { userInstallation() };
-    installations.append(systemInstallations(complete));
-    Outcome found = complete ? Outcome::Absent : Outcome::Failed;
-    for (const Installation& installation : std::as_const(installations)) {
-        const Outcome repository = repositoryOf(installation);
-        if (repository == Outcome::Read)
-            return Outcome::Read;
-        if (repository == Outcome::Failed)
-            found = Outcome::Failed;
-    }
-    return found;
 }

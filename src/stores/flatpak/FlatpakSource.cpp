@@ -4,6 +4,7 @@
 
 #include "DesktopEntry.h"
 #include "FileSystem.h"
+#include "FlatpakInstallations.h"
 #include "FlatpakLibrary.h"
 #include "ParallelLoop.h"
 #include "SafeFile.h"
@@ -104,7 +105,7 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
     const FlatpakLibrary* library = FlatpakLibrary::load(m_libraryFile);
     // A library that cannot be used lists nothing, which says nothing of what is installed.
     if (!library) {
-        result.complete = FlatpakLibrary::installationsOnDisk() == FileSystem::Outcome::Absent;
+        result.complete = FlatpakInstallations::onDisk() == FileSystem::Outcome::Absent;
         return result;
     }
     const FlatpakLibrary::Listing listing = library->installedApps();

@@ -1,0 +1,15 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "StandardSources.h"
+
+#include "AppScanner.h"
+#include "FlatpakSource.h"
+#include "SnapSource.h"
+
+AppSources StandardSources::make(std::function<void()> beforeLoadingFlatpak)
+{
+    return { std::make_shared<const AppScanner>(),
+             std::make_shared<const FlatpakSource>(QString(), QStringLiteral("libflatpak.so.0"),
+                                                   std::move(beforeLoadingFlatpak)),
+             std::make_shared<const SnapSource>() };
+}
