@@ -7,6 +7,7 @@
 #include "AppSource.h"
 #include "DefaultsDomain.h"
 #include "SortComparator.h"
+#include "VisibleOrder.h"
 
 #include <QList>
 #include <QObject>
@@ -44,10 +45,10 @@ public:
     const QList<AppInfo>& apps() const { return m_apps; }
     bool isScanning() const { return m_isScanning; }
     bool isMockMode() const { return m_isMockMode; }
-    bool showingIgnored() const { return m_showingIgnored; }
-    const QString& searchQuery() const { return m_searchQuery; }
-    const SortOrder& sortOrder() const { return m_sortOrder; }
-    const QSet<AppId>& ignoredIDs() const { return m_ignoredIDs; }
+    bool showingIgnored() const { return m_order.showingIgnored(); }
+    const QString& searchQuery() const { return m_order.searchQuery(); }
+    const SortOrder& sortOrder() const { return m_order.sortOrder(); }
+    const QSet<AppId>& ignoredIDs() const { return m_order.ignoredIDs(); }
     const QString& unreadableSettingsFile() const { return m_storeTrouble.unreadableFile; }
     const QString& damagedSettingsCopy() const { return m_storeTrouble.damagedFileCopy; }
 
@@ -63,12 +64,9 @@ public:
     // Search, then the ignore filter, then a stable sort by sortOrder; computed on every call.
     QList<AppInfo> visibleApps() const;
 
-    // The two rules of visibleApps(), by position in apps(), for views that filter and sort apps()
-    // themselves: whether apps().at(index) passes the search and the ignore filter, and whether
-    // apps().at(a) comes before apps().at(b). The order is total: records equal under every
-    // comparator keep their order in apps(), as the stable sort does.
-    bool isVisibleIndex(qsizetype index) const;
-    bool sortsBefore(qsizetype a, qsizetype b) const;
+    // The rules of visibleApps() by position in apps(), for views that filter and sort apps()
+    // themselves.
+    const VisibleOrder& visibleOrder() const { return m_order; }
 
     // Starts a rescan unless one runs (then the request is dropped). rescanFinished() follows when
     // the new catalogue is in place.
@@ -117,29 +115,15 @@ private:
     // Sets the review date of the record at index, in place, and tells whoever listens.
     void setReviewDate(qsizetype index, const OptionalDate& date);
 
-    // Per record of m_apps, the forms that search, filter and sort compare, so that a read of
-    // visibleApps() folds and collates nothing but the query. Built on the first read after apps
-    // was assigned, and again when the user's locale has changed since.
-    struct RecordKeys;
-    struct KeyCache;
-    const KeyCache& keyCache() const;
-    void ensureNameKeys() const;
-    bool sortsByName() const;
-    bool lessThan(const KeyCache& cache, qsizetype a, qsizetype b) const;
-    bool passes(const KeyCache& cache, qsizetype index) const;
-    QList<qsizetype> visibleIndexes() const;
-
     PreferencesService& m_preferences;
     AppSources m_sources;
 
     QList<AppInfo> m_apps;
     bool m_isScanning = false;
+    bool m_applyingScan = false;
     bool m_isMockMode = false;
-    bool m_showingIgnored = false;
-    QString m_searchQuery;
-    SortOrder m_sortOrder { SortComparator(SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder) };
-    QSet<AppId> m_ignoredIDs;
+    // The search, the ignore list, the show-ignored switch and the sort order, with the keys they
+    // compare for m_apps.
+    VisibleOrder m_order;
     DefaultsDomain::Trouble m_storeTrouble;
-
-    std::unique_ptr<KeyCache> m_keyCache;
 };

@@ -80,13 +80,49 @@ void removeEntries(QVariantMap& dictionary, const AppId& id)
 
 } // namespace
 
-PreferencesService::PreferencesService(std::shared_ptr<DefaultsDomain> domain)
-    : m_domain(std::move(domain))
+PreferencesService::PreferencesService(std::shared_ptr<DefaultsDomain> domain, QObject* parent)
+    : QObject(parent)
+    , m_domain(std::move(domain))
+    , m_trouble(m_domain->trouble())
 { }
+
+// Every read and write goes through these two, so that whatever they meet is told.
+QVariant PreferencesService::value(const QString& key) const
+{
+    QVariant value = m_domain->value(key);
+    noticeTrouble();
+    return value;
+}
+
+void PreferencesService::modify(const QString& key, const DefaultsDomain::Modifier& modifier)
+{
+    m_domain->modify(key, modifier);
+    noticeTrouble();
+}
+
+void PreferencesService::noticeTrouble() const
+{
+    DefaultsDomain::Trouble trouble = m_domain->trouble();
+    if (trouble == m_trouble)
+        return;
+    m_trouble = std::move(trouble);
+    emit const_cast<PreferencesService*>(this)->troubleChanged();
+}
+
+void PreferencesService::removeReviewDates(const QList<AppId>& ids)
+{
+    {
+        const DefaultsDomain::Batch batch(*m_domain);
+        for (const AppId& id : ids)
+            removeReviewDate(id);
+    }
+    // The batch writes as it ends, and that write may be what fails.
+    noticeTrouble();
+}
 
 QSet<AppId> PreferencesService::loadIgnoredIDs() const
 {
-    return readIgnoredIDs(m_domain->value(IgnoredIDsKey));
+    return readIgnoredIDs(value(IgnoredIDsKey));
 }
 
 void PreferencesService::addIgnoredID(const AppId& id)
@@ -101,7 +137,7 @@ void PreferencesService::removeIgnoredID(const AppId& id)
 
 void PreferencesService::addIgnoredIDs(const QList<AppId>& ids)
 {
-    m_domain->modify(IgnoredIDsKey, [&ids](const QVariant& current) {
+    modify(IgnoredIDsKey, [&ids](const QVariant& current) {
         QSet<AppId> stored = readIgnoredIDs(current);
         for (const AppId& id : ids)
             stored.insert(id);
@@ -111,7 +147,7 @@ void PreferencesService::addIgnoredIDs(const QList<AppId>& ids)
 
 void PreferencesService::removeIgnoredIDs(const QList<AppId>& ids)
 {
-    m_domain->modify(IgnoredIDsKey, [&ids](const QVariant& current) {
+    modify(IgnoredIDsKey, [&ids](const QVariant& current) {
         QSet<AppId> stored = readIgnoredIDs(current);
         for (const AppId& id : ids)
             stored.remove(id);
@@ -121,12 +157,12 @@ void PreferencesService::removeIgnoredIDs(const QList<AppId>& ids)
 
 void PreferencesService::clearIgnoredIDs()
 {
-    m_domain->modify(IgnoredIDsKey, [](const QVariant&) { return Change::remove(); });
+    modify(IgnoredIDsKey, [](const QVariant&) { return Change::remove(); });
 }
 
 void PreferencesService::pruneIgnoredIDs(const QSet<AppId>& installedIDs)
 {
-    m_domain->modify(IgnoredIDsKey, [&installedIDs](const QVariant& current) {
+    modify(IgnoredIDsKey, [&installedIDs](const QVariant& current) {
         const QSet<AppId> ids = readIgnoredIDs(current);
         const QSet<AppId> kept = QSet<AppId>(ids).intersect(installedIDs);
         if (kept == ids)
@@ -137,12 +173,12 @@ void PreferencesService::pruneIgnoredIDs(const QSet<AppId>& installedIDs)
 
 ReviewDateMap PreferencesService::loadReviewDates() const
 {
-    return datesOf(readReviewDates(m_domain->value(ReviewDatesKey)));
+    return datesOf(readReviewDates(value(ReviewDatesKey)));
 }
 
 void PreferencesService::recordReviewDate(const AppId& id)
 {
-    m_domain->modify(ReviewDatesKey, [&id](const QVariant& current) {
+    modify(ReviewDatesKey, [&id](const QVariant& current) {
         QVariantMap dictionary = readReviewDates(current);
         removeEntries(dictionary, id);
         dictionary.insert(id.text(), QDateTime::currentDateTimeUtc());
@@ -161,7 +197,7 @@ std::optional<QDateTime> PreferencesService::reviewDate(const AppId& id) const
 
 void PreferencesService::removeReviewDate(const AppId& id)
 {
-    m_domain->modify(ReviewDatesKey, [&id](const QVariant& current) {
+    modify(ReviewDatesKey, [&id](const QVariant& current) {
         QVariantMap dictionary = readReviewDates(current);
         removeEntries(dictionary, id);
         return Change::set(dictionary);
@@ -170,7 +206,7 @@ void PreferencesService::removeReviewDate(const AppId& id)
 
 void PreferencesService::pruneReviewDates(const QSet<AppId>& installedIDs)
 {
-    m_domain->modify(ReviewDatesKey, [&installedIDs](const QVariant& current) {
+    modify(ReviewDatesKey, [&installedIDs](const QVariant& current) {
         QVariantMap dictionary = readReviewDates(current);
         bool removed = false;
         for (auto it = dictionary.begin(); it != dictionary.end();) {

@@ -4,28 +4,30 @@
 
 #include "AppId.h"
 #include "AppSource.h"
+#include "DefaultsDomain.h"
 
 #include <QDateTime>
 #include <QList>
+#include <QObject>
 #include <QSet>
 #include <QString>
 
 #include <memory>
 #include <optional>
 
-class DefaultsDomain;
-
 // The program's only persistent state: the ignore list ("ignoredIDs", a list of texts) and the
 // review dates ("reviewDates", a dictionary of id to date), ids stored as their texts. No copy is
 // kept: every operation reads the stored value, and every change writes the whole value back
 // before it returns.
-class PreferencesService
+class PreferencesService : public QObject
 {
+    Q_OBJECT
+
 public:
     static inline const QString IgnoredIDsKey = QStringLiteral("ignoredIDs");
     static inline const QString ReviewDatesKey = QStringLiteral("reviewDates");
 
-    explicit PreferencesService(std::shared_ptr<DefaultsDomain> domain);
+    explicit PreferencesService(std::shared_ptr<DefaultsDomain> domain, QObject* parent = nullptr);
 
     QSet<AppId> loadIgnoredIDs() const;
     void addIgnoredID(const AppId& id);
@@ -40,10 +42,25 @@ public:
     void recordReviewDate(const AppId& id);
     std::optional<QDateTime> reviewDate(const AppId& id) const;
     void removeReviewDate(const AppId& id);
+    // In one write of the stored state.
+    void removeReviewDates(const QList<AppId>& ids);
     void pruneReviewDates(const QSet<AppId>& installedIDs);
 
     DefaultsDomain& domain() const { return *m_domain; }
 
+    // What the last read or write met with the domain's file (see DefaultsDomain::trouble).
+    const DefaultsDomain::Trouble& trouble() const { return m_trouble; }
+
+signals:
+    // Right after the read or write that met a new trouble returned.
+    void troubleChanged();
+
 private:
+    QVariant value(const QString& key) const;
+    void modify(const QString& key, const DefaultsDomain::Modifier& modifier);
+    void noticeTrouble() const;
+
     std::shared_ptr<DefaultsDomain> m_domain;
+    // The domain's trouble as last told, so that each is told once.
+    mutable DefaultsDomain::Trouble m_trouble;
 };

@@ -24,12 +24,12 @@ VisibleAppsModel::VisibleAppsModel(AppModel& model, AppTableModel* table, QObjec
 
 bool VisibleAppsModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
 {
-    return !sourceParent.isValid() && m_model.isVisibleIndex(sourceRow);
+    return !sourceParent.isValid() && m_model.visibleOrder().isVisible(sourceRow);
 }
 
 bool VisibleAppsModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
-    return m_model.sortsBefore(left.row(), right.row());
+    return m_model.visibleOrder().sortsBefore(left.row(), right.row());
 }
 
 void VisibleAppsModel::sort(int column, Qt::SortOrder order)

@@ -9,6 +9,7 @@
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
 #include "TextSearch.h"
+#include "VisibleOrder.h"
 
 #include <QDeadlineTimer>
 #include <QLocale>
@@ -198,16 +199,25 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
               std::tuple(true, 0));
 }
 
-TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
+TEST(VisibleOrder, RecordsAreSearchedFilteredByTheIgnoreListAndSortedStably)
 {
-    auto model = makeModel();
     // b and d were never used nor modified; e and a share a date; f only has a modification date; g,
     // the newest, is ignored.
-    model->setApps({ record(u"a"_s, u"item 10"_s, day(2)), record(u"b"_s, u"Zeta"_s),
-                     record(u"c"_s, u"Item 9"_s, day(6)), record(u"d"_s, u"zeta"_s),
-                     record(u"e"_s, u"Alpha"_s, day(2)), record(u"f"_s, u"alpha"_s, std::nullopt, day(4)),
-                     record(u"g"_s, u"Gamma"_s, day(9)) });
-    model->ignoreApps({ model->apps().at(6) });
+    QList<AppInfo> apps {
+        record(u"a"_s, u"item 10"_s, day(2)), record(u"b"_s, u"Zeta"_s),
+        record(u"c"_s, u"Item 9"_s, day(6)),  record(u"d"_s, u"zeta"_s),
+        record(u"e"_s, u"Alpha"_s, day(2)),   record(u"f"_s, u"alpha"_s, std::nullopt, day(4)),
+        record(u"g"_s, u"Gamma"_s, day(9))
+    };
+    VisibleOrder order;
+    order.setApps(apps);
+    order.setIgnoredIDs({ AppId(u"g"_s) });
+    const auto visible = [&] {
+        QString ids;
+        for (const qsizetype index : order.visibleIndexes())
+            ids += apps.at(index).id().text();
+        return ids;
+    };
     using Key = SortComparator::Key;
     const SortComparator byName(Key::Name, Qt::AscendingOrder);
     const SortComparator byUse(Key::LastAccessedSortDate, Qt::DescendingOrder);
@@ -225,20 +235,37 @@ TEST_F(ModelTest, VisibleAppsAreSearchedFilteredByTheIgnoreListAndSortedStably)
         // Later comparators settle what earlier ones leave equal.
         { {}, false, { byName, byUse }, u"fecabd"_s },
     };
-    for (const auto& [query, showingIgnored, order, ids] : cases) {
-        model->setSearchQuery(query);
-        model->setShowingIgnored(showingIgnored);
-        model->setSortOrder(order);
-        EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), ids) << qPrintable(query);
+    for (const auto& [query, showingIgnored, sortOrder, ids] : cases) {
+        order.setSearchQuery(query);
+        order.setShowingIgnored(showingIgnored);
+        order.setSortOrder(sortOrder);
+        EXPECT_EQ(visible(), ids) << qPrintable(query);
+        // A view that filters and sorts by position agrees with the list.
+        const QList<qsizetype> rows = order.visibleIndexes();
+        for (qsizetype i = 0; i < apps.size(); ++i)
+            EXPECT_EQ(order.isVisible(i), rows.contains(i)) << i;
+        for (qsizetype i = 1; i < rows.size(); ++i)
+            EXPECT_TRUE(order.sortsBefore(rows[i - 1], rows[i]) && !order.sortsBefore(rows[i], rows[i - 1]));
     }
+    EXPECT_FALSE(order.isVisible(apps.size()));
 
-    // Names collate by the user's language, and marks tell names apart.
-    const QList<AppInfo> lettered { record(u"o"_s, u"öl"_s), record(u"z"_s, u"zoo"_s),
-                                    record(u"r"_s, u"résumé"_s), record(u"s"_s, u"resume"_s) };
+    // A review date changed in place moves its record at once.
+    order.setSearchQuery({});
+    order.setShowingIgnored(false);
+    order.setSortOrder({ SortComparator(Key::LastReviewedSortDate, Qt::DescendingOrder) });
+    apps[3].setLastReviewedDate(day(1));
+    order.setReviewDate(3, apps[3]);
+    EXPECT_EQ(visible().front(), u'd');
+
+    // Names collate by the user's language, and marks tell names apart; a change of language
+    // takes effect without the records being given again.
+    apps = { record(u"o"_s, u"öl"_s), record(u"z"_s, u"zoo"_s), record(u"r"_s, u"résumé"_s),
+             record(u"s"_s, u"resume"_s) };
+    order.setApps(apps);
+    order.setSortOrder({ byName });
     for (const auto& [locale, ids] : { std::pair(u"sv_SE"_s, u"srzo"_s), std::pair(u"en_US"_s, u"osrz"_s) }) {
         QLocale::setDefault(QLocale(locale));
-        model->setApps(lettered);
-        EXPECT_EQ(idsOf(model->visibleApps()).join(QString()), ids);
+        EXPECT_EQ(visible(), ids);
     }
 }
 
