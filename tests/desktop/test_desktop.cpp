@@ -217,7 +217,7 @@ struct Launch
         QVariantMap info = ShellHarness::standardInfo();
         info.insert(u"SUFeedURL"_s, feed.toString());
         info.insert(u"SUEnableAutomaticChecks"_s, true);
-        KudoraApp::Parts parts;
+        ProgramParts parts;
         parts.preferences = &preferences;
         parts.windowStateFile = WindowPlacement::defaultFilePath();
         parts.makeUpdaterController = [domain = domain](const QVariantMap& info, Workspace& workspace) {
@@ -339,7 +339,7 @@ TEST(StoredState, TheWindowSaysOnceWhenTheSettingsFileCannotBeUsed)
         tree.writeFile(u"org.kudora.Kudora.plist"_s, before);
         const FileSystem::FaultScope faults([&](const QString& path) { return path == file ? error : 0; });
         PreferencesService preferences(std::make_shared<FileDefaultsDomain>(file));
-        KudoraApp::Parts parts;
+        ProgramParts parts;
         parts.preferences = &preferences;
         ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
         ASSERT_TRUE(harness.openAndActivate());
@@ -378,7 +378,7 @@ TEST(StoredState, AWindowStateThatIsDamagedOrPlacesTheWindowOffTheScreensGivesTh
         FixtureTree folder;
         const QString file =
             content.isNull() ? folder.pathOf(u"window.json"_s) : folder.writeFile(u"window.json"_s, content);
-        KudoraApp::Parts parts;
+        ProgramParts parts;
         parts.windowStateFile = file;
         {
             ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));

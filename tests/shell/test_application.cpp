@@ -330,7 +330,7 @@ TEST(Startup, ClosingTheLastWindowOrQuittingEndsTheApplicationAndAnUpdateWindowC
     // clang-format on
     for (const auto& [fromUpdateWindow, key] : ways) {
         StandardUserDriver* windows = nullptr;
-        KudoraApp::Parts parts;
+        ProgramParts parts;
         parts.makeUpdaterController = [&windows](const QVariantMap& info, Workspace& workspace) {
             auto driver = std::make_unique<StandardUserDriver>();
             windows = driver.get();

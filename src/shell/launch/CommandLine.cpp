@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -101,12 +102,12 @@ CommandLine::CommandLine(const QStringList& arguments)
         m_error = tr("--json goes with --list.");
 }
 
-int CommandLine::run(Inputs& inputs)
+int CommandLine::run(ProgramParts& parts, Naming name)
 {
     Translations::install();
-    if (!inputs.info)
-        inputs.info = MainBundle::infoDictionary();
-    MainBundle::nameApplication(*inputs.info);
+    if (!parts.info)
+        parts.info = MainBundle::infoDictionary();
+    name(*parts.info);
     const CommandLine line(QCoreApplication::arguments());
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -127,11 +128,11 @@ int CommandLine::run(Inputs& inputs)
     case Mode::List: {
         // The stored choices as they are: a listing creates, prunes and writes nothing.
         std::optional<PreferencesService> ownPreferences;
-        PreferencesService* preferences = inputs.preferences;
+        PreferencesService* preferences = parts.preferences;
         if (!preferences)
             preferences =
-                &ownPreferences.emplace(DefaultsDomain::openForReading(MainBundle::identifier(*inputs.info)));
-        return line.list(inputs.sources ? *inputs.sources : AppSource::standardSources(), *preferences, out,
+                &ownPreferences.emplace(DefaultsDomain::openForReading(MainBundle::identifier(*parts.info)));
+        return line.list(parts.sources ? *parts.sources : AppSource::standardSources(), *preferences, out,
                          err);
     }
     }
