@@ -16,6 +16,7 @@
 #include "FlatpakFixture.h"
 #include "FlatpakSource.h"
 #include "KudoraApp.h"
+#include "MainBundle.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
@@ -154,7 +155,7 @@ int main(int argc, char** argv)
     FixtureTree tree;
     SnapdDouble snapd;
     PreferencesService preferences(std::make_shared<MemoryDefaultsDomain>());
-    KudoraApp::Parts parts;
+    ProgramParts parts;
     parts.preferences = &preferences;
     const QString applications = tree.makeFolder(u"Applications"_s);
     parts.sources =
@@ -173,6 +174,8 @@ int main(int argc, char** argv)
     parts.makeUpdaterController = [](const QVariantMap&, Workspace&) {
         return std::unique_ptr<UpdaterController>();
     };
+    parts.info = MainBundle::infoDictionary();
+    KudoraApp::describeApplication(*parts.info);
     KudoraApp kudora(std::move(parts));
 
     // The first scan runs by itself; mock mode follows once it is done, as the Develop menu would.

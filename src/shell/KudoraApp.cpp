@@ -13,7 +13,6 @@
 #include "DesktopWorkspace.h"
 #include "DetachedTask.h"
 #include "FocusedValues.h"
-#include "Launcher.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "NotificationCenter.h"
@@ -107,15 +106,14 @@ private:
 };
 
 KudoraApp::KudoraApp()
-    : KudoraApp(Parts())
+    : KudoraApp(ProgramParts())
 { }
 
-KudoraApp::KudoraApp(Parts parts)
+KudoraApp::KudoraApp(ProgramParts parts)
     : m_center(std::make_unique<NotificationCenter>())
 {
     loadImageFormatPluginsInBackground();
     const QVariantMap info = parts.info ? std::move(*parts.info) : MainBundle::infoDictionary();
-    describeApplication(info);
 
     m_appDelegate = std::make_unique<AppDelegate>();
     m_appDelegate->install();
@@ -163,20 +161,12 @@ KudoraApp::KudoraApp(Parts parts)
 
 KudoraApp::~KudoraApp() = default;
 
-int KudoraApp::main(int& argc, char** argv)
+int KudoraApp::main(int& argc, char** argv, ProgramParts parts)
 {
-    return main(argc, argv, Parts());
-}
-
-int KudoraApp::main(int& argc, char** argv, Parts parts)
-{
-    if (const std::optional<int> status =
-            Launcher::runWithoutWindow(argc, argv, { parts.info, parts.preferences, parts.sources }))
-        return *status;
     int status = 0;
     {
         QApplication application(argc, argv);
-        status = runCommandLine(parts);
+        status = CommandLine::run(parts, describeApplication);
         if (status < 0)
             status = runWindow(std::move(parts));
     }
@@ -186,16 +176,7 @@ int KudoraApp::main(int& argc, char** argv, Parts parts)
     return status;
 }
 
-int KudoraApp::runCommandLine(Parts& parts)
-{
-    CommandLine::Inputs inputs { parts.info, parts.preferences, parts.sources };
-    const int status = CommandLine::run(inputs);
-    parts.info = std::move(inputs.info);
-    describeApplication(*parts.info);
-    return status;
-}
-
-int KudoraApp::runWindow(Parts parts)
+int KudoraApp::runWindow(ProgramParts parts)
 {
     const QString identifier = MainBundle::identifier(*parts.info);
     SingleInstance instance(SingleInstance::defaultFolder(),

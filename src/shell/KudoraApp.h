@@ -2,14 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "AppSource.h"
+#include "ProgramParts.h"
 
 #include <QObject>
 #include <QVariantMap>
 
-#include <functional>
 #include <memory>
-#include <optional>
 
 class AppCommands;
 class AppDelegate;
@@ -27,50 +25,24 @@ class Workspace;
 // once, then creates and owns, for the life of the process, the delegate, the one catalogue model
 // and the update controller (in that order), then the main window with its commands, and hands
 // each the services it needs; the main window comes back where it was. It needs a QApplication to
-// exist and must live on its thread.
+// exist, named by describeApplication as main() names it, and must live on its thread.
 class KudoraApp : public QObject
 {
     Q_OBJECT
 
 public:
-    // What the program takes from the system, replaceable piece by piece (tests do).
-    struct Parts
-    {
-        // The information dictionary (name, identifier, versions, update feed); the program's own
-        // when absent.
-        std::optional<QVariantMap> info;
-        // The store behind the model; one on the defaults domain named by the identifier when null.
-        // Must outlive the app.
-        PreferencesService* preferences = nullptr;
-        // The desktop that opens pages and gives icons; the running desktop when null. Must
-        // outlive the app.
-        Workspace* workspace = nullptr;
-        // The stores the model lists, in order; when absent, StandardSources::make(), whose
-        // Flatpak source loads libflatpak only once the main window has first painted.
-        std::optional<AppSources> sources;
-        // Makes the update controller for the information dictionary and the desktop, its updater
-        // already started; the standard controller on the program's defaults domain when empty. A
-        // factory returning null leaves the program without update checking, and the menu without
-        // its item.
-        std::function<std::unique_ptr<UpdaterController>(const QVariantMap& info, Workspace& workspace)>
-            makeUpdaterController;
-        // The file that keeps the main window's size, position and maximised state between runs;
-        // WindowPlacement::defaultFilePath() when absent.
-        std::optional<QString> windowStateFile;
-    };
-
     KudoraApp();
-    explicit KudoraApp(Parts parts);
+    explicit KudoraApp(ProgramParts parts);
     ~KudoraApp() override;
 
-    // The life of the program, as the window module runs it (Launcher), returning its exit status.
-    // Asked by its arguments for something done without a window (see CommandLine), it does that
-    // on a QCoreApplication, which needs no display. Else, on a QApplication: when another instance
-    // of the user's runs, it asks that one to show its window and ends (see SingleInstance);
-    // otherwise KudoraApp made of parts, the main window and the event loop. When the loop ends the
-    // program ends with it, even while a scan is still held up; then this function does not return.
-    static int main(int& argc, char** argv);
-    static int main(int& argc, char** argv, Parts parts);
+    // The life of the program once the launcher has found that its arguments may ask for the
+    // window (see Launcher), returning its exit status. On a QApplication, which takes Qt's own
+    // options out of them, it reads them once more and does what they ask for, which may still be
+    // something done without a window (see CommandLine). Else: when another instance of the user's
+    // runs, it asks that one to show its window and ends (see SingleInstance); otherwise KudoraApp
+    // made of parts, the main window and the event loop. When the loop ends the program ends with
+    // it, even while a scan is still held up; then this function does not return.
+    static int main(int& argc, char** argv, ProgramParts parts = {});
 
     // Shows the main window whenever another launch asks instance for it.
     void answerLaunches(SingleInstance& instance);
@@ -96,11 +68,8 @@ public:
 private:
     class FirstPaint;
 
-    // What main() does once the application object exists: the arguments' work without a window,
-    // returning the exit status, or -1 when they ask for the window ...
-    static int runCommandLine(Parts& parts);
-    // ... which this shows, unless another instance does.
-    static int runWindow(Parts parts);
+    // Shows the window, unless another instance does.
+    static int runWindow(ProgramParts parts);
 
     std::unique_ptr<NotificationCenter> m_center;
     // Holds the first scan's loading of libflatpak until the main window has painted.

@@ -24,7 +24,7 @@ TEST(German, TheProgramsTextsItsPluralsItsDatesAndQtsOwnTextsAreGerman)
     preferences.domain().setValue(
         PreferencesService::ReviewDatesKey,
         QVariantMap { { ShellHarness::AlphaID, QDateTime::currentDateTimeUtc().addSecs(-90) } });
-    KudoraApp::Parts parts;
+    ProgramParts parts;
     parts.preferences = &preferences;
     ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
     ASSERT_TRUE(harness.openAndActivate());

@@ -43,7 +43,7 @@ TEST(HighDensity, ApplicationIconsUseEveryDevicePixel)
 {
     // Made before the harness, so that it outlives the window that draws with it.
     StripedIconWorkspace workspace;
-    KudoraApp::Parts parts;
+    ProgramParts parts;
     parts.workspace = &workspace;
     ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
     ASSERT_TRUE(harness.openAndActivate());

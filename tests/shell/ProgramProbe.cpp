@@ -1,14 +1,15 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Not a test: the program as main() runs it, arguments and all, listing the App Store applications
-// of the folders given, without update checks; its store, window state and single-instance socket
-// are where the environment says. With --hang first, the scan hangs on the first application as on
-// a hung network folder: once scanning, it prints "scanning" and closes its windows; exit-time
-// destruction of static objects, which would pull them from under the hung scan, would print its
-// own line.
+// Not a test: the program as main() runs it, arguments and all, with the window linked in rather
+// than loaded as a module, listing the App Store applications of the folders given, without update
+// checks; its store, window state and single-instance socket are where the environment says. With
+// --hang first, the scan hangs on the first application as on a hung network folder: once
+// scanning, it prints "scanning" and closes its windows; exit-time destruction of static objects,
+// which would pull them from under the hung scan, would print its own line.
 // Usage: kudora_probe [--hang] <applications folder> <home folder> [program arguments...]
 #include "AppScanner.h"
 #include "KudoraApp.h"
+#include "Launcher.h"
 #include "MetadataItem.h"
 #include "MetadataSource.h"
 #include "UpdaterController.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv)
         return 2;
     if (hang)
         std::atexit([] { std::puts("static objects destroyed"); });
-    KudoraApp::Parts parts;
+    ProgramParts parts;
     parts.sources = AppSources { std::make_shared<const AppScanner>(
         QFile::decodeName(argv[first]), QFile::decodeName(argv[first + 1]),
         hang ? std::make_shared<const HungMetadataSource>() : std::shared_ptr<const HungMetadataSource>()) };
@@ -58,5 +59,5 @@ int main(int argc, char** argv)
     arguments.insert(arguments.end(), argv + first + 2, argv + argc);
     int count = int(arguments.size());
     arguments.push_back(nullptr);
-    return KudoraApp::main(count, arguments.data(), std::move(parts));
+    return Launcher::main(count, arguments.data(), std::move(parts), KudoraApp::main);
 }

@@ -17,8 +17,8 @@
 #include <QTest>
 
 // A KudoraApp on an information dictionary of the test's (without an update feed unless asked),
-// an Applications folder holding two App Store applications, a store in memory and a recording
-// desktop that refuses every address.
+// named after it as main() names it, an Applications folder holding two App Store applications, a
+// store in memory and a recording desktop that refuses every address.
 class ShellHarness
 {
 public:
@@ -30,11 +30,12 @@ public:
                  { QStringLiteral("CFBundleVersion"), QStringLiteral("1") } };
     }
 
-    explicit ShellHarness(const QVariantMap& info = standardInfo(), KudoraApp::Parts parts = {})
+    explicit ShellHarness(const QVariantMap& info = standardInfo(), ProgramParts parts = {})
     {
         workspace.refuses = true;
         fixture.makeBundle(QStringLiteral("Applications/Alpha.app"), AlphaID, 111);
         fixture.makeBundle(QStringLiteral("Applications/Beta.app"), BetaID, 222);
+        KudoraApp::describeApplication(info);
         parts.info = info;
         if (!parts.workspace)
             parts.workspace = &workspace;

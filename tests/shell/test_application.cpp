@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolBar>
@@ -330,7 +331,7 @@ TEST(Startup, ClosingTheLastWindowOrQuittingEndsTheApplicationAndAnUpdateWindowC
     // clang-format on
     for (const auto& [fromUpdateWindow, key] : ways) {
         StandardUserDriver* windows = nullptr;
-        KudoraApp::Parts parts;
+        ProgramParts parts;
         parts.makeUpdaterController = [&windows](const QVariantMap& info, Workspace& workspace) {
             auto driver = std::make_unique<StandardUserDriver>();
             windows = driver.get();
@@ -469,6 +470,38 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
             << qPrintable(arguments.join(u' ') + u":\n"_s + out);
         EXPECT_EQ(snapshot(fixture.path()), before) << qPrintable(arguments.join(u' '));
     }
+}
+
+// What the program says it is is what its package and its software-centre description say: CMake
+// writes all of them from the project's version.
+TEST(Launches, TheProgramsVersionIsThatOfItsPackageAndItsDescription)
+{
+    const auto read = [](const char* path) {
+        QFile file(QString::fromUtf8(path));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    // The program itself, as main() runs it, without a display, which it needs none of for this.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& variable : { u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s })
+        environment.remove(variable);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QString::fromUtf8(KUDORA_EXECUTABLE), { u"--version"_s });
+    ASSERT_TRUE(program.waitForFinished(30'000));
+    const QString printed = QString::fromUtf8(program.readAllStandardOutput());
+
+    // The package's version, and the Debian package's own when it has one.
+    QStringList versions;
+    static const QRegularExpression package(u"set\\(CPACK_(?:DEBIAN_)?PACKAGE_VERSION \"([^\"]*)\"\\)"_s);
+    for (auto it = package.globalMatch(read(KUDORA_PACKAGE_CONFIG)); it.hasNext();)
+        versions.append(it.next().captured(1));
+    // The newest release described.
+    static const QRegularExpression release(u"<release version=\"([^\"]*)\""_s);
+    versions.append(release.match(read(KUDORA_METAINFO)).captured(1));
+    ASSERT_GE(versions.size(), 2);
+    for (const QString& version : versions)
+        EXPECT_EQ(printed.toStdString(), QString(u"Kudora "_s + version + u'\n').toStdString());
 }
 
 TEST(Launches, ASecondLaunchShowsTheRunningInstancesWindowAndEnds)

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -102,12 +103,12 @@ CommandLine::CommandLine(const QStringList& arguments)
         m_error = tr("--json goes with --list.");
 }
 
-int CommandLine::run(Inputs& inputs)
+int CommandLine::run(ProgramParts& parts, Naming name)
 {
     Translations::install();
-    if (!inputs.info)
-        inputs.info = MainBundle::infoDictionary();
-    MainBundle::nameApplication(*inputs.info);
+    if (!parts.info)
+        parts.info = MainBundle::infoDictionary();
+    name(*parts.info);
     const CommandLine line(QCoreApplication::arguments());
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -128,11 +129,12 @@ int CommandLine::run(Inputs& inputs)
     case Mode::List: {
         // The stored choices as they are: a listing creates, prunes and writes nothing.
         std::optional<PreferencesService> ownPreferences;
-        PreferencesService* preferences = inputs.preferences;
+        PreferencesService* preferences = parts.preferences;
         if (!preferences)
             preferences =
-                &ownPreferences.emplace(DefaultsDomain::openForReading(MainBundle::identifier(*inputs.info)));
-        return line.list(inputs.sources ? *inputs.sources : StandardSources::make(), *preferences, out, err);
+                &ownPreferences.emplace(DefaultsDomain::openForReading(MainBundle::identifier(*parts.info)));
+        return line.list(parts.sources ? *parts.sources : StandardSources::make(), *preferences, out,
+                         err);
     }
     }
     return -1;

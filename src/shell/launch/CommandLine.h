@@ -3,13 +3,12 @@
 #pragma once
 
 #include "AppSource.h"
+#include "ProgramParts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
 #include <QVariantMap>
-
-#include <optional>
 
 class PreferencesService;
 class QTextStream;
@@ -23,23 +22,16 @@ class CommandLine
 public:
     enum class Mode { Window, Help, Version, List };
 
-    // What the command line's work takes from the system, replaceable piece by piece (tests do).
-    struct Inputs
-    {
-        // The information dictionary; the program's own when absent.
-        std::optional<QVariantMap> info;
-        // The store a listing reads; the program's own domain, opened for reading, when null.
-        PreferencesService* preferences = nullptr;
-        // The stores a listing scans; StandardSources::make() when absent.
-        std::optional<AppSources> sources;
-    };
+    // Names the application after an information dictionary (MainBundle::nameApplication, or
+    // KudoraApp::describeApplication on a QApplication).
+    using Naming = void (*)(const QVariantMap& info);
 
     // What the program does once its application object exists: installs the translations, names
-    // the application after the information dictionary (which it puts in inputs when absent), reads
-    // the arguments the application object kept and does what they ask for without a window,
-    // printing on the standard and error outputs. Returns the exit status, or -1 when they ask for
-    // the window.
-    static int run(Inputs& inputs);
+    // the application with name after the information dictionary (which it puts in parts when
+    // absent), reads the arguments the application object kept and does what they ask for without
+    // a window, printing on the standard and error outputs. A listing takes the preferences and
+    // sources of parts. Returns the exit status, or -1 when they ask for the window.
+    static int run(ProgramParts& parts, Naming name);
 
     // Reads arguments, the program's path first. The texts are those of the catalogues installed
     // by then. Qt's own options (-platform, -style, …) are read by QApplication, which takes them

@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Launcher.h"
 
+#include "CommandLine.h"
+#include "MainBundle.h"
+
 #include <QFileInfo>
 #include <QLibrary>
 #include <QTextStream>
@@ -15,12 +18,10 @@ QStringList moduleCandidates()
     return { programFolder + u'/' + name,
              programFolder + u'/' + QStringLiteral(KUDORA_INSTALLED_MODULE_FOLDER) + u'/' + name };
 }
-} // namespace
 
-int Launcher::main(int& argc, char** argv)
+// The program's own parts are the module's to make: main() has none of its own to give.
+int runWindowModule(int& argc, char** argv, ProgramParts)
 {
-    if (const std::optional<int> status = runWithoutWindow(argc, argv, {}))
-        return *status;
     QString failure;
     for (const QString& candidate : moduleCandidates()) {
         if (!QFileInfo::exists(candidate))
@@ -28,22 +29,28 @@ int Launcher::main(int& argc, char** argv)
         // Kept loaded for the life of the process: QLibrary never unloads on its own.
         QLibrary module(candidate);
         using Entry = int (*)(int*, char**);
-        if (const auto entry = reinterpret_cast<Entry>(module.resolve(WindowEntry)))
+        if (const auto entry = reinterpret_cast<Entry>(module.resolve(Launcher::WindowEntry)))
             return entry(&argc, argv);
         failure = module.errorString();
         break;
     }
     if (failure.isEmpty())
         failure = moduleCandidates().join(u", ");
-    QTextStream(stderr) << tr("Kudora cannot open its window: %1").arg(failure) << Qt::endl;
+    QTextStream(stderr) << Launcher::tr("Kudora cannot open its window: %1").arg(failure) << Qt::endl;
     return 1;
 }
+} // namespace
 
-std::optional<int> Launcher::runWithoutWindow(int& argc, char** argv, CommandLine::Inputs inputs)
+int Launcher::main(int& argc, char** argv)
+{
+    return main(argc, argv, {}, runWindowModule);
+}
+
+int Launcher::main(int& argc, char** argv, ProgramParts parts, Window window)
 {
     const CommandLine early(CommandLine::arguments(argc, argv));
     if (early.hasUnknownOptions() || (early.isValid() && early.mode() == CommandLine::Mode::Window))
-        return std::nullopt;
+        return window(argc, argv, std::move(parts));
     QCoreApplication application(argc, argv);
-    return CommandLine::run(inputs);
+    return CommandLine::run(parts, MainBundle::nameApplication);
 }
