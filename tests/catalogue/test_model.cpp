@@ -5,6 +5,7 @@
 #include "AppScanner.h"
 #include "DetachedTask.h"
 #include "FakeMetadata.h"
+#include "FieldAssertions.h"
 #include "FixtureTree.h"
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
@@ -97,7 +98,7 @@ TEST_F(ModelTest, ScansRunAfterCreationAndOnlyAFullCatalogueIsPruned)
     EXPECT_FALSE(model->isScanning());
     EXPECT_EQ(model->ignoredIDs(), (QSet { AppId(u"sofa"_s), AppId(u"gone"_s) }));
     ASSERT_TRUE(finished(1));
-    EXPECT_EQ(std::tuple(model->isScanning(), scanning.count()), std::tuple(false, qsizetype(2)));
+    EXPECT_FIELDS_EQ(std::tuple(model->isScanning(), scanning.count()), std::tuple(false, qsizetype(2)));
     EXPECT_EQ(state(*model), " |  | gone,sofa | gone,sofa | gone,pastel");
 
     install(u"system/Pastel.app"_s, u"pastel"_s, 3);
@@ -108,8 +109,8 @@ TEST_F(ModelTest, ScansRunAfterCreationAndOnlyAFullCatalogueIsPruned)
     // Not ignored, most recently used first; the user's folder comes last.
     EXPECT_EQ(state(*model), "drafts,pastel,sofa | drafts,pastel | sofa | sofa | pastel");
     // The review date came from the store.
-    EXPECT_EQ(std::tuple(model->apps().last().id(), model->visibleApps().at(1).lastReviewedDate()),
-              std::tuple(AppId(u"sofa"_s), OptionalDate(day(1))));
+    EXPECT_FIELDS_EQ(std::tuple(model->apps().last().id(), model->visibleApps().at(1).lastReviewedDate()),
+                     std::tuple(AppId(u"sofa"_s), OptionalDate(day(1))));
 }
 
 // The result of a scan the model no longer waits for has nobody to apply it.
@@ -126,7 +127,7 @@ TEST_F(ModelTest, RescansRequestedWhileScanningAreDroppedAndTheModelCanGoMidScan
     // Switching to mock mode during a real scan flips the mode; its own rescan is dropped too.
     model->toggleMockMode();
     QCoreApplication::processEvents();
-    EXPECT_EQ(std::tuple(model->isMockMode(), scanning.count(), apps.count()), std::tuple(true, 1, 1));
+    EXPECT_FIELDS_EQ(std::tuple(model->isMockMode(), scanning.count(), apps.count()), std::tuple(true, 1, 1));
 
     model.reset();
     m_metadata->openGate();
@@ -144,19 +145,19 @@ TEST_F(ModelTest, MockModeIsSynchronousAndItsIgnoresArePrunedByTheNextRealScan)
 
     model->toggleMockMode();
     // The switch waits for the next turn.
-    EXPECT_EQ(std::tuple(model->isMockMode(), model->apps().size()), std::tuple(true, qsizetype(1)));
+    EXPECT_FIELDS_EQ(std::tuple(model->isMockMode(), model->apps().size()), std::tuple(true, qsizetype(1)));
     ASSERT_TRUE(finished(2));
     EXPECT_EQ(model->apps().size(), 41);
     // A mock rescan completes inside the call.
     model->rescan();
-    EXPECT_EQ(std::tuple(m_finished->count(), model->isScanning(), model->apps().size()),
-              std::tuple(3, false, 41));
+    EXPECT_FIELDS_EQ(std::tuple(m_finished->count(), model->isScanning(), model->apps().size()),
+                     std::tuple(3, false, 41));
 
     const AppInfo sample = model->apps().at(3);
     model->ignoreApps({ sample });
-    EXPECT_EQ(std::tuple(m_preferences.loadIgnoredIDs().contains(sample.id()), model->isIgnored(sample),
-                         model->visibleApps().size()),
-              std::tuple(true, true, 40));
+    EXPECT_FIELDS_EQ(std::tuple(m_preferences.loadIgnoredIDs().contains(sample.id()),
+                                model->isIgnored(sample), model->visibleApps().size()),
+                     std::tuple(true, true, 40));
 
     model->toggleMockMode();
     ASSERT_TRUE(finished(4));
@@ -175,7 +176,7 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
     model->recordReview(model->visibleApps().at(1));
     const OptionalDate stored = m_preferences.reviewDate(AppId(u"pastel"_s));
     ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(std::tuple(apps.count(), pastel().lastReviewedDate()), std::tuple(qsizetype(1), stored));
+    EXPECT_FIELDS_EQ(std::tuple(apps.count(), pastel().lastReviewedDate()), std::tuple(qsizetype(1), stored));
     // Sorting by review date sees an in-place change at once.
     model->setSortOrder({ SortComparator(SortComparator::Key::LastReviewedSortDate, Qt::DescendingOrder) });
     EXPECT_EQ(model->visibleApps().at(0).id(), AppId(u"pastel"_s));
@@ -195,8 +196,9 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
     // A review of something not in the catalogue is still stored.
     apps.clear();
     model->recordReview(record(u"not.installed"_s, u"X"_s));
-    EXPECT_EQ(std::tuple(m_preferences.reviewDate(AppId(u"not.installed"_s)).has_value(), apps.count()),
-              std::tuple(true, 0));
+    EXPECT_FIELDS_EQ(
+        std::tuple(m_preferences.reviewDate(AppId(u"not.installed"_s)).has_value(), apps.count()),
+        std::tuple(true, 0));
 }
 
 TEST(VisibleOrder, RecordsAreSearchedFilteredByTheIgnoreListAndSortedStably)

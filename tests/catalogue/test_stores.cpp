@@ -5,6 +5,7 @@
 #include "AppScanner.h"
 #include "DesktopWorkspace.h"
 #include "FakeMetadata.h"
+#include "FieldAssertions.h"
 #include "FlatpakFixture.h"
 #include "FlatpakSource.h"
 #include "MemoryDefaultsDomain.h"
@@ -87,20 +88,20 @@ TEST_F(FlatpakTest, ListsOneRecordPerStoreApplicationWithItsNameAndPages)
     };
     // clang-format on
     // No sideloaded bundle, no runtime.
-    EXPECT_EQ(std::tuple(result.complete, result.apps.size()), std::tuple(true, cases.size()));
+    EXPECT_FIELDS_EQ(std::tuple(result.complete, result.apps.size()), std::tuple(true, cases.size()));
     DesktopWorkspace workspace;
     for (const auto& [id, name, installation, webPage] : cases) {
         SCOPED_TRACE(id);
         const AppInfo* app = findApp(result.apps, id);
         ASSERT_NE(app, nullptr);
         // The id's case reaches the software centre unchanged.
-        EXPECT_EQ(std::tuple(app->name(), app->bundlePath().startsWith(installation + u"/app/"_s),
-                             app->reviewURL().value_or(QUrl()).toString(),
-                             app->reviewFallbackURL().value_or(QUrl()).toString(), app->modificationDate(),
-                             app->lastReviewedDate()),
-                  std::tuple(name, true, QString(u"appstream:"_s + QLatin1StringView(id)), webPage,
-                             QFileInfo(app->bundlePath()).lastModified().toUTC(),
-                             id == F::BothApp ? OptionalDate(at(1600000000)) : std::nullopt));
+        EXPECT_FIELDS_EQ(std::tuple(app->name(), app->bundlePath().startsWith(installation + u"/app/"_s),
+                                    app->reviewURL().value_or(QUrl()).toString(),
+                                    app->reviewFallbackURL().value_or(QUrl()).toString(),
+                                    app->modificationDate(), app->lastReviewedDate()),
+                         std::tuple(name, true, QString(u"appstream:"_s + QLatin1StringView(id)), webPage,
+                                    QFileInfo(app->bundlePath()).lastModified().toUTC(),
+                                    id == F::BothApp ? OptionalDate(at(1600000000)) : std::nullopt));
         // The icon the installation exports (the fixture's is blue), or the generic one.
         const QIcon icon = workspace.iconForFile(app->bundlePath());
         EXPECT_EQ(
@@ -194,9 +195,9 @@ TEST_F(FlatpakTest, BrokenUsageRecordsDropOnlyTheirDates)
         ::flock(used, LOCK_EX);
         const AppSource::Result result = scan();
         ::close(used);
-        EXPECT_EQ(std::tuple(result.complete, result.apps.size(),
-                             findApp(result.apps, F::UserApp)->lastAccessedDate()),
-                  std::tuple(true, 6, lastUse));
+        EXPECT_FIELDS_EQ(std::tuple(result.complete, result.apps.size(),
+                                    findApp(result.apps, F::UserApp)->lastAccessedDate()),
+                         std::tuple(true, 6, lastUse));
         EXPECT_EQ(QDir(copies).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   QStringList { u"kudora-activity-used"_s });
     }
@@ -251,8 +252,8 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
                   AppSource::Result { { app("x.Shared", "Second"), app("x.Other", "Other") }, second }) },
             {});
         ASSERT_EQ(result.apps.size(), 2);
-        EXPECT_EQ(std::tuple(result.complete, result.apps.at(0).name(), result.apps.at(1).id()),
-                  std::tuple(first && second, u"First"_s, AppId(u"x.Other"_s)));
+        EXPECT_FIELDS_EQ(std::tuple(result.complete, result.apps.at(0).name(), result.apps.at(1).id()),
+                         std::tuple(first && second, u"First"_s, AppId(u"x.Other"_s)));
     }
 }
 
@@ -375,17 +376,17 @@ TEST(SnapSource, ListsStoreApplicationsWithTheirNamesDatesIconsAndLastUse)
         { u"nameless"_s, u"nameless"_s, nameless, at(1690000000), std::nullopt, false, {} },
     };
     // clang-format on
-    EXPECT_EQ(std::tuple(result.complete, result.apps.size()), std::tuple(true, cases.size()));
+    EXPECT_FIELDS_EQ(std::tuple(result.complete, result.apps.size()), std::tuple(true, cases.size()));
     DesktopWorkspace workspace;
     for (const auto& [name, title, desktopFile, installed, lastUse, redIcon, webPage] : cases) {
         SCOPED_TRACE(qPrintable(name));
         const AppInfo* app = findApp(result.apps, u"snap:"_s + name);
         ASSERT_NE(app, nullptr);
-        EXPECT_EQ(std::tuple(app->name(), app->bundlePath(), app->modificationDate(), app->lastAccessedDate(),
-                             app->reviewURL(), app->reviewFallbackURL().value_or(QUrl()),
-                             app->lastReviewedDate()),
-                  std::tuple(title, desktopFile, OptionalDate(installed), lastUse, QUrl(u"snap://"_s + name),
-                             QUrl(webPage), name == u"multi" ? OptionalDate(at(1600000000)) : std::nullopt));
+        EXPECT_FIELDS_EQ(
+            std::tuple(app->name(), app->bundlePath(), app->modificationDate(), app->lastAccessedDate(),
+                       app->reviewURL(), app->reviewFallbackURL().value_or(QUrl()), app->lastReviewedDate()),
+            std::tuple(title, desktopFile, OptionalDate(installed), lastUse, QUrl(u"snap://"_s + name),
+                       QUrl(webPage), name == u"multi" ? OptionalDate(at(1600000000)) : std::nullopt));
         const QIcon shown = workspace.iconForFile(app->bundlePath());
         EXPECT_EQ(
             std::tuple(shown.isNull(), shown.pixmap(16, 16).toImage().pixelColor(8, 8) == QColor(Qt::red)),
@@ -439,10 +440,10 @@ TEST(SnapSource, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
                                                  std::string_view(what) == "hang" ? 300ms : 5s) });
         QSignalSpy finished(&model, &AppModel::rescanFinished);
         ASSERT_TRUE(finished.wait(20000));
-        EXPECT_EQ(std::tuple(idsOf(model.apps()).mid(1).join(u' '),
-                             preferences.loadIgnoredIDs().contains(AppId(u"snap:firefox"_s)),
-                             preferences.reviewDate(AppId(u"snap:firefox"_s)).has_value()),
-                  std::tuple(listed, kept, kept));
+        EXPECT_FIELDS_EQ(std::tuple(idsOf(model.apps()).mid(1).join(u' '),
+                                    preferences.loadIgnoredIDs().contains(AppId(u"snap:firefox"_s)),
+                                    preferences.reviewDate(AppId(u"snap:firefox"_s)).has_value()),
+                         std::tuple(listed, kept, kept));
     }
 }
 
@@ -543,9 +544,9 @@ TEST_F(ScannerTest, RecordsTakeEachFieldFromItsSource)
             EXPECT_EQ(app->lastReviewedDate(), i == 0 ? OptionalDate(ReviewedDate) : std::nullopt);
         }
     }
-    EXPECT_EQ(std::tuple(findApp(apps, u"test.0"_s)->lastAccessedDate(),
-                         findApp(apps, u"test.1"_s)->lastAccessedDate()),
-              std::tuple(OptionalDate(UsedDate), OptionalDate()));
+    EXPECT_FIELDS_EQ(std::tuple(findApp(apps, u"test.0"_s)->lastAccessedDate(),
+                                findApp(apps, u"test.1"_s)->lastAccessedDate()),
+                     std::tuple(OptionalDate(UsedDate), OptionalDate()));
     EXPECT_EQ(findApp(apps, u"test.1"_s)->modificationDate(), ChangedDate);
 }
 

@@ -9,6 +9,7 @@
 #include "ContentView.h"
 #include "DarkPalette.h"
 #include "EmptyStateView.h"
+#include "FieldAssertions.h"
 #include "FileDefaultsDomain.h"
 #include "FileSystem.h"
 #include "LinkButton.h"
@@ -305,9 +306,9 @@ TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindow
     EXPECT_EQ(std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder()),
               std::pair(int(AppTableModel::LastAccessedColumn), Qt::DescendingOrder));
     EXPECT_EQ(header->sectionSize(AppTableModel::LastAccessedColumn), 150);
-    EXPECT_EQ(std::tuple(window.geometry(), window.toolBar()->isVisible(),
-                         window.contentView()->searchField()->text()),
-              std::tuple(placed, true, QString()));
+    EXPECT_FIELDS_EQ(std::tuple(window.geometry(), window.toolBar()->isVisible(),
+                                window.contentView()->searchField()->text()),
+                     std::tuple(placed, true, QString()));
     const QList<AppInfo> shown = second.harness->app().model().visibleApps();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(std::pair(shown[0].id(), shown[0].lastReviewedDate().has_value()),

@@ -5,6 +5,7 @@
 #include "CommandNames.h"
 #include "ContentView.h"
 #include "EmptyStateView.h"
+#include "FieldAssertions.h"
 #include "LinkButton.h"
 #include "LoopbackHttpServer.h"
 #include "MainBundle.h"
@@ -113,10 +114,10 @@ TEST_F(Commands, ActionsAreNamedAndPostTheirNamesWhenTheSelectionAllowsWithTitle
     for (const bool ignored : { true, false }) {
         action(Names::ShowIgnoredApps)->trigger();
         action(Names::ToggleToolBar)->trigger();
-        EXPECT_EQ(std::tuple(model().showingIgnored(), harness.window().toolBar()->isHidden(),
-                             action(Names::ClearIgnoreRequested)->isVisible(),
-                             action(Names::IgnoreRequested)->isVisible()),
-                  std::tuple(ignored, ignored, ignored, !ignored));
+        EXPECT_FIELDS_EQ(std::tuple(model().showingIgnored(), harness.window().toolBar()->isHidden(),
+                                    action(Names::ClearIgnoreRequested)->isVisible(),
+                                    action(Names::IgnoreRequested)->isVisible()),
+                         std::tuple(ignored, ignored, ignored, !ignored));
         const QStringList titles { title(action(Names::ShowIgnoredApps)), title(action(Names::ToggleToolBar)),
                                    title(action(ignored ? Names::ClearIgnoreRequested
                                                         : Names::IgnoreRequested)) };
@@ -137,8 +138,8 @@ TEST_F(Commands, ActionsAreNamedAndPostTheirNamesWhenTheSelectionAllowsWithTitle
     QTest::keyClicks(field, u"be"_s);
     for (const QKeyCombination key : { Qt::CTRL | Qt::Key_R, Qt::CTRL | Qt::Key_I, Qt::CTRL | Qt::Key_A })
         press(key);
-    EXPECT_EQ(std::tuple(posted, field->selectedText(), content().selectedApps().size()),
-              std::tuple(QStringList(), u"be"_s, qsizetype(1)));
+    EXPECT_FIELDS_EQ(std::tuple(posted, field->selectedText(), content().selectedApps().size()),
+                     std::tuple(QStringList(), u"be"_s, qsizetype(1)));
 }
 
 TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
@@ -225,8 +226,8 @@ TEST_F(Commands, MenusOpenFromTheKeyboardAndLeaveTheKeysWorkingWhenDismissed)
         harness.window().toolBar()->setHidden(hidden);
         ASSERT_TRUE(focus(&table()));
         press(Qt::CTRL | Qt::Key_F);
-        EXPECT_EQ(std::tuple(field->isVisible(), field->hasFocus(), field->selectedText()),
-                  std::tuple(true, true, u"old"_s));
+        EXPECT_FIELDS_EQ(std::tuple(field->isVisible(), field->hasFocus(), field->selectedText()),
+                         std::tuple(true, true, u"old"_s));
     }
 }
 
@@ -311,9 +312,10 @@ TEST(Startup, TheWindowAndTheProgramAreNamedByTheBundleNameWhenItIsText)
         QVariantMap info = ShellHarness::standardInfo();
         info.insert(u"CFBundleName"_s, bundleName);
         ShellHarness harness(info);
-        EXPECT_EQ(std::tuple(harness.window().windowTitle(), QGuiApplication::applicationDisplayName(),
-                             QCoreApplication::applicationName(), QCoreApplication::applicationVersion()),
-                  std::tuple(title, title, name, u"1.0"_s));
+        EXPECT_FIELDS_EQ(std::tuple(harness.window().windowTitle(), QGuiApplication::applicationDisplayName(),
+                                    QCoreApplication::applicationName(),
+                                    QCoreApplication::applicationVersion()),
+                         std::tuple(title, title, name, u"1.0"_s));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "CommandNames.h"
 #include "ContentView.h"
 #include "EmptyStateView.h"
+#include "FieldAssertions.h"
 #include "LabelColors.h"
 #include "LinkButton.h"
 #include "MemoryDefaultsDomain.h"
@@ -215,7 +216,8 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
         const QPoint centre = cell(row, IconColumn).center() * shown.devicePixelRatio();
         return shown.pixelColor(centre + QPoint(0, dy)) == QColor(Qt::red);
     };
-    EXPECT_EQ(std::tuple(red(0, 0), red(0, 4), red(0, -9), red(2, 0)), std::tuple(true, true, false, false));
+    EXPECT_FIELDS_EQ(std::tuple(red(0, 0), red(0, 4), red(0, -9), red(2, 0)),
+                     std::tuple(true, true, false, false));
 
     // Relative review dates stay true while the window is open.
     model->setApps({ app(u"a"_s, u"A"_s, 1, QDateTime::currentDateTimeUtc().addMSecs(-59'400)) });
@@ -301,8 +303,8 @@ TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
         reviewedBeforeOpening = preferences.reviewDate(AppId(u"com.example.56"_s)).has_value();
     };
     clickCell(56, AppStoreColumn);
-    EXPECT_EQ(std::tuple(reviewedBeforeOpening, bar()->value(), text(56, LastReviewedColumn), place()),
-              std::tuple(false, scrolled, u"now"_s, sorted));
+    EXPECT_FIELDS_EQ(std::tuple(reviewedBeforeOpening, bar()->value(), text(56, LastReviewedColumn), place()),
+                     std::tuple(false, scrolled, u"now"_s, sorted));
 
     // Rows that leave keep the current one where it was, and the other selected rows selected.
     for (int row = 50; row <= 54; ++row)
@@ -332,8 +334,8 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPa
                                      { Qt::Key_Home, u"App 00"_s },
                                      { Qt::Key_Down, u"App 01"_s } }) {
         QTest::keyClick(table(), key);
-        EXPECT_EQ(std::tuple(place().first, idsOf(view->selectedApps()), place().second >= 0),
-                  std::tuple(name, QStringList { u"com.example."_s + name.right(2) }, true));
+        EXPECT_FIELDS_EQ(std::tuple(place().first, idsOf(view->selectedApps()), place().second >= 0),
+                         std::tuple(name, QStringList { u"com.example."_s + name.right(2) }, true));
     }
 
     // The link is drawn in the link colour, and the pointer over it underlines it and points.
@@ -355,9 +357,9 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPa
                      app(u"c"_s, u"C"_s, 3) });
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
                       cell(0, AppStoreColumn).topLeft() + QPoint(1, 1));
-    EXPECT_EQ(std::tuple(reviewed(u"odd"_s), view->hasSelection(), workspace.openedUrls.size(),
-                         view->messageBar()->text()),
-              std::tuple(false, false, qsizetype(0), QString()));
+    EXPECT_FIELDS_EQ(std::tuple(reviewed(u"odd"_s), view->hasSelection(), workspace.openedUrls.size(),
+                                view->messageBar()->text()),
+                     std::tuple(false, false, qsizetype(0), QString()));
     // Return and Enter open the current row's page; Space only on the link cell.
     for (const auto& [key, modifiers, row, column, opened] :
          { std::tuple(Qt::Key_Return, Qt::NoModifier, 1, NameColumn, 1),
@@ -411,9 +413,9 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
               std::pair(u"now"_s, u"Never"_s));
     domain->failBatches = false;
     center.post(Names::ResetReviewRequested);
-    EXPECT_EQ(std::tuple(reviewed(u"com.example.03"_s), reviewed(u"com.example.04"_s),
-                         view->selectedApps().size(), bar()->value()),
-              std::tuple(false, true, qsizetype(20), scrolled));
+    EXPECT_FIELDS_EQ(std::tuple(reviewed(u"com.example.03"_s), reviewed(u"com.example.04"_s),
+                                view->selectedApps().size(), bar()->value()),
+                     std::tuple(false, true, qsizetype(20), scrolled));
 
     // Resetting the ignore list keeps the selection; the toggle flips the view.
     model->ignoreApps(apps.mid(1, 2));
@@ -434,15 +436,15 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
     center.post(Names::RescanRequested);
     EXPECT_EQ(model->apps().size(), 60);
     ASSERT_TRUE(finished.wait(10000));
-    EXPECT_EQ(std::tuple(shown, rows()->rowCount(), view->hasSelection()),
-              std::tuple(QStringList { u"Scanning Applications…"_s, u"table"_s }, 0, false));
+    EXPECT_FIELDS_EQ(std::tuple(shown, rows()->rowCount(), view->hasSelection()),
+                     std::tuple(QStringList { u"Scanning Applications…"_s, u"table"_s }, 0, false));
     // Mock mode's sample: its dates are parsed, and its reviews are relative to the switch.
     center.post(Names::ToggleMockModeRequested);
     ASSERT_TRUE(finished.wait(10000));
     const QStringList used = column(LastAccessedColumn);
     ASSERT_EQ(used.size(), 41);
-    EXPECT_EQ(std::tuple(used.first(), used.last(), text(0, LastReviewedColumn)),
-              std::tuple(u"Apr 21, 2026"_s, u"Apr 12, 2026"_s, u"8 minutes ago"_s));
+    EXPECT_FIELDS_EQ(std::tuple(used.first(), used.last(), text(0, LastReviewedColumn)),
+                     std::tuple(u"Apr 21, 2026"_s, u"Apr 12, 2026"_s, u"8 minutes ago"_s));
 
     // Nothing happens while the window is not shown, nor after the view is gone.
     model->setApps(numberedApps(2));
@@ -535,9 +537,9 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
     EXPECT_EQ(std::pair(view->statusBar()->text(), view->emptyState()->messageText()),
               std::pair(u"0 store apps found"_s, u"No store apps found."_s));
     model->setApps(storeApps.mid(2, 1));
-    EXPECT_EQ(std::tuple(rows()->headerData(AppStoreColumn, Qt::Horizontal).toString(),
-                         view->statusBar()->text(), text(0, AppStoreColumn, Qt::AccessibleTextRole)),
-              std::tuple(u"Store"_s, u"1 store app found"_s, u"Open store page for Snap"_s));
+    EXPECT_FIELDS_EQ(std::tuple(rows()->headerData(AppStoreColumn, Qt::Horizontal).toString(),
+                                view->statusBar()->text(), text(0, AppStoreColumn, Qt::AccessibleTextRole)),
+                     std::tuple(u"Store"_s, u"1 store app found"_s, u"Open store page for Snap"_s));
     model->setApps(storeApps);
     EXPECT_EQ(std::pair(view->statusBar()->text(), column(NameColumn)),
               std::pair(u"3 store apps found"_s, QStringList { u"Flathub"_s, u"Other"_s, u"Snap"_s }));
