@@ -133,8 +133,7 @@ int CommandLine::run(ProgramParts& parts, Naming name)
         if (!preferences)
             preferences =
                 &ownPreferences.emplace(DefaultsDomain::openForReading(MainBundle::identifier(*parts.info)));
-        return line.list(parts.sources ? *parts.sources : StandardSources::make(), *preferences, out,
-                         err);
+        return line.list(parts.sources ? *parts.sources : StandardSources::make(), *preferences, out, err);
     }
     }
     return -1;
