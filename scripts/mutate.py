@@ -4,7 +4,11 @@
 """Fault-injection probe: mutate src/ at seeded random sites, rebuild, run the suite.
 
 usage: mutate.py sites  --src DIR --seed N --count K > sites.json
+       mutate.py map    --src DIR --sites old-sites.json > sites.json
        mutate.py run    --src DIR --build DIR --sites sites.json --out log.jsonl [--from I --to J]
+map finds the same faults in a tree whose files moved or changed since the sites were drawn: each
+site's line, by its text, in the file of the same name (else in any file); a site whose line is
+gone or is no longer one of a kind is left out and named on the standard error.
 The build dir must be configured from --src (dev preset, KUDORA_WERROR=OFF).
 """
 import argparse, json, random, re, signal, subprocess, sys, time, os
@@ -79,6 +83,38 @@ def all_sites(src):
     return sites
 
 
+def map_sites(src, sites):
+    src = Path(src)
+    files = [p for p in sorted(src.glob('src/**/*.cpp')) if not str(p).endswith('main.cpp')]
+    texts = {str(p.relative_to(src)): p.read_text().split('\n') for p in files}
+    mapped = []
+    for site in sites:
+        old_text = site.get('text')
+        if old_text is None:
+            mapped.append(site)
+            continue
+        name = Path(site['file']).name
+        def hits(candidates):
+            return [(f, i) for f in candidates for i, line in enumerate(texts[f]) if line.strip() == old_text]
+        found = hits([f for f in texts if Path(f).name == name]) or hits(list(texts))
+        if len(found) > 1:
+            # Of a line that occurs more than once, the one whose neighbours are as they were.
+            def score(hit):
+                f, i = hit
+                near = lambda j: texts[f][j].strip() if 0 <= j < len(texts[f]) else None
+                return (near(i - 1) == site.get('before')) + (near(i + 1) == site.get('after'))
+            best = max(map(score, found))
+            found = [hit for hit in found if score(hit) == best] if best else found
+        if len(found) != 1:
+            print(f"gone: {site['file']}:{site['line'] + 1} {old_text}", file=sys.stderr)
+            continue
+        f, i = found[0]
+        line = texts[f][i]
+        shift = (len(line) - len(line.lstrip())) - site['indent']
+        mapped.append(dict(site, file=f, line=i, col=max(0, site['col'] + shift) if site['op'] != 'drop' else 0))
+    return mapped
+
+
 def apply(src, site):
     p = Path(src) / site['file']
     lines = p.read_text().split('\n')
@@ -141,8 +177,18 @@ def main():
     if args.cmd == 'sites':
         s = all_sites(args.src)
         random.Random(args.seed).shuffle(s)
+        # The line's text goes with each site, so that map can find it again in a changed tree.
+        for site in s[:args.count]:
+            line = (Path(args.src) / site['file']).read_text().split('\n')[site['line']]
+            lines = (Path(args.src) / site['file']).read_text().split('\n')
+            site['text'] = line.strip()
+            site['indent'] = len(line) - len(line.lstrip())
+            site['before'] = lines[site['line'] - 1].strip() if site['line'] > 0 else None
+            site['after'] = lines[site['line'] + 1].strip() if site['line'] + 1 < len(lines) else None
         print(f'{len(s)} candidate sites', file=sys.stderr)
         json.dump(s[:args.count], sys.stdout, indent=0)
+    elif args.cmd == 'map':
+        json.dump(map_sites(args.src, json.load(open(args.sites))), sys.stdout, indent=0)
     elif args.cmd == 'run':
         run(args)
 
