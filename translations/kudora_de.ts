@@ -383,6 +383,10 @@
         <source>Kudora cannot open its window: %1</source>
         <translation>Kudora kann sein Fenster nicht öffnen: %1</translation>
     </message>
+    <message>
+        <source>Kudora needs a graphical session to show its window, and there is no display here. &quot;%1 --list&quot; prints your applications without one.</source>
+        <translation>Kudora braucht eine grafische Sitzung, um sein Fenster zu zeigen, und hier gibt es keine Anzeige. „%1 --list“ gibt Ihre Anwendungen auch ohne eine aus.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>

@@ -459,6 +459,11 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
                               u"Beta   App Store  Jan 2, 2025  3 days ago     com.example.beta\n"_s },
         { { u"--list"_s, u"--json"_s }, 0, QString::fromUtf8(json) },
         { { u"--json"_s }, 1, u"--json goes with --list."_s },
+        // The window, or an option only Qt reads, without a display: what works instead, not Qt's abort.
+        { {}, 1, u"needs a graphical session to show its window, and there is no display here. \"kudora_probe --list\""_s },
+        { { u"-style"_s, u"Fusion"_s }, 1, u"needs a graphical session"_s },
+        // A mistyped option is the command line's to report, with or without a display.
+        { { u"--lsit"_s }, 1, u"Unknown option 'lsit'."_s },
     };
     // clang-format on
     for (const auto& [arguments, status, printed] : cases) {

@@ -70,11 +70,47 @@ int columns(const QString& text)
 }
 } // namespace
 
+namespace {
+// What QGuiApplication and QApplication read from the arguments, on any platform.
+bool isQtOption(const QString& name)
+{
+    static const QStringList Names {
+        u"platform"_s,
+        u"platformpluginpath"_s,
+        u"platformtheme"_s,
+        u"plugin"_s,
+        u"qwindowgeometry"_s,
+        u"qwindowicon"_s,
+        u"qwindowtitle"_s,
+        u"reverse"_s,
+        u"session"_s,
+        u"display"_s,
+        u"geometry"_s,
+        u"name"_s,
+        u"title"_s,
+        u"style"_s,
+        u"stylesheet"_s,
+        u"widgetcount"_s,
+        u"qmljsdebugger"_s,
+        u"nograb"_s,
+        u"dograb"_s,
+        u"visual"_s,
+        u"ncols"_s,
+        u"cmap"_s,
+        u"sync"_s,
+        u"testability"_s,
+    };
+    return Names.contains(name);
+}
+} // namespace
+
 CommandLine::CommandLine(const QStringList& arguments)
 {
     m_parser.setApplicationDescription(
         tr("Lists the store applications you installed with when you last used and "
            "last reviewed each one, and opens their store pages to review them."));
+    // As Qt's own options are written (-platform, -style): a word after one dash is one option.
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.addHelpOption();
     m_parser.addVersionOption();
     const QCommandLineOption list(u"list"_s,
@@ -85,7 +121,8 @@ CommandLine::CommandLine(const QStringList& arguments)
     m_program = QFileInfo(arguments.value(0)).fileName();
     if (!m_parser.parse(arguments)) {
         m_error = m_parser.errorText();
-        m_hasUnknownOptions = !m_parser.unknownOptionNames().isEmpty();
+        const QStringList unknown = m_parser.unknownOptionNames();
+        m_hasQtOptions = !unknown.isEmpty() && std::all_of(unknown.cbegin(), unknown.cend(), isQtOption);
         return;
     }
     if (!m_parser.positionalArguments().isEmpty()) {

@@ -42,8 +42,9 @@ public:
     static QStringList arguments(int argc, char** argv);
 
     bool isValid() const { return m_error.isEmpty(); }
-    // True when the line holds options the program does not know, such as Qt's own.
-    bool hasUnknownOptions() const { return m_hasUnknownOptions; }
+    // True when every option the program does not know is one of Qt's own (-platform, -style, …),
+    // which only QApplication reads; any other option it does not know makes the line wrong.
+    bool hasQtOptions() const { return m_hasQtOptions; }
     // Why the line is not valid, for the error output, with a pointer to --help.
     QString errorText() const;
     Mode mode() const { return m_mode; }
@@ -64,5 +65,5 @@ private:
     Mode m_mode = Mode::Window;
     bool m_json = false;
     QString m_error;
-    bool m_hasUnknownOptions = false;
+    bool m_hasQtOptions = false;
 };

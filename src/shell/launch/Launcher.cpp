@@ -4,6 +4,7 @@
 
 #include "CommandLine.h"
 #include "MainBundle.h"
+#include "Translations.h"
 
 #include <QFileInfo>
 #include <QLibrary>
@@ -48,9 +49,41 @@ int Launcher::main(int& argc, char** argv)
 
 int Launcher::main(int& argc, char** argv, ProgramParts parts, Window window)
 {
-    const CommandLine early(CommandLine::arguments(argc, argv));
-    if (early.hasUnknownOptions() || (early.isValid() && early.mode() == CommandLine::Mode::Window))
-        return window(argc, argv, std::move(parts));
+    const QStringList arguments = CommandLine::arguments(argc, argv);
+    const CommandLine early(arguments);
+    if (early.hasQtOptions() || (early.isValid() && early.mode() == CommandLine::Mode::Window)) {
+        if (hasDisplay(arguments))
+            return window(argc, argv, std::move(parts));
+        // Without one, QApplication would end the process with Qt's abort and its advice to
+        // reinstall: the user is better told what works.
+        QCoreApplication application(argc, argv);
+        Translations::install();
+        QTextStream(stderr) << tr("Kudora needs a graphical session to show its window, and there is no "
+                                  "display here. \"%1 --list\" prints your applications without one.")
+                                   .arg(QFileInfo(arguments.value(0)).fileName())
+                            << Qt::endl;
+        return 1;
+    }
     QCoreApplication application(argc, argv);
     return CommandLine::run(parts, MainBundle::nameApplication);
+}
+
+bool Launcher::hasDisplay(const QStringList& arguments)
+{
+    // The platform Qt will use: the -platform option, else QT_QPA_PLATFORM (its first choice).
+    QString platform = QString::fromLocal8Bit(qgetenv("QT_QPA_PLATFORM")).section(u';', 0, 0);
+    for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
+        if (arguments.at(i) == u"-platform" || arguments.at(i) == u"--platform")
+            platform = arguments.at(i + 1).section(u':', 0, 0);
+    }
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (platform.isEmpty())
+        return x11 || wayland;
+    if (platform == u"xcb")
+        return x11;
+    if (platform.startsWith(u"wayland"))
+        return wayland;
+    // offscreen, minimal, vnc, eglfs, linuxfb…: no session is needed, or Qt knows better.
+    return true;
 }

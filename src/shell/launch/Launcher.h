@@ -30,6 +30,10 @@ public:
     // QApplication can read, window reads them again, on a QApplication.
     static int main(int& argc, char** argv, ProgramParts parts, Window window);
 
+    // Whether Qt will find a display for the window under these arguments and this environment:
+    // the X server or Wayland compositor its platform needs is named.
+    static bool hasDisplay(const QStringList& arguments);
+
     // The name of the entry point of the window module: int (int* argc, char** argv).
     static constexpr const char* WindowEntry = "kudora_window_main";
 };
