@@ -364,6 +364,14 @@
     </message>
 </context>
 <context>
+    <name>DateTexts</name>
+    <message>
+        <source>en</source>
+        <comment>The ICU locale id of this catalogue&apos;s language, in which relative dates are written (&quot;de&quot; for German).</comment>
+        <translation>de</translation>
+    </message>
+</context>
+<context>
     <name>EmptyStateView</name>
     <message>
         <source>Reset Ignore List</source>

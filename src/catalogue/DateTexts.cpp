@@ -3,6 +3,7 @@
 #include "DateTexts.h"
 
 #include <QByteArrayView>
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <unicode/calendar.h>
@@ -82,7 +83,7 @@ public:
     static Formatters& current()
     {
         thread_local Formatters cache;
-        cache.follow(QLocale().name().toUtf8(), dateLocaleSetting());
+        cache.follow(QLocale().name().toUtf8(), dateLocaleSetting(), wordsLanguage());
         return cache;
     }
 
@@ -96,13 +97,14 @@ public:
         return m_mediumDate.get();
     }
 
-    // The words of a relative date are language, not date settings: they follow the user's locale.
+    // The words of a relative date are language, not date settings: they are in the language of
+    // the program's other words, so that a window never mixes two.
     icu::RelativeDateTimeFormatter* relative()
     {
         if (!m_relative) {
             UErrorCode status = U_ZERO_ERROR;
             auto formatter = std::make_unique<icu::RelativeDateTimeFormatter>(
-                m_locale, nullptr, UDAT_STYLE_LONG, UDISPCTX_CAPITALIZATION_NONE, status);
+                m_wordsLocale, nullptr, UDAT_STYLE_LONG, UDISPCTX_CAPITALIZATION_NONE, status);
             if (U_SUCCESS(status))
                 m_relative = std::move(formatter);
         }
@@ -122,14 +124,27 @@ public:
     }
 
 private:
-    void follow(const QByteArray& localeName, const QByteArray& dateLocaleSetting)
+    // The language of the catalogue the program's words come from, as an ICU locale id: each
+    // catalogue says its own, and without one the words are the source's, English.
+    static QByteArray wordsLanguage()
+    {
+        return QCoreApplication::translate("DateTexts", "en",
+                                           "The ICU locale id of this catalogue's language, in which "
+                                           "relative dates are written (\"de\" for German).")
+            .toLatin1();
+    }
+
+    void follow(const QByteArray& localeName, const QByteArray& dateLocaleSetting,
+                const QByteArray& wordsLanguage)
     {
         std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
         icu::UnicodeString zoneID;
         zone->getID(zoneID);
         if (m_zone && localeName == m_localeName && dateLocaleSetting == m_dateLocaleSetting
-            && zoneID == m_zoneID)
+            && wordsLanguage == m_wordsLanguage && zoneID == m_zoneID)
             return;
+        m_wordsLanguage = wordsLanguage;
+        m_wordsLocale = icu::Locale(wordsLanguage.constData());
         m_localeName = localeName;
         m_locale = icu::Locale(localeName.constData());
         m_dateLocaleSetting = dateLocaleSetting;
@@ -146,6 +161,8 @@ private:
     icu::Locale m_locale;
     QByteArray m_dateLocaleSetting;
     icu::Locale m_dateLocale;
+    QByteArray m_wordsLanguage;
+    icu::Locale m_wordsLocale;
     icu::UnicodeString m_zoneID;
     std::unique_ptr<icu::TimeZone> m_zone;
     std::unique_ptr<icu::DateFormat> m_mediumDate;

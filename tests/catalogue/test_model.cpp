@@ -16,6 +16,7 @@
 #include <QLocale>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 #include <unicode/timezone.h>
@@ -491,12 +492,22 @@ TEST(AppRecord, MediumDateFollowsTheDateSettingsAsTheCLibraryReadsThemAndTheUser
     };
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTranslator german;
+    ASSERT_TRUE(german.load(u":/i18n/kudora_de.qm"_s));
+    QCoreApplication::installTranslator(&german);
     for (const auto& [settings, text] : cases) {
         setDateSettings(settings);
         EXPECT_EQ(app.lastAccessedText(), text) << settings[0] << ' ' << settings[1] << ' ' << settings[2];
-        // Dates only: the words of the review date stay in the user's language.
+        // Dates only: the words of the review date stay in the language of the program's words.
         EXPECT_EQ(app.lastReviewedText(Now), u"gestern"_s);
     }
+    // Without a German catalogue the program speaks English, and so do its relative dates, whatever
+    // the locale ("C" among them, where ICU alone would say "1 hours ago").
+    QCoreApplication::removeTranslator(&german);
+    EXPECT_EQ(app.lastReviewedText(Now), u"yesterday"_s);
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(AppInfo(AppId(u"x"_s), u"X"_s, {}, {}, {}, {}, Now.addSecs(-3600)).lastReviewedText(Now),
+              u"1 hour ago"_s);
     setDateSettings({ nullptr, nullptr, "en_US.UTF-8" });
     QLocale::setDefault(saved);
     std::unique_ptr<icu::TimeZone> savedZone(icu::TimeZone::createDefault());

@@ -477,6 +477,31 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
             << qPrintable(arguments.join(u' ') + u":\n"_s + out);
         EXPECT_EQ(snapshot(fixture.path()), before) << qPrintable(arguments.join(u' '));
     }
+
+    // Under "C" the columns still line up by what a terminal shows: a wide name takes two columns
+    // a character, and the relative dates are English, not ICU's root "1 hours ago".
+    FixtureTree wide;
+    wide.makeBundle(u"Applications/\u6771\u4eac.app"_s, u"com.example.tokyo"_s, 1);
+    wide.makeBundle(u"Applications/Zed.app"_s, u"com.example.zed"_s, 2);
+    wide.writePlist(u"home/.config/%1.plist"_s.arg(identifier()),
+                    { { u"reviewDates"_s, QVariantMap { { u"com.example.zed"_s, now.addSecs(-3600) } } } },
+                    PropertyList::Format::Binary);
+    for (const QString& variable : { u"LANGUAGE"_s, u"LC_MESSAGES"_s, u"LC_TIME"_s, u"LC_CTYPE"_s })
+        environment.remove(variable);
+    environment.insert(u"LC_ALL"_s, u"C"_s);
+    environment.insert(u"LANG"_s, u"C"_s);
+    environment.insert(u"HOME"_s, wide.pathOf(u"home"_s));
+    QProcess program;
+    start(program, wide, { u"--list"_s }, environment);
+    ASSERT_TRUE(program.waitForFinished(30'000));
+    const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n');
+    ASSERT_GE(lines.size(), 3) << qPrintable(lines.join(u'\n'));
+    EXPECT_TRUE(lines.at(1).startsWith(u"\u6771\u4eac  App Store"_s)
+                || lines.at(2).startsWith(u"\u6771\u4eac  App Store"_s))
+        << qPrintable(lines.join(u'\n'));
+    EXPECT_TRUE(lines.join(u'\n').contains(u"Zed   App Store"_s)
+                && lines.join(u'\n').contains(u"1 hour ago"_s))
+        << qPrintable(lines.join(u'\n'));
 }
 
 // What the program says it is is what its package and its software-centre description say: CMake

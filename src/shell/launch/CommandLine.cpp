@@ -16,8 +16,9 @@
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <unicode/uchar.h>
+
 #include <algorithm>
-#include <cwchar>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -60,12 +61,20 @@ QString printable(QString text)
     return text;
 }
 
-// The columns a text takes on a terminal: wide characters two, combining marks none.
+// The columns a text takes on a terminal: wide and full-width characters two, marks and other
+// characters of no width none. Told by ICU's properties rather than by wcwidth(), which knows only
+// what the C library's LC_CTYPE covers and gives nothing under "C".
 int columns(const QString& text)
 {
     int width = 0;
-    for (const char32_t c : text.toUcs4())
-        width += std::max(0, ::wcwidth(static_cast<wchar_t>(c)));
+    for (const char32_t c : text.toUcs4()) {
+        const auto category = UCharCategory(u_charType(UChar32(c)));
+        if (category == U_NON_SPACING_MARK || category == U_ENCLOSING_MARK || category == U_FORMAT_CHAR
+            || category == U_CONTROL_CHAR || (c >= 0x1160 && c <= 0x11FF) || c == 0x200B)
+            continue;
+        const int eastAsian = u_getIntPropertyValue(UChar32(c), UCHAR_EAST_ASIAN_WIDTH);
+        width += eastAsian == U_EA_WIDE || eastAsian == U_EA_FULLWIDTH ? 2 : 1;
+    }
     return width;
 }
 } // namespace
