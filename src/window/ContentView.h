@@ -12,7 +12,6 @@
 class AppId;
 class AppInfo;
 class AppModel;
-class AppTableDelegate;
 class AppTableModel;
 class AppTableView;
 class EmptyStateView;
@@ -23,6 +22,7 @@ class QLabel;
 class QMenu;
 class QModelIndex;
 class QStackedWidget;
+class ScanningPlaceholder;
 class SearchField;
 class StatusBar;
 class VisibleAppsModel;
@@ -94,12 +94,11 @@ private:
 
     QPointer<SearchField> m_searchField;
     QStackedWidget* m_mainArea;
-    AppTableView* m_table;
     AppTableModel* m_tableModel;
     VisibleAppsModel* m_rows;
-    AppTableDelegate* m_delegate;
+    AppTableView* m_table;
     EmptyStateView* m_emptyState;
-    QWidget* m_placeholder;
+    ScanningPlaceholder* m_placeholder;
     StatusBar* m_statusBar;
     QList<QAction*> m_rowActions;
     MessageBar* m_messageBar;
