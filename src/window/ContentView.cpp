@@ -9,6 +9,7 @@
 #include "EmptyStateView.h"
 #include "MessageBar.h"
 #include "NotificationCenter.h"
+#include "ReviewPage.h"
 #include "ScanningPlaceholder.h"
 #include "SearchField.h"
 #include "StatusBar.h"
@@ -261,16 +262,10 @@ void ContentView::openReviewPage(const QModelIndex& index)
     // A desktop without a software centre for the application's page may still open the store's
     // web page. Only a page that opened counts as a review; otherwise the user hears which
     // address to open themselves.
-    std::optional<QUrl> url = app.reviewURL();
-    bool opened = url && m_workspace.openUrl(*url);
-    if (url && !opened) {
-        if (const std::optional<QUrl> fallback = app.reviewFallbackURL()) {
-            url = fallback;
-            opened = m_workspace.openUrl(*fallback);
-        }
-    }
-    if (opened)
+    const QList<QUrl> addresses = ReviewPage(app).addresses();
+    if (std::any_of(addresses.cbegin(), addresses.cend(),
+                    [this](const QUrl& address) { return m_workspace.openUrl(address); }))
         m_model.recordReview(app);
-    else if (url)
-        m_messageBar->showPageNotOpened(*url);
+    else if (!addresses.isEmpty())
+        m_messageBar->showPageNotOpened(addresses.constLast());
 }

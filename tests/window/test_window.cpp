@@ -390,6 +390,16 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPa
     clickCell(1, AppStoreColumn);
     EXPECT_EQ(std::pair(workspace.openedUrls.last(), reviewed(u"org.a.Other"_s)),
               std::pair(QUrl(u"appstream:org.a.Other"_s), true));
+
+    // The link goes where its tooltip says, also for a record whose id no software centre may be
+    // handed: to the store's web page.
+    const QUrl web(u"https://flathub.org/apps/odd"_s);
+    model->setApps({ AppInfo::flatpakApp(AppId(u"org.a.Odd id"_s), u"Odd"_s, u"/d"_s, day(1), {}, {}, web) });
+    workspace.openedUrls.clear();
+    clickCell(0, AppStoreColumn);
+    EXPECT_EQ(std::tuple(text(0, AppStoreColumn, Qt::ToolTipRole), workspace.openedUrls,
+                         reviewed(u"org.a.Odd id"_s)),
+              std::tuple(u"Open its page on Flathub"_s, QList<QUrl> { web }, true));
 }
 
 TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
