@@ -149,11 +149,6 @@ void ContentView::setSelection(const QSet<AppId>& ids)
     m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
-bool ContentView::isShowingScanningPlaceholder() const
-{
-    return m_mainArea->currentWidget() == m_placeholder;
-}
-
 void ContentView::observeCommands(NotificationCenter& center)
 {
     // A command posted while the window is not shown has nothing to act on.

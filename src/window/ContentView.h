@@ -63,15 +63,6 @@ public:
     // Selects the rows that show the given ids, and no others.
     void setSelection(const QSet<AppId>& ids);
 
-    AppTableView* tableView() const { return m_table; }
-    // The table's rows: AppModel::visibleApps() as a model.
-    VisibleAppsModel* rows() const { return m_rows; }
-    EmptyStateView* emptyState() const { return m_emptyState; }
-    StatusBar* statusBar() const { return m_statusBar; }
-    MessageBar* messageBar() const { return m_messageBar; }
-    // True while the scanning placeholder is shown in place of the table.
-    bool isShowingScanningPlaceholder() const;
-
 signals:
     void hasSelectionChanged(bool hasSelection);
 
