@@ -96,6 +96,8 @@ struct Fixture
         , floorModel(floorPreferences, AppSources {})
     { }
 
+    AppTableView* table() const { return view->findChild<AppTableView*>(u"applicationTable"_s); }
+
     PreferencesService preferences;
     AppModel model;
     PreferencesService floorPreferences;
@@ -123,7 +125,7 @@ void paintViewport(benchmark::State& state, QWidget* viewport)
 
 void tableViewport(benchmark::State& state)
 {
-    paintViewport(state, s_fixture->view->tableView()->viewport());
+    paintViewport(state, s_fixture->table()->viewport());
 }
 
 void floorPlainTableViewport(benchmark::State& state)
@@ -151,7 +153,7 @@ void ignoreSelectedInWindow(benchmark::State& state)
         s_fixture->center.post(CommandNames::IgnoreRequested);
     }
     if (model.ignoredIDs().size() != IgnoredCount
-        || view.tableView()->model()->rowCount() != RecordCount - IgnoredCount)
+        || s_fixture->table()->model()->rowCount() != RecordCount - IgnoredCount)
         state.SkipWithError("the window did not ignore the selected rows");
 }
 
@@ -232,8 +234,8 @@ int main(int argc, char** argv)
     fixture.plainTable = std::make_unique<QTableView>();
     fixture.plainTable->setModel(fixture.plainModel.get());
     fixture.plainTable->verticalHeader()->setDefaultSectionSize(
-        fixture.view->tableView()->verticalHeader()->defaultSectionSize());
-    fixture.plainTable->resize(fixture.view->tableView()->size());
+        fixture.table()->verticalHeader()->defaultSectionSize());
+    fixture.plainTable->resize(fixture.table()->size());
     fixture.plainTable->show();
     fixture.standardModel = std::make_unique<QStandardItemModel>(RecordCount, Columns);
     for (int row = 0; row < RecordCount; ++row) {
@@ -242,14 +244,13 @@ int main(int argc, char** argv)
     }
     fixture.standardTable = std::make_unique<QTableView>();
     fixture.standardTable->setModel(fixture.standardModel.get());
-    fixture.standardTable->resize(fixture.view->tableView()->size());
+    fixture.standardTable->resize(fixture.table()->size());
     fixture.standardTable->show();
     if (!QTest::qWaitForWindowExposed(fixture.view.get())
         || !QTest::qWaitForWindowExposed(fixture.plainTable.get()))
         return 1;
-    if (fixture.view->tableView()->model()->rowCount() != RecordCount) {
-        std::fprintf(stderr, "bench_table: the table shows %d rows\n",
-                     fixture.view->tableView()->model()->rowCount());
+    if (fixture.table()->model()->rowCount() != RecordCount) {
+        std::fprintf(stderr, "bench_table: the table shows %d rows\n", fixture.table()->model()->rowCount());
         return 1;
     }
     s_fixture = &fixture;
@@ -271,7 +272,7 @@ int main(int argc, char** argv)
     BenchTable::MedianCollector collector;
     if (!BenchTable::run(&argc, argv, collector))
         return 1;
-    const QSize viewport = fixture.view->tableView()->viewport()->size();
+    const QSize viewport = fixture.table()->viewport()->size();
     BenchTable::print({ "table viewport paint, 10,000 rows (" + std::to_string(viewport.width()) + "x"
                             + std::to_string(viewport.height()) + ")",
                         collector.median("tableViewport").realMs, "ms",

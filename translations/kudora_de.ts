@@ -357,13 +357,6 @@
     </message>
 </context>
 <context>
-    <name>ContentView</name>
-    <message>
-        <source>Scanning Applications…</source>
-        <translation>Anwendungen werden gesucht…</translation>
-    </message>
-</context>
-<context>
     <name>DateTexts</name>
     <message>
         <source>en</source>
@@ -428,6 +421,13 @@
     <message>
         <source>No application could open “%1”, so no review was recorded. You can open the address yourself to write one.</source>
         <translation>Keine Anwendung konnte „%1“ öffnen, deshalb wurde keine Bewertung vermerkt. Sie können die Adresse selbst öffnen, um eine zu schreiben.</translation>
+    </message>
+</context>
+<context>
+    <name>ScanningPlaceholder</name>
+    <message>
+        <source>Scanning Applications…</source>
+        <translation>Anwendungen werden gesucht…</translation>
     </message>
 </context>
 <context>

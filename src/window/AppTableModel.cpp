@@ -4,6 +4,7 @@
 
 #include "AppModel.h"
 #include "LabelColors.h"
+#include "ReviewPage.h"
 #include "Workspace.h"
 
 #include <QTextDocument>
@@ -168,14 +169,12 @@ QVariant AppTableModel::displayData(const AppInfo& app, int column) const
     }
 }
 
-// Where "Open ↗" takes the person: the desktop's software centre when it has one for the page's
-// address, else the store's web page.
 QString AppTableModel::openTip(const AppInfo& app) const
 {
-    const std::optional<QUrl> page = app.reviewURL();
-    if (page && page->scheme() != u"https" && m_workspace.handlesScheme(page->scheme()))
+    switch (ReviewPage(app).place(m_workspace)) {
+    case ReviewPage::Place::SoftwareCentre:
         return tr("Open its page in the software centre");
-    if ((page && page->scheme() == u"https") || app.reviewFallbackURL()) {
+    case ReviewPage::Place::WebPage:
         switch (app.store()) {
         case AppInfo::Store::AppStore:
             return tr("Open its page in the App Store");
@@ -184,6 +183,9 @@ QString AppTableModel::openTip(const AppInfo& app) const
         case AppInfo::Store::Snap:
             return tr("Open its page on the Snap Store");
         }
+        break;
+    case ReviewPage::Place::Nowhere:
+        break;
     }
     return tr("No software centre here can open its page");
 }

@@ -54,6 +54,7 @@ public:
 
 private:
     QVariant displayData(const AppInfo& app, int column) const;
+    // Where "Open ↗" takes the person, in the words of the application's store.
     QString openTip(const AppInfo& app) const;
     void reviewChanged(qsizetype index);
     void refreshReviewTexts();

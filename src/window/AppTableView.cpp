@@ -2,6 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppTableView.h"
 
+#include "AppTableDelegate.h"
+#include "AppTableModel.h"
+#include "VisibleAppsModel.h"
+
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -10,7 +14,7 @@
 
 #include <algorithm>
 
-AppTableView::AppTableView(QWidget* parent)
+AppTableView::AppTableView(VisibleAppsModel* rows, QWidget* parent)
     : QTableView(parent)
 {
     setObjectName(QStringLiteral("applicationTable"));
@@ -36,6 +40,37 @@ AppTableView::AppTableView(QWidget* parent)
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setSortIndicatorShown(true);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeading | Qt::AlignVCenter);
+
+    setModel(rows);
+    auto* delegate = new AppTableDelegate(this);
+    setItemDelegate(delegate);
+    connect(delegate, &AppTableDelegate::openRequested, this, &AppTableView::openRequested);
+    setIconSize(QSize(AppTableModel::IconSize, AppTableModel::IconSize));
+    setUpHeaders(rows);
+}
+
+void AppTableView::setUpHeaders(VisibleAppsModel* rows)
+{
+    QHeaderView* header = horizontalHeader();
+    header->setMinimumSectionSize(24);
+    header->setSectionResizeMode(AppTableModel::IconColumn, QHeaderView::Fixed);
+    header->resizeSection(AppTableModel::IconColumn, 32);
+    header->setSectionResizeMode(AppTableModel::NameColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(AppTableModel::LastAccessedColumn, QHeaderView::Interactive);
+    header->resizeSection(AppTableModel::LastAccessedColumn, 150);
+    header->setSectionResizeMode(AppTableModel::AppStoreColumn, QHeaderView::Fixed);
+    header->resizeSection(AppTableModel::AppStoreColumn, 72);
+    header->setSectionResizeMode(AppTableModel::LastReviewedColumn, QHeaderView::Interactive);
+    header->resizeSection(AppTableModel::LastReviewedColumn, 150);
+    QHeaderView* rowHeader = verticalHeader();
+    rowHeader->setSectionResizeMode(QHeaderView::Fixed);
+    rowHeader->setDefaultSectionSize(qMax(AppTableModel::IconSize + 6, fontMetrics().height() + 10));
+    // The header shows the catalogue's first comparator, whatever a click asked for.
+    const auto showSortIndicator = [header, rows] {
+        header->setSortIndicator(rows->sortIndicatorColumn(), rows->sortIndicatorOrder());
+    };
+    connect(rows, &VisibleAppsModel::sortIndicatorChanged, header, showSortIndicator);
+    showSortIndicator();
 }
 
 void AppTableView::setModel(QAbstractItemModel* model)

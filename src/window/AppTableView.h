@@ -6,17 +6,22 @@
 #include <QPersistentModelIndex>
 #include <QTableView>
 
+class VisibleAppsModel;
+
 // The application table. A right click never changes the selection; a context menu, from the
 // mouse or the keyboard, is reported with the rows it is meant for; Return and Enter ask to open
 // the current row's page; Home and End go to the first and last row. When rows leave or arrive the
 // row the user was at stays where it was on screen; when they are sorted, a list at its top stays
 // at its top and the current row stays in view. No row becomes current until the user picks one.
+// The header shows the catalogue's sort order; a click on a row's "Open ↗" cell asks to open its
+// page as Return does.
 class AppTableView : public QTableView
 {
     Q_OBJECT
 
 public:
-    explicit AppTableView(QWidget* parent = nullptr);
+    // rows must outlive the view.
+    explicit AppTableView(VisibleAppsModel* rows, QWidget* parent = nullptr);
 
     void setModel(QAbstractItemModel* model) override;
 
@@ -34,6 +39,7 @@ protected:
                                                          const QEvent* event = nullptr) const override;
 
 private:
+    void setUpHeaders(VisibleAppsModel* rows);
     QModelIndexList selectedRowsInOrder() const;
     bool isShown(const QModelIndex& index) const;
     void rememberPlace();

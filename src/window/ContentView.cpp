@@ -3,24 +3,21 @@
 #include "ContentView.h"
 
 #include "AppModel.h"
-#include "AppTableDelegate.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "EmptyStateView.h"
-#include "LabelColors.h"
 #include "MessageBar.h"
 #include "NotificationCenter.h"
+#include "ReviewPage.h"
+#include "ScanningPlaceholder.h"
 #include "SearchField.h"
 #include "StatusBar.h"
 #include "VisibleAppsModel.h"
 #include "Workspace.h"
 
 #include <QFrame>
-#include <QHeaderView>
-#include <QLabel>
 #include <QMenu>
-#include <QProgressBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -32,64 +29,16 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCent
     , m_workspace(workspace)
     , m_searchField(new SearchField)
     , m_mainArea(new QStackedWidget(this))
-    , m_table(new AppTableView(m_mainArea))
     , m_tableModel(new AppTableModel(model, workspace, this))
     , m_rows(new VisibleAppsModel(model, m_tableModel, this))
-    , m_delegate(new AppTableDelegate(this))
-    , m_emptyState(nullptr)
-    , m_placeholder(new QWidget(m_mainArea))
+    , m_table(new AppTableView(m_rows, m_mainArea))
+    , m_emptyState(new EmptyStateView(m_table->viewport()))
+    , m_placeholder(new ScanningPlaceholder(m_mainArea))
     , m_statusBar(new StatusBar(this))
     , m_messageBar(new MessageBar(model, this))
 {
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(MinimumWidth, MinimumHeight);
-
-    // The table.
-    m_table->setModel(m_rows);
-    m_table->setItemDelegate(m_delegate);
-    m_table->setIconSize(QSize(AppTableModel::IconSize, AppTableModel::IconSize));
-    QHeaderView* header = m_table->horizontalHeader();
-    header->setMinimumSectionSize(24);
-    header->setSectionResizeMode(AppTableModel::IconColumn, QHeaderView::Fixed);
-    header->resizeSection(AppTableModel::IconColumn, 32);
-    header->setSectionResizeMode(AppTableModel::NameColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(AppTableModel::LastAccessedColumn, QHeaderView::Interactive);
-    header->resizeSection(AppTableModel::LastAccessedColumn, 150);
-    header->setSectionResizeMode(AppTableModel::AppStoreColumn, QHeaderView::Fixed);
-    header->resizeSection(AppTableModel::AppStoreColumn, 72);
-    header->setSectionResizeMode(AppTableModel::LastReviewedColumn, QHeaderView::Interactive);
-    header->resizeSection(AppTableModel::LastReviewedColumn, 150);
-    QHeaderView* rows = m_table->verticalHeader();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(qMax(AppTableModel::IconSize + 6, m_table->fontMetrics().height() + 10));
-    // The header shows the catalogue's first comparator, whatever a click asked for.
-    const auto showSortIndicator = [this, header] {
-        header->setSortIndicator(m_rows->sortIndicatorColumn(), m_rows->sortIndicatorOrder());
-    };
-    connect(m_rows, &VisibleAppsModel::sortIndicatorChanged, header, showSortIndicator);
-    showSortIndicator();
-    m_emptyState = new EmptyStateView(m_table->viewport());
-
-    // The scanning placeholder.
-    auto* progress = new QProgressBar(m_placeholder);
-    progress->setObjectName(QStringLiteral("scanningProgress"));
-    progress->setRange(0, 0);
-    progress->setTextVisible(false);
-    progress->setFixedWidth(160);
-    progress->setAccessibleName(tr("Scanning Applications…"));
-    auto* scanningLabel = new QLabel(tr("Scanning Applications…"), m_placeholder);
-    scanningLabel->setObjectName(QStringLiteral("scanningLabel"));
-    LabelColors::apply(scanningLabel, LabelColors::Level::Secondary);
-    QFont callout = scanningLabel->font();
-    if (callout.pointSizeF() > 0)
-        callout.setPointSizeF(callout.pointSizeF() * 0.92);
-    scanningLabel->setFont(callout);
-    auto* placeholderLayout = new QVBoxLayout(m_placeholder);
-    placeholderLayout->setSpacing(12);
-    placeholderLayout->addStretch(1);
-    placeholderLayout->addWidget(progress, 0, Qt::AlignHCenter);
-    placeholderLayout->addWidget(scanningLabel, 0, Qt::AlignHCenter);
-    placeholderLayout->addStretch(1);
 
     m_mainArea->addWidget(m_table);
     m_mainArea->addWidget(m_placeholder);
@@ -134,7 +83,6 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCent
             &ContentView::updateHasSelection);
     connect(m_rows, &QAbstractItemModel::modelReset, this, &ContentView::updateHasSelection);
     connect(m_rows, &QAbstractItemModel::layoutChanged, this, &ContentView::updateHasSelection);
-    connect(m_delegate, &AppTableDelegate::openRequested, this, &ContentView::openReviewPage);
     connect(m_table, &AppTableView::openRequested, this, &ContentView::openReviewPage);
     connect(m_table, &AppTableView::contextMenuRequested, this, &ContentView::showContextMenu);
     observeCommands(center);
@@ -199,11 +147,6 @@ void ContentView::setSelection(const QSet<AppId>& ids)
             selection.select(first, m_rows->index(row, AppTableModel::ColumnCount - 1));
     }
     m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-}
-
-bool ContentView::isShowingScanningPlaceholder() const
-{
-    return m_mainArea->currentWidget() == m_placeholder;
 }
 
 void ContentView::observeCommands(NotificationCenter& center)
@@ -314,16 +257,10 @@ void ContentView::openReviewPage(const QModelIndex& index)
     // A desktop without a software centre for the application's page may still open the store's
     // web page. Only a page that opened counts as a review; otherwise the user hears which
     // address to open themselves.
-    std::optional<QUrl> url = app.reviewURL();
-    bool opened = url && m_workspace.openUrl(*url);
-    if (url && !opened) {
-        if (const std::optional<QUrl> fallback = app.reviewFallbackURL()) {
-            url = fallback;
-            opened = m_workspace.openUrl(*fallback);
-        }
-    }
-    if (opened)
+    const QList<QUrl> addresses = ReviewPage(app).addresses();
+    if (std::any_of(addresses.cbegin(), addresses.cend(),
+                    [this](const QUrl& address) { return m_workspace.openUrl(address); }))
         m_model.recordReview(app);
-    else if (url)
-        m_messageBar->showPageNotOpened(*url);
+    else if (!addresses.isEmpty())
+        m_messageBar->showPageNotOpened(addresses.constLast());
 }

@@ -12,7 +12,6 @@
 class AppId;
 class AppInfo;
 class AppModel;
-class AppTableDelegate;
 class AppTableModel;
 class AppTableView;
 class EmptyStateView;
@@ -23,6 +22,7 @@ class QLabel;
 class QMenu;
 class QModelIndex;
 class QStackedWidget;
+class ScanningPlaceholder;
 class SearchField;
 class StatusBar;
 class VisibleAppsModel;
@@ -63,15 +63,6 @@ public:
     // Selects the rows that show the given ids, and no others.
     void setSelection(const QSet<AppId>& ids);
 
-    AppTableView* tableView() const { return m_table; }
-    // The table's rows: AppModel::visibleApps() as a model.
-    VisibleAppsModel* rows() const { return m_rows; }
-    EmptyStateView* emptyState() const { return m_emptyState; }
-    StatusBar* statusBar() const { return m_statusBar; }
-    MessageBar* messageBar() const { return m_messageBar; }
-    // True while the scanning placeholder is shown in place of the table.
-    bool isShowingScanningPlaceholder() const;
-
 signals:
     void hasSelectionChanged(bool hasSelection);
 
@@ -94,12 +85,11 @@ private:
 
     QPointer<SearchField> m_searchField;
     QStackedWidget* m_mainArea;
-    AppTableView* m_table;
     AppTableModel* m_tableModel;
     VisibleAppsModel* m_rows;
-    AppTableDelegate* m_delegate;
+    AppTableView* m_table;
     EmptyStateView* m_emptyState;
-    QWidget* m_placeholder;
+    ScanningPlaceholder* m_placeholder;
     StatusBar* m_statusBar;
     QList<QAction*> m_rowActions;
     MessageBar* m_messageBar;

@@ -75,16 +75,6 @@ void EmptyStateView::setResetAction(QAction* action)
     m_resetButton->setDefaultAction(action);
 }
 
-QString EmptyStateView::messageText() const
-{
-    return m_message->text();
-}
-
-QString EmptyStateView::ignoredText() const
-{
-    return m_ignoredRow->isHidden() ? QString() : m_ignoredLabel->text();
-}
-
 bool EmptyStateView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == parent() && event->type() == QEvent::Resize)

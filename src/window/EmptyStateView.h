@@ -23,11 +23,6 @@ public:
     // What the reset button triggers.
     void setResetAction(QAction* action);
 
-    QString messageText() const;
-    // The note; empty while it is not shown.
-    QString ignoredText() const;
-    LinkButton* resetButton() const { return m_resetButton; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -71,11 +71,6 @@ void MessageBar::showPageNotOpened(const QUrl& url)
                     .arg(url.toDisplayString()));
 }
 
-QString MessageBar::text() const
-{
-    return isHidden() ? QString() : m_label->text();
-}
-
 void MessageBar::showMessage(const QString& text)
 {
     m_label->setText(text);

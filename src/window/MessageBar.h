@@ -23,8 +23,6 @@ public:
     // Tells that nothing could open url, so no review was recorded.
     void showPageNotOpened(const QUrl& url);
 
-    QString text() const;
-
 private:
     void showMessage(const QString& text);
 

@@ -38,8 +38,3 @@ void StatusBar::setText(const QString& text)
     m_label->setText(text);
     m_label->setAccessibleName(text);
 }
-
-QString StatusBar::text() const
-{
-    return m_label->text();
-}

@@ -15,7 +15,6 @@ public:
     explicit StatusBar(QWidget* parent = nullptr);
 
     void setText(const QString& text);
-    QString text() const;
 
 private:
     QLabel* m_label;

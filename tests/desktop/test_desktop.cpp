@@ -16,9 +16,9 @@
 #include "LoopbackHttpServer.h"
 #include "MainBundle.h"
 #include "MessageBar.h"
+#include "NamedChild.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
-#include "StatusBar.h"
 #include "TestEnvironment.h"
 #include "WindowPlacement.h"
 
@@ -144,12 +144,13 @@ TEST(Desktop, TheWindowIsNamedForScreenReadersAndReadableInLightAndDarkThemes)
     MainWindow& window = harness.window();
     window.resize(900, 500);
     ContentView* content = window.contentView();
-    AppTableView* table = content->tableView();
-    QWidget* status = content->statusBar();
+    auto* table = namedChild<AppTableView>(content, u"applicationTable"_s);
+    auto* status = namedChild<QWidget>(content, u"statusBar"_s);
+    auto* statusLabel = namedChild<QLabel>(status, u"statusLabel"_s);
 
     EXPECT_EQ(QApplication::windowIcon().availableSizes(), ApplicationIcon::icon().availableSizes());
     EXPECT_EQ(accessibleName(&window), u"Kudora"_s);
-    EXPECT_EQ(accessibleName(status->findChild<QLabel*>(u"statusLabel"_s)), content->statusBar()->text());
+    EXPECT_EQ(accessibleName(statusLabel), statusLabel->text());
     // A sweep rather than a list, so that a control added later without a name is caught too.
     for (QWidget* widget : window.findChildren<QWidget*>()) {
         if (widget->isVisible() && widget->focusPolicy() != Qt::NoFocus) {
@@ -166,10 +167,8 @@ TEST(Desktop, TheWindowIsNamedForScreenReadersAndReadableInLightAndDarkThemes)
     for (const QPalette& palette : { light, darkPalette() }) {
         QApplication::setPalette(palette);
         const QColor background = palette.color(QPalette::Window);
-        QList<Probe> probes {
-            { "status text", status->findChild<QLabel*>(u"statusLabel"_s), {}, background, 4.5, false },
-            { "status bar", status, {}, background, 1, true }
-        };
+        QList<Probe> probes { { "status text", statusLabel, {}, background, 4.5, false },
+                              { "status bar", status, {}, background, 1, true } };
         // Neither application was ever reviewed: the last column shows its faint "Never".
         for (const int row : { 0, 1 }) {
             const QColor base = palette.color(row ? QPalette::AlternateBase : QPalette::Base);
@@ -186,15 +185,16 @@ TEST(Desktop, TheWindowIsNamedForScreenReadersAndReadableInLightAndDarkThemes)
     // The empty state's texts and button were made in the light theme too.
     AppModel& model = harness.app().model();
     model.ignoreApps(model.apps());
-    EmptyStateView* empty = content->emptyState();
+    auto* empty = namedChild<EmptyStateView>(content, u"emptyState"_s);
+    auto* reset = namedChild<LinkButton>(empty, u"resetIgnoreListButton"_s);
     ASSERT_TRUE(QTest::qWaitFor([empty] { return empty->isVisible(); }));
     const QColor base = darkPalette().color(QPalette::Base);
     expectReadable(
         window,
-        { { "reset button", empty->resetButton(), {}, base, 4.5, false },
-          { "message", empty->findChild<QLabel*>(u"emptyStateMessage"_s), {}, base, 4.5, false } });
-    EXPECT_EQ(accessibleName(empty->resetButton()), u"Reset Ignore List"_s);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(empty->resetButton())->role(), QAccessible::Button);
+        { { "reset button", reset, {}, base, 4.5, false },
+          { "message", namedChild<QLabel>(empty, u"emptyStateMessage"_s), {}, base, 4.5, false } });
+    EXPECT_EQ(accessibleName(reset), u"Reset Ignore List"_s);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(reset)->role(), QAccessible::Button);
 }
 
 namespace {
@@ -261,7 +261,7 @@ TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindow
                 == WindowPlacement::State { placed, false };
         }));
         ContentView* content = window.contentView();
-        AppTableView* table = content->tableView();
+        auto* table = namedChild<AppTableView>(content, u"applicationTable"_s);
         QHeaderView* header = table->horizontalHeader();
         const auto click = [](QWidget* widget, QPoint point) {
             QTest::mouseClick(widget, Qt::LeftButton, {}, point);
@@ -302,7 +302,8 @@ TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindow
     Launch second(server.url(u"/appcast.xml"_s));
     ASSERT_TRUE(second.harness->openAndActivate());
     MainWindow& window = second.harness->window();
-    QHeaderView* header = window.contentView()->tableView()->horizontalHeader();
+    QHeaderView* header =
+        namedChild<AppTableView>(window.contentView(), u"applicationTable"_s)->horizontalHeader();
     EXPECT_EQ(std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder()),
               std::pair(int(AppTableModel::LastAccessedColumn), Qt::DescendingOrder));
     EXPECT_EQ(header->sectionSize(AppTableModel::LastAccessedColumn), 150);
@@ -342,11 +343,12 @@ TEST(StoredState, TheWindowSaysOnceWhenTheSettingsFileCannotBeUsed)
         parts.preferences = &preferences;
         ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
         ASSERT_TRUE(harness.openAndActivate());
-        MessageBar* bar = harness.window().contentView()->messageBar();
-        EXPECT_TRUE(bar->isVisible() && bar->text().contains(message)) << qPrintable(bar->text());
+        auto* bar = namedChild<MessageBar>(harness.window().contentView(), u"messageBar"_s);
+        const QString shown = namedChild<QLabel>(bar, u"messageText"_s)->text();
+        EXPECT_TRUE(bar->isVisible() && shown.contains(message)) << qPrintable(shown);
         QTest::mouseClick(bar->findChild<QToolButton*>(u"closeMessage"_s), Qt::LeftButton);
         // The session goes on with what the user does.
-        AppTableView* table = harness.window().contentView()->tableView();
+        auto* table = namedChild<AppTableView>(harness.window().contentView(), u"applicationTable"_s);
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                           table->visualRect(table->model()->index(0, AppTableModel::NameColumn)).center());
         harness.action(CommandNames::IgnoreRequested)->trigger();

@@ -3,16 +3,17 @@
 // The window as a person whose language is German sees it (LANG=de_DE.UTF-8 for this program).
 #include "AppTableModel.h"
 #include "ContentView.h"
+#include "NamedChild.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
-#include "StatusBar.h"
-#include "VisibleAppsModel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTableView>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,8 @@ TEST(German, TheProgramsTextsItsPluralsItsDatesAndQtsOwnTextsAreGerman)
     ASSERT_TRUE(harness.openAndActivate());
     MainWindow& window = harness.window();
     ContentView& content = *window.contentView();
+    const QAbstractItemModel* rows = namedChild<QTableView>(&content, u"applicationTable"_s)->model();
+    const auto* status = namedChild<QLabel>(&content, u"statusLabel"_s);
     AppModel& model = harness.app().model();
 
     QStringList seen;
@@ -38,12 +41,12 @@ TEST(German, TheProgramsTextsItsPluralsItsDatesAndQtsOwnTextsAreGerman)
     // By name: the row reviewed a minute and a half ago, then the one never reviewed.
     model.setSortOrder({ SortComparator(SortComparator::Key::Name, Qt::AscendingOrder) });
     for (const int row : { 0, 1 })
-        seen.append(content.rows()->index(row, AppTableModel::LastReviewedColumn).data().toString());
+        seen.append(rows->index(row, AppTableModel::LastReviewedColumn).data().toString());
     // One and many take their own forms.
     model.ignoreApps({ model.apps().first() });
-    seen.append(content.statusBar()->text());
+    seen.append(status->text());
     model.setShowingIgnored(true);
-    seen.append(content.statusBar()->text());
+    seen.append(status->text());
     // Qt's own texts: the search field's context menu, its shortcut after a tab.
     SearchField* field = content.searchField();
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));

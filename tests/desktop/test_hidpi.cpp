@@ -5,6 +5,7 @@
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
+#include "NamedChild.h"
 #include "ShellHarness.h"
 
 #include <QAction>
@@ -48,7 +49,7 @@ TEST(HighDensity, ApplicationIconsUseEveryDevicePixel)
     ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
     ASSERT_TRUE(harness.openAndActivate());
     MainWindow& window = harness.window();
-    AppTableView* table = window.contentView()->tableView();
+    auto* table = namedChild<AppTableView>(window.contentView(), u"applicationTable"_s);
     QTest::qWait(50);
 
     ASSERT_TRUE(s_doubleDensity);

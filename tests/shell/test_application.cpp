@@ -4,17 +4,16 @@
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
-#include "EmptyStateView.h"
 #include "FieldAssertions.h"
 #include "LinkButton.h"
 #include "LoopbackHttpServer.h"
 #include "MainBundle.h"
+#include "NamedChild.h"
 #include "NotificationCenter.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
 #include "SingleInstance.h"
 #include "StandardUserDriver.h"
-#include "VisibleAppsModel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,7 +56,7 @@ protected:
         return w->setFocus(), QTest::qWaitFor([w] { return w->hasFocus(); });
     }
     ContentView& content() const { return *harness.window().contentView(); }
-    AppTableView& table() const { return *content().tableView(); }
+    AppTableView& table() const { return *namedChild<AppTableView>(&content(), u"applicationTable"_s); }
     AppModel& model() const { return harness.app().model(); }
     QAction* action(QLatin1StringView name) const { return harness.action(name); }
     static QString title(const QAction* action) { return QString(action->text()).remove(u'&'); }
@@ -65,7 +64,7 @@ protected:
     QMenu* contextMenuAt(int row)
     {
         const QPoint pos = row < 0 ? table().viewport()->rect().bottomLeft() + QPoint(200, -2)
-                                   : table().visualRect(content().rows()->index(row, 1)).center();
+                                   : table().visualRect(table().model()->index(row, 1)).center();
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, table().viewport()->mapToGlobal(pos));
         QApplication::sendEvent(table().viewport(), &event);
         return qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -174,7 +173,7 @@ TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
 
     // The menu key acts on the current row, with the title the model's state gives.
     model().setShowingIgnored(true);
-    table().setCurrentIndex(content().rows()->index(0, 1));
+    table().setCurrentIndex(table().model()->index(0, 1));
     table().selectionModel()->clearSelection();
     ASSERT_TRUE(focus(&table()));
     QTest::keyClick(&table(), Qt::Key_F10, Qt::ShiftModifier);
@@ -188,7 +187,7 @@ TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
     model().ignoreApps({ apps.at(2) });
     model().setShowingIgnored(false);
     model().setSearchQuery(u"nothing like it"_s);
-    LinkButton* reset = content().emptyState()->resetButton();
+    auto* reset = namedChild<LinkButton>(&content(), u"resetIgnoreListButton"_s);
     ASSERT_TRUE(reset->isVisible() && reset->defaultAction() == action(Names::ResetIgnoreListRequested));
     posted.clear();
     QTest::mouseClick(reset, Qt::LeftButton);

@@ -12,12 +12,11 @@
 #include "LabelColors.h"
 #include "LinkButton.h"
 #include "MemoryDefaultsDomain.h"
-#include "MessageBar.h"
+#include "NamedChild.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
 #include "RecordingWorkspace.h"
 #include "SearchField.h"
-#include "StatusBar.h"
 #include "VisibleAppsModel.h"
 
 #include <QAbstractItemModelTester>
@@ -122,8 +121,18 @@ protected:
         table()->setFocus();
     }
 
-    AppTableView* table() const { return view->tableView(); }
-    VisibleAppsModel* rows() const { return view->rows(); }
+    AppTableView* table() const { return namedChild<AppTableView>(view, u"applicationTable"_s); }
+    VisibleAppsModel* rows() const { return qobject_cast<VisibleAppsModel*>(table()->model()); }
+    // What the label called name says, when it is shown.
+    QString shownText(const QString& name) const
+    {
+        const auto* label = namedChild<QLabel>(view, name);
+        return label->isVisible() ? label->text() : QString();
+    }
+    QString emptyStateText() const
+    {
+        return shownText(u"emptyStateMessage"_s) + shownText(u"emptyStateIgnored"_s);
+    }
     QString text(int row, int column, int role = Qt::DisplayRole) const
     {
         return rows()->index(row, column).data(role).toString();
@@ -358,7 +367,7 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPa
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
                       cell(0, AppStoreColumn).topLeft() + QPoint(1, 1));
     EXPECT_FIELDS_EQ(std::tuple(reviewed(u"odd"_s), view->hasSelection(), workspace.openedUrls.size(),
-                                view->messageBar()->text()),
+                                shownText(u"messageText"_s)),
                      std::tuple(false, false, qsizetype(0), QString()));
     // Return and Enter open the current row's page; Space only on the link cell.
     for (const auto& [key, modifiers, row, column, opened] :
@@ -385,13 +394,23 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPa
     EXPECT_EQ(
         std::tuple(reviewed(u"org.a.Flathub"_s), reviewed(u"org.a.Other"_s), reviewed(u"snap:a-snap"_s)),
         std::tuple(true, false, true));
-    EXPECT_TRUE(view->messageBar()->text().contains(u"“appstream:org.a.Other”"_s))
-        << qPrintable(view->messageBar()->text());
+    EXPECT_TRUE(shownText(u"messageText"_s).contains(u"“appstream:org.a.Other”"_s))
+        << qPrintable(shownText(u"messageText"_s));
     // Where the desktop has a software centre, the page opens there and counts.
     workspace.handled = QStringList { u"appstream"_s };
     clickCell(1, AppStoreColumn);
     EXPECT_EQ(std::pair(workspace.openedUrls.last(), reviewed(u"org.a.Other"_s)),
               std::pair(QUrl(u"appstream:org.a.Other"_s), true));
+
+    // The link goes where its tooltip says, also for a record whose id no software centre may be
+    // handed: to the store's web page.
+    const QUrl web(u"https://flathub.org/apps/odd"_s);
+    model->setApps({ AppInfo::flatpakApp(AppId(u"org.a.Odd id"_s), u"Odd"_s, u"/d"_s, day(1), {}, {}, web) });
+    workspace.openedUrls.clear();
+    clickCell(0, AppStoreColumn);
+    EXPECT_FIELDS_EQ(std::tuple(text(0, AppStoreColumn, Qt::ToolTipRole), workspace.openedUrls,
+                                reviewed(u"org.a.Odd id"_s)),
+                     std::tuple(u"Open its page on Flathub"_s, QList<QUrl> { web }, true));
 }
 
 TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
@@ -492,7 +511,7 @@ TEST_F(WindowTest, SearchFieldHabits)
 
 TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
 {
-    EmptyStateView* empty = view->emptyState();
+    auto* empty = namedChild<EmptyStateView>(view, u"emptyState"_s);
     const QString none = u"No App Store apps found."_s, noneIgnored = u"No ignored apps."_s;
     const QString found = u"12 App Store apps found · "_s;
     const std::tuple<std::function<void()>, QString, QString> steps[] = {
@@ -514,9 +533,8 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
     };
     for (const auto& [change, status, message] : steps) {
         change();
-        EXPECT_EQ(view->statusBar()->text(), status);
-        EXPECT_EQ(empty->isVisible() ? empty->messageText() + empty->ignoredText() : QString(), message)
-            << status.toStdString();
+        EXPECT_EQ(shownText(u"statusLabel"_s), status);
+        EXPECT_EQ(emptyStateText(), message) << status.toStdString();
     }
 
     // Centred over the table, also after a resize; its link shows where the keyboard focus is.
@@ -524,7 +542,7 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
     window.resize(1000, 700);
     QTest::qWait(0);
     EXPECT_LE((empty->geometry().center() - table()->viewport()->rect().center()).manhattanLength(), 2);
-    LinkButton* link = empty->resetButton();
+    auto* link = namedChild<LinkButton>(empty, u"resetIgnoreListButton"_s);
     const QImage unfocused = link->grab().toImage();
     for (int tab = 0; tab < 4 && !link->hasFocus(); ++tab)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -534,14 +552,14 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
     // A catalogue of more than the App Store speaks of stores in general.
     preferences.clearIgnoredIDs();
     makeView({ emptyStore(), emptyStore(AppInfo::Store::Flatpak), emptyStore(AppInfo::Store::Snap) });
-    EXPECT_EQ(std::pair(view->statusBar()->text(), view->emptyState()->messageText()),
+    EXPECT_EQ(std::pair(shownText(u"statusLabel"_s), emptyStateText()),
               std::pair(u"0 store apps found"_s, u"No store apps found."_s));
     model->setApps(storeApps.mid(2, 1));
     EXPECT_FIELDS_EQ(std::tuple(rows()->headerData(AppStoreColumn, Qt::Horizontal).toString(),
-                                view->statusBar()->text(), text(0, AppStoreColumn, Qt::AccessibleTextRole)),
+                                shownText(u"statusLabel"_s), text(0, AppStoreColumn, Qt::AccessibleTextRole)),
                      std::tuple(u"Store"_s, u"1 store app found"_s, u"Open store page for Snap"_s));
     model->setApps(storeApps);
-    EXPECT_EQ(std::pair(view->statusBar()->text(), column(NameColumn)),
+    EXPECT_EQ(std::pair(shownText(u"statusLabel"_s), column(NameColumn)),
               std::pair(u"3 store apps found"_s, QStringList { u"Flathub"_s, u"Other"_s, u"Snap"_s }));
 }
 
