@@ -292,10 +292,6 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Lists the store applications you installed with when you last used and last reviewed each one, and opens their store pages to review them.</source>
-        <translation>Listet die Store-Anwendungen auf, die Sie installiert haben, mit ihrer letzten Verwendung und letzten Bewertung, und öffnet ihre Store-Seiten, um sie zu bewerten.</translation>
-    </message>
-    <message>
         <source>Prints the applications the window lists and exits: name, store, last used, last reviewed and id, most recently used first.</source>
         <translation>Gibt die Anwendungen aus, die das Fenster auflistet, und endet: Name, Store, letzte Verwendung, letzte Bewertung und ID, die zuletzt verwendeten zuerst.</translation>
     </message>
@@ -324,10 +320,6 @@
         <translation>Store</translation>
     </message>
     <message>
-        <source>Last Used</source>
-        <translation>Zuletzt verwendet</translation>
-    </message>
-    <message>
         <source>Last Reviewed</source>
         <translation>Zuletzt bewertet</translation>
     </message>
@@ -354,6 +346,18 @@
     <message>
         <source>Kudora cannot read its settings file “%1”, so the list has no review dates and shows ignored apps too.</source>
         <translation>Kudora kann seine Einstellungsdatei „%1“ nicht lesen, deshalb enthält die Liste keine Bewertungsdaten und zeigt auch ignorierte Apps.</translation>
+    </message>
+    <message>
+        <source>Lists the store applications you installed with when you last used and last reviewed each one, and opens their store pages to review them.
+
+Exit status of --list: 0 when every application was read; 3 when some applications or the settings file could not be read, after printing what could be.</source>
+        <translation>Listet die Store-Anwendungen auf, die Sie installiert haben, mit der letzten Verwendung und der letzten Bewertung jeder einzelnen, und öffnet ihre Store-Seiten, um sie zu bewerten.
+
+Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anwendungen oder die Einstellungsdatei nicht gelesen werden konnten, nachdem ausgegeben wurde, was gelesen werden konnte.</translation>
+    </message>
+    <message>
+        <source>Last Accessed</source>
+        <translation>Zuletzt verwendet</translation>
     </message>
 </context>
 <context>

@@ -17,12 +17,35 @@ ReviewPage::ReviewPage(const AppInfo& app)
 
 ReviewPage::Place ReviewPage::place(Workspace& workspace) const
 {
+    return place([&workspace](const QString& scheme) { return workspace.handlesScheme(scheme); });
+}
+
+ReviewPage::Place ReviewPage::place(const SchemeTest& handlesScheme) const
+{
     if (m_addresses.isEmpty())
         return Place::Nowhere;
     const QString scheme = m_addresses.constFirst().scheme();
-    if (scheme != u"https" && workspace.handlesScheme(scheme))
+    if (scheme != u"https" && handlesScheme(scheme))
         return Place::SoftwareCentre;
-    const bool web = std::any_of(m_addresses.cbegin(), m_addresses.cend(),
-                                 [](const QUrl& address) { return address.scheme() == u"https"; });
-    return web ? Place::WebPage : Place::Nowhere;
+    return webAddress() ? Place::WebPage : Place::Nowhere;
+}
+
+std::optional<QUrl> ReviewPage::address(const SchemeTest& handlesScheme) const
+{
+    switch (place(handlesScheme)) {
+    case Place::SoftwareCentre:
+        return m_addresses.constFirst();
+    case Place::WebPage:
+        return webAddress();
+    case Place::Nowhere:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<QUrl> ReviewPage::webAddress() const
+{
+    const auto web = std::find_if(m_addresses.cbegin(), m_addresses.cend(),
+                                  [](const QUrl& address) { return address.scheme() == u"https"; });
+    return web == m_addresses.cend() ? std::nullopt : std::optional<QUrl>(*web);
 }

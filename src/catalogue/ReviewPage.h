@@ -5,6 +5,9 @@
 #include <QList>
 #include <QUrl>
 
+#include <functional>
+#include <optional>
+
 class AppInfo;
 class Workspace;
 
@@ -23,8 +26,16 @@ public:
     // desktop that cannot open the first. Empty when the record gives no usable address.
     const QList<QUrl>& addresses() const { return m_addresses; }
 
+    // Whether the desktop has a program for addresses of a scheme; web pages it always has.
+    using SchemeTest = std::function<bool(const QString& scheme)>;
+
     // Where the page opens on the desktop of workspace, as far as it can tell before trying.
     Place place(Workspace& workspace) const;
+    Place place(const SchemeTest& handlesScheme) const;
+    // The address that opens there; none for Nowhere.
+    std::optional<QUrl> address(const SchemeTest& handlesScheme) const;
+    // The page on the web, for any desktop; none when the store has none for the application.
+    std::optional<QUrl> webAddress() const;
 
 private:
     QList<QUrl> m_addresses;

@@ -6,6 +6,7 @@
 #include "FileSystem.h"
 #include "PropertyList.h"
 #include "SafeFile.h"
+#include "SchemeHandlers.h"
 
 #include <QBuffer>
 #include <QDesktopServices>
@@ -158,7 +159,7 @@ bool DesktopWorkspace::openUrl(const QUrl& url)
     if (url.scheme() == u"appstream" || url.scheme() == u"snap") {
         // Without a handler the desktop's opener would fail after the fact, or offer some
         // unrelated program; the caller then takes the web page instead.
-        return !(url.path().isEmpty() && url.host().isEmpty()) && hasSchemeHandler(url.scheme())
+        return !(url.path().isEmpty() && url.host().isEmpty()) && SchemeHandlers::isRegistered(url.scheme())
             && QDesktopServices::openUrl(url);
     }
     return false;
@@ -166,36 +167,7 @@ bool DesktopWorkspace::openUrl(const QUrl& url)
 
 bool DesktopWorkspace::handlesScheme(const QString& scheme)
 {
-    return scheme == u"https" || hasSchemeHandler(scheme);
-}
-
-bool DesktopWorkspace::hasSchemeHandler(const QString& scheme)
-{
-    // Where the freedesktop rules look for associations: the user's and the system's mimeapps.list
-    // files and the caches of the applications folders, which list what each desktop entry handles.
-    const QString key = QStringLiteral("x-scheme-handler/") + scheme + u'=';
-    QStringList files;
-    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation))
-        files.append(FileSystem::joinPath(folder, QStringLiteral("mimeapps.list")));
-    for (const QString& folder : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
-        files.append(FileSystem::joinPath(folder, QStringLiteral("mimeapps.list")));
-        files.append(FileSystem::joinPath(folder, QStringLiteral("mimeinfo.cache")));
-    }
-    for (const QString& file : std::as_const(files)) {
-        const std::optional<QByteArray> bytes = SafeFile::readRegularFile(file, 1024 * 1024);
-        if (!bytes)
-            continue;
-        bool removed = false;
-        for (const QByteArray& line : bytes->split('\n')) {
-            const QString text = QString::fromUtf8(line).trimmed();
-            if (text.startsWith(u'['))
-                removed = text == u"[Removed Associations]";
-            else if (!removed && text.startsWith(key)
-                     && !QStringView(text).mid(key.size()).trimmed().isEmpty())
-                return true;
-        }
-    }
-    return false;
+    return scheme == u"https" || SchemeHandlers::isRegistered(scheme);
 }
 
 QIcon DesktopWorkspace::iconForFile(const QString& path)

@@ -15,9 +15,6 @@ public:
     bool handlesScheme(const QString& scheme) override;
     QIcon iconForFile(const QString& path) override;
 
-    // Whether a desktop entry is registered for scheme's addresses.
-    static bool hasSchemeHandler(const QString& scheme);
-
 private:
     struct CachedIcon
     {

@@ -20,6 +20,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDirIterator>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QMenu>
@@ -445,17 +446,23 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
     environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
 
     // clang-format off
-    const QByteArray json = QJsonDocument::fromJson(R"([
-        { "name": "Alpha", "store": "app-store", "lastUsed": "2026-03-01T12:00:00Z", "lastReviewed": null, "id": "com.example.alpha" },
-        { "name": "Beta", "store": "app-store", "lastUsed": "2025-01-02T12:00:00Z", "lastReviewed": "R", "id": "com.example.beta" }])")
-        .toJson().replace("\"R\"", QByteArray('"' + now.addDays(-3).toString(Qt::ISODate).toUtf8() + '"'));
+    // Never used: no last use, the date the installed version came instead.
+    const QByteArray json = QJsonDocument::fromJson(QByteArray(R"([
+        { "name": "Alpha", "store": "app-store", "lastUsed": null, "installed": "2026-03-01T12:00:00Z", "lastReviewed": null,
+          "id": "com.example.alpha", "path": "A/Alpha.app", "reviewAddress": "https://apps.apple.com/app/id111",
+          "webAddress": "https://apps.apple.com/app/id111", "storeItemId": "111" },
+        { "name": "Beta", "store": "app-store", "lastUsed": null, "installed": "2025-01-02T12:00:00Z", "lastReviewed": "R",
+          "id": "com.example.beta", "path": "A/Beta.app", "reviewAddress": "https://apps.apple.com/app/id222",
+          "webAddress": "https://apps.apple.com/app/id222", "storeItemId": "222" }])")
+        .replace("\"R\"", QByteArray('"' + now.addDays(-3).toString(Qt::ISODate).toUtf8() + '"'))
+        .replace("A/", fixture.pathOf(u"Applications/"_s).toUtf8())).toJson();
     const std::tuple<QStringList, int, QString> cases[] = {
         // arguments, exit status, what is printed
         { { u"--version"_s }, 0, u"Kudora "_s + MainBundle::infoDictionary().value(u"CFBundleShortVersionString"_s).toString() + u'\n' },
         { { u"--help"_s }, 0, u"  --list "_s },
-        { { u"--list"_s }, 0, u"Name   Store      Last Used    Last Reviewed  ID\n"
-                              u"Alpha  App Store  Mar 1, 2026  Never          com.example.alpha\n"
-                              u"Beta   App Store  Jan 2, 2025  3 days ago     com.example.beta\n"_s },
+        { { u"--list"_s }, 0, u"Name   Store      Last Accessed  Last Reviewed  ID\n"
+                              u"Alpha  App Store  Mar 1, 2026    Never          com.example.alpha\n"
+                              u"Beta   App Store  Jan 2, 2025    3 days ago     com.example.beta\n"_s },
         { { u"--list"_s, u"--json"_s }, 0, QString::fromUtf8(json) },
         { { u"--json"_s }, 1, u"--json goes with --list."_s },
         // The window, or an option only Qt reads, without a display: what works instead, not Qt's abort.
@@ -501,6 +508,17 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
     EXPECT_TRUE(lines.join(u'\n').contains(u"Zed   App Store"_s)
                 && lines.join(u'\n').contains(u"1 hour ago"_s))
         << qPrintable(lines.join(u'\n'));
+    EXPECT_EQ(program.exitCode(), 0);
+
+    // A settings file that cannot be read leaves a list without the user's choices: printed, but
+    // not taken for the whole by a script.
+    const QString settings = wide.pathOf(u"home/.config/%1.plist"_s.arg(identifier()));
+    ASSERT_TRUE(QFile::remove(settings) && QDir().mkdir(settings));
+    start(program, wide, { u"--list"_s, u"--json"_s }, environment);
+    ASSERT_TRUE(program.waitForFinished(30'000));
+    EXPECT_FIELDS_EQ(std::tuple(program.exitCode(),
+                                QJsonDocument::fromJson(program.readAllStandardOutput()).array().size()),
+                     std::tuple(3, qsizetype(2)));
 }
 
 // What the program says it is is what its package and its software-centre description say: CMake

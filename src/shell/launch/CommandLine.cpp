@@ -6,6 +6,8 @@
 #include "DefaultsDomain.h"
 #include "MainBundle.h"
 #include "PreferencesService.h"
+#include "ReviewPage.h"
+#include "SchemeHandlers.h"
 #include "StandardSources.h"
 #include "Translations.h"
 
@@ -38,16 +40,33 @@ QString storeKey(AppInfo::Store store)
 }
 
 // The date the window shows and sorts by: the last use, else when the installed version came.
-QJsonValue lastUsed(const AppInfo& app)
+QJsonValue dateValue(const OptionalDate& date)
 {
-    const QDateTime date = app.lastAccessedSortDate();
-    return date == AppInfo::distantPast() ? QJsonValue() : QJsonValue(date.toUTC().toString(Qt::ISODate));
+    return date ? QJsonValue(date->toUTC().toString(Qt::ISODate)) : QJsonValue();
 }
 
-QJsonValue lastReviewed(const AppInfo& app)
+QJsonValue addressValue(const std::optional<QUrl>& address)
 {
-    const OptionalDate& date = app.lastReviewedDate();
-    return date ? QJsonValue(date->toUTC().toString(Qt::ISODate)) : QJsonValue();
+    return address ? QJsonValue(address->toString(QUrl::FullyEncoded)) : QJsonValue();
+}
+
+// What a script needs of an application: when it was last used and came (never one for the
+// other), whether and when it was reviewed, where it is and where it is reviewed on this desktop.
+QJsonObject record(const AppInfo& app)
+{
+    const ReviewPage page(app);
+    QJsonObject record { { u"name"_s, app.name() },
+                         { u"store"_s, storeKey(app.store()) },
+                         { u"lastUsed"_s, dateValue(app.lastAccessedDate()) },
+                         { u"installed"_s, dateValue(app.modificationDate()) },
+                         { u"lastReviewed"_s, dateValue(app.lastReviewedDate()) },
+                         { u"id"_s, app.id().text() },
+                         { u"path"_s, app.bundlePath() },
+                         { u"reviewAddress"_s, addressValue(page.address(SchemeHandlers::isRegistered)) },
+                         { u"webAddress"_s, addressValue(page.webAddress()) } };
+    if (app.store() == AppInfo::Store::AppStore)
+        record.insert(u"storeItemId"_s, app.adamID());
+    return record;
 }
 
 // Names come from the applications themselves: a control character in one must not reach the
@@ -117,7 +136,9 @@ CommandLine::CommandLine(const QStringList& arguments)
 {
     m_parser.setApplicationDescription(
         tr("Lists the store applications you installed with when you last used and "
-           "last reviewed each one, and opens their store pages to review them."));
+           "last reviewed each one, and opens their store pages to review them.\n\n"
+           "Exit status of --list: 0 when every application was read; 3 when some applications or "
+           "the settings file could not be read, after printing what could be."));
     // As Qt's own options are written (-platform, -style): a word after one dash is one option.
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.addHelpOption();
@@ -211,14 +232,10 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
     if (m_json) {
         QJsonArray array;
         for (const AppInfo& app : apps)
-            array.append(QJsonObject { { u"name"_s, app.name() },
-                                       { u"store"_s, storeKey(app.store()) },
-                                       { u"lastUsed"_s, lastUsed(app) },
-                                       { u"lastReviewed"_s, lastReviewed(app) },
-                                       { u"id"_s, app.id().text() } });
+            array.append(record(app));
         out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
     } else {
-        QList<QStringList> rows { { tr("Name"), tr("Store"), tr("Last Used"), tr("Last Reviewed"),
+        QList<QStringList> rows { { tr("Name"), tr("Store"), tr("Last Accessed"), tr("Last Reviewed"),
                                     tr("ID") } };
         for (const AppInfo& app : apps) {
             const QString store = app.store() == AppInfo::Store::AppStore ? tr("App Store")
@@ -243,12 +260,13 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
         }
     }
     out.flush();
-    if (const QString file = preferences.domain().trouble().unreadableFile; !file.isEmpty())
+    if (const QString file = preferences.trouble().unreadableFile; !file.isEmpty())
         err << tr("Kudora cannot read its settings file “%1”, so the list has no review dates and shows "
                   "ignored apps too.")
                    .arg(file)
             << Qt::endl;
     if (!scanned.complete)
         err << tr("Some applications could not be read; the list may miss some.") << Qt::endl;
-    return 0;
+    // A script must not take a partial list, or one without the user's choices, for the whole.
+    return scanned.complete && preferences.trouble().unreadableFile.isEmpty() ? 0 : IncompleteStatus;
 }

@@ -51,11 +51,16 @@ public:
     bool json() const { return m_json; }
     QString helpText() const { return m_parser.helpText(); }
 
+    // The exit status of a listing that printed what it could but is not the whole: some
+    // applications could not be read, or the settings file (and with it the review dates and
+    // ignores) could not.
+    static constexpr int IncompleteStatus = 3;
+
     // Prints the catalogue: the applications the window lists, without the ignored ones, in the
     // window's first order (last use, newest first), as an aligned table or, with --json, as JSON.
     // It reads the store through preferences and scans the sources; it writes nothing (the caller
     // gives a store that cannot). A scan that could not read everything is said on err. Returns
-    // the exit status.
+    // the exit status: 0, or IncompleteStatus.
     int list(const AppSources& sources, PreferencesService& preferences, QTextStream& out,
              QTextStream& err) const;
 
