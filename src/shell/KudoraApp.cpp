@@ -17,6 +17,7 @@
 #include "MainWindow.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
+#include "QuitSignals.h"
 #include "SingleInstance.h"
 #include "StandardSources.h"
 #include "StandardUserDriver.h"
@@ -192,6 +193,9 @@ int KudoraApp::runWindow(ProgramParts parts)
     KudoraApp kudora(std::move(parts));
     kudora.answerLaunches(instance);
     kudora.openMainWindow();
+    // The end of a session ends the program as Quit does, so that it leaves as it would by hand.
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::received, qApp, &QCoreApplication::quit);
     return QApplication::exec();
 }
 

@@ -23,6 +23,9 @@ namespace {
 // Far beyond any screen; a value outside is no placement but damage.
 constexpr int Limit = 1'000'000;
 constexpr qint64 MaximumFileSize = 4096;
+// What a window manager's frame and title bar add around the window, at most: a default window
+// leaves room for them on the screen.
+constexpr QSize FrameAllowance(16, 48);
 
 std::optional<int> integerIn(const QJsonValue& value, int minimum)
 {
@@ -34,15 +37,14 @@ std::optional<int> integerIn(const QJsonValue& value, int minimum)
     return int(number);
 }
 
-// Shown whole: the window's centre on a screen that can hold its size. A screen that was unplugged
-// or made smaller since would otherwise leave the window out of reach.
+// Shown whole on the area a screen leaves to windows. A screen that was unplugged or made smaller
+// since, or a window dragged half off one, would otherwise come back with its title bar, and with
+// it the way to move it, out of reach.
 bool fitsOnAScreen(const QRect& geometry)
 {
     const QList<QScreen*> screens = QGuiApplication::screens();
     return std::any_of(screens.cbegin(), screens.cend(), [&geometry](const QScreen* screen) {
-        const QRect available = screen->availableGeometry();
-        return available.contains(geometry.center()) && geometry.width() <= available.width()
-            && geometry.height() <= available.height();
+        return screen->availableGeometry().contains(geometry);
     });
 }
 
@@ -122,11 +124,15 @@ void WindowPlacement::restore()
             m_window.setWindowState(m_window.windowState() | Qt::WindowMaximized);
         return;
     }
-    // The size the window takes by itself when shown, where the person sees it first.
+    // The size the window takes by itself when shown, where the person sees it first, and never
+    // more than the screen holds: a small screen, or a large scale factor, would otherwise centre
+    // it at a negative place.
     m_window.adjustSize();
     if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        const QRect available = primary->availableGeometry();
+        m_window.resize(m_window.size().boundedTo(available.size() - FrameAllowance));
         QRect centred(QPoint(), m_window.size());
-        centred.moveCenter(primary->availableGeometry().center());
+        centred.moveCenter(available.center());
         m_window.setGeometry(centred);
     }
 }

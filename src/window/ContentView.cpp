@@ -17,7 +17,9 @@
 #include "Workspace.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -38,7 +40,12 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCent
     , m_messageBar(new MessageBar(model, this))
 {
     setObjectName(QStringLiteral("contentView"));
-    setMinimumSize(MinimumWidth, MinimumHeight);
+    // On a screen smaller than that, or at a large scale factor, the whole window must still fit,
+    // its menus, toolbar and status bar included: the content then takes what they leave.
+    QSize minimum(MinimumWidth, MinimumHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        minimum = minimum.boundedTo(screen->availableGeometry().size() - WindowChromeAllowance);
+    setMinimumSize(minimum);
 
     m_mainArea->addWidget(m_table);
     m_mainArea->addWidget(m_placeholder);

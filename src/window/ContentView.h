@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPointer>
 #include <QSet>
+#include <QSize>
 #include <QWidget>
 
 #include <optional>
@@ -42,6 +43,9 @@ class ContentView : public QWidget
 public:
     static constexpr int MinimumWidth = 750;
     static constexpr int MinimumHeight = 450;
+    // What the main window's frame, menu bar, toolbar and status bar take around the content, at
+    // most.
+    static constexpr QSize WindowChromeAllowance { 16, 150 };
 
     // workspace opens the review pages and gives the icons; the view carries out the commands
     // posted on center. All three must outlive the view.

@@ -373,6 +373,9 @@ TEST(StoredState, AWindowStateThatIsDamagedOrPlacesTheWindowOffTheScreensGivesTh
         { QByteArray(placed).replace("true", "1"), std::nullopt },
         { QByteArray(placed).replace("780", "5000"), std::nullopt }, // larger than the screen
         { QByteArray(placed).replace("10", "3000"), std::nullopt }, // where no screen is
+        // Partly off the screen: the title bar above it, or its side, out of reach.
+        { QByteArray(placed).replace("20", "-200"), std::nullopt },
+        { QByteArray(placed).replace("\"x\": 10", "\"x\": -50"), std::nullopt },
     };
     WindowPlacement::State unplaced;
     for (const auto& [content, expected] : cases) {

@@ -49,6 +49,10 @@ TEST(HighDensity, ApplicationIconsUseEveryDevicePixel)
     ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
     ASSERT_TRUE(harness.openAndActivate());
     MainWindow& window = harness.window();
+    // Twice the density halves the screen the window has: it takes no more than that, all of it
+    // in reach.
+    EXPECT_TRUE(window.screen()->availableGeometry().contains(window.geometry())) << qPrintable(
+        QDebug::toString(window.geometry()) + QDebug::toString(window.screen()->availableGeometry()));
     auto* table = namedChild<AppTableView>(window.contentView(), u"applicationTable"_s);
     QTest::qWait(50);
 

@@ -14,6 +14,7 @@
 #include "ShellHarness.h"
 #include "SingleInstance.h"
 #include "StandardUserDriver.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,6 +34,8 @@
 #include <QToolBar>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 
@@ -551,6 +554,36 @@ TEST(Launches, TheProgramsVersionIsThatOfItsPackageAndItsDescription)
     ASSERT_GE(versions.size(), 2);
     for (const QString& version : versions)
         EXPECT_EQ(printed.toStdString(), QString(u"Kudora "_s + version + u'\n').toStdString());
+}
+
+TEST(Launches, TheEndOfASessionEndsTheProgramAsQuitDoesAndKeepsTheWindowsPlace)
+{
+    FixtureTree fixture;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_STATE_HOME"_s, fixture.makeFolder(u"state"_s));
+    environment.insert(u"XDG_RUNTIME_DIR"_s, fixture.makeFolder(u"runtime"_s));
+    QFile::setPermissions(fixture.pathOf(u"runtime"_s),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString placement = fixture.pathOf(u"state/kudora/window.json"_s);
+    for (const int signalNumber : { SIGTERM, SIGHUP }) {
+        QProcess program;
+        start(program, fixture, {}, environment);
+        // Its socket is there as its window opens, and the place it had is saved at the end.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return !QDir(fixture.pathOf(u"runtime"_s))
+                            .isEmpty(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+            },
+            30'000));
+        QTest::qWait(500);
+        QFile::remove(placement);
+        ::kill(pid_t(program.processId()), signalNumber);
+        ASSERT_TRUE(program.waitForFinished(30'000));
+        EXPECT_FIELDS_EQ(std::tuple(program.exitStatus(), program.exitCode(),
+                                    WindowPlacement::read(placement).has_value()),
+                         std::tuple(QProcess::NormalExit, 0, true))
+            << signalNumber;
+    }
 }
 
 TEST(Launches, ASecondLaunchShowsTheRunningInstancesWindowAndEnds)
