@@ -524,6 +524,20 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
     window.resize(1000, 700);
     QTest::qWait(0);
     EXPECT_LE((empty->geometry().center() - table()->viewport()->rect().center()).manhattanLength(), 2);
+    {
+        // Whole and centred also in a parent resized where it stands (told of the resize alone,
+        // without a move) and after new texts.
+        QWidget parent(&window);
+        auto* alone = new EmptyStateView(&parent);
+        alone->setTexts(u"No apps."_s, {});
+        parent.show(), alone->show();
+        for (const QSize size : { QSize(400, 300), QSize(240, 120), QSize() }) {
+            size.isValid() ? parent.resize(size)
+                           : alone->setTexts(u"No apps at all."_s, u"3 apps ignored."_s);
+            EXPECT_LE((alone->geometry().center() - parent.rect().center()).manhattanLength(), 1);
+            EXPECT_GE(alone->width(), alone->sizeHint().width());
+        }
+    }
     LinkButton* link = empty->resetButton();
     const QImage unfocused = link->grab().toImage();
     for (int tab = 0; tab < 4 && !link->hasFocus(); ++tab)
