@@ -563,6 +563,12 @@ TEST(TextSearch, IgnoresCaseButNotMarksMatchesWholeCharactersAndTakesQueriesAsTy
         { "tr_TR", u"ISPARTA"_s, u"ısparta"_s, true },
         { "tr_TR", u"ISPARTA"_s, u"isparta"_s, false },
         { "tr_TR", u"İzmir"_s, u"ızmir"_s, false },
+        // The dot is the I's past marks below (also beyond the basic plane), not past one above.
+        { "tr_TR", u"I\u0307\u0323\U0001D167"_s, u"i\u0323\U0001D167"_s, true },
+        { "tr_TR", u"I\u0301\u0307"_s, u"ı\u0301\u0307"_s, true },
+        { "tr_TR", u"I\u0227"_s, u"ı\u0227"_s, true },
+        // Hangul decomposes to three letters each, more than the first guess of room.
+        { "en_US", u"한국어 맞춤법 검사기 프로그램"_s, u"프로그램"_s, true },
         // Blanks and dots are searched for like letters.
         { "en_US", u"Pastel"_s, QString(), true },
         { "en_US", QString(), u"a"_s, false },

@@ -24,12 +24,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 
@@ -604,6 +607,37 @@ TEST(Launches, ASecondLaunchShowsTheRunningInstancesWindowAndEnds)
     EXPECT_TRUE(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0)
         << second.readAllStandardError().constData();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&harness.window()));
+}
+
+// Each later launch, here on a thread of its own, is answered with its activation token, and the
+// running instance keeps none of their connections.
+TEST(Launches, TheRunningInstanceAnswersLaunchAfterLaunchAndKeepsNoConnection)
+{
+    FixtureTree runtime;
+    SingleInstance running(runtime.path(), identifier());
+    ASSERT_EQ(running.role(), SingleInstance::Role::Running);
+    QStringList tokens;
+    QObject::connect(&running, &SingleInstance::activationRequested,
+                     [&](const QString& token) { tokens.append(token); });
+    const QList<std::pair<const char*, QByteArray>> launches { { "XDG_ACTIVATION_TOKEN", "wayland-1" },
+                                                               { "DESKTOP_STARTUP_ID", "x11-2" },
+                                                               { "XDG_ACTIVATION_TOKEN", "two\nlines" },
+                                                               { "DESKTOP_STARTUP_ID", {} } };
+    for (const auto& [variable, token] : launches) {
+        qputenv(variable, token);
+        SingleInstance::Role role = SingleInstance::Role::Running;
+        std::unique_ptr<QThread> launch(
+            QThread::create([&] { role = SingleInstance(runtime.path(), identifier()).role(); }));
+        launch->start();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return launch->isFinished(); }, 20'000));
+        launch->wait();
+        qunsetenv(variable);
+        EXPECT_EQ(role, SingleInstance::Role::Forwarded) << token.constData();
+    }
+    EXPECT_EQ(tokens, (QStringList { u"wayland-1"_s, u"x11-2"_s, u"two lines"_s, QString() }));
+    const auto* server = running.findChild<QLocalServer*>();
+    ASSERT_TRUE(server);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->findChildren<QLocalSocket*>().isEmpty(); }));
 }
 
 TEST(Launches, OfTwoLaunchesAtOnceAfterACrashExactlyOneRuns)

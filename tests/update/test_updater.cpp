@@ -157,28 +157,38 @@ TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUns
     server.serve(u"/broken"_s, "<rss>");
     defaults->setValue(Updater::SkippedVersionKey, u"13"_s);
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    const std::tuple<QString, bool, std::optional<QDateTime>, QVariant, bool> cases[] = {
-        // feed, automatic checks, last check, interval, checks at start
-        { u"/feed"_s, false, std::nullopt, {}, false },
-        { u"/feed"_s, true, std::nullopt, {}, true },
-        { u"/feed"_s, true, now.addSecs(-2 * 3600), {}, false },
-        { u"/feed"_s, true, now.addSecs(-2 * 3600), QVariant(qlonglong(3600)), true },
-        { u"/feed"_s, true, now.addSecs(-1800), QVariant(qlonglong(60)), false }, // an hour at least
-        { u"/feed"_s, true, now.addDays(1), {}, true }, // a future last check means a wrong clock then
-        { u"/missing"_s, true, std::nullopt, {}, true },
-        { u"/broken"_s, true, std::nullopt, {}, true },
-        { u"/skipped"_s, true, std::nullopt, {}, true },
-        { u"/newer"_s, true, std::nullopt, {}, true },
+    using Last = std::optional<QDateTime>;
+    const std::tuple<QString, bool, Last, QVariant, bool, Last> cases[] = {
+        // feed, automatic checks, last check, interval, checks at start, last check once that began
+        { u"/feed"_s, false, std::nullopt, {}, false, {} },
+        // The schedule reads the last check afresh: a day gone by during a check (the machine slept)
+        // makes the next one due at once; so does a clock set back, also after a check that failed.
+        { u"/feed"_s, true, std::nullopt, {}, true, now.addDays(-2) },
+        { u"/feed"_s, true, now.addSecs(-2 * 3600), {}, false, {} },
+        { u"/feed"_s, true, now.addSecs(-2 * 3600), QVariant(qlonglong(3600)), true, {} },
+        { u"/feed"_s, true, now.addSecs(-1800), QVariant(qlonglong(60)), false, {} }, // an hour at least
+        { u"/feed"_s, true, now.addDays(1), {}, true, {} }, // a future last check means a wrong clock then
+        { u"/missing"_s, true, std::nullopt, {}, true, now.addDays(1) },
+        { u"/broken"_s, true, std::nullopt, {}, true, {} },
+        { u"/skipped"_s, true, std::nullopt, {}, true, {} },
+        { u"/newer"_s, true, std::nullopt, {}, true, {} },
     };
     qsizetype expectedRequests = 0;
-    for (const auto& [path, enabled, lastCheck, interval, checksAtStart] : cases) {
+    for (const auto& [path, enabled, lastCheck, interval, checksAtStart, meanwhile] : cases) {
         lastCheck ? defaults->setValue(Updater::LastCheckTimeKey, *lastCheck)
                   : defaults->removeValue(Updater::LastCheckTimeKey);
         auto updater = makeUpdater(feed(path), enabled, interval);
         ASSERT_TRUE(updater->start());
         const std::string label = path.toStdString() + (lastCheck ? lastCheck->toString().toStdString() : "");
+        if (meanwhile)
+            defaults->setValue(Updater::LastCheckTimeKey, *meanwhile);
         ASSERT_TRUE(finishes(*updater));
-        expectedRequests += checksAtStart;
+        expectedRequests += checksAtStart + meanwhile.has_value();
+        if (meanwhile) { // the scheduled check, in the background as the first
+            ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests.size() == expectedRequests; }, 10000))
+                << label;
+            ASSERT_TRUE(finishes(*updater));
+        }
         const QDateTime last = defaults->value(Updater::LastCheckTimeKey).toDateTime(); // the attempt counts
         EXPECT_TRUE(!checksAtStart || qAbs(last.secsTo(now)) <= 60) << label;
         EXPECT_EQ(server.requests.size(), expectedRequests) << label;

@@ -548,6 +548,20 @@ TEST_F(WindowTest, StatusBarAndEmptyStateSumUpTheCatalogue)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     ASSERT_TRUE(link->hasFocus());
     EXPECT_NE(link->grab().toImage(), unfocused);
+    {
+        // Whole and centred also in a parent resized where it stands (told of the resize alone,
+        // without a move) and after new texts.
+        QWidget parent(&window);
+        auto* alone = new EmptyStateView(&parent);
+        alone->setTexts(u"No apps."_s, {});
+        parent.show(), alone->show();
+        for (const QSize size : { QSize(400, 300), QSize(240, 120), QSize() }) {
+            size.isValid() ? parent.resize(size)
+                           : alone->setTexts(u"No apps at all."_s, u"3 apps ignored."_s);
+            EXPECT_LE((alone->geometry().center() - parent.rect().center()).manhattanLength(), 1);
+            EXPECT_GE(alone->width(), alone->sizeHint().width());
+        }
+    }
 
     // A catalogue of more than the App Store speaks of stores in general.
     preferences.clearIgnoredIDs();
