@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileDefaultsDomain.h"
 
+#include "Posix.h"
 #include "PropertyList.h"
 #include "SafeFile.h"
 
@@ -9,83 +10,15 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-int retryOnInterrupt(const auto& call)
-{
-    int result;
-    do {
-        result = call();
-    } while (result < 0 && errno == EINTR);
-    return result;
-}
-
 QByteArray nativePath(const QString& path)
 {
-    return QFile::encodeName(path);
-}
-
-// Creates folder and its missing parents, each readable by the owner only.
-bool makeFolder(const QString& folder)
-{
-    const QByteArray native = nativePath(folder);
-    if (native.isEmpty() || native.contains('\0'))
-        return false;
-    struct stat info;
-    if (::stat(native.constData(), &info) == 0)
-        return S_ISDIR(info.st_mode);
-    const QString parent = QFileInfo(folder).path();
-    if (parent != folder && !makeFolder(parent))
-        return false;
-    return ::mkdir(native.constData(), 0700) == 0
-        || (errno == EEXIST && ::stat(native.constData(), &info) == 0 && S_ISDIR(info.st_mode));
-}
-
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t count = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        written += count;
-    }
-    return true;
-}
-
-// Replaces filePath with bytes so that a crash at any moment leaves either the old or the new
-// file whole: a private temporary file in the same folder, flushed to disk, renamed over it.
-bool replaceAtomically(const QString& filePath, const QByteArray& bytes)
-{
-    const QFileInfo file(filePath);
-    QByteArray temporary =
-        nativePath(file.path() + QStringLiteral("/.") + file.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC); // created 0600
-    if (fd < 0)
-        return false;
-    const bool written = writeAll(fd, bytes) && ::fchmod(fd, 0600) == 0 && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.constData(), nativePath(filePath).constData()) != 0) {
-        ::unlink(temporary.constData());
-        return false;
-    }
-    // The rename itself must reach the disk too.
-    const int folder = ::open(nativePath(file.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return true;
+    return Posix::nativePath(path);
 }
 
 // Removes the temporary files of writers that died before their rename (mkostemp names them
@@ -95,15 +28,14 @@ void removeLeftoverTemporaries(const QString& filePath)
 {
     const QFileInfo file(filePath);
     const QByteArray prefix = nativePath(QStringLiteral(".") + file.fileName() + QStringLiteral("."));
-    DIR* folder = ::opendir(nativePath(file.path()).constData());
+    const Posix::Directory folder = Posix::openDirectory(file.path());
     if (!folder)
         return;
-    while (const dirent* entry = ::readdir(folder)) {
+    while (const dirent* entry = ::readdir(folder.get())) {
         if (std::strlen(entry->d_name) == size_t(prefix.size()) + 6
             && std::strncmp(entry->d_name, prefix.constData(), size_t(prefix.size())) == 0)
-            ::unlinkat(::dirfd(folder), entry->d_name, 0); // never a folder
+            ::unlinkat(::dirfd(folder.get()), entry->d_name, 0); // never a folder
     }
-    ::closedir(folder);
 }
 
 // Keeps a damaged file for whoever wants to look at it, under a name no later write touches; the
@@ -126,26 +58,12 @@ class FileDefaultsDomain::Lock
 {
 public:
     explicit Lock(const QString& filePath)
-    {
-        const QByteArray path = nativePath(filePath + QStringLiteral(".lock"));
-        m_fd = retryOnInterrupt(
-            [&] { return ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600); });
-        if (m_fd >= 0 && retryOnInterrupt([&] { return ::flock(m_fd, LOCK_EX); }) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~Lock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-    bool isLocked() const { return m_fd >= 0; }
+        : m_fd(Posix::lock(filePath + QStringLiteral(".lock"), Posix::LockWait::Wait))
+    { }
+    bool isLocked() const { return m_fd.isValid(); }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
 };
 
 FileDefaultsDomain::FileDefaultsDomain(QString filePath)
@@ -158,15 +76,13 @@ FileDefaultsDomain::~FileDefaultsDomain() = default;
 bool FileDefaultsDomain::isUsable(const QString& filePath)
 {
     const QFileInfo file(filePath);
-    if (!file.isAbsolute() || file.fileName().isEmpty() || !makeFolder(file.path()))
+    if (!file.isAbsolute() || file.fileName().isEmpty() || !Posix::makePrivateFolder(file.path()))
         return false;
     // Creating the lock file proves that the folder takes new files (even for root on a
     // read-only mount, where access() would say yes).
-    const QByteArray lockPath = nativePath(filePath + QStringLiteral(".lock"));
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
+    if (!Posix::open(filePath + QStringLiteral(".lock"), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)
+             .isValid())
         return false;
-    ::close(fd);
     struct stat info;
     // Something at the path that is no file (a folder, say) could never be replaced by one.
     return ::lstat(nativePath(filePath).constData(), &info) != 0 || S_ISREG(info.st_mode)
@@ -272,7 +188,7 @@ void FileDefaultsDomain::openBatchLocked()
         m_batch.dictionary = *m_memory;
         return;
     }
-    makeFolder(QFileInfo(m_filePath).path());
+    Posix::makePrivateFolder(QFileInfo(m_filePath).path());
     // Without the lock the write still goes ahead: in a folder that takes no lock file it
     // fails anyway, and elsewhere losing the change would be worse than the rare race.
     m_batch.lock = std::make_unique<Lock>(m_filePath);
@@ -320,7 +236,7 @@ void FileDefaultsDomain::writeBatchLocked()
         if (bytes.isEmpty())
             return;
     }
-    replaceAtomically(m_filePath, bytes);
+    Posix::replaceAtomically(m_filePath, bytes);
 }
 
 QString FileDefaultsDomain::location() const

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileSystem.h"
 
+#include "Posix.h"
+
 #include <QFile>
 #include <QMutex>
 #include <QStringDecoder>
@@ -76,18 +78,17 @@ std::optional<QStringList> FileSystem::listDirectory(const QString& path, Outcom
         return fail(EINVAL);
     if (const int injected = injectedError(path))
         return fail(injected);
-    DIR* dir = ::opendir(native->constData());
+    const Posix::Directory dir(::opendir(native->constData()));
     if (!dir)
         return fail(errno);
     QStringList names;
     for (;;) {
         errno = 0;
-        const dirent* entry = ::readdir(dir);
+        const dirent* entry = ::readdir(dir.get());
         if (!entry) {
             // A listing cut short by an error is no listing: a partial one would make entries
             // seem to have gone.
             const int error = errno;
-            ::closedir(dir);
             if (error != 0)
                 return fail(error == ENOENT ? EIO : error);
             if (outcome)

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SafeFile.h"
 
+#include "Posix.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -9,28 +11,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-// Closes the descriptor on every way out of the read.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    { }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-} // namespace
 
 std::optional<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 limit,
                                                     FileSystem::Outcome* outcome)
@@ -63,11 +43,9 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
     // O_NONBLOCK keeps the open itself from waiting for a writer when the path is a FIFO; the
     // type check below then refuses it before any read.
     const auto openPath = [&](int flags) {
-        int fd;
-        do {
-            fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | flags);
-        } while (fd < 0 && errno == EINTR);
-        return fd;
+        return Posix::retryOnInterrupt([&] {
+            return ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | flags);
+        });
     };
     // Most files asked for are not there. Not following a link at the end of the path first lets
     // ENOENT alone say so, without a second look for a dangling link; a link there is followed on
@@ -84,7 +62,7 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
         if (fd < 0)
             return errno == ENOENT ? false : fail(errno);
     }
-    const FileDescriptor file(fd);
+    const UniqueFd file(fd);
 
     struct stat info;
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
@@ -102,12 +80,10 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
                 return false;
             content.resize(qsizetype(std::min<qint64>(qint64(size) * 2, limit + 1)));
         }
-        const ssize_t count = ::read(file.get(), content.data() + size, size_t(content.size() - size));
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t count = Posix::retryOnInterrupt(
+            [&] { return ::read(file.get(), content.data() + size, size_t(content.size() - size)); });
+        if (count < 0)
             return false;
-        }
         if (count == 0)
             break;
         size += count;

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SingleInstance.h"
 
+#include "Posix.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -11,8 +13,6 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,28 +29,6 @@ bool isPrivateFolder(const QString& folder)
     struct stat info;
     return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
         && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
-}
-
-// The lock file's descriptor, holding the lock; HeldElsewhere when another process holds it, and
-// Unusable when no lock file can be had there.
-constexpr int HeldElsewhere = -1;
-constexpr int Unusable = -2;
-
-int takeLock(const QString& path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return Unusable;
-    int result;
-    do {
-        result = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (result != 0 && errno == EINTR);
-    if (result == 0)
-        return fd;
-    const int error = errno;
-    ::close(fd);
-    return error == EWOULDBLOCK ? HeldElsewhere : Unusable;
 }
 
 QString ownToken()
@@ -70,10 +48,10 @@ SingleInstance::SingleInstance(const QString& folder, const QString& name, int t
     // again until one of the two has happened.
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        m_lock = takeLock(lockPath);
-        if (m_lock == Unusable)
+        m_lock = Posix::lock(lockPath, Posix::LockWait::DontWait);
+        if (!m_lock.isValid() && errno != EWOULDBLOCK)
             return;
-        if (m_lock >= 0) {
+        if (m_lock.isValid()) {
             // Whatever socket is there belongs to an instance that has ended.
             QLocalServer::removeServer(socketPath);
             // Nobody else can enter the folder, so the socket needs no access options of its own:
@@ -102,8 +80,7 @@ SingleInstance::~SingleInstance()
     // The socket goes before the lock, so that a launch that finds the lock free finds no socket
     // of ours to ask.
     delete m_server;
-    if (m_lock >= 0)
-        ::close(m_lock);
+    m_lock.close();
 }
 
 QString SingleInstance::defaultFolder()
@@ -112,7 +89,7 @@ QString SingleInstance::defaultFolder()
     if (runtime.startsWith(u'/'))
         return runtime;
     const QString own = QDir::tempPath() + u"/kudora-"_s + QString::number(::getuid());
-    ::mkdir(QFile::encodeName(own).constData(), 0700);
+    Posix::makePrivateFolder(own);
     return own;
 }
 

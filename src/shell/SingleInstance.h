@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "UniqueFd.h"
+
 #include <QObject>
 #include <QString>
 
@@ -49,6 +51,6 @@ private:
     bool forward(const QString& socketPath, int timeoutMs);
 
     Role m_role = Role::Running;
-    int m_lock = -1;
+    UniqueFd m_lock;
     QLocalServer* m_server = nullptr;
 };

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "WindowPlacement.h"
 
+#include "Posix.h"
 #include "SafeFile.h"
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QScreen>
 #include <QWidget>
 
@@ -48,16 +48,6 @@ bool fitsOnAScreen(const QRect& geometry)
     });
 }
 
-bool makeFolders(const QString& folder)
-{
-    const QFileInfo info(folder);
-    if (info.isDir())
-        return true;
-    if (info.path() != folder && !makeFolders(info.path()))
-        return false;
-    return QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
-        || QFileInfo(folder).isDir();
-}
 } // namespace
 
 WindowPlacement::WindowPlacement(QWidget& window, QString filePath)
@@ -103,16 +93,14 @@ std::optional<WindowPlacement::State> WindowPlacement::read(const QString& fileP
 
 bool WindowPlacement::write(const QString& filePath, const State& state)
 {
-    if (!makeFolders(QFileInfo(filePath).path()))
+    if (!Posix::makePrivateFolder(QFileInfo(filePath).path()))
         return false;
     const QJsonObject object { { u"x"_s, state.geometry.x() },
                                { u"y"_s, state.geometry.y() },
                                { u"width"_s, state.geometry.width() },
                                { u"height"_s, state.geometry.height() },
                                { u"maximized"_s, state.maximized } };
-    QSaveFile file(filePath);
-    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(object).toJson()) >= 0
-        && file.commit();
+    return Posix::replaceAtomically(filePath, QJsonDocument(object).toJson());
 }
 
 void WindowPlacement::restore()

@@ -11,6 +11,7 @@
 #include <QMutex>
 
 #include <flatpak.h>
+#include <memory>
 #include <vector>
 
 struct FlatpakLibrary::Functions
@@ -69,6 +70,24 @@ QString text(const char* utf8)
 
 using Outcome = FileSystem::Outcome;
 
+// Owners of what libflatpak hands out, freed through the functions resolved from the library it
+// was loaded from: the program links no GLib of its own.
+template<typename Function>
+struct Releaser
+{
+    Function release = nullptr;
+    template<typename T>
+    void operator()(T* pointer) const
+    {
+        release(pointer);
+    }
+};
+template<typename T>
+using Object = std::unique_ptr<T, Releaser<decltype(&g_object_unref)>>;
+using Error = std::unique_ptr<GError, Releaser<decltype(&g_error_free)>>;
+using PointerArray = std::unique_ptr<GPtrArray, Releaser<decltype(&g_ptr_array_unref)>>;
+using Text = std::unique_ptr<char, Releaser<decltype(&g_free)>>;
+
 struct RemoteInfo
 {
     bool enumerable = false;
@@ -81,12 +100,11 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
                       FlatpakLibrary::Listing& listing)
 {
     GError* error = nullptr;
-    GPtrArray* refs = f.listInstalledRefs(installation, FLATPAK_REF_KIND_APP, nullptr, &error);
-    if (!refs) {
-        if (error)
-            f.errorFree(error);
+    const PointerArray refs(f.listInstalledRefs(installation, FLATPAK_REF_KIND_APP, nullptr, &error),
+                            { f.ptrArrayUnref });
+    const Error listError(error, { f.errorFree });
+    if (!refs)
         return false;
-    }
     bool complete = true;
     QHash<QString, RemoteInfo> remotes;
     for (guint i = 0; i < refs->len; ++i) {
@@ -101,30 +119,26 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
         auto known = remotes.constFind(app.origin);
         if (known == remotes.cend()) {
             RemoteInfo info;
-            GError* remoteError = nullptr;
+            GError* lookupError = nullptr;
             const QByteArray origin = app.origin.toUtf8();
-            if (FlatpakRemote* remote =
-                    f.remoteByName(installation, origin.constData(), nullptr, &remoteError)) {
-                info.enumerable = !f.remoteNoEnumerate(remote);
-                char* url = f.remoteURL(remote);
-                info.url = text(url);
-                f.free(url);
-                f.objectUnref(remote);
+            const Object<FlatpakRemote> remote(
+                f.remoteByName(installation, origin.constData(), nullptr, &lookupError), { f.objectUnref });
+            const Error remoteError(lookupError, { f.errorFree });
+            if (remote) {
+                info.enumerable = !f.remoteNoEnumerate(remote.get());
+                info.url = text(Text(f.remoteURL(remote.get()), { f.free }).get());
             } else if (!remoteError || remoteError->domain != f.errorQuark()
                        || remoteError->code != FLATPAK_ERROR_REMOTE_NOT_FOUND) {
                 // Only a remote that is not there was removed; one that could not be looked up
                 // may list the application still.
                 complete = false;
             }
-            if (remoteError)
-                f.errorFree(remoteError);
             known = remotes.insert(app.origin, info);
         }
         app.enumerableOrigin = known->enumerable;
         app.originURL = known->url;
         listing.apps.append(std::move(app));
     }
-    f.ptrArrayUnref(refs);
     return complete;
 }
 
@@ -179,18 +193,17 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
         // An installation configured but not opened (libflatpak leaves out what it cannot open)
         // may hold applications all the same.
         GError* error = nullptr;
-        FlatpakInstallation* opened = i == 0
-            ? f.newUserInstallation(nullptr, &error)
-            : f.newSystemInstallation(installation.configured ? installation.id.constData() : nullptr,
-                                      nullptr, &error);
-        if (error)
-            f.errorFree(error);
+        const Object<FlatpakInstallation> opened(
+            i == 0 ? f.newUserInstallation(nullptr, &error)
+                   : f.newSystemInstallation(installation.configured ? installation.id.constData() : nullptr,
+                                             nullptr, &error),
+            { f.objectUnref });
+        const Error openError(error, { f.errorFree });
         if (!opened) {
             own.complete = false;
             return;
         }
-        own.complete = listInstallation(f, opened, int(i), own);
-        f.objectUnref(opened);
+        own.complete = listInstallation(f, opened.get(), int(i), own);
     });
     for (Listing& own : listed) {
         listing.complete = listing.complete && own.complete;

@@ -3,6 +3,7 @@
 #include "SnapdClient.h"
 
 #include "FileSystem.h"
+#include "Posix.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -17,7 +18,6 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 namespace {
 
@@ -82,14 +82,8 @@ int remaining(const QDeadlineTimer& deadline)
 // Waits until fd is ready for events; false when time ran out or the wait failed.
 bool waitFor(int fd, short events, const QDeadlineTimer& deadline)
 {
-    for (;;) {
-        pollfd entry { fd, events, 0 };
-        const int ready = ::poll(&entry, 1, remaining(deadline));
-        if (ready > 0)
-            return true;
-        if (ready == 0 || errno != EINTR)
-            return false;
-    }
+    pollfd entry { fd, events, 0 };
+    return Posix::retryOnInterrupt([&] { return ::poll(&entry, 1, remaining(deadline)); }) > 0;
 }
 
 // Connects fd to the socket at path before the deadline. A listener whose queue is full refuses at
@@ -102,10 +96,10 @@ bool connectTo(int fd, const QByteArray& path, const QDeadlineTimer& deadline)
         return false;
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     for (;;) {
-        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+        if (Posix::retryOnInterrupt(
+                [&] { return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)); })
+            == 0)
             return true;
-        if (errno == EINTR)
-            continue;
         if (errno == EINPROGRESS) {
             int error = 0;
             socklen_t size = sizeof(error);
@@ -122,10 +116,11 @@ bool sendAll(int fd, const QByteArray& bytes, const QDeadlineTimer& deadline)
 {
     qsizetype sent = 0;
     while (sent < bytes.size()) {
-        const ssize_t count = ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        const ssize_t count = Posix::retryOnInterrupt(
+            [&] { return ::send(fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL); });
         if (count >= 0)
             sent += count;
-        else if (errno != EINTR && (errno != EAGAIN || !waitFor(fd, POLLOUT, deadline)))
+        else if (errno != EAGAIN || !waitFor(fd, POLLOUT, deadline))
             return false;
     }
     return true;
@@ -146,9 +141,9 @@ std::optional<QByteArray> exchange(int fd, const QByteArray& socketPath, const Q
     for (;;) {
         if (!waitFor(fd, POLLIN, deadline))
             return std::nullopt;
-        const ssize_t count = ::recv(fd, buffer, sizeof(buffer), 0);
+        const ssize_t count = Posix::retryOnInterrupt([&] { return ::recv(fd, buffer, sizeof(buffer), 0); });
         if (count < 0) {
-            if (errno == EINTR || errno == EAGAIN)
+            if (errno == EAGAIN)
                 continue;
             // The connection broke rather than ended.
             return std::nullopt;
@@ -181,26 +176,6 @@ std::optional<QByteArray> exchange(int fd, const QByteArray& socketPath, const Q
     }
 }
 
-// Closes the socket on every way out of the exchange.
-class Socket
-{
-public:
-    Socket()
-        : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0))
-    { }
-    ~Socket()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 SnapdClient::Reply SnapdClient::get(const QString& socketPath, const QByteArray& path,
@@ -216,8 +191,8 @@ SnapdClient::Reply SnapdClient::get(const QString& socketPath, const QByteArray&
         return reply;
     }
     const QDeadlineTimer deadline(timeLimit);
-    const Socket socket;
-    if (socket.get() < 0)
+    const UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket.isValid())
         return reply;
     const std::optional<QByteArray> body =
         exchange(socket.get(), QFile::encodeName(socketPath), path, deadline);

@@ -3,6 +3,7 @@
 #include "UsageRecords.h"
 
 #include "FileSystem.h"
+#include "Posix.h"
 #include "SafeFile.h"
 
 #include <QDir>
@@ -10,10 +11,8 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
-#include <fcntl.h>
 #include <memory>
 #include <sqlite3.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,31 +83,6 @@ QString copiesFolder()
     return runtime.startsWith(u'/') && FileSystem::status(runtime).isDirectory ? runtime : QDir::tempPath();
 }
 
-// Holds an exclusive lock on a folder while it lives; isLocked() false when another holds it.
-class FolderLock
-{
-public:
-    FolderLock(const QString& folder, bool wait)
-        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC))
-    {
-        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~FolderLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    bool isLocked() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
-
 // A copy holds the user's activity history: one that a killed process left behind is removed, so
 // that none lingers in a shared temporary folder. A folder still locked is another read's.
 void removeLeftoverCopies(const QString& base)
@@ -121,8 +95,7 @@ void removeLeftoverCopies(const QString& base)
         if (::lstat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode)
             || info.st_uid != ::geteuid())
             continue;
-        const FolderLock lock(folder, false);
-        if (lock.isLocked())
+        if (const UniqueFd lock = Posix::lock(folder, Posix::LockWait::DontWait, true); lock.isValid())
             QDir(folder).removeRecursively();
     }
 }
@@ -190,8 +163,8 @@ std::optional<UsageRecords::LastUse> UsageRecords::readActivityDatabase(const QS
     if (logRead == FileSystem::Outcome::Failed)
         return std::nullopt;
     const QTemporaryDir folder(FileSystem::joinPath(copiesFolder(), CopyFolderPrefix + u"XXXXXX"_s));
-    const FolderLock inUse(folder.path(), true);
-    if (!folder.isValid() || !inUse.isLocked())
+    const UniqueFd inUse = Posix::lock(folder.path(), Posix::LockWait::Wait, true);
+    if (!folder.isValid() || !inUse.isValid())
         return std::nullopt;
     const QString copyPath = folder.filePath(u"database"_s);
     if (!writeCopy(copyPath, *database) || (log && !writeCopy(copyPath + u"-wal"_s, *log)))
