@@ -201,7 +201,7 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
                   "ignored apps too.")
                    .arg(file)
             << Qt::endl;
-    if (!scanned.complete)
+    if (!scanned.completeness.isComplete())
         err << tr("Some applications could not be read; the list may miss some.") << Qt::endl;
     return 0;
 }
