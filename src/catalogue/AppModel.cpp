@@ -145,7 +145,11 @@ void AppModel::rescan()
     // Without a thread there is no list; treat it as a scan that could not read anything rather
     // than leave the model scanning for ever.
     if (!started) {
-        const auto nothingRead = [this] { applyScanResult(AppSource::Result { {}, false }); };
+        const auto nothingRead = [this] {
+            AppSource::Result result;
+            result.completeness.note(ReadOutcome::Failed);
+            applyScanResult(std::move(result));
+        };
         QMetaObject::invokeMethod(this, nothingRead, Qt::QueuedConnection);
     }
 }
@@ -160,7 +164,7 @@ void AppModel::applyScanResult(AppSource::Result result)
 
     // An empty or incomplete result usually means a folder could not be read, not that every
     // application was removed: pruning then would erase the user's ignore list and review dates.
-    if (result.complete && !m_apps.isEmpty()) {
+    if (result.completeness.isComplete() && !m_apps.isEmpty()) {
         QSet<AppId> installedIDs = std::move(result.unlistedIDs);
         installedIDs.reserve(m_apps.size() + installedIDs.size());
         for (const AppInfo& app : std::as_const(m_apps))

@@ -17,7 +17,7 @@ AppSource::Result AppSource::scanAll(const AppSources& sources, const ReviewDate
     Result merged;
     for (Result& result : results) {
         merged.apps.append(std::move(result.apps));
-        merged.complete = merged.complete && result.complete;
+        merged.completeness.note(result.completeness);
         merged.unlistedIDs.unite(result.unlistedIDs);
     }
     merged.apps = removeDuplicateIDs(merged.apps);

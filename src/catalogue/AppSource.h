@@ -4,6 +4,7 @@
 
 #include "AppId.h"
 #include "AppInfo.h"
+#include "Completeness.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -27,11 +28,10 @@ public:
     struct Result
     {
         QList<AppInfo> apps;
-        // False when something that may hold installed applications could not be read: the list
-        // may then be missing applications that are still installed, and nothing may be pruned.
-        // Only positive evidence that a thing is not there (no such file, no such entry) counts
-        // as its absence; every other failure to read makes the result incomplete.
-        bool complete = true;
+        // Incomplete when something that may hold installed applications could not be read: the
+        // list may then be missing applications that are still installed, and nothing may be
+        // pruned.
+        Completeness completeness;
         // Ids of applications that are installed but not listed (a Flatpak application whose
         // remote was removed, say): what the user chose for them stays stored.
         QSet<AppId> unlistedIDs = {};

@@ -15,18 +15,18 @@ class BundleInfo
 public:
     // The information dictionary of the bundle directory at bundlePath: Contents/Info.plist for a
     // desktop bundle, else Info.plist at its root (an iOS-style bundle). Nothing when bundlePath
-    // is not a directory or neither file can be read as a dictionary. outcome is Absent when
+    // is not a directory or neither file can be read as a dictionary. The outcome is Absent when
     // neither file is there, Failed when one is there but holds no dictionary.
     using Outcome = FileSystem::Outcome;
-    static std::optional<QVariantMap> infoDictionary(const QString& bundlePath, Outcome* outcome = nullptr);
+    static ReadResult<QVariantMap> infoDictionary(const QString& bundlePath);
 
     // The entries of that dictionary that name the bundle: CFBundleIdentifier,
     // CFBundleDisplayName and CFBundleName, as infoDictionary() holds them (the others are not
     // converted, which is most of the cost of a read).
-    static std::optional<QVariantMap> nameEntries(const QString& bundlePath, Outcome* outcome = nullptr);
+    static ReadResult<QVariantMap> nameEntries(const QString& bundlePath);
 
-    // CFBundleIdentifier of that dictionary when it is text; outcome as for the dictionary.
-    static std::optional<QString> bundleIdentifier(const QString& bundlePath, Outcome* outcome = nullptr);
+    // CFBundleIdentifier of that dictionary when it is text; the outcome as for the dictionary.
+    static ReadResult<QString> bundleIdentifier(const QString& bundlePath);
 
     // While a ReadScope lives, reads of nameEntries() and bundleIdentifier() on its thread keep
     // the last bundle's entries, so that a scan asking for a bundle's name and its identifier in

@@ -89,36 +89,35 @@ bool FileDefaultsDomain::isUsable(const QString& filePath)
         || S_ISLNK(info.st_mode);
 }
 
-std::optional<QVariantMap> FileDefaultsDomain::readStored(bool& readFailed) const
+ReadResult<QVariantMap> FileDefaultsDomain::readStored() const
 {
-    FileSystem::Outcome outcome;
-    const std::optional<QByteArray> bytes =
-        SafeFile::readRegularFile(m_filePath, SafeFile::DefaultLimit, &outcome);
-    readFailed = outcome == FileSystem::Outcome::Failed;
+    const ReadResult<QByteArray> bytes = SafeFile::readRegularFile(m_filePath, SafeFile::DefaultLimit);
     if (!bytes)
-        return outcome == FileSystem::Outcome::Absent ? std::optional(QVariantMap()) : std::nullopt;
+        return bytes.outcome();
     const QMutexLocker locker(&m_lastReadMutex);
     // The same bytes parse to the same dictionary; comparing them costs far less than parsing.
-    if (!m_lastReadBytes.isNull() && *bytes == m_lastReadBytes)
-        return m_lastReadDictionary;
-    m_lastReadDictionary = PropertyList::parseDictionary(*bytes);
-    m_lastReadBytes = *bytes;
-    return m_lastReadDictionary;
+    if (m_lastReadBytes.isNull() || *bytes != m_lastReadBytes) {
+        m_lastReadDictionary = PropertyList::parseDictionary(*bytes);
+        m_lastReadBytes = *bytes;
+    }
+    return { m_lastReadDictionary, ReadOutcome::Read };
 }
 
 QVariantMap FileDefaultsDomain::currentLocked(bool lockHeld) const
 {
     if (m_memory)
         return *m_memory;
-    bool readFailed = false;
-    if (const std::optional<QVariantMap> stored = readStored(readFailed))
-        return *stored;
-    if (!readFailed) {
+    ReadResult<QVariantMap> stored = readStored();
+    if (stored || stored.outcome() == ReadOutcome::Absent)
+        return stored.value_or(QVariantMap());
+    if (stored.outcome() == ReadOutcome::Read) {
         // Damaged. Another instance may have replaced it meanwhile: read once more under the lock.
         const auto lock = lockHeld ? nullptr : std::make_unique<Lock>(m_filePath);
-        if (const std::optional<QVariantMap> stored = readStored(readFailed))
-            return *stored;
-        if (const QString kept = readFailed ? QString() : moveAside(m_filePath); !kept.isEmpty()) {
+        stored = readStored();
+        if (stored || stored.outcome() == ReadOutcome::Absent)
+            return stored.value_or(QVariantMap());
+        if (const QString kept = stored.outcome() == ReadOutcome::Failed ? QString() : moveAside(m_filePath);
+            !kept.isEmpty()) {
             m_trouble.damagedFileCopy = kept;
             return {};
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "DefaultsDomain.h"
+#include "ReadResult.h"
 
 #include <QByteArray>
 #include <QMutex>
@@ -53,11 +54,11 @@ private:
     void closeBatchLocked();
     void writeBatchLocked();
 
-    // The stored dictionary (empty when there is no file), or nothing when the file could not be
-    // read or held no dictionary, which readFailed tells apart. The last parse is kept with the
+    // The stored dictionary; nothing when there is no file (Absent), when it could not be read
+    // (Failed) or when it held no dictionary (Read, but no value). The last parse is kept with the
     // bytes it came from and reused while the file holds the same bytes, so that a read that
     // follows a read (the store is read back after every change) parses nothing.
-    std::optional<QVariantMap> readStored(bool& readFailed) const;
+    ReadResult<QVariantMap> readStored() const;
     // The stored dictionary as the domain goes on with it: a damaged file moved aside (lock held
     // or taken) gives an empty one, an unreadable file turns the domain to memory. Under the
     // batch mutex.

@@ -66,13 +66,9 @@ FileSystem::Outcome FileSystem::outcomeOf(int error, const QString& path)
     return statPath(path, info, false) == ENOENT ? Outcome::Absent : Outcome::Failed;
 }
 
-std::optional<QStringList> FileSystem::listDirectory(const QString& path, Outcome* outcome)
+ReadResult<QStringList> FileSystem::listDirectory(const QString& path)
 {
-    const auto fail = [&](int error) -> std::optional<QStringList> {
-        if (outcome)
-            *outcome = outcomeOf(error, path);
-        return std::nullopt;
-    };
+    const auto fail = [&](int error) -> ReadResult<QStringList> { return outcomeOf(error, path); };
     const auto native = nativePath(path);
     if (!native)
         return fail(EINVAL);
@@ -91,8 +87,6 @@ std::optional<QStringList> FileSystem::listDirectory(const QString& path, Outcom
             const int error = errno;
             if (error != 0)
                 return fail(error == ENOENT ? EIO : error);
-            if (outcome)
-                *outcome = Outcome::Read;
             return names;
         }
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)

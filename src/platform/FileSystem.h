@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ReadResult.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -14,11 +16,7 @@
 class FileSystem
 {
 public:
-    // How a read of a path ended. Only Absent says that nothing is there: ENOENT with nothing at the
-    // path itself, or ENOTDIR (a file where a folder would be). Anything else that failed (a
-    // permission, an I/O error, a loop of links, a link whose target is missing, a file of another
-    // kind or size than asked for) is Failed: what it hides may well exist.
-    enum class Outcome { Read, Absent, Failed };
+    using Outcome = ReadOutcome;
 
     struct Status
     {
@@ -30,8 +28,8 @@ public:
 
     // Names (not paths) of the entries directly inside path, in the order the file system gives
     // them, without "." and "..". Names that are not valid UTF-8 are left out, since no QString could
-    // name them again. Nothing when the path cannot be listed; outcome says why.
-    static std::optional<QStringList> listDirectory(const QString& path, Outcome* outcome = nullptr);
+    // name them again. Nothing when the path cannot be listed; the outcome says why.
+    static ReadResult<QStringList> listDirectory(const QString& path);
 
     // What is at path, symbolic links followed.
     static Status status(const QString& path);

@@ -263,22 +263,26 @@ PlistPointer parseNode(QByteArrayView data, bool terminated = false)
 
 // Files read only to be parsed share one buffer per thread: a scan reads thousands of small files
 // one after another, and a fresh file-sized block for each costs more than reading it.
-PlistPointer readDictionaryNode(const QString& path, PropertyList::Outcome* outcome)
+struct DictionaryNode
+{
+    PlistPointer root;
+    ReadOutcome outcome = ReadOutcome::Failed;
+};
+
+DictionaryNode readDictionaryNode(const QString& path)
 {
     thread_local QByteArray buffer;
-    PropertyList::Outcome read = PropertyList::Outcome::Failed;
     PlistPointer root;
-    if (SafeFile::readRegularFile(path, buffer, SafeFile::DefaultLimit, &read))
+    ReadOutcome read = SafeFile::readRegularFile(path, buffer, SafeFile::DefaultLimit);
+    if (read == ReadOutcome::Read)
         root = parseNode(buffer, true);
     if (buffer.capacity() > KeptCapacity)
         buffer = QByteArray();
-    if (read == PropertyList::Outcome::Read && (!root || plist_get_node_type(root.get()) != PLIST_DICT)) {
-        read = PropertyList::Outcome::Failed;
+    if (read == ReadOutcome::Read && (!root || plist_get_node_type(root.get()) != PLIST_DICT)) {
+        read = ReadOutcome::Failed;
         root = nullptr;
     }
-    if (outcome)
-        *outcome = read;
-    return root;
+    return { std::move(root), read };
 }
 
 // Calls visit(key, value) for each entry of a dictionary node in order; as in the whole
@@ -326,23 +330,23 @@ std::optional<QVariantMap> PropertyList::parseDictionary(QByteArrayView data)
     return value->toMap();
 }
 
-std::optional<QVariantMap> PropertyList::readDictionary(const QString& path, Outcome* outcome)
+ReadResult<QVariantMap> PropertyList::readDictionary(const QString& path)
 {
-    const PlistPointer root = readDictionaryNode(path, outcome);
-    if (!root)
-        return std::nullopt;
-    const auto value = toVariant(root.get());
+    const DictionaryNode node = readDictionaryNode(path);
+    if (!node.root)
+        return node.outcome;
+    const auto value = toVariant(node.root.get());
     if (!value)
-        return std::nullopt;
+        return { std::nullopt, node.outcome };
     return value->toMap();
 }
 
-std::optional<QVariant> PropertyList::readDictionaryValue(const QString& path, const QString& key,
-                                                          Outcome* outcome)
+ReadResult<QVariant> PropertyList::readDictionaryValue(const QString& path, const QString& key)
 {
-    const PlistPointer root = readDictionaryNode(path, outcome);
+    const DictionaryNode node = readDictionaryNode(path);
+    const PlistPointer& root = node.root;
     if (!root)
-        return std::nullopt;
+        return node.outcome;
     QVariant found;
     const QByteArray wanted = key.toUtf8();
     forEachEntry(root.get(), [&](const char* name, plist_t item) {
@@ -354,12 +358,12 @@ std::optional<QVariant> PropertyList::readDictionaryValue(const QString& path, c
     return found;
 }
 
-std::optional<QVariantMap> PropertyList::readDictionaryValues(const QString& path, const QStringList& keys,
-                                                              Outcome* outcome)
+ReadResult<QVariantMap> PropertyList::readDictionaryValues(const QString& path, const QStringList& keys)
 {
-    const PlistPointer root = readDictionaryNode(path, outcome);
+    const DictionaryNode node = readDictionaryNode(path);
+    const PlistPointer& root = node.root;
     if (!root)
-        return std::nullopt;
+        return node.outcome;
     QList<QByteArray> wanted;
     wanted.reserve(keys.size());
     for (const QString& key : keys)

@@ -41,19 +41,17 @@ public:
     static std::optional<QVariantMap> parseDictionary(QByteArrayView data);
 
     // Reads a regular file of at most SafeFile::DefaultLimit bytes as a dictionary; nothing when
-    // the file is missing, unreadable, too large, not a property list or not a dictionary. outcome
-    // is Failed for a file that was there but held no dictionary.
+    // the file is missing, unreadable, too large, not a property list or not a dictionary. The
+    // outcome is Failed for a file that was there but held no dictionary.
     using Outcome = FileSystem::Outcome;
-    static std::optional<QVariantMap> readDictionary(const QString& path, Outcome* outcome = nullptr);
+    static ReadResult<QVariantMap> readDictionary(const QString& path);
 
     // What readDictionary(path)->value(key) gives, without converting the other entries: nothing
     // when the file is no dictionary, an invalid QVariant when the key is absent.
-    static std::optional<QVariant> readDictionaryValue(const QString& path, const QString& key,
-                                                       Outcome* outcome = nullptr);
+    static ReadResult<QVariant> readDictionaryValue(const QString& path, const QString& key);
 
     // What readDictionary(path) gives, restricted to keys: only the named entries are converted.
-    static std::optional<QVariantMap> readDictionaryValues(const QString& path, const QStringList& keys,
-                                                           Outcome* outcome = nullptr);
+    static ReadResult<QVariantMap> readDictionaryValues(const QString& path, const QStringList& keys);
 
     // The value in the given form; an empty array when the value holds a type that property lists
     // cannot carry (an invalid QVariant, a text with a NUL character, a date out of range or

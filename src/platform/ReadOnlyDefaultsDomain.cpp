@@ -9,9 +9,9 @@ ReadOnlyDefaultsDomain::ReadOnlyDefaultsDomain(QString filePath)
 {
     if (m_filePath.isEmpty())
         return;
-    PropertyList::Outcome outcome = PropertyList::Outcome::Read;
-    m_values = PropertyList::readDictionary(m_filePath, &outcome).value_or(QVariantMap());
-    if (outcome == PropertyList::Outcome::Failed)
+    const ReadResult<QVariantMap> stored = PropertyList::readDictionary(m_filePath);
+    m_values = stored.value_or(QVariantMap());
+    if (stored.outcome() == ReadOutcome::Failed)
         m_trouble.unreadableFile = m_filePath;
 }
 

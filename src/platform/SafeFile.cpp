@@ -12,31 +12,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::optional<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 limit,
-                                                    FileSystem::Outcome* outcome)
+ReadResult<QByteArray> SafeFile::readRegularFile(const QString& path, qint64 limit)
 {
     QByteArray content;
-    if (!readRegularFile(path, content, limit, outcome))
-        return std::nullopt;
+    const ReadOutcome outcome = readRegularFile(path, content, limit);
+    if (outcome != ReadOutcome::Read)
+        return outcome;
     return content;
 }
 
-bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 limit,
-                               FileSystem::Outcome* outcome)
+ReadOutcome SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 limit)
 {
-    FileSystem::Outcome ignored;
-    FileSystem::Outcome& result = outcome ? *outcome : ignored;
     // A file of another kind or over the limit is there but cannot be read as asked.
-    result = FileSystem::Outcome::Failed;
-    const auto fail = [&](int error) {
-        result = FileSystem::outcomeOf(error, path);
-        return false;
-    };
+    constexpr ReadOutcome Failed = ReadOutcome::Failed;
+    const auto fail = [&](int error) { return FileSystem::outcomeOf(error, path); };
     if (path.isEmpty() || limit < 0)
-        return false;
+        return Failed;
     const QByteArray nativePath = QFile::encodeName(path);
     if (nativePath.contains('\0'))
-        return false;
+        return Failed;
     if (const int injected = FileSystem::injectedError(path))
         return fail(injected);
 
@@ -52,21 +46,19 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
     // a second try, where ENOENT means its target is missing: a failure, not absence.
     int fd = openPath(O_NOFOLLOW);
     if (fd < 0) {
-        if (errno == ENOENT) {
-            result = FileSystem::Outcome::Absent;
-            return false;
-        }
+        if (errno == ENOENT)
+            return ReadOutcome::Absent;
         if (errno != ELOOP)
             return fail(errno);
         fd = openPath(0);
         if (fd < 0)
-            return errno == ENOENT ? false : fail(errno);
+            return errno == ENOENT ? Failed : fail(errno);
     }
     const UniqueFd file(fd);
 
     struct stat info;
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
-        return false;
+        return Failed;
 
     // The size may change while reading (someone appending); read to the end but never past the
     // limit, so a growing file still counts as too large rather than flooding the caller. The
@@ -77,13 +69,13 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
     for (;;) {
         if (size == content.size()) {
             if (size > limit)
-                return false;
+                return Failed;
             content.resize(qsizetype(std::min<qint64>(qint64(size) * 2, limit + 1)));
         }
         const ssize_t count = Posix::retryOnInterrupt(
             [&] { return ::read(file.get(), content.data() + size, size_t(content.size() - size)); });
         if (count < 0)
-            return false;
+            return Failed;
         if (count == 0)
             break;
         size += count;
@@ -93,8 +85,7 @@ bool SafeFile::readRegularFile(const QString& path, QByteArray& content, qint64 
             break;
     }
     if (size > limit)
-        return false;
+        return Failed;
     content.resize(size);
-    result = FileSystem::Outcome::Read;
-    return true;
+    return ReadOutcome::Read;
 }

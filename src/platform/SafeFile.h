@@ -17,12 +17,10 @@ public:
     static constexpr qint64 DefaultLimit = 8 * 1024 * 1024;
 
     // The whole content of the regular file at path (symbolic links followed), or nothing when the
-    // path is missing, not a regular file, unreadable or larger than limit; outcome says which.
-    static std::optional<QByteArray> readRegularFile(const QString& path, qint64 limit = DefaultLimit,
-                                                     FileSystem::Outcome* outcome = nullptr);
+    // path is missing, not a regular file, unreadable or larger than limit; the outcome says which.
+    static ReadResult<QByteArray> readRegularFile(const QString& path, qint64 limit = DefaultLimit);
 
     // The same read into content, whose allocation is reused, so that a caller reading many small
-    // files one after another need not allocate for each. False (content unspecified) on failure.
-    static bool readRegularFile(const QString& path, QByteArray& content, qint64 limit = DefaultLimit,
-                                FileSystem::Outcome* outcome = nullptr);
+    // files one after another need not allocate for each. Content is unspecified unless Read.
+    static ReadOutcome readRegularFile(const QString& path, QByteArray& content, qint64 limit = DefaultLimit);
 };

@@ -88,7 +88,8 @@ TEST_F(FlatpakTest, ListsOneRecordPerStoreApplicationWithItsNameAndPages)
     };
     // clang-format on
     // No sideloaded bundle, no runtime.
-    EXPECT_FIELDS_EQ(std::tuple(result.complete, result.apps.size()), std::tuple(true, cases.size()));
+    EXPECT_FIELDS_EQ(std::tuple(result.completeness.isComplete(), result.apps.size()),
+                     std::tuple(true, cases.size()));
     DesktopWorkspace workspace;
     for (const auto& [id, name, installation, webPage] : cases) {
         SCOPED_TRACE(id);
@@ -137,7 +138,7 @@ TEST_F(FlatpakTest, LastUseIsTheNewestOfTheDesktopsRecords)
     const QByteArray original = *SafeFile::readRegularFile(kdePath());
 
     const AppSource::Result result = scan();
-    EXPECT_TRUE(result.complete);
+    EXPECT_TRUE(result.completeness.isComplete());
     const QList<std::pair<const char*, OptionalDate>> expected {
         { F::UserApp, at(1700000000) },  { F::SystemApp, at(1700001500) },
         { F::BothApp, at(1700002000) },  { F::LocalisedApp, at(1700003500) },
@@ -195,7 +196,7 @@ TEST_F(FlatpakTest, BrokenUsageRecordsDropOnlyTheirDates)
         ::flock(used, LOCK_EX);
         const AppSource::Result result = scan();
         ::close(used);
-        EXPECT_FIELDS_EQ(std::tuple(result.complete, result.apps.size(),
+        EXPECT_FIELDS_EQ(std::tuple(result.completeness.isComplete(), result.apps.size(),
                                     findApp(result.apps, F::UserApp)->lastAccessedDate()),
                          std::tuple(true, 6, lastUse));
         EXPECT_EQ(QDir(copies).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -244,16 +245,23 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
         return AppInfo::flatpakApp(AppId(QString::fromLatin1(id)), QString::fromLatin1(name), u"/d"_s, {}, {},
                                    {}, {});
     };
+    const auto scanned = [](QList<AppInfo> apps, bool complete) {
+        AppSource::Result result { std::move(apps), {}, {} };
+        if (!complete)
+            result.completeness.note(ReadOutcome::Failed);
+        return result;
+    };
     for (const auto& [first, second] :
          QList<std::pair<bool, bool>> { { true, true }, { true, false }, { false, true } }) {
         const AppSource::Result result = AppSource::scanAll(
-            { std::make_shared<const FixedSource>(AppSource::Result { { app("x.Shared", "First") }, first }),
+            { std::make_shared<const FixedSource>(scanned({ app("x.Shared", "First") }, first)),
               std::make_shared<const FixedSource>(
-                  AppSource::Result { { app("x.Shared", "Second"), app("x.Other", "Other") }, second }) },
+                  scanned({ app("x.Shared", "Second"), app("x.Other", "Other") }, second)) },
             {});
         ASSERT_EQ(result.apps.size(), 2);
-        EXPECT_FIELDS_EQ(std::tuple(result.complete, result.apps.at(0).name(), result.apps.at(1).id()),
-                         std::tuple(first && second, u"First"_s, AppId(u"x.Other"_s)));
+        EXPECT_EQ(
+            std::tuple(result.completeness.isComplete(), result.apps.at(0).name(), result.apps.at(1).id()),
+            std::tuple(first && second, u"First"_s, AppId(u"x.Other"_s)));
     }
 }
 
@@ -376,7 +384,8 @@ TEST(SnapSource, ListsStoreApplicationsWithTheirNamesDatesIconsAndLastUse)
         { u"nameless"_s, u"nameless"_s, nameless, at(1690000000), std::nullopt, false, {} },
     };
     // clang-format on
-    EXPECT_FIELDS_EQ(std::tuple(result.complete, result.apps.size()), std::tuple(true, cases.size()));
+    EXPECT_FIELDS_EQ(std::tuple(result.completeness.isComplete(), result.apps.size()),
+                     std::tuple(true, cases.size()));
     DesktopWorkspace workspace;
     for (const auto& [name, title, desktopFile, installed, lastUse, redIcon, webPage] : cases) {
         SCOPED_TRACE(qPrintable(name));
@@ -432,12 +441,14 @@ TEST(SnapSource, OnlyAFullAnswerOrNoSnapdPrunesTheHistoryOfSnaps)
         preferences.addIgnoredID(AppId(u"snap:firefox"_s));
         preferences.recordReviewDate(AppId(u"snap:firefox"_s));
         // An empty catalogue never prunes; an App Store application keeps it from being one.
-        AppModel model(
-            preferences,
-            { std::make_shared<const FixedSource>(AppSource::Result { { AppInfo(
-                  AppId(u"pastel"_s), u"Pastel"_s, u"/Applications/Pastel.app"_s, u"1"_s, {}, {}, {}) } }),
-              std::make_shared<const SnapSource>(snapd.socketPath(), u"/nowhere"_s,
-                                                 std::string_view(what) == "hang" ? 300ms : 5s) });
+        AppModel model(preferences,
+                       { std::make_shared<const FixedSource>(AppSource::Result {
+                             { AppInfo(AppId(u"pastel"_s), u"Pastel"_s, u"/Applications/Pastel.app"_s, u"1"_s,
+                                       {}, {}, {}) },
+                             {},
+                             {} }),
+                         std::make_shared<const SnapSource>(snapd.socketPath(), u"/nowhere"_s,
+                                                            std::string_view(what) == "hang" ? 300ms : 5s) });
         QSignalSpy finished(&model, &AppModel::rescanFinished);
         ASSERT_TRUE(finished.wait(20000));
         EXPECT_FIELDS_EQ(std::tuple(idsOf(model.apps()).mid(1).join(u' '),

@@ -36,10 +36,8 @@ namespace {
 // What a listing, a status and a read of path give.
 std::tuple<FileSystem::Outcome, FileSystem::Outcome, FileSystem::Outcome> outcomes(const QString& path)
 {
-    FileSystem::Outcome listed, read;
-    FileSystem::listDirectory(path, &listed);
-    SafeFile::readRegularFile(path, SafeFile::DefaultLimit, &read);
-    return { listed, FileSystem::status(path).outcome, read };
+    return { FileSystem::listDirectory(path).outcome(), FileSystem::status(path).outcome,
+             SafeFile::readRegularFile(path).outcome() };
 }
 } // namespace
 
@@ -185,7 +183,7 @@ TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
             return DefaultsDomain::Change::set(list.toList() << entry);
         });
     };
-    const auto before = SafeFile::readRegularFile(path);
+    const std::optional<QByteArray> before = SafeFile::readRegularFile(path);
     const auto openDescriptors = [] {
         return QDir(u"/proc/self/fd"_s).entryList(QDir::System | QDir::NoDotAndDotDot).size();
     };

@@ -1,5 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Completeness.h"
+#include "FieldAssertions.h"
 #include "FixtureTree.h"
 #include "Posix.h"
 #include "SafeFile.h"
@@ -73,4 +75,30 @@ TEST(Posix, APrivateFolderIsMadeWithItsParentsForTheOwnerOnly)
     EXPECT_EQ(std::pair(modeOf(tree.pathOf(u"a"_s)), modeOf(deep)), std::pair(mode_t(0700), mode_t(0700)));
     EXPECT_TRUE(Posix::makePrivateFolder(deep)) << "a folder already there is fine";
     EXPECT_FALSE(Posix::makePrivateFolder(tree.writeFile(u"file"_s, "x"))) << "a file is no folder";
+}
+
+TEST(Completeness, OnlyAFailedReadAnywhereMakesAScanIncomplete)
+{
+    using enum ReadOutcome;
+    const struct
+    {
+        QList<ReadOutcome> reads;
+        bool complete;
+    } cases[] = {
+        { {}, true },
+        { { Read, Absent, Absent }, true },
+        { { Absent, Failed, Read }, false },
+    };
+    for (const auto& c : cases) {
+        // The same reads noted one by one, passed on as results, and in a part merged in.
+        Completeness direct, passed, merged, part;
+        for (const ReadOutcome outcome : c.reads) {
+            direct.note(outcome);
+            EXPECT_EQ(passed.note(ReadResult<int>(std::nullopt, outcome)).outcome(), outcome);
+            part.note(outcome);
+        }
+        merged.note(part);
+        EXPECT_FIELDS_EQ(std::tuple(direct.isComplete(), passed.isComplete(), merged.isComplete()),
+                         std::tuple(c.complete, c.complete, c.complete));
+    }
 }

@@ -178,7 +178,7 @@ TEST(HostileApplicationsFolder, ScanGivesTheRecordsOfTheSaneEntriesAndLeavesNoth
     const int descriptors = countEntries(u"/proc/self/fd"_s);
     const int threads = countEntries(u"/proc/self/task"_s);
     const AppScanner::Result result = scanner.scanInstalledApps({});
-    EXPECT_FALSE(result.complete);
+    EXPECT_FALSE(result.completeness.isComplete());
     // Line by line, so that a failure names the entries that went wrong.
     EXPECT_EQ(describeAll(result.apps), ::geteuid() == 0 ? folder.privileged : folder.unprivileged);
     for (const AppInfo& app : result.apps)
@@ -381,7 +381,7 @@ TEST_F(ReadFailures, RealUnreadableFoldersFilesAndInstallationsLeaveTheScanIncom
     for (const auto& [what, make, complete, mustNotExist] : cases) {
         SCOPED_TRACE(what);
         const Undo undo = make();
-        const bool scannedWhole = AppSource::scanAll(sources(), {}).complete;
+        const bool scannedWhole = AppSource::scanAll(sources(), {}).completeness.isComplete();
         const bool created = !mustNotExist.isEmpty() && QFileInfo::exists(mustNotExist);
         undo();
         EXPECT_EQ(std::pair(scannedWhole, created), std::pair(complete, false));
@@ -562,6 +562,7 @@ TEST(StoreFaults, AConfigFolderThatTakesNoFilesOrAFileThatCannotBeReadStillLeave
                + u"|test.kept"_s)
                   .toUtf8());
     EXPECT_EQ(
-        std::pair(SafeFile::readRegularFile(unreadable), filesIn(writable, u"unreadable*"_s)),
+        std::pair(std::optional<QByteArray>(SafeFile::readRegularFile(unreadable)),
+                  filesIn(writable, u"unreadable*"_s)),
         std::pair(std::optional(before), QStringList { u"unreadable.plist"_s, u"unreadable.plist.lock"_s }));
 }

@@ -265,8 +265,10 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
                   "ignored apps too.")
                    .arg(file)
             << Qt::endl;
-    if (!scanned.complete)
+    if (!scanned.completeness.isComplete())
         err << tr("Some applications could not be read; the list may miss some.") << Qt::endl;
     // A script must not take a partial list, or one without the user's choices, for the whole.
-    return scanned.complete && preferences.trouble().unreadableFile.isEmpty() ? 0 : IncompleteStatus;
+    return scanned.completeness.isComplete() && preferences.trouble().unreadableFile.isEmpty()
+        ? 0
+        : IncompleteStatus;
 }

@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QSet>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -102,11 +101,11 @@ std::optional<QString> numberText(const QVariant& value)
     }
 }
 
-std::optional<QString> itemIdText(const QString& plistPath, FileSystem::Outcome& outcome)
+ReadResult<QString> itemIdText(const QString& plistPath)
 {
-    const std::optional<QVariant> value = PropertyList::readDictionaryValue(plistPath, u"itemId"_s, &outcome);
+    const ReadResult<QVariant> value = PropertyList::readDictionaryValue(plistPath, u"itemId"_s);
     if (!value)
-        return std::nullopt;
+        return value.outcome();
     const QVariant& itemId = *value;
     switch (itemId.typeId()) {
     case QMetaType::LongLong:
@@ -116,9 +115,9 @@ std::optional<QString> itemIdText(const QString& plistPath, FileSystem::Outcome&
     case QMetaType::Double:
         // Some writers store every number as a real; 123.0 still names product 123, while a
         // fraction names none and the next file is asked.
-        return exactIntegerText(itemId.toDouble());
+        return { exactIntegerText(itemId.toDouble()), value.outcome() };
     default:
-        return std::nullopt;
+        return { std::nullopt, value.outcome() };
     }
 }
 
@@ -131,13 +130,10 @@ std::optional<QDateTime> dateAttribute(const MetadataItem& item, QStringView nam
 }
 
 // An identifier can only name an application when it is not empty: an empty one would make every
-// such bundle the same application and all but the first would vanish from the list. unsure is set
-// when the bundle's information dictionary is there but could not be read.
-std::optional<QString> bundleIdentifier(const QString& bundlePath, bool& unsure)
+// such bundle the same application and all but the first would vanish from the list.
+std::optional<QString> bundleIdentifier(const QString& bundlePath, Completeness& completeness)
 {
-    FileSystem::Outcome outcome;
-    std::optional<QString> identifier = BundleInfo::bundleIdentifier(bundlePath, &outcome);
-    unsure = unsure || outcome == FileSystem::Outcome::Failed;
+    std::optional<QString> identifier = completeness.note(BundleInfo::bundleIdentifier(bundlePath));
     if (identifier && identifier->isEmpty())
         return std::nullopt;
     return identifier;
@@ -157,36 +153,27 @@ AppScanner::Result AppScanner::scanInstalledApps(const ReviewDateMap& reviewDate
     Result result;
     QStringList folders { m_systemFolder };
     const QString userFolder = FileSystem::joinPath(m_homeFolder, u"Applications"_s);
-    switch (FileSystem::status(userFolder).outcome) {
-    case FileSystem::Outcome::Read:
+    const ReadOutcome user = FileSystem::status(userFolder).outcome;
+    result.completeness.note(user);
+    if (user == ReadOutcome::Read)
         folders.append(userFolder);
-        break;
-    case FileSystem::Outcome::Absent:
-        break;
-    case FileSystem::Outcome::Failed:
-        result.complete = false;
-        break;
-    }
 
     QList<AppInfo> combined;
     for (const QString& folder : std::as_const(folders)) {
-        bool complete = true;
-        combined.append(scanFolder(folder, reviewDates, &complete));
-        result.complete = result.complete && complete;
+        Result scanned = scanFolder(folder, reviewDates);
+        combined.append(std::move(scanned.apps));
+        result.completeness.note(scanned.completeness);
     }
     result.apps = AppSource::removeDuplicateIDs(combined);
     return result;
 }
 
-QList<AppInfo> AppScanner::scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates,
-                                      bool* complete) const
+AppScanner::Result AppScanner::scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates) const
 {
-    FileSystem::Outcome listed;
-    const std::optional<QStringList> entries = FileSystem::listDirectory(folderPath, &listed);
-    if (complete)
-        *complete = listed != FileSystem::Outcome::Failed;
+    Result result;
+    const ReadResult<QStringList> entries = result.completeness.note(FileSystem::listDirectory(folderPath));
     if (!entries)
-        return {};
+        return result;
 
     QStringList bundles = *entries;
     bundles.removeIf([](const QString& name) { return !name.endsWith(AppSuffix, Qt::CaseSensitive); });
@@ -194,25 +181,22 @@ QList<AppInfo> AppScanner::scanFolder(const QString& folderPath, const ReviewDat
     // on each other: several threads read them, each record kept in its bundle's place so that the
     // list stays in listing order and the first of an id still wins.
     std::vector<std::optional<AppInfo>> records(size_t(bundles.size()));
-    std::vector<char> unsure(size_t(bundles.size()), false);
+    std::vector<Completeness> read(size_t(bundles.size()));
     ParallelLoop::run(bundles.size(), BundlesPerThread, [&](qsizetype i) {
-        bool bundleUnsure = false;
-        records[size_t(i)] = scanBundle(folderPath, bundles.at(i), reviewDates, bundleUnsure);
-        unsure[size_t(i)] = bundleUnsure;
+        records[size_t(i)] = scanBundle(folderPath, bundles.at(i), reviewDates, read[size_t(i)]);
     });
-    QList<AppInfo> apps;
-    apps.reserve(bundles.size());
-    for (std::optional<AppInfo>& record : records) {
-        if (record)
-            apps.append(std::move(*record));
+    result.apps.reserve(bundles.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (records[i])
+            result.apps.append(std::move(*records[i]));
+        result.completeness.note(read[i]);
     }
-    if (complete && std::find(unsure.cbegin(), unsure.cend(), true) != unsure.cend())
-        *complete = false;
-    return apps;
+    return result;
 }
 
 std::optional<AppInfo> AppScanner::scanBundle(const QString& folderPath, const QString& entryName,
-                                              const ReviewDateMap& reviewDates, bool& unsure) const
+                                              const ReviewDateMap& reviewDates,
+                                              Completeness& completeness) const
 {
     // The metadata item and the identifier both come from a bundle's information dictionary.
     const BundleInfo::ReadScope readOnce;
@@ -223,12 +207,12 @@ std::optional<AppInfo> AppScanner::scanBundle(const QString& folderPath, const Q
     if (!item) {
         const FileSystem::Outcome outcome = FileSystem::status(bundlePath).outcome;
         if (outcome != FileSystem::Outcome::Read) {
-            unsure = outcome == FileSystem::Outcome::Failed;
+            completeness.note(outcome);
             return std::nullopt;
         }
     }
 
-    const std::optional<QString> adamID = resolveAppStoreID(item, bundlePath, &unsure);
+    const std::optional<QString> adamID = resolveAppStoreID(item, bundlePath, completeness);
     if (!adamID || adamID->isEmpty())
         return std::nullopt;
     const std::optional<qint64> storeNumber = parseStoreNumber(*adamID);
@@ -237,7 +221,7 @@ std::optional<AppInfo> AppScanner::scanBundle(const QString& folderPath, const Q
 
     // A record whose identifier could not be read is still listed, under its entry name, and the
     // scan stays incomplete, so that nothing stored under its real id is pruned.
-    const AppId id(resolveBundleID(bundlePath, entryName, &unsure));
+    const AppId id(resolveBundleID(bundlePath, entryName, completeness));
 
     const QVariant displayName = item ? item->attribute(kMDItemDisplayName) : QVariant();
     const QString name =
@@ -259,7 +243,8 @@ std::optional<AppInfo> AppScanner::scanBundle(const QString& folderPath, const Q
 }
 
 std::optional<QString> AppScanner::resolveAppStoreID(const std::optional<MetadataItem>& item,
-                                                     const QString& bundlePath, bool* unsure) const
+                                                     const QString& bundlePath,
+                                                     Completeness& completeness) const
 {
     if (item) {
         const QVariant value = item->attribute(appStoreAdamIDAttribute());
@@ -270,38 +255,31 @@ std::optional<QString> AppScanner::resolveAppStoreID(const std::optional<Metadat
     }
     // A file that is there but unreadable might have held the id; one found in the other file
     // still names the application.
-    bool failed = false;
+    Completeness files;
     for (const QString& relative :
          { u"Wrapper/iTunesMetadata.plist"_s, u"Contents/iTunesMetadata.plist"_s }) {
-        FileSystem::Outcome outcome;
-        if (std::optional<QString> text = itemIdText(FileSystem::joinPath(bundlePath, relative), outcome))
-            return text;
-        failed = failed || outcome == FileSystem::Outcome::Failed;
+        if (ReadResult<QString> text = files.note(itemIdText(FileSystem::joinPath(bundlePath, relative))))
+            return *text;
     }
-    if (unsure && failed)
-        *unsure = true;
+    completeness.note(files);
     return std::nullopt;
 }
 
-QString AppScanner::resolveBundleID(const QString& bundlePath, const QString& entryName, bool* unsure) const
+QString AppScanner::resolveBundleID(const QString& bundlePath, const QString& entryName,
+                                    Completeness& completeness) const
 {
-    bool failed = false;
     const auto resolved = [&]() -> std::optional<QString> {
-        if (std::optional<QString> identifier = bundleIdentifier(bundlePath, failed))
+        if (std::optional<QString> identifier = bundleIdentifier(bundlePath, completeness))
             return identifier;
         const QString wrapperPath = FileSystem::joinPath(bundlePath, u"Wrapper"_s);
-        FileSystem::Outcome listed;
-        const std::optional<QStringList> wrapped = FileSystem::listDirectory(wrapperPath, &listed);
-        failed = failed || listed == FileSystem::Outcome::Failed;
+        const ReadResult<QStringList> wrapped = completeness.note(FileSystem::listDirectory(wrapperPath));
         for (const QString& name : wrapped.value_or(QStringList())) {
             // Only the first wrapped application speaks for the bundle.
             if (name.endsWith(AppSuffix, Qt::CaseSensitive))
-                return bundleIdentifier(FileSystem::joinPath(wrapperPath, name), failed);
+                return bundleIdentifier(FileSystem::joinPath(wrapperPath, name), completeness);
         }
         return std::nullopt;
     }();
-    if (unsure && failed)
-        *unsure = true;
     return resolved.value_or(withoutAppSuffixes(entryName));
 }
 

@@ -36,24 +36,23 @@ public:
     Result scan(const ReviewDateMap& reviewDates) const override { return scanInstalledApps(reviewDates); }
     std::optional<AppInfo::Store> store() const override { return AppInfo::Store::AppStore; }
 
-    // The records of one folder in listing order; complete says whether everything was read.
-    QList<AppInfo> scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates,
-                              bool* complete = nullptr) const;
+    // The records of one folder in listing order, complete when everything was read.
+    Result scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates) const;
 
-    // Each sets unsure when a read that could have changed its answer failed.
+    // Each notes in completeness a read that failed where it could have changed its answer.
     std::optional<QString> resolveAppStoreID(const std::optional<MetadataItem>& item,
-                                             const QString& bundlePath, bool* unsure = nullptr) const;
+                                             const QString& bundlePath, Completeness& completeness) const;
     QString resolveBundleID(const QString& bundlePath, const QString& entryName,
-                            bool* unsure = nullptr) const;
+                            Completeness& completeness) const;
 
     // The attribute the metadata service may carry the App Store id under.
     static const QString& appStoreAdamIDAttribute();
 
 private:
     // The record of the bundle entryName in folderPath, or nothing when it is not from the App Store
-    // (then unsure says whether a failed read left that open).
+    // (then completeness tells whether a failed read left that open).
     std::optional<AppInfo> scanBundle(const QString& folderPath, const QString& entryName,
-                                      const ReviewDateMap& reviewDates, bool& unsure) const;
+                                      const ReviewDateMap& reviewDates, Completeness& completeness) const;
 
     QString m_systemFolder;
     QString m_homeFolder;

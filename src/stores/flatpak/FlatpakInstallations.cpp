@@ -48,8 +48,8 @@ QList<FlatpakInstallations::Installation> installationsIn(const QByteArray& file
 }
 
 // The default system installation, then those installations.d configures in the order of its
-// files; complete turns false when the folder or one of its files could not be read.
-QList<FlatpakInstallations::Installation> systemInstallations(bool& complete)
+// files; the reads of the folder and its files are noted in completeness.
+QList<FlatpakInstallations::Installation> systemInstallations(Completeness& completeness)
 {
     QList<FlatpakInstallations::Installation> installations {
         { QByteArrayLiteral("default"),
@@ -58,17 +58,13 @@ QList<FlatpakInstallations::Installation> systemInstallations(bool& complete)
     const QString folder =
         FileSystem::joinPath(pathFromEnvironment("FLATPAK_CONFIG_DIR", QStringLiteral("/etc/flatpak")),
                              QStringLiteral("installations.d"));
-    Outcome listed;
-    QStringList files = FileSystem::listDirectory(folder, &listed).value_or(QStringList());
-    complete = complete && listed != Outcome::Failed;
+    QStringList files = completeness.note(FileSystem::listDirectory(folder)).value_or(QStringList());
     files.sort();
     for (const QString& name : std::as_const(files)) {
         if (!name.endsWith(QStringLiteral(".conf")))
             continue;
-        Outcome read;
-        const std::optional<QByteArray> file =
-            SafeFile::readRegularFile(FileSystem::joinPath(folder, name), 1024 * 1024, &read);
-        complete = complete && read != Outcome::Failed;
+        const ReadResult<QByteArray> file =
+            completeness.note(SafeFile::readRegularFile(FileSystem::joinPath(folder, name), 1024 * 1024));
         if (file)
             installations.append(installationsIn(*file));
     }
@@ -77,10 +73,10 @@ QList<FlatpakInstallations::Installation> systemInstallations(bool& complete)
 
 } // namespace
 
-QList<FlatpakInstallations::Installation> FlatpakInstallations::configured(bool& complete)
+QList<FlatpakInstallations::Installation> FlatpakInstallations::configured(Completeness& completeness)
 {
     QList<Installation> installations { userInstallation() };
-    installations.append(systemInstallations(complete));
+    installations.append(systemInstallations(completeness));
     return installations;
 }
 
@@ -94,9 +90,9 @@ FileSystem::Outcome FlatpakInstallations::repositoryOf(const Installation& insta
 
 FileSystem::Outcome FlatpakInstallations::onDisk()
 {
-    bool complete = true;
-    const QList<Installation> installations = configured(complete);
-    Outcome found = complete ? Outcome::Absent : Outcome::Failed;
+    Completeness configuration;
+    const QList<Installation> installations = configured(configuration);
+    Outcome found = configuration.isComplete() ? Outcome::Absent : Outcome::Failed;
     for (const Installation& installation : std::as_const(installations)) {
         const Outcome repository = repositoryOf(installation);
         if (repository == Outcome::Read)

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Completeness.h"
 #include "FileSystem.h"
 
 #include <QByteArray>
@@ -25,9 +26,8 @@ public:
     };
 
     // The user installation, the default system one, then each that installations.d configures in
-    // the order of its files; complete turns false when that folder or one of its files could not
-    // be read.
-    static QList<Installation> configured(bool& complete);
+    // the order of its files; the reads of that folder and its files are noted in completeness.
+    static QList<Installation> configured(Completeness& completeness);
 
     // Whether installation holds a repository to list.
     static FileSystem::Outcome repositoryOf(const Installation& installation);

@@ -94,18 +94,19 @@ struct RemoteInfo
     QString url;
 };
 
-// Lists one installation into listing; false when its refs could not be listed or a remote could
-// not be looked up.
-bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* installation, int number,
+// Lists one installation into listing, incomplete when its refs could not be listed or a remote
+// could not be looked up.
+void listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* installation, int number,
                       FlatpakLibrary::Listing& listing)
 {
     GError* error = nullptr;
     const PointerArray refs(f.listInstalledRefs(installation, FLATPAK_REF_KIND_APP, nullptr, &error),
                             { f.ptrArrayUnref });
     const Error listError(error, { f.errorFree });
-    if (!refs)
-        return false;
-    bool complete = true;
+    if (!refs) {
+        listing.completeness.note(Outcome::Failed);
+        return;
+    }
     QHash<QString, RemoteInfo> remotes;
     for (guint i = 0; i < refs->len; ++i) {
         auto* ref = static_cast<FlatpakInstalledRef*>(refs->pdata[i]);
@@ -131,7 +132,7 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
                        || remoteError->code != FLATPAK_ERROR_REMOTE_NOT_FOUND) {
                 // Only a remote that is not there was removed; one that could not be looked up
                 // may list the application still.
-                complete = false;
+                listing.completeness.note(Outcome::Failed);
             }
             known = remotes.insert(app.origin, info);
         }
@@ -139,7 +140,6 @@ bool listInstallation(const FlatpakLibrary::Functions& f, FlatpakInstallation* i
         app.originURL = known->url;
         listing.apps.append(std::move(app));
     }
-    return complete;
 }
 
 } // namespace
@@ -177,7 +177,7 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
     const Functions& f = *m_functions;
     Listing listing;
     const QList<FlatpakInstallations::Installation> installations =
-        FlatpakInstallations::configured(listing.complete);
+        FlatpakInstallations::configured(listing.completeness);
     // libflatpak reads an installation's refs and their deploy data one by one, which is most of a
     // listing's time, and installations have nothing in common: each is listed on a thread of its
     // own (libflatpak is thread-safe), into its own place, so that the order stays as it was.
@@ -187,7 +187,7 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
         Listing& own = listed[size_t(i)];
         const Outcome repository = FlatpakInstallations::repositoryOf(installation);
         if (repository != Outcome::Read) {
-            own.complete = repository == Outcome::Absent;
+            own.completeness.note(repository);
             return;
         }
         // An installation configured but not opened (libflatpak leaves out what it cannot open)
@@ -200,13 +200,13 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
             { f.objectUnref });
         const Error openError(error, { f.errorFree });
         if (!opened) {
-            own.complete = false;
+            own.completeness.note(Outcome::Failed);
             return;
         }
-        own.complete = listInstallation(f, opened.get(), int(i), own);
+        listInstallation(f, opened.get(), int(i), own);
     });
     for (Listing& own : listed) {
-        listing.complete = listing.complete && own.complete;
+        listing.completeness.note(own.completeness);
         listing.apps.append(std::move(own.apps));
     }
     return listing;

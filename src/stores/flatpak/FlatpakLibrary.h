@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Completeness.h"
 #include "FileSystem.h"
 
 #include <QList>
@@ -37,9 +38,9 @@ public:
     {
         // The user installation's apps first, then each system installation's.
         QList<InstalledApp> apps;
-        // False when an installation that may hold applications could not be opened or listed, or
-        // an application's remote could not be looked up.
-        bool complete = true;
+        // Incomplete when an installation that may hold applications could not be opened or
+        // listed, or an application's remote could not be looked up.
+        Completeness completeness;
     };
 
     // The library in fileName (found as dlopen finds it), or null when it cannot be loaded or

@@ -104,12 +104,14 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
         m_beforeLoading();
     const FlatpakLibrary* library = FlatpakLibrary::load(m_libraryFile);
     // A library that cannot be used lists nothing, which says nothing of what is installed.
+    // Only no repository anywhere is known to hold nothing.
     if (!library) {
-        result.complete = FlatpakInstallations::onDisk() == FileSystem::Outcome::Absent;
+        if (FlatpakInstallations::onDisk() != ReadOutcome::Absent)
+            result.completeness.note(ReadOutcome::Failed);
         return result;
     }
     const FlatpakLibrary::Listing listing = library->installedApps();
-    result.complete = listing.complete;
+    result.completeness.note(listing.completeness);
     const QList<FlatpakLibrary::InstalledApp> refs = chosenRefs(listing.apps);
     for (const FlatpakLibrary::InstalledApp& ref : listing.apps)
         result.unlistedIDs.insert(AppId(ref.id));

@@ -103,18 +103,20 @@ SnapSource::SnapSource(QString socketPath, QString dataHome, std::chrono::millis
 AppSource::Result SnapSource::scan(const ReviewDateMap& reviewDates) const
 {
     Result result;
-    const SnapdClient::Reply reply = SnapdClient::get(m_socketPath, "/v2/snaps", m_timeLimit);
-    if (reply.outcome == SnapdClient::Reply::Outcome::NoDaemon)
+    // No snapd installed holds no snaps.
+    const ReadResult<QJsonValue> reply =
+        result.completeness.note(SnapdClient::get(m_socketPath, "/v2/snaps", m_timeLimit));
+    if (!reply)
         return result;
-    if (reply.outcome != SnapdClient::Reply::Outcome::Answered || !reply.result.isArray()) {
-        result.complete = false;
+    if (!reply->isArray()) {
+        result.completeness.note(ReadOutcome::Failed);
         return result;
     }
     QList<Snap> snaps;
-    for (const QJsonValue& value : reply.result.toArray()) {
+    for (const QJsonValue& value : reply->toArray()) {
         // Something snapd lists that is no snap at all: what it stands for cannot be known.
         if (!value.isObject()) {
-            result.complete = false;
+            result.completeness.note(ReadOutcome::Failed);
             continue;
         }
         if (std::optional<Snap> snap = storeApplication(value.toObject()))

@@ -178,33 +178,27 @@ std::optional<QByteArray> exchange(int fd, const QByteArray& socketPath, const Q
 
 } // namespace
 
-SnapdClient::Reply SnapdClient::get(const QString& socketPath, const QByteArray& path,
-                                    std::chrono::milliseconds timeLimit)
+ReadResult<QJsonValue> SnapdClient::get(const QString& socketPath, const QByteArray& path,
+                                        std::chrono::milliseconds timeLimit)
 {
-    Reply reply;
     // Only nothing at the path means no snapd; a socket that is there but does not answer may be a
     // snapd that is starting or stuck, with all its snaps still installed.
-    const FileSystem::Outcome present = FileSystem::status(socketPath).outcome;
-    if (present != FileSystem::Outcome::Read) {
-        if (present == FileSystem::Outcome::Absent)
-            reply.outcome = Reply::Outcome::NoDaemon;
-        return reply;
-    }
+    if (const ReadOutcome present = FileSystem::status(socketPath).outcome; present != ReadOutcome::Read)
+        return present;
+    constexpr ReadOutcome Failed = ReadOutcome::Failed;
     const QDeadlineTimer deadline(timeLimit);
     const UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket.isValid())
-        return reply;
+        return Failed;
     const std::optional<QByteArray> body =
         exchange(socket.get(), QFile::encodeName(socketPath), path, deadline);
     if (!body)
-        return reply;
+        return Failed;
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(*body, &error);
     const QJsonObject envelope = document.object();
     if (error.error != QJsonParseError::NoError || envelope.value(u"type").toString() != u"sync"
         || envelope.value(u"status-code").toInt() != 200 || !envelope.contains(u"result"))
-        return reply;
-    reply.outcome = Reply::Outcome::Answered;
-    reply.result = envelope.value(u"result");
-    return reply;
+        return Failed;
+    return envelope.value(u"result");
 }

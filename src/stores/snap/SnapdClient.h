@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ReadResult.h"
+
 #include <QByteArray>
 #include <QJsonValue>
 #include <QString>
@@ -14,24 +16,13 @@
 class SnapdClient
 {
 public:
-    struct Reply
-    {
-        enum class Outcome {
-            // Nothing at the socket's path: snapd is not installed.
-            NoDaemon,
-            // The socket refused, the answer timed out, was cut short, too large, an error or no
-            // JSON document of the expected shape.
-            Failed,
-            Answered,
-        };
-        Outcome outcome = Outcome::Failed;
-        // The "result" of a successful answer.
-        QJsonValue result;
-    };
-
     static constexpr qint64 ReplyLimit = 16 * 1024 * 1024;
     static constexpr qint64 HeadLimit = 64 * 1024;
 
-    // GET path (with its query) from the snapd at socketPath, within timeLimit.
-    static Reply get(const QString& socketPath, const QByteArray& path, std::chrono::milliseconds timeLimit);
+    // The "result" of GET path (with its query) from the snapd at socketPath, within timeLimit.
+    // Absent when nothing is at the socket's path (snapd is not installed); Failed when the socket
+    // refused, the answer timed out, was cut short, too large, an error or no JSON document of the
+    // expected shape.
+    static ReadResult<QJsonValue> get(const QString& socketPath, const QByteArray& path,
+                                      std::chrono::milliseconds timeLimit);
 };

@@ -158,9 +158,8 @@ std::optional<UsageRecords::LastUse> UsageRecords::readActivityDatabase(const QS
     if (!database)
         return std::nullopt;
     const QString logPath = path + u"-wal"_s;
-    FileSystem::Outcome logRead;
-    const std::optional<QByteArray> log = SafeFile::readRegularFile(logPath, DatabaseLimit, &logRead);
-    if (logRead == FileSystem::Outcome::Failed)
+    const ReadResult<QByteArray> log = SafeFile::readRegularFile(logPath, DatabaseLimit);
+    if (log.outcome() == ReadOutcome::Failed)
         return std::nullopt;
     const QTemporaryDir folder(FileSystem::joinPath(copiesFolder(), CopyFolderPrefix + u"XXXXXX"_s));
     const UniqueFd inUse = Posix::lock(folder.path(), Posix::LockWait::Wait, true);
