@@ -32,6 +32,8 @@ QString storeKey(AppInfo::Store store)
         return u"flatpak"_s;
     case AppInfo::Store::Snap:
         return u"snap"_s;
+    case AppInfo::Store::Distribution:
+        return u"distribution"_s;
     }
     return {};
 }
@@ -69,6 +71,21 @@ int columns(const QString& text)
     return width;
 }
 } // namespace
+
+QString CommandLine::storeName(AppInfo::Store store)
+{
+    switch (store) {
+    case AppInfo::Store::AppStore:
+        return tr("App Store");
+    case AppInfo::Store::Flatpak:
+        return tr("Flatpak");
+    case AppInfo::Store::Snap:
+        return tr("Snap");
+    case AppInfo::Store::Distribution:
+        return tr("Distribution");
+    }
+    return {};
+}
 
 CommandLine::CommandLine(const QStringList& arguments)
 {
@@ -175,11 +192,8 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
         QList<QStringList> rows { { tr("Name"), tr("Store"), tr("Last Used"), tr("Last Reviewed"),
                                     tr("ID") } };
         for (const AppInfo& app : apps) {
-            const QString store = app.store() == AppInfo::Store::AppStore ? tr("App Store")
-                : app.store() == AppInfo::Store::Flatpak                  ? tr("Flatpak")
-                                                                          : tr("Snap");
-            rows.append({ printable(app.name()), store, app.lastAccessedText(), app.lastReviewedText(),
-                          printable(app.id().text()) });
+            rows.append({ printable(app.name()), storeName(app.store()), app.lastAccessedText(),
+                          app.lastReviewedText(), printable(app.id().text()) });
         }
         QList<int> widths(rows.constFirst().size(), 0);
         for (const QStringList& row : rows) {
