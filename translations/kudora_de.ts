@@ -355,6 +355,10 @@
         <source>Kudora cannot read its settings file “%1”, so the list has no review dates and shows ignored apps too.</source>
         <translation>Kudora kann seine Einstellungsdatei „%1“ nicht lesen, deshalb enthält die Liste keine Bewertungsdaten und zeigt auch ignorierte Apps.</translation>
     </message>
+    <message>
+        <source>Distribution</source>
+        <translation>Distribution</translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>
