@@ -359,6 +359,10 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
         <source>Last Accessed</source>
         <translation>Zuletzt verwendet</translation>
     </message>
+    <message>
+        <source>Distribution</source>
+        <translation>Distribution</translation>
+    </message>
 </context>
 <context>
     <name>DateTexts</name>

@@ -106,6 +106,16 @@ AppInfo AppInfo::snapApp(const QString& snapName, QString name, QString desktopE
     return app;
 }
 
+AppInfo AppInfo::distributionApp(AppId id, QString name, QString desktopEntryPath,
+                                 OptionalDate lastAccessedDate, OptionalDate modificationDate,
+                                 OptionalDate lastReviewedDate)
+{
+    AppInfo app(std::move(id), std::move(name), std::move(desktopEntryPath), QString(),
+                std::move(lastAccessedDate), std::move(modificationDate), std::move(lastReviewedDate));
+    app.m_store = Store::Distribution;
+    return app;
+}
+
 QDateTime AppInfo::lastAccessedSortDate() const
 {
     if (const QDateTime* date = usable(m_lastAccessedDate))
@@ -153,7 +163,7 @@ std::optional<QUrl> AppInfo::reviewURL() const
             return std::nullopt;
         return QUrl(u"snap://"_s + *name, QUrl::StrictMode);
     }
-    if (m_store == Store::Flatpak) {
+    if (m_store == Store::Flatpak || m_store == Store::Distribution) {
         if (!isFlatpakID(m_id.text()))
             return std::nullopt;
         return QUrl(u"appstream:"_s + m_id.text(), QUrl::StrictMode);

@@ -21,7 +21,7 @@ class AppInfo
 
 public:
     // Where the application came from, which decides where it is reviewed.
-    enum class Store { AppStore, Flatpak, Snap };
+    enum class Store { AppStore, Flatpak, Snap, Distribution };
 
     // A record of nothing, without an id; what a view reads where there is no row.
     AppInfo() = default;
@@ -40,6 +40,12 @@ public:
     static AppInfo snapApp(const QString& snapName, QString name, QString desktopEntryPath,
                            OptionalDate lastAccessedDate, OptionalDate modificationDate,
                            OptionalDate lastReviewedDate, std::optional<QUrl> storePage);
+    // An application the distribution's packages installed, under its AppStream id (which is
+    // also its id as a Flatpak). bundlePath is its desktop entry, whose icon stands for it; it has
+    // no web page.
+    static AppInfo distributionApp(AppId id, QString name, QString desktopEntryPath,
+                                   OptionalDate lastAccessedDate, OptionalDate modificationDate,
+                                   OptionalDate lastReviewedDate);
 
     const AppId& id() const { return m_id; }
     const QString& name() const { return m_name; }
@@ -65,7 +71,8 @@ public:
 
     // Where the application is reviewed. For the App Store its page there, nothing when adamID is
     // not decimal digits with at most one leading "+". For Flatpak the software centre's page,
-    // "appstream:<id>": the form without "//" keeps the id's case, which a host part would lose.
+    // "appstream:<id>": the form without "//" keeps the id's case, which a host part would lose;
+    // a distribution application's is the same.
     // For a snap "snap://<name>", which the software centres with snap support open; nothing when
     // the name is not a snap name.
     std::optional<QUrl> reviewURL() const;

@@ -68,25 +68,20 @@ QIcon iconFromBytes(const QByteArray& bytes, const QByteArray& format = {})
     return icon;
 }
 
-// A Flatpak application's icon as its deploy folder (.../app/<id>/<arch>/<branch>/<commit>)
-// exports it to the hicolor theme: each size it has, the scalable one too when an SVG reader is
-// there. Nothing when the folder exports no icon. Each file is read as the format its name says.
-QIcon exportedIcon(const QString& deployDir)
+// The icon named name in the hicolor theme folder theme: each size it has, the scalable one too
+// when an SVG reader is there; null when the theme has none of that name. Each file is read as the
+// format its name says.
+QIcon hicolorIcon(const QString& theme, const QString& name)
 {
-    const QString theme = FileSystem::joinPath(deployDir, QStringLiteral("export/share/icons/hicolor"));
     const std::optional<QStringList> sizes = FileSystem::listDirectory(theme);
     if (!sizes)
         return {};
-    const QStringList parts = deployDir.split(u'/', Qt::SkipEmptyParts);
-    if (parts.size() < 4)
-        return {};
-    const QString id = parts.at(parts.size() - 4);
     QIcon icon;
     for (const QString& size : *sizes) {
         const QString apps = FileSystem::joinPath(FileSystem::joinPath(theme, size), QStringLiteral("apps"));
         for (const char* format : { "png", "svg" }) {
-            // An exported icon is small; anything larger is not one.
-            const QString file = FileSystem::joinPath(apps, id + u'.' + QString::fromLatin1(format));
+            // An application's icon is small; anything larger is not one.
+            const QString file = FileSystem::joinPath(apps, name + u'.' + QString::fromLatin1(format));
             if (const auto bytes = SafeFile::readRegularFile(file, 4 * 1024 * 1024)) {
                 const QIcon image = iconFromBytes(*bytes, format);
                 for (const QSize& available : image.availableSizes())
@@ -97,15 +92,54 @@ QIcon exportedIcon(const QString& deployDir)
     return icon;
 }
 
-// The image a desktop entry names by its absolute path, as snapd writes a snap's entries, within the
-// limit of an exported icon; a themed icon name is left to the generic icon.
+// A Flatpak application's icon as its deploy folder (.../app/<id>/<arch>/<branch>/<commit>)
+// exports it to the hicolor theme. Nothing when the folder exports no icon.
+QIcon exportedIcon(const QString& deployDir)
+{
+    const QStringList parts = deployDir.split(u'/', Qt::SkipEmptyParts);
+    if (parts.size() < 4)
+        return {};
+    return hicolorIcon(FileSystem::joinPath(deployDir, QStringLiteral("export/share/icons/hicolor")),
+                       parts.at(parts.size() - 4));
+}
+
+// The icon a package installed for a desktop entry's themed icon name: in the hicolor theme of a
+// data folder (every theme falls back to it, and packages install their applications' icons
+// there), else among the folder's older pixmaps.
+QIcon themedIcon(QString name)
+{
+    if (name.endsWith(u".png") || name.endsWith(u".svg"))
+        name.chop(4);
+    if (name.isEmpty() || name.contains(u'/') || name.startsWith(u'.'))
+        return {};
+    for (const QString& dataDir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        QIcon icon = hicolorIcon(FileSystem::joinPath(dataDir, QStringLiteral("icons/hicolor")), name);
+        if (!icon.isNull())
+            return icon;
+        for (const char* format : { "png", "svg" }) {
+            const QString file = FileSystem::joinPath(
+                dataDir, QStringLiteral("pixmaps/") + name + u'.' + QString::fromLatin1(format));
+            if (const auto bytes = SafeFile::readRegularFile(file, 4 * 1024 * 1024)) {
+                icon = iconFromBytes(*bytes, format);
+                if (!icon.isNull())
+                    return icon;
+            }
+        }
+    }
+    return {};
+}
+
+// The icon a desktop entry names: by its absolute path, as snapd writes a snap's entries, within
+// the limit of an exported icon, else by its name in the icon theme.
 QIcon desktopEntryIcon(const QString& entryPath)
 {
     const std::optional<QByteArray> entry = SafeFile::readRegularFile(entryPath, DesktopEntry::FileLimit);
     if (!entry)
         return {};
     const QString image = DesktopEntry::value(*entry, u"Icon");
-    if (!image.startsWith(u'/') || !(image.endsWith(u".png") || image.endsWith(u".svg")))
+    if (!image.startsWith(u'/'))
+        return themedIcon(image);
+    if (!(image.endsWith(u".png") || image.endsWith(u".svg")))
         return {};
     const std::optional<QByteArray> bytes = SafeFile::readRegularFile(image, 4 * 1024 * 1024);
     return bytes ? iconFromBytes(*bytes) : QIcon();

@@ -96,19 +96,25 @@ ReadResult<QStringList> FileSystem::listDirectory(const QString& path)
     }
 }
 
+namespace {
+QDateTime timeOf(const timespec& stamp)
+{
+    // Beyond this, milliseconds would overflow 64 bits; no real time stamp is there.
+    constexpr qint64 Limit = std::numeric_limits<qint64>::max() / 1000 - 1;
+    const qint64 seconds = stamp.tv_sec;
+    if (seconds < -Limit || seconds > Limit)
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(seconds * 1000 + stamp.tv_nsec / 1000000, Qt::UTC);
+}
+} // namespace
+
 FileSystem::Status FileSystem::status(const QString& path)
 {
     struct stat info;
     const int error = statPath(path, info, true);
     if (error != 0)
-        return { outcomeOf(error, path), false, {} };
-    // Beyond this, milliseconds would overflow 64 bits; no real time stamp is there.
-    constexpr qint64 Limit = std::numeric_limits<qint64>::max() / 1000 - 1;
-    const qint64 seconds = info.st_mtim.tv_sec;
-    QDateTime modified;
-    if (seconds >= -Limit && seconds <= Limit)
-        modified = QDateTime::fromMSecsSinceEpoch(seconds * 1000 + info.st_mtim.tv_nsec / 1000000, Qt::UTC);
-    return { Outcome::Read, S_ISDIR(info.st_mode), modified };
+        return { outcomeOf(error, path), false, {}, {} };
+    return { Outcome::Read, S_ISDIR(info.st_mode), timeOf(info.st_mtim), timeOf(info.st_ctim) };
 }
 
 QString FileSystem::joinPath(const QString& path, const QString& component)

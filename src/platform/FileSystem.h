@@ -24,6 +24,9 @@ public:
         bool isDirectory = false;
         // The modification time, to the nanosecond as far as QDateTime keeps it (milliseconds).
         QDateTime modified;
+        // The status-change time (ctime): when the file was last written here. A package manager
+        // keeps the modification time the file had when the package was built.
+        QDateTime statusChanged;
     };
 
     // Names (not paths) of the entries directly inside path, in the order the file system gives

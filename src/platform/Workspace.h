@@ -22,7 +22,8 @@ public:
 
     // The icon of the file at path: a bundle's own icon (CFBundleIconFile in its Contents/Info.plist,
     // read from Contents/Resources) when it has one, a Flatpak deploy folder's exported icon, the
-    // image a desktop entry (a snap's) names by its absolute path, else the icon theme's generic
+    // image a desktop entry names by its absolute path (a snap's) or by its name in the hicolor
+    // theme of the data folders (a distribution application's), else the icon theme's generic
     // application icon.
     virtual QIcon iconForFile(const QString& path) = 0;
 };

@@ -182,6 +182,9 @@ QString AppTableModel::openTip(const AppInfo& app) const
             return tr("Open its page on Flathub");
         case AppInfo::Store::Snap:
             return tr("Open its page on the Snap Store");
+        case AppInfo::Store::Distribution:
+            // The distribution has no web page of its applications.
+            break;
         }
         break;
     case ReviewPage::Place::Nowhere:

@@ -4,6 +4,7 @@
 #include "AppModel.h"
 #include "AppScanner.h"
 #include "DesktopWorkspace.h"
+#include "DistroSource.h"
 #include "FakeMetadata.h"
 #include "FieldAssertions.h"
 #include "FlatpakFixture.h"
@@ -14,9 +15,11 @@
 #include "SnapSource.h"
 #include "SnapdClient.h"
 #include "SnapdDouble.h"
+#include "TestEnvironment.h"
 #include "UsageRecords.h"
 
 #include <QDesktopServices>
+#include <QDirIterator>
 #include <QImage>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -468,6 +471,184 @@ TEST(SnapRecord, TheReviewAddressNamesTheSnapAsTheStoreKnowsIt)
               std::pair(QUrl(u"snap://firefox"_s), QUrl(u"snap://0ad"_s)));
     for (const QString& name : { u"Firefox"_s, u"-ab"_s, u"ab_"_s, u"ab_CD"_s, u"a/b"_s })
         EXPECT_TRUE(address(name).isEmpty()) << qPrintable(name);
+}
+
+namespace {
+
+// A prefix as a distribution's packages fill it: metainfo, desktop entries and the hicolor theme.
+class DistroTree : public FixtureTree
+{
+public:
+    QString share() const { return pathOf(u"share"_s); }
+
+    // A metainfo file of one component; launchable is its desktop id ("" for none).
+    void component(const QString& id, const QByteArray& kind, const QByteArray& names,
+                   const QString& launchable = {}, const QString& folder = u"metainfo"_s)
+    {
+        QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<component type=\"" + kind
+            + "\">\n  <id>" + id.toUtf8() + "</id>\n" + names
+            + "\n  <metadata_license>CC0-1.0</metadata_license>\n";
+        if (!launchable.isEmpty())
+            xml += "  <launchable type=\"desktop-id\">" + launchable.toUtf8() + "</launchable>\n";
+        writeFile(u"share/%1/%2.metainfo.xml"_s.arg(folder, id), xml + "</component>\n");
+    }
+    QString entry(const QString& desktopID, const QByteArray& lines)
+    {
+        return writeFile(u"share/applications/"_s + desktopID,
+                         "[Desktop Entry]\nType=Application\nExec=true\n" + lines + '\n');
+    }
+    // A desktop application as most packages install it.
+    QString app(const QString& id, const QByteArray& name, const QByteArray& entryLines = {})
+    {
+        component(id, "desktop-application", "  <name>" + name + "</name>", id + u".desktop"_s);
+        return entry(id + u".desktop"_s, "Name=Entry " + name + '\n' + entryLines);
+    }
+    AppSource::Result scan(const QString& library = u"libappstream.so.4"_s) const
+    {
+        return DistroSource({ share() }, pathOf(u"data"_s), library).scan({});
+    }
+};
+
+// Every file under folder, with its size and time of change.
+QStringList filesUnder(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        files.append(
+            u"%1 %2 %3"_s.arg(info.filePath()).arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch()));
+    }
+    files.sort();
+    return files;
+}
+
+} // namespace
+
+// What the software centres list as installed, and nothing else, read without writing anything.
+TEST(DistroSource, ListsTheShownDesktopApplicationsWithTheirNamesDatesIconsAndLastUse)
+{
+    // The prefix is found as the system's data folders are, where the icon theme is looked up too.
+    DistroTree tree;
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(tree.share()) + ':' + dataDirs);
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_DATA_DIRS", dataDirs);
+        qunsetenv("XDG_CURRENT_DESKTOP");
+    });
+    QImage green(48, 48, QImage::Format_ARGB32);
+    green.fill(Qt::green);
+    ASSERT_TRUE(green.save(tree.makeFolder(u"share/icons/hicolor/48x48/apps"_s) + u"/plain-icon.png"_s));
+    const QString plain = tree.app(u"org.kudora.distro.Plain"_s, "Plain", "Icon=plain-icon");
+    tree.component(
+        u"org.kudora.distro.Localised"_s, "desktop-application",
+        "<name>Plain</name><name xml:lang=\"en_US\">American</name><name xml:lang=\"de\">Deutsch</name>",
+        u"localised.desktop"_s);
+    const QString localised = tree.entry(u"localised.desktop"_s, "Name=Entry");
+    // Without an AppStream name, the desktop entry's in the user's language; metainfo older than
+    // the launchable tag is started by the entry its id names, from the older appdata folder.
+    tree.component(u"org.kudora.distro.Old"_s, "desktop", {}, {}, u"appdata"_s);
+    const QString old = tree.entry(u"org.kudora.distro.Old.desktop"_s, "Name=Old\nName[en]=Old English");
+    const QString both = tree.app(u"org.kudora.distro.Both"_s, "Both", "OnlyShowIn=KDE;GNOME;");
+    // Not shown here, not applications, without a desktop entry, Kudora itself.
+    tree.app(u"org.kudora.distro.NoDisplay"_s, "NoDisplay", "NoDisplay=true");
+    tree.app(u"org.kudora.distro.Hidden"_s, "Hidden", "Hidden=true");
+    tree.app(u"org.kudora.distro.KDEOnly"_s, "KDE only", "OnlyShowIn=KDE;");
+    tree.app(u"org.kudora.distro.NotGNOME"_s, "Not GNOME", "NotShowIn=GNOME;");
+    for (const QByteArray kind : { "runtime", "addon", "font", "console-application" }) {
+        const QString id = u"org.kudora.distro."_s + QString::fromLatin1(kind);
+        tree.component(id, kind, "<name>" + kind + "</name>", id + u".desktop"_s);
+        tree.entry(id + u".desktop"_s, "Name=" + kind);
+    }
+    tree.component(u"org.kudora.distro.NoEntry"_s, "desktop-application", "<name>No entry</name>",
+                   u"org.kudora.distro.NoEntry.desktop"_s);
+    tree.app(DistroSource::OwnID.toString(), "Kudora");
+    tree.writeFile(u"data/gnome-shell/application_state"_s,
+                   gnomeState({ { "org.kudora.distro.Plain.desktop", 1700000000 },
+                                { "localised.desktop", 1700001000 } }));
+    const QStringList before = filesUnder(tree.path()) + filesUnder(TestEnvironment::cachePath());
+
+    const AppSource::Result result = DistroSource({}, tree.pathOf(u"data"_s)).scan({});
+    // Id, name, desktop entry, last use, green icon.
+    // clang-format off
+    const QList<std::tuple<QString, QString, QString, OptionalDate, bool>> cases {
+        { u"org.kudora.distro.Plain"_s, u"Plain"_s, plain, at(1700000000), true },
+        { u"org.kudora.distro.Localised"_s, u"American"_s, localised, at(1700001000), false },
+        { u"org.kudora.distro.Old"_s, u"Old English"_s, old, std::nullopt, false },
+        { u"org.kudora.distro.Both"_s, u"Both"_s, both, std::nullopt, false },
+    };
+    // clang-format on
+    EXPECT_FIELDS_EQ(std::tuple(result.completeness.isComplete(), idsOf(result.apps).size()),
+                     std::tuple(true, cases.size()))
+        << qPrintable(idsOf(result.apps).join(u' '));
+    DesktopWorkspace workspace;
+    for (const auto& [id, name, entry, lastUse, greenIcon] : cases) {
+        SCOPED_TRACE(qPrintable(id));
+        const AppInfo* app = findApp(result.apps, id);
+        ASSERT_NE(app, nullptr);
+        // Installed when the package manager wrote the entry, whatever modification time it kept.
+        EXPECT_FIELDS_EQ(std::tuple(app->store(), app->name(), app->bundlePath(), app->lastAccessedDate(),
+                                    app->modificationDate(), app->reviewURL(), app->reviewFallbackURL()),
+                         std::tuple(AppInfo::Store::Distribution, name, entry, lastUse,
+                                    OptionalDate(QFileInfo(entry).metadataChangeTime().toUTC()),
+                                    std::optional(QUrl(u"appstream:"_s + id)), std::optional<QUrl>()));
+        const QIcon icon = workspace.iconForFile(app->bundlePath());
+        EXPECT_EQ(
+            std::tuple(icon.isNull(), icon.pixmap(16, 16).toImage().pixelColor(8, 8) == QColor(Qt::green)),
+            std::tuple(false, greenIcon));
+    }
+    // A scan only reads: no cache, no copy, in the prefix or the user's cache.
+    EXPECT_EQ(filesUnder(tree.path()) + filesUnder(TestEnvironment::cachePath()), before);
+}
+
+// Only what is not there is absent: metainfo that cannot be parsed, or no libappstream to parse
+// it, may hide an installed application. The same id from Flatpak is listed once, from there.
+TEST(DistroSource, WhatCannotBeParsedLeavesItIncompleteAndAFlatpakOfTheSameIdWins)
+{
+    ASSERT_TRUE(F::shared().error().isEmpty()) << qPrintable(F::shared().error());
+    DistroTree tree;
+    EXPECT_FIELDS_EQ(std::tuple(tree.scan().completeness.isComplete(),
+                                tree.scan(u"libkudora-no-such-appstream.so.4"_s).completeness.isComplete()),
+                     std::tuple(true, true));
+    tree.app(QString::fromLatin1(F::UserApp), "Packaged");
+    tree.app(u"org.kudora.distro.Plain"_s, "Plain");
+    EXPECT_FIELDS_EQ(std::tuple(tree.scan().completeness.isComplete(),
+                                tree.scan(u"libkudora-no-such-appstream.so.4"_s).completeness.isComplete()),
+                     std::tuple(true, false));
+    const AppSource::Result merged = AppSource::scanAll(
+        { std::make_shared<const FlatpakSource>(tree.pathOf(u"data"_s)),
+          std::make_shared<const DistroSource>(QStringList { tree.share() }, tree.pathOf(u"data"_s)) },
+        {});
+    const AppInfo* flatpak = findApp(merged.apps, F::UserApp);
+    ASSERT_NE(flatpak, nullptr);
+    EXPECT_FIELDS_EQ(
+        std::tuple(flatpak->store(), flatpak->name(), idsOf(merged.apps).count(flatpak->id().text())),
+        std::tuple(AppInfo::Store::Flatpak, u"User App"_s, 1));
+
+    for (const QByteArray& garbage : { QByteArray("not xml at all"), QByteArray("<component><id>x"),
+                                       QByteArray("<?xml version=\"1.0\"?><nothing/>") }) {
+        SCOPED_TRACE(garbage.constData());
+        tree.writeFile(u"share/metainfo/garbage.metainfo.xml"_s, garbage);
+        const AppSource::Result result = tree.scan();
+        EXPECT_FIELDS_EQ(std::tuple(result.completeness.isComplete(), idsOf(result.apps).size()),
+                         std::tuple(false, 2));
+    }
+}
+
+// Flatpak's and snapd's exports are their sources' business.
+TEST(DistroSource, TheSystemDataFoldersAreXdgDataDirsWithoutTheExports)
+{
+    const QByteArray saved = qgetenv("XDG_DATA_DIRS");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_DIRS", saved); });
+    qputenv("XDG_DATA_DIRS",
+            "/home/u/.local/share/flatpak/exports/share:/var/lib/flatpak/exports/share/:"
+            "/usr/share/gnome:/usr/local/share/:relative:/usr/share:/var/lib/snapd/desktop:/usr/share");
+    EXPECT_EQ(DistroSource::systemDataDirs(),
+              QStringList({ u"/usr/share/gnome"_s, u"/usr/local/share"_s, u"/usr/share"_s }));
+    qputenv("XDG_DATA_DIRS", "");
+    EXPECT_EQ(DistroSource::systemDataDirs(), QStringList({ u"/usr/local/share"_s, u"/usr/share"_s }));
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include "AppModel.h"
 #include "AppScanner.h"
 #include "ChildProcess.h"
+#include "DistroSource.h"
 #include "FileDefaultsDomain.h"
 #include "FileSystemMetadataSource.h"
 #include "FlatpakFixture.h"
@@ -251,11 +252,12 @@ const QString Libflatpak = u"libflatpak.so.0"_s, NoLibrary = u"libkudora-no-such
 const auto configDir = [] { return QFile::decodeName(qgetenv("FLATPAK_CONFIG_DIR")); };
 
 // The applications whose reviews are stored, by letter: two from the App Store (one in the home
-// folder), three Flatpak ones (the user's, the system's, one from Flathub) and one long gone.
+// folder), three Flatpak ones (the user's, the system's, one from Flathub), one the distribution's
+// packages installed and one long gone.
 // clang-format off
 const QList<std::pair<char, QString>> Reviewed { { 'K', u"test.kept"_s }, { 'H', u"test.home"_s },
     { 'U', QString::fromLatin1(F::UserApp) }, { 'S', QString::fromLatin1(F::SystemApp) },
-    { 'F', QString::fromLatin1(F::FlathubApp) }, { 'G', u"test.gone"_s } };
+    { 'F', QString::fromLatin1(F::FlathubApp) }, { 'D', u"org.kudora.test.DistroApp"_s }, { 'G', u"test.gone"_s } };
 // clang-format on
 
 class ReadFailures : public ::testing::Test
@@ -266,6 +268,11 @@ protected:
         ASSERT_TRUE(F::shared().error().isEmpty()) << qPrintable(F::shared().error());
         m_tree.makeBundle(u"Applications/Kept.app"_s, u"test.kept"_s, 1);
         m_tree.makeBundle(u"home/Applications/Home.app"_s, u"test.home"_s, 2);
+        m_tree.writeFile(u"share/metainfo/org.kudora.test.DistroApp.metainfo.xml"_s,
+                         "<component type=\"desktop-application\"><id>org.kudora.test.DistroApp</id>"
+                         "<name>Distro App</name></component>");
+        m_tree.writeFile(u"share/applications/org.kudora.test.DistroApp.desktop"_s,
+                         "[Desktop Entry]\nType=Application\nName=Distro App\nExec=true\n");
     }
 
     AppSources sources(const QString& library = Libflatpak) const
@@ -273,7 +280,9 @@ protected:
         return { std::make_shared<const AppScanner>(m_tree.pathOf(u"Applications"_s),
                                                     m_tree.pathOf(u"home"_s),
                                                     std::make_shared<const FileSystemMetadataSource>()),
-                 std::make_shared<const FlatpakSource>(m_tree.pathOf(u"data"_s), library) };
+                 std::make_shared<const FlatpakSource>(m_tree.pathOf(u"data"_s), library),
+                 std::make_shared<const DistroSource>(QStringList { m_tree.pathOf(u"share"_s) },
+                                                      m_tree.pathOf(u"data"_s)) };
     }
 
     // The letters of the applications whose review is still stored after the model's scan, while
@@ -303,27 +312,33 @@ protected:
 
 TEST_F(ReadFailures, OnlyWhatIsNotThereLosesItsReviewAndOnlyAfterAScanThatReadEverything)
 {
-    EXPECT_EQ(reviewsAfterScan({}, Libflatpak), "KHUSF");
-    const QString apps = m_tree.pathOf(u"Applications"_s), kept = apps + u"/Kept.app"_s;
+    EXPECT_EQ(reviewsAfterScan({}, Libflatpak), "KHUSFD");
+    const QString apps = m_tree.pathOf(u"Applications"_s), kept = apps + u"/Kept.app"_s,
+                  share = m_tree.pathOf(u"share"_s);
     // Where reads fail (at those paths and below), the library loaded, and the reviews kept when the
     // failure means "not there" and when it does not.
     // clang-format off
     const std::tuple<const char*, QStringList, QString, std::string, std::string> places[] = {
-        { "Applications folder", { apps }, Libflatpak, "HUSF", "KHUSFG" },
-        { "home Applications folder", { m_tree.pathOf(u"home/Applications"_s) }, Libflatpak, "KUSF", "KHUSFG" },
-        { "bundle", { kept }, Libflatpak, "HUSF", "KHUSFG" },
+        { "Applications folder", { apps }, Libflatpak, "HUSFD", "KHUSFDG" },
+        { "home Applications folder", { m_tree.pathOf(u"home/Applications"_s) }, Libflatpak, "KUSFD", "KHUSFDG" },
+        { "bundle", { kept }, Libflatpak, "HUSFD", "KHUSFDG" },
         // Without it the bundle is named after its entry, and its own id is not installed.
-        { "Info.plist", { kept + u"/Contents/Info.plist"_s }, Libflatpak, "HUSF", "KHUSFG" },
-        { "store id", { kept + u"/Contents/iTunesMetadata.plist"_s }, Libflatpak, "HUSF", "KHUSFG" },
-        { "user installation", { F::userDir() }, Libflatpak, "KHS", "KHUSFG" },
-        { "system installation", { F::systemDir() }, Libflatpak, "KHUF", "KHUSFG" },
-        { "installations.d", { configDir() + u"/installations.d"_s }, Libflatpak, "KHUSF", "KHUSFG" },
+        { "Info.plist", { kept + u"/Contents/Info.plist"_s }, Libflatpak, "HUSFD", "KHUSFDG" },
+        { "store id", { kept + u"/Contents/iTunesMetadata.plist"_s }, Libflatpak, "HUSFD", "KHUSFDG" },
+        { "user installation", { F::userDir() }, Libflatpak, "KHSD", "KHUSFDG" },
+        { "system installation", { F::systemDir() }, Libflatpak, "KHUFD", "KHUSFDG" },
+        { "installations.d", { configDir() + u"/installations.d"_s }, Libflatpak, "KHUSFD", "KHUSFDG" },
         // Without the library only the disk tells whether an installation could be missing.
-        { "library", { F::userDir(), F::systemDir() }, NoLibrary, "KH", "KHUSFG" },
+        { "library", { F::userDir(), F::systemDir() }, NoLibrary, "KHD", "KHUSFDG" },
         // Every remote's lookup fails so; a removed remote's applications are still installed.
-        { "remote lookup", {}, Shim, "KHUSF", "KHUSFG" },
+        { "remote lookup", {}, Shim, "KHUSFD", "KHUSFDG" },
+        // The distribution's: each folder the metainfo may be in, the file, the desktop entry.
+        { "metainfo folder", { share + u"/metainfo"_s }, Libflatpak, "KHUSF", "KHUSFDG" },
+        { "appdata folder", { share + u"/appdata"_s }, Libflatpak, "KHUSFD", "KHUSFDG" },
+        { "metainfo file", { share + u"/metainfo/org.kudora.test.DistroApp.metainfo.xml"_s }, Libflatpak, "KHUSF", "KHUSFDG" },
+        { "desktop entry", { share + u"/applications/org.kudora.test.DistroApp.desktop"_s }, Libflatpak, "KHUSF", "KHUSFDG" },
         // Usage records only lend dates: one that cannot be read takes nothing else along.
-        { "usage records", { m_tree.pathOf(u"data"_s) }, Libflatpak, "KHUSF", "KHUSF" },
+        { "usage records", { m_tree.pathOf(u"data"_s) }, Libflatpak, "KHUSFD", "KHUSFD" },
     };
     // clang-format on
     for (const auto& [what, paths, library, whenAbsent, whenFailed] : places) {

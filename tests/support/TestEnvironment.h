@@ -18,11 +18,12 @@ public:
     {
         s_root = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kudora-test-XXXXXX"));
         // libflatpak and the flatpak tool read theirs once per process: the machine's own installations
-        // are never seen.
+        // are never seen, nor the applications its packages installed in its data folders.
         for (const QByteArray setting :
              { "HOME=home", "XDG_CONFIG_HOME=home/.config", "XDG_DATA_HOME=home/.local/share",
-               "XDG_CACHE_HOME=home/.cache", "XDG_RUNTIME_DIR=runtime", "FLATPAK_USER_DIR=flatpak/user",
-               "FLATPAK_SYSTEM_DIR=flatpak/system", "FLATPAK_CONFIG_DIR=flatpak/config" }) {
+               "XDG_CACHE_HOME=home/.cache", "XDG_DATA_DIRS=system/share", "XDG_RUNTIME_DIR=runtime",
+               "FLATPAK_USER_DIR=flatpak/user", "FLATPAK_SYSTEM_DIR=flatpak/system",
+               "FLATPAK_CONFIG_DIR=flatpak/config" }) {
             const qsizetype split = setting.indexOf('=');
             const QString path = s_root->filePath(QString::fromLatin1(setting.mid(split + 1)));
             QDir().mkpath(path);
@@ -45,6 +46,7 @@ public:
 
     static QString homePath() { return QDir::homePath(); }
     static QString configPath() { return QFile::decodeName(qgetenv("XDG_CONFIG_HOME")); }
+    static QString cachePath() { return QFile::decodeName(qgetenv("XDG_CACHE_HOME")); }
 
 private:
     static inline std::unique_ptr<QTemporaryDir> s_root;

@@ -35,6 +35,8 @@ QString storeKey(AppInfo::Store store)
         return u"flatpak"_s;
     case AppInfo::Store::Snap:
         return u"snap"_s;
+    case AppInfo::Store::Distribution:
+        return u"distribution"_s;
     }
     return {};
 }
@@ -131,6 +133,21 @@ bool isQtOption(const QString& name)
     return Names.contains(name);
 }
 } // namespace
+
+QString CommandLine::storeName(AppInfo::Store store)
+{
+    switch (store) {
+    case AppInfo::Store::AppStore:
+        return tr("App Store");
+    case AppInfo::Store::Flatpak:
+        return tr("Flatpak");
+    case AppInfo::Store::Snap:
+        return tr("Snap");
+    case AppInfo::Store::Distribution:
+        return tr("Distribution");
+    }
+    return {};
+}
 
 CommandLine::CommandLine(const QStringList& arguments)
 {
@@ -238,11 +255,8 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
         QList<QStringList> rows { { tr("Name"), tr("Store"), tr("Last Accessed"), tr("Last Reviewed"),
                                     tr("ID") } };
         for (const AppInfo& app : apps) {
-            const QString store = app.store() == AppInfo::Store::AppStore ? tr("App Store")
-                : app.store() == AppInfo::Store::Flatpak                  ? tr("Flatpak")
-                                                                          : tr("Snap");
-            rows.append({ printable(app.name()), store, app.lastAccessedText(), app.lastReviewedText(),
-                          printable(app.id().text()) });
+            rows.append({ printable(app.name()), storeName(app.store()), app.lastAccessedText(),
+                          app.lastReviewedText(), printable(app.id().text()) });
         }
         QList<int> widths(rows.constFirst().size(), 0);
         for (const QStringList& row : rows) {

@@ -3,13 +3,17 @@
 #include "StandardSources.h"
 
 #include "AppScanner.h"
+#include "DistroSource.h"
 #include "FlatpakSource.h"
 #include "SnapSource.h"
 
-AppSources StandardSources::make(std::function<void()> beforeLoadingFlatpak)
+AppSources StandardSources::make(std::function<void()> beforeLoadingLibraries)
 {
     return { std::make_shared<const AppScanner>(),
              std::make_shared<const FlatpakSource>(QString(), QStringLiteral("libflatpak.so.0"),
-                                                   std::move(beforeLoadingFlatpak)),
-             std::make_shared<const SnapSource>() };
+                                                   beforeLoadingLibraries),
+             std::make_shared<const SnapSource>(),
+             std::make_shared<const DistroSource>(QStringList(), QString(),
+                                                  QStringLiteral("libappstream.so.4"),
+                                                  std::move(beforeLoadingLibraries)) };
 }

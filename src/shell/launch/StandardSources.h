@@ -12,7 +12,8 @@ class StandardSources
 {
 public:
     // In the order their records merge: the App Store applications of the system and the home
-    // Applications folders, the Flatpak applications, the snaps. beforeLoadingFlatpak goes to the
-    // Flatpak source (see FlatpakSource).
-    static AppSources make(std::function<void()> beforeLoadingFlatpak = {});
+    // Applications folders, the Flatpak applications, the snaps, the distribution's applications
+    // (an id installed both ways is listed from the store the user chose it from).
+    // beforeLoadingLibraries goes to the sources that load a library (see FlatpakSource).
+    static AppSources make(std::function<void()> beforeLoadingLibraries = {});
 };
