@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QWindow>
 
 using Names = CommandNames;
@@ -40,12 +41,14 @@ QList<QKeySequence> keys(QKeySequence::StandardKey key, QKeyCombination usual)
 } // namespace
 
 AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center,
-                         FocusedValues& focusedValues, Workspace& workspace, QAction* checkForUpdates)
+                         FocusedValues& focusedValues, Workspace& workspace, QUndoStack& undoStack,
+                         QAction* checkForUpdates)
     : m_model(model)
     , m_window(window)
     , m_center(center)
     , m_focusedValues(focusedValues)
     , m_workspace(workspace)
+    , m_undoStack(undoStack)
 {
     buildMenus(checkForUpdates);
     ContentView* content = m_window.contentView();
@@ -57,6 +60,9 @@ AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter
     connect(&m_model, &AppModel::isMockModeChanged, this, &AppCommands::updateActions);
     connect(&m_focusedValues, &FocusedValues::changed, this, &AppCommands::updateActions);
     connect(qApp, &QApplication::focusChanged, this, &AppCommands::updateActions);
+    for (const auto changed : { &QUndoStack::canUndoChanged, &QUndoStack::canRedoChanged })
+        connect(&m_undoStack, changed, this, &AppCommands::updateActions);
+    connect(&m_undoStack, &QUndoStack::indexChanged, this, &AppCommands::updateActions);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &AppCommands::lendWindowCommands);
     connect(m_window.toolBar(), &QToolBar::visibilityChanged, this, &AppCommands::updateActions);
     updateActions();
@@ -129,6 +135,11 @@ void AppCommands::buildMenus(QAction* checkForUpdates)
 
     // Text fields answer the editing keys themselves; the items serve the menu and the table.
     QMenu* edit = bar->addMenu(tr("&Edit"));
+    connect(add(edit, Names::Undo, tr("&Undo"), keys(QKeySequence::Undo, Qt::CTRL | Qt::Key_Z)),
+            &QAction::triggered, &m_undoStack, &QUndoStack::undo);
+    connect(add(edit, Names::Redo, tr("&Redo"), keys(QKeySequence::Redo, Qt::CTRL | Qt::SHIFT | Qt::Key_Z)),
+            &QAction::triggered, &m_undoStack, &QUndoStack::redo);
+    edit->addSeparator();
     const auto onLineEdit = [this](auto change) {
         return [this, change] {
             if (auto* field = qobject_cast<QLineEdit*>(m_focusedValues.focusWidget()))
@@ -205,6 +216,13 @@ void AppCommands::updateActions()
     for (const QLatin1StringView name :
          { Names::ResetReviewRequested, Names::IgnoreRequested, Names::ClearIgnoreRequested })
         action(name)->setEnabled(hasSelection);
+
+    // The menu says what would be undone or redone, in the program's own words.
+    const QString undoText = m_undoStack.undoText(), redoText = m_undoStack.redoText();
+    action(Names::Undo)->setText(undoText.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undoText));
+    action(Names::Undo)->setEnabled(m_undoStack.canUndo());
+    action(Names::Redo)->setText(redoText.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(redoText));
+    action(Names::Redo)->setEnabled(m_undoStack.canRedo());
 
     QWidget* focus = m_focusedValues.focusWidget();
     const auto* field = qobject_cast<const QLineEdit*>(focus);

@@ -196,6 +196,30 @@ TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
               std::pair(QStringList { Names::ResetIgnoreListRequested }, QSet<AppId>()));
 }
 
+TEST_F(Commands, UndoAndRedoTakeTheStandardKeysAndSayWhatTheyWouldDo)
+{
+    content().setSelection({ AppId(ShellHarness::AlphaID) });
+    ASSERT_TRUE(focus(&table()));
+    press(Qt::CTRL | Qt::Key_I);
+    press(Qt::CTRL | Qt::SHIFT | Qt::Key_I);
+    const auto state = [this]() -> QString {
+        return title(action(Names::Undo)) + u", "_s + title(action(Names::Redo)) + u", "_s
+            + QStringList(model().ignoredIDs().size(), u"ignored"_s).join(u' ');
+    };
+    EXPECT_EQ(state(), u"Undo Reset Ignore List, Redo, "_s);
+    const std::pair<QKeySequence::StandardKey, QString> steps[] = {
+        { QKeySequence::Undo, u"Undo Ignore, Redo Reset Ignore List, ignored"_s },
+        { QKeySequence::Undo, u"Undo, Redo Ignore, "_s },
+        { QKeySequence::Redo, u"Undo Ignore, Redo Reset Ignore List, ignored"_s },
+        { QKeySequence::Redo, u"Undo Reset Ignore List, Redo, "_s },
+    };
+    for (const auto& [key, expected] : steps) {
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
+        EXPECT_EQ(state(), expected);
+    }
+    EXPECT_FALSE(action(Names::Redo)->isEnabled());
+}
+
 TEST_F(Commands, MenusOpenFromTheKeyboardAndLeaveTheKeysWorkingWhenDismissed)
 {
     // Alt and a menu's letter opens it, F10 the first one; after Escape the commands' keys work at
