@@ -47,10 +47,6 @@
         <translation>Anwendungen &amp;neu einlesen</translation>
     </message>
     <message>
-        <source>Reset &amp;Ignore List</source>
-        <translation>&amp;Ignorierliste zurücksetzen</translation>
-    </message>
-    <message>
         <source>&amp;Quit Kudora</source>
         <translation>Kudora &amp;beenden</translation>
     </message>
@@ -89,10 +85,6 @@
     <message>
         <source>&amp;Find</source>
         <translation>&amp;Suchen</translation>
-    </message>
-    <message>
-        <source>&amp;Reset Last Reviewed Date</source>
-        <translation>&amp;Letztes Bewertungsdatum zurücksetzen</translation>
     </message>
     <message>
         <source>&amp;Ignore</source>
@@ -157,6 +149,26 @@
     <message>
         <source>&amp;Redo %1</source>
         <translation>&amp;Wiederholen: %1</translation>
+    </message>
+    <message>
+        <source>Reset I&amp;gnore List</source>
+        <translation>I&amp;gnorierliste zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Reset Last Re&amp;viewed Date</source>
+        <translation>&amp;Letztes Bewertungsdatum zurücksetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Open Store Page</source>
+        <translation>Store-Seite ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>Copy &amp;ID</source>
+        <translation>&amp;ID kopieren</translation>
+    </message>
+    <message>
+        <source>About &amp;Qt</source>
+        <translation>Über &amp;Qt</translation>
     </message>
 </context>
 <context>

@@ -34,7 +34,7 @@ class AppCommands : public QObject
 
 public:
     // Builds the menus onto window's menu bar; it must go before the window. checkForUpdates is
-    // the update item, placed after "About Kudora"; without one the menu has no update item. The
+    // the update item, placed in Help (after "About Kudora" on macOS); without one there is none. The
     // services must outlive the commands.
     AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center, FocusedValues& focusedValues,
                 Workspace& workspace, QUndoStack& undoStack, QAction* checkForUpdates);
@@ -49,12 +49,12 @@ public:
     static QUrl helpPageUrl();
 
 private:
-    QAction* add(QMenu* menu, QLatin1StringView name, const QString& title,
-                 const QList<QKeySequence>& shortcuts = {});
+    QAction* add(QLatin1StringView name, const QString& title, const QList<QKeySequence>& shortcuts = {});
     // A command the main window carries out: its action posts its name.
-    QAction* addPosted(QMenu* menu, QLatin1StringView name, const QString& title,
+    QAction* addPosted(QLatin1StringView name, const QString& title,
                        const QList<QKeySequence>& shortcuts = {});
     void buildMenus(QAction* checkForUpdates);
+    void placeInMenus();
     void lendWindowCommands(QWindow* window);
     void showAbout();
     void showMainWindow();

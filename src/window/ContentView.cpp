@@ -284,7 +284,12 @@ void ContentView::showContextMenu(const QList<QModelIndex>& rows, const QPoint& 
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("tableContextMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addActions(m_rowActions);
+    for (QAction* action : std::as_const(m_rowActions)) {
+        if (action)
+            menu->addAction(action);
+        else
+            menu->addSeparator();
+    }
     // A chosen command runs after the menu has hidden; the rows go once it has.
     connect(menu, &QMenu::aboutToHide, this, [this] {
         QMetaObject::invokeMethod(

@@ -55,7 +55,8 @@ public:
     // toolbar takes it; the view deletes it if nobody did.
     SearchField* searchField() const;
 
-    // The commands a row's context menu offers, acting on the rows it was opened for.
+    // The commands a row's context menu offers, acting on the rows it was opened for; a null one
+    // is a separator.
     void setRowActions(const QList<QAction*>& actions);
     // The command of the empty state's "Reset Ignore List".
     void setResetIgnoreListAction(QAction* action);
