@@ -47,10 +47,6 @@
         <translation>Anwendungen &amp;neu einlesen</translation>
     </message>
     <message>
-        <source>Reset &amp;Ignore List</source>
-        <translation>&amp;Ignorierliste zurücksetzen</translation>
-    </message>
-    <message>
         <source>&amp;Quit Kudora</source>
         <translation>Kudora &amp;beenden</translation>
     </message>
@@ -89,10 +85,6 @@
     <message>
         <source>&amp;Find</source>
         <translation>&amp;Suchen</translation>
-    </message>
-    <message>
-        <source>&amp;Reset Last Reviewed Date</source>
-        <translation>&amp;Letztes Bewertungsdatum zurücksetzen</translation>
     </message>
     <message>
         <source>&amp;Ignore</source>
@@ -141,6 +133,42 @@
     <message>
         <source>Show &amp;Toolbar</source>
         <translation>&amp;Werkzeugleiste anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederholen</translation>
+    </message>
+    <message>
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Rückgängig: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Redo %1</source>
+        <translation>&amp;Wiederholen: %1</translation>
+    </message>
+    <message>
+        <source>Reset I&amp;gnore List</source>
+        <translation>I&amp;gnorierliste zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Reset Last Re&amp;viewed Date</source>
+        <translation>&amp;Letztes Bewertungsdatum zurücksetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Open Store Page</source>
+        <translation>Store-Seite ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>Copy &amp;ID</source>
+        <translation>&amp;ID kopieren</translation>
+    </message>
+    <message>
+        <source>About &amp;Qt</source>
+        <translation>Über &amp;Qt</translation>
     </message>
 </context>
 <context>
@@ -203,6 +231,10 @@
     <message>
         <source>Icon</source>
         <translation>Symbol</translation>
+    </message>
+    <message>
+        <source>%1. Opening it marks the app as reviewed.</source>
+        <translation>%1. Das Öffnen markiert die App als bewertet.</translation>
     </message>
 </context>
 <context>
@@ -365,6 +397,37 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
     </message>
 </context>
 <context>
+    <name>ContentView</name>
+    <message numerus="yes">
+        <source>%n apps ignored.</source>
+        <translation>
+            <numerusform>%n App ignoriert.</numerusform>
+            <numerusform>%n Apps ignoriert.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Ignore cleared: %n apps.</source>
+        <translation>
+            <numerusform>Ignorieren aufgehoben: %n App.</numerusform>
+            <numerusform>Ignorieren aufgehoben: %n Apps.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Last reviewed date reset: %n apps.</source>
+        <translation>
+            <numerusform>Bewertungsdatum zurückgesetzt: %n App.</numerusform>
+            <numerusform>Bewertungsdatum zurückgesetzt: %n Apps.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Ignore list cleared: %n apps.</source>
+        <translation>
+            <numerusform>Ignorierliste geleert: %n App.</numerusform>
+            <numerusform>Ignorierliste geleert: %n Apps.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>DateTexts</name>
     <message>
         <source>en</source>
@@ -374,6 +437,21 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
 </context>
 <context>
     <name>EmptyStateView</name>
+    <message>
+        <source>Reset Ignore List</source>
+        <translation>Ignorierliste zurücksetzen</translation>
+    </message>
+</context>
+<context>
+    <name>IgnoreListCommand</name>
+    <message>
+        <source>Ignore</source>
+        <translation>Ignorieren</translation>
+    </message>
+    <message>
+        <source>Clear Ignore</source>
+        <translation>Ignorieren aufheben</translation>
+    </message>
     <message>
         <source>Reset Ignore List</source>
         <translation>Ignorierliste zurücksetzen</translation>
@@ -429,6 +507,21 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
     <message>
         <source>No application could open “%1”, so no review was recorded. You can open the address yourself to write one.</source>
         <translation>Keine Anwendung konnte „%1“ öffnen, deshalb wurde keine Bewertung vermerkt. Sie können die Adresse selbst öffnen, um eine zu schreiben.</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
+    </message>
+</context>
+<context>
+    <name>ReviewDatesCommand</name>
+    <message>
+        <source>Review</source>
+        <translation>Bewerten</translation>
+    </message>
+    <message>
+        <source>Reset Last Reviewed Date</source>
+        <translation>Letztes Bewertungsdatum zurücksetzen</translation>
     </message>
 </context>
 <context>

@@ -39,4 +39,35 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>ContentView</name>
+    <message numerus="yes">
+        <source>%n apps ignored.</source>
+        <translation>
+            <numerusform>%n app ignored.</numerusform>
+            <numerusform>%n apps ignored.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Ignore cleared: %n apps.</source>
+        <translation>
+            <numerusform>Ignore cleared: %n app.</numerusform>
+            <numerusform>Ignore cleared: %n apps.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Last reviewed date reset: %n apps.</source>
+        <translation>
+            <numerusform>Last reviewed date reset: %n app.</numerusform>
+            <numerusform>Last reviewed date reset: %n apps.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Ignore list cleared: %n apps.</source>
+        <translation>
+            <numerusform>Ignore list cleared: %n app.</numerusform>
+            <numerusform>Ignore list cleared: %n apps.</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

@@ -11,6 +11,17 @@
 #include <optional>
 #include <vector>
 
+namespace {
+QSet<AppId> idsOf(const QList<AppInfo>& apps)
+{
+    QSet<AppId> ids;
+    ids.reserve(apps.size());
+    for (const AppInfo& app : apps)
+        ids.insert(app.id());
+    return ids;
+}
+} // namespace
+
 AppModel::AppModel(PreferencesService& preferences, AppSources sources, QObject* parent)
     : QObject(parent)
     , m_preferences(preferences)
@@ -225,27 +236,25 @@ void AppModel::recordReview(const AppInfo& app)
 
 void AppModel::ignoreApps(const QList<AppInfo>& apps)
 {
-    changeIgnoredIDs(apps, &PreferencesService::addIgnoredIDs);
+    changeIgnoredIDs(idsOf(apps), {});
 }
 
 void AppModel::unignoreApps(const QList<AppInfo>& apps)
 {
-    changeIgnoredIDs(apps, &PreferencesService::removeIgnoredIDs);
+    changeIgnoredIDs({}, idsOf(apps));
 }
 
-void AppModel::changeIgnoredIDs(const QList<AppInfo>& apps,
-                                void (PreferencesService::*change)(const QList<AppId>&))
+void AppModel::changeIgnoredIDs(const QSet<AppId>& ignore, const QSet<AppId>& unignore)
 {
-    if (apps.isEmpty())
+    if (ignore.isEmpty() && unignore.isEmpty())
         return;
-    QList<AppId> ids;
-    ids.reserve(apps.size());
-    for (const AppInfo& app : apps)
-        ids.append(app.id());
     // One change of the stored list for the whole selection, and one change of ignoredIDs: a change
     // per application would read, write and compare the whole list a thousand times for a thousand
     // rows. The write can fail (a full disk); then the list shows what the store kept.
-    (m_preferences.*change)(ids);
+    if (!ignore.isEmpty())
+        m_preferences.addIgnoredIDs(ignore.values());
+    if (!unignore.isEmpty())
+        m_preferences.removeIgnoredIDs(unignore.values());
     setIgnoredIDs(m_preferences.loadIgnoredIDs());
 }
 
@@ -257,20 +266,38 @@ void AppModel::resetIgnoreList()
 
 void AppModel::resetReviewDates(const QList<AppInfo>& apps)
 {
-    const QList<AppInfo> targets = apps;
-    QList<AppId> ids;
-    ids.reserve(targets.size());
-    for (const AppInfo& app : targets)
-        ids.append(app.id());
-    m_preferences.removeReviewDates(ids);
+    ReviewDates none;
+    for (const AppInfo& app : apps)
+        none.insert(app.id(), std::nullopt);
+    restoreReviewDates(none);
+}
+
+AppModel::ReviewDates AppModel::reviewDates(const QList<AppId>& ids) const
+{
+    const ReviewDateMap stored = m_preferences.loadReviewDates();
+    ReviewDates dates;
+    for (const AppId& id : ids) {
+        const auto it = stored.constFind(id);
+        dates.insert(id, it == stored.cend() ? OptionalDate() : OptionalDate(*it));
+    }
+    return dates;
+}
+
+void AppModel::restoreReviewDates(const ReviewDates& dates)
+{
+    // A copy: dates may be the caller's, and each row's change notifies.
+    const ReviewDates targets = dates;
+    m_preferences.setReviewDates(targets);
     // The one write can fail (a full disk, a read-only folder); then the rows show the dates the
     // store kept, which the next scan would bring back anyway.
-    for (const AppId& id : std::as_const(ids)) {
-        const qsizetype index = indexOfID(id);
+    const ReviewDateMap stored = m_preferences.loadReviewDates();
+    for (auto it = targets.cbegin(); it != targets.cend(); ++it) {
+        const qsizetype index = indexOfID(it.key());
         if (index < 0)
             continue;
-        const OptionalDate kept = m_preferences.reviewDate(id);
-        if (kept != m_apps[index].lastReviewedDate())
-            setReviewDate(index, kept);
+        const auto kept = stored.constFind(it.key());
+        const OptionalDate date = kept == stored.cend() ? OptionalDate() : OptionalDate(*kept);
+        if (date != m_apps[index].lastReviewedDate())
+            setReviewDate(index, date);
     }
 }

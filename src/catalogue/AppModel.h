@@ -9,6 +9,7 @@
 #include "SortComparator.h"
 #include "VisibleOrder.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -37,6 +38,9 @@ class AppModel : public QObject
     Q_PROPERTY(QString damagedSettingsCopy READ damagedSettingsCopy NOTIFY damagedSettingsCopyChanged)
 
 public:
+    // Review dates by id; none for an id without one.
+    using ReviewDates = QHash<AppId, OptionalDate>;
+
     // Loads the ignore list and queues the first rescan for the next turn of the event loop. A
     // rescan runs the sources in order (see AppSource::scanAll).
     AppModel(PreferencesService& preferences, AppSources sources, QObject* parent = nullptr);
@@ -78,6 +82,15 @@ public:
     void resetIgnoreList();
     void resetReviewDates(const QList<AppInfo>& apps);
 
+    // What undo and redo put back. They go by id, since the records they were taken from may have
+    // been replaced by a rescan since, and leave alone what they do not name.
+    // The stored review dates of ids, for each id.
+    ReviewDates reviewDates(const QList<AppId>& ids) const;
+    // Stores the dates given (none forgets the date) in one write, and shows them in their rows.
+    void restoreReviewDates(const ReviewDates& dates);
+    // Adds ignore to the stored ignore list and takes unignore out of it.
+    void changeIgnoredIDs(const QSet<AppId>& ignore, const QSet<AppId>& unignore);
+
 signals:
     void appsChanged();
     void isScanningChanged();
@@ -99,9 +112,6 @@ signals:
     void reviewDateChanged(qsizetype index);
 
 private:
-    // Adds or removes (change) the ids of apps in the stored ignore list, all in one change.
-    void changeIgnoredIDs(const QList<AppInfo>& apps,
-                          void (PreferencesService::*change)(const QList<AppId>&));
     void setIsScanning(bool isScanning);
     void setIsMockMode(bool isMockMode);
     void setIgnoredIDs(QSet<AppId> ignoredIDs);

@@ -178,12 +178,28 @@ ReviewDateMap PreferencesService::loadReviewDates() const
 
 void PreferencesService::recordReviewDate(const AppId& id)
 {
-    modify(ReviewDatesKey, [&id](const QVariant& current) {
+    setReviewDate(id, QDateTime::currentDateTimeUtc());
+}
+
+void PreferencesService::setReviewDate(const AppId& id, const std::optional<QDateTime>& date)
+{
+    modify(ReviewDatesKey, [&id, &date](const QVariant& current) {
         QVariantMap dictionary = readReviewDates(current);
         removeEntries(dictionary, id);
-        dictionary.insert(id.text(), QDateTime::currentDateTimeUtc());
+        if (date)
+            dictionary.insert(id.text(), *date);
         return Change::set(dictionary);
     });
+}
+
+void PreferencesService::setReviewDates(const QHash<AppId, std::optional<QDateTime>>& dates)
+{
+    {
+        const DefaultsDomain::Batch batch(*m_domain);
+        for (auto it = dates.cbegin(); it != dates.cend(); ++it)
+            setReviewDate(it.key(), it.value());
+    }
+    noticeTrouble();
 }
 
 std::optional<QDateTime> PreferencesService::reviewDate(const AppId& id) const
@@ -197,11 +213,7 @@ std::optional<QDateTime> PreferencesService::reviewDate(const AppId& id) const
 
 void PreferencesService::removeReviewDate(const AppId& id)
 {
-    modify(ReviewDatesKey, [&id](const QVariant& current) {
-        QVariantMap dictionary = readReviewDates(current);
-        removeEntries(dictionary, id);
-        return Change::set(dictionary);
-    });
+    setReviewDate(id, std::nullopt);
 }
 
 void PreferencesService::pruneReviewDates(const QSet<AppId>& installedIDs)

@@ -7,6 +7,7 @@
 #include "DefaultsDomain.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -42,6 +43,10 @@ public:
     void recordReviewDate(const AppId& id);
     std::optional<QDateTime> reviewDate(const AppId& id) const;
     void removeReviewDate(const AppId& id);
+    // Stores date as id's review date, or forgets it for none: what an undo puts back.
+    void setReviewDate(const AppId& id, const std::optional<QDateTime>& date);
+    // In one write of the stored state.
+    void setReviewDates(const QHash<AppId, std::optional<QDateTime>>& dates);
     // In one write of the stored state.
     void removeReviewDates(const QList<AppId>& ids);
     void pruneReviewDates(const QSet<AppId>& installedIDs);

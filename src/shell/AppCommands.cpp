@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QWindow>
 
 using Names = CommandNames;
@@ -40,16 +41,19 @@ QList<QKeySequence> keys(QKeySequence::StandardKey key, QKeyCombination usual)
 } // namespace
 
 AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center,
-                         FocusedValues& focusedValues, Workspace& workspace, QAction* checkForUpdates)
+                         FocusedValues& focusedValues, Workspace& workspace, QUndoStack& undoStack,
+                         QAction* checkForUpdates)
     : m_model(model)
     , m_window(window)
     , m_center(center)
     , m_focusedValues(focusedValues)
     , m_workspace(workspace)
+    , m_undoStack(undoStack)
 {
     buildMenus(checkForUpdates);
     ContentView* content = m_window.contentView();
-    content->setRowActions({ action(Names::ResetReviewRequested), action(Names::IgnoreRequested),
+    content->setRowActions({ action(Names::OpenStorePageRequested), action(Names::CopyIDRequested), nullptr,
+                             action(Names::ResetReviewRequested), action(Names::IgnoreRequested),
                              action(Names::ClearIgnoreRequested) });
     content->setResetIgnoreListAction(action(Names::ResetIgnoreListRequested));
 
@@ -57,6 +61,9 @@ AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter
     connect(&m_model, &AppModel::isMockModeChanged, this, &AppCommands::updateActions);
     connect(&m_focusedValues, &FocusedValues::changed, this, &AppCommands::updateActions);
     connect(qApp, &QApplication::focusChanged, this, &AppCommands::updateActions);
+    for (const auto changed : { &QUndoStack::canUndoChanged, &QUndoStack::canRedoChanged })
+        connect(&m_undoStack, changed, this, &AppCommands::updateActions);
+    connect(&m_undoStack, &QUndoStack::indexChanged, this, &AppCommands::updateActions);
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &AppCommands::lendWindowCommands);
     connect(m_window.toolBar(), &QToolBar::visibilityChanged, this, &AppCommands::updateActions);
     updateActions();
@@ -74,10 +81,9 @@ QAction* AppCommands::action(QLatin1StringView name) const
 
 // The menu bar belongs to the main window, yet the commands act on whichever window of the program
 // is active, as they would in a global menu bar.
-QAction* AppCommands::add(QMenu* menu, QLatin1StringView name, const QString& title,
-                          const QList<QKeySequence>& shortcuts)
+QAction* AppCommands::add(QLatin1StringView name, const QString& title, const QList<QKeySequence>& shortcuts)
 {
-    QAction* action = menu->addAction(title);
+    auto* action = new QAction(title, this);
     action->setObjectName(name);
     if (!shortcuts.isEmpty()) {
         action->setShortcuts(shortcuts);
@@ -87,88 +93,81 @@ QAction* AppCommands::add(QMenu* menu, QLatin1StringView name, const QString& ti
     return action;
 }
 
-QAction* AppCommands::addPosted(QMenu* menu, QLatin1StringView name, const QString& title,
+QAction* AppCommands::addPosted(QLatin1StringView name, const QString& title,
                                 const QList<QKeySequence>& shortcuts)
 {
-    QAction* action = add(menu, name, title, shortcuts);
+    QAction* action = add(name, title, shortcuts);
     connect(action, &QAction::triggered, this, [this, name] { m_center.post(name); });
     return action;
 }
 
 void AppCommands::buildMenus(QAction* checkForUpdates)
 {
-    QMenuBar* bar = m_window.menuBar();
-    // Linux has no application menu of its own; this one stands in for it, first in the bar.
-    QMenu* app = bar->addMenu(tr("&Kudora"));
-    connect(add(app, Names::About, tr("&About Kudora")), &QAction::triggered, this, &AppCommands::showAbout);
+    connect(add(Names::About, tr("&About Kudora")), &QAction::triggered, this, &AppCommands::showAbout);
     if (checkForUpdates) {
         checkForUpdates->setObjectName(Names::CheckForUpdates);
         m_actions.insert(Names::CheckForUpdates, checkForUpdates);
-        app->addAction(checkForUpdates);
     }
-    app->addSeparator();
     // F5 as well: the key that reloads a view in file managers and browsers.
-    addPosted(app, Names::RescanRequested, tr("&Rescan Applications"),
+    addPosted(Names::RescanRequested, tr("&Rescan Applications"),
               { Qt::CTRL | Qt::SHIFT | Qt::Key_R, QKeyCombination(Qt::Key_F5) });
-    addPosted(app, Names::ResetIgnoreListRequested, tr("Reset &Ignore List"),
+    addPosted(Names::ResetIgnoreListRequested, tr("Reset I&gnore List"),
               { Qt::CTRL | Qt::SHIFT | Qt::Key_I });
-    app->addSeparator();
-    QAction* quit = add(app, Names::Quit, tr("&Quit Kudora"), keys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
+    QAction* quit = add(Names::Quit, tr("&Quit Kudora"), keys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
     quit->setMenuRole(QAction::QuitRole);
     connect(quit, &QAction::triggered, this, [] { QCoreApplication::quit(); });
 
-    QMenu* file = bar->addMenu(tr("&File"));
-    connect(add(file, Names::MainWindow, tr("&Main Window"), { Qt::CTRL | Qt::Key_1 }), &QAction::triggered,
-            this, &AppCommands::showMainWindow);
-    connect(
-        add(file, Names::CloseWindow, tr("&Close Window"), keys(QKeySequence::Close, Qt::CTRL | Qt::Key_W)),
-        &QAction::triggered, this, [] {
-            if (QWidget* window = QApplication::activeWindow())
-                window->close();
-        });
+    connect(add(Names::MainWindow, tr("&Main Window"), { Qt::CTRL | Qt::Key_1 }), &QAction::triggered, this,
+            &AppCommands::showMainWindow);
+    connect(add(Names::CloseWindow, tr("&Close Window"), keys(QKeySequence::Close, Qt::CTRL | Qt::Key_W)),
+            &QAction::triggered, this, [] {
+                if (QWidget* window = QApplication::activeWindow())
+                    window->close();
+            });
 
     // Text fields answer the editing keys themselves; the items serve the menu and the table.
-    QMenu* edit = bar->addMenu(tr("&Edit"));
+    connect(add(Names::Undo, tr("&Undo"), keys(QKeySequence::Undo, Qt::CTRL | Qt::Key_Z)),
+            &QAction::triggered, &m_undoStack, &QUndoStack::undo);
+    connect(add(Names::Redo, tr("&Redo"), keys(QKeySequence::Redo, Qt::CTRL | Qt::SHIFT | Qt::Key_Z)),
+            &QAction::triggered, &m_undoStack, &QUndoStack::redo);
     const auto onLineEdit = [this](auto change) {
         return [this, change] {
             if (auto* field = qobject_cast<QLineEdit*>(m_focusedValues.focusWidget()))
                 (field->*change)();
         };
     };
-    connect(add(edit, Names::Cut, tr("Cu&t"), keys(QKeySequence::Cut, Qt::CTRL | Qt::Key_X)),
-            &QAction::triggered, this, onLineEdit(&QLineEdit::cut));
-    connect(add(edit, Names::Copy, tr("&Copy"), keys(QKeySequence::Copy, Qt::CTRL | Qt::Key_C)),
+    connect(add(Names::Cut, tr("Cu&t"), keys(QKeySequence::Cut, Qt::CTRL | Qt::Key_X)), &QAction::triggered,
+            this, onLineEdit(&QLineEdit::cut));
+    connect(add(Names::Copy, tr("&Copy"), keys(QKeySequence::Copy, Qt::CTRL | Qt::Key_C)),
             &QAction::triggered, this, onLineEdit(&QLineEdit::copy));
-    connect(add(edit, Names::Paste, tr("&Paste"), keys(QKeySequence::Paste, Qt::CTRL | Qt::Key_V)),
+    connect(add(Names::Paste, tr("&Paste"), keys(QKeySequence::Paste, Qt::CTRL | Qt::Key_V)),
             &QAction::triggered, this, onLineEdit(&QLineEdit::paste));
-    connect(
-        add(edit, Names::SelectAll, tr("Select &All"), keys(QKeySequence::SelectAll, Qt::CTRL | Qt::Key_A)),
-        &QAction::triggered, this, [this] {
-            QWidget* focus = m_focusedValues.focusWidget();
-            if (auto* field = qobject_cast<QLineEdit*>(focus))
-                field->selectAll();
-            else if (auto* view = qobject_cast<QAbstractItemView*>(focus))
-                view->selectAll();
-        });
+    connect(add(Names::SelectAll, tr("Select &All"), keys(QKeySequence::SelectAll, Qt::CTRL | Qt::Key_A)),
+            &QAction::triggered, this, [this] {
+                QWidget* focus = m_focusedValues.focusWidget();
+                if (auto* field = qobject_cast<QLineEdit*>(focus))
+                    field->selectAll();
+                else if (auto* view = qobject_cast<QAbstractItemView*>(focus))
+                    view->selectAll();
+            });
     QList<QKeySequence> find = keys(QKeySequence::Find, Qt::CTRL | Qt::Key_F);
     find.append(QKeySequence(Qt::Key_Find));
-    QAction* findAction = add(edit, Names::Find, tr("&Find"), find);
+    QAction* findAction = add(Names::Find, tr("&Find"), find);
     // Only the main window has something to search.
     findAction->setShortcutContext(Qt::WindowShortcut);
     m_window.addAction(findAction);
     connect(findAction, &QAction::triggered, &m_window, &MainWindow::focusSearchField);
-    edit->addSeparator();
-    addPosted(edit, Names::ResetReviewRequested, tr("&Reset Last Reviewed Date"), { Qt::CTRL | Qt::Key_R });
+    addPosted(Names::ResetReviewRequested, tr("Reset Last Re&viewed Date"), { Qt::CTRL | Qt::Key_R });
     // One of the two is shown at a time, and only the one shown answers the key.
-    addPosted(edit, Names::IgnoreRequested, tr("&Ignore"), { Qt::CTRL | Qt::Key_I });
-    addPosted(edit, Names::ClearIgnoreRequested, tr("C&lear Ignore"), { Qt::CTRL | Qt::Key_I });
-    connect(edit, &QMenu::aboutToShow, this, &AppCommands::updateActions);
+    addPosted(Names::IgnoreRequested, tr("&Ignore"), { Qt::CTRL | Qt::Key_I });
+    addPosted(Names::ClearIgnoreRequested, tr("C&lear Ignore"), { Qt::CTRL | Qt::Key_I });
+    // The rows' context menu only.
+    addPosted(Names::OpenStorePageRequested, tr("&Open Store Page"));
+    addPosted(Names::CopyIDRequested, tr("Copy &ID"));
 
-    QMenu* view = bar->addMenu(tr("&View"));
-    connect(add(view, Names::ShowIgnoredApps, tr("&Show only ignored Apps")), &QAction::triggered, this,
+    connect(add(Names::ShowIgnoredApps, tr("&Show only ignored Apps")), &QAction::triggered, this,
             [this] { m_model.setShowingIgnored(!m_model.showingIgnored()); });
-    view->addSeparator();
-    connect(add(view, Names::ToggleToolBar, tr("Hide &Toolbar")), &QAction::triggered, this, [this] {
+    connect(add(Names::ToggleToolBar, tr("Hide &Toolbar")), &QAction::triggered, this, [this] {
         QToolBar* toolBar = m_window.toolBar();
         toolBar->setVisible(toolBar->isHidden());
         updateActions();
@@ -176,12 +175,8 @@ void AppCommands::buildMenus(QAction* checkForUpdates)
 
 #ifdef KUDORA_DEVELOPER
     // The only way into mock mode and the window's own ignored-apps switch; developer builds only.
-    QMenu* develop = bar->addMenu(tr("&Develop"));
-    // Named so that a check of the installed program can tell it has none (its texts are in the
-    // catalogues of every build).
-    develop->setObjectName(QLatin1StringView("developMenu"));
-    for (QAction* toggle : { addPosted(develop, Names::ToggleMockModeRequested, tr("&Mock Mode")),
-                             addPosted(develop, Names::ShowIgnoredAppsToggled, tr("Show &Ignored Apps")) }) {
+    for (QAction* toggle : { addPosted(Names::ToggleMockModeRequested, tr("&Mock Mode")),
+                             addPosted(Names::ShowIgnoredAppsToggled, tr("Show &Ignored Apps")) }) {
         toggle->setCheckable(true);
         // The checkmarks show the model's state, which a triggered item cannot change by itself
         // when no window carries the notification out.
@@ -189,9 +184,100 @@ void AppCommands::buildMenus(QAction* checkForUpdates)
     }
 #endif
 
-    QMenu* help = bar->addMenu(tr("&Help"));
-    connect(add(help, Names::Help, tr("Kudora &Help")), &QAction::triggered, this,
+    connect(add(Names::Help, tr("Kudora &Help"), { QKeyCombination(Qt::Key_F1) }), &QAction::triggered, this,
             [this] { m_workspace.openUrl(helpPageUrl()); });
+    QAction* aboutQt = add(Names::AboutQt, tr("About &Qt"));
+    aboutQt->setMenuRole(QAction::AboutQtRole);
+    connect(aboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
+
+    placeInMenus();
+}
+
+// Where the commands go: the other desktop's layout, with its application menu, in a macOS build;
+// elsewhere as KDE and GNOME applications lay theirs out. A null name is a separator.
+void AppCommands::placeInMenus()
+{
+    struct Menu
+    {
+        QString title;
+        QList<QLatin1StringView> items;
+        QLatin1StringView objectName {};
+    };
+    QList<Menu> menus {
+#ifdef Q_OS_MACOS
+        { tr("&Kudora"),
+          { Names::About,
+            Names::CheckForUpdates,
+            {},
+            Names::RescanRequested,
+            Names::ResetIgnoreListRequested,
+            {},
+            Names::Quit } },
+        { tr("&File"), { Names::MainWindow, Names::CloseWindow } },
+        { tr("&Edit"),
+          { Names::Undo,
+            Names::Redo,
+            {},
+            Names::Cut,
+            Names::Copy,
+            Names::Paste,
+            Names::SelectAll,
+            Names::Find,
+            {},
+            Names::ResetReviewRequested,
+            Names::IgnoreRequested,
+            Names::ClearIgnoreRequested } },
+        { tr("&View"), { Names::ShowIgnoredApps, {}, Names::ToggleToolBar } },
+#else
+        { tr("&File"), { Names::RescanRequested, {}, Names::CloseWindow, Names::Quit } },
+        { tr("&Edit"),
+          { Names::Undo,
+            Names::Redo,
+            {},
+            Names::Cut,
+            Names::Copy,
+            Names::Paste,
+            Names::SelectAll,
+            {},
+            Names::Find,
+            {},
+            Names::IgnoreRequested,
+            Names::ClearIgnoreRequested,
+            Names::ResetReviewRequested,
+            {},
+            Names::ResetIgnoreListRequested } },
+        { tr("&View"), { Names::ShowIgnoredApps, Names::ToggleToolBar, {}, Names::MainWindow } },
+#endif
+    };
+#ifdef KUDORA_DEVELOPER
+    // The only way into mock mode and the window's own ignored-apps switch; developer builds only.
+    // Named so that a check of the installed program can tell it has none (its texts are in the
+    // catalogues of every build).
+    menus.append({ tr("&Develop"),
+                   { Names::ToggleMockModeRequested, Names::ShowIgnoredAppsToggled },
+                   QLatin1StringView("developMenu") });
+#endif
+#ifdef Q_OS_MACOS
+    menus.append({ tr("&Help"), { Names::Help } });
+#else
+    menus.append(
+        { tr("&Help"), { Names::Help, {}, Names::CheckForUpdates, {}, Names::About, Names::AboutQt } });
+#endif
+
+    QMenuBar* bar = m_window.menuBar();
+    for (const Menu& menu : std::as_const(menus)) {
+        QMenu* shown = bar->addMenu(menu.title);
+        if (!menu.objectName.isEmpty())
+            shown->setObjectName(menu.objectName);
+        for (const QLatin1StringView name : menu.items) {
+            if (name.isEmpty())
+                shown->addSeparator();
+            else if (QAction* command = action(name))
+                shown->addAction(command);
+        }
+        // The titles and enabled states are the focused window's as the menu opens.
+        connect(shown, &QMenu::aboutToShow, this, &AppCommands::updateActions);
+    }
 }
 
 void AppCommands::updateActions()
@@ -203,8 +289,16 @@ void AppCommands::updateActions()
     action(Names::ClearIgnoreRequested)->setVisible(showingIgnored);
     const bool hasSelection = m_focusedValues.hasSelection().value_or(false);
     for (const QLatin1StringView name :
-         { Names::ResetReviewRequested, Names::IgnoreRequested, Names::ClearIgnoreRequested })
+         { Names::ResetReviewRequested, Names::IgnoreRequested, Names::ClearIgnoreRequested,
+           Names::OpenStorePageRequested, Names::CopyIDRequested })
         action(name)->setEnabled(hasSelection);
+
+    // The menu says what would be undone or redone, in the program's own words.
+    const QString undoText = m_undoStack.undoText(), redoText = m_undoStack.redoText();
+    action(Names::Undo)->setText(undoText.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(undoText));
+    action(Names::Undo)->setEnabled(m_undoStack.canUndo());
+    action(Names::Redo)->setText(redoText.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(redoText));
+    action(Names::Redo)->setEnabled(m_undoStack.canRedo());
 
     QWidget* focus = m_focusedValues.focusWidget();
     const auto* field = qobject_cast<const QLineEdit*>(focus);

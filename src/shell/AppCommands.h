@@ -17,13 +17,15 @@ class MainWindow;
 class NotificationCenter;
 class QAction;
 class QMenu;
+class QUndoStack;
 class QWindow;
 class Workspace;
 
 // The program's commands: one action per command, named by CommandNames, in the main window's menu
 // bar. Catalogue commands do not reach into the window: their actions post their names on the
 // notification bus, and the window carries them out on its selection; the rows' context menu and
-// the empty state's button show the same actions. The View menu's show/hide of ignored
+// the empty state's button show the same actions. Edit's Undo and Redo walk the undo stack that
+// the window's changes are pushed on. The View menu's show/hide of ignored
 // applications alone flips the model directly. Every title and enabled state follows the model and
 // the focused window's selection (updateActions()).
 class AppCommands : public QObject
@@ -32,10 +34,10 @@ class AppCommands : public QObject
 
 public:
     // Builds the menus onto window's menu bar; it must go before the window. checkForUpdates is
-    // the update item, placed after "About Kudora"; without one the menu has no update item. The
+    // the update item, placed in Help (after "About Kudora" on macOS); without one there is none. The
     // services must outlive the commands.
     AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center, FocusedValues& focusedValues,
-                Workspace& workspace, QAction* checkForUpdates);
+                Workspace& workspace, QUndoStack& undoStack, QAction* checkForUpdates);
 
     // The action of the command called name; null for a name the program does not have.
     QAction* action(QLatin1StringView name) const;
@@ -47,12 +49,12 @@ public:
     static QUrl helpPageUrl();
 
 private:
-    QAction* add(QMenu* menu, QLatin1StringView name, const QString& title,
-                 const QList<QKeySequence>& shortcuts = {});
+    QAction* add(QLatin1StringView name, const QString& title, const QList<QKeySequence>& shortcuts = {});
     // A command the main window carries out: its action posts its name.
-    QAction* addPosted(QMenu* menu, QLatin1StringView name, const QString& title,
+    QAction* addPosted(QLatin1StringView name, const QString& title,
                        const QList<QKeySequence>& shortcuts = {});
     void buildMenus(QAction* checkForUpdates);
+    void placeInMenus();
     void lendWindowCommands(QWindow* window);
     void showAbout();
     void showMainWindow();
@@ -62,6 +64,7 @@ private:
     NotificationCenter& m_center;
     FocusedValues& m_focusedValues;
     Workspace& m_workspace;
+    QUndoStack& m_undoStack;
     QHash<QString, QAction*> m_actions;
     QPointer<AboutBox> m_about;
 };

@@ -29,6 +29,7 @@
 #include <QImageReader>
 #include <QTextStream>
 #include <QThreadPool>
+#include <QUndoStack>
 
 #include <chrono>
 #include <future>
@@ -145,7 +146,8 @@ KudoraApp::KudoraApp(ProgramParts parts)
             true, std::make_unique<StandardUserDriver>(), DefaultsDomain::open(identifier), info, *workspace);
 
     m_focusedValues = std::make_unique<FocusedValues>();
-    m_mainWindow = std::make_unique<MainWindow>(*m_model, *workspace, *m_center);
+    m_undoStack = std::make_unique<QUndoStack>();
+    m_mainWindow = std::make_unique<MainWindow>(*m_model, *workspace, *m_center, *m_undoStack);
     if (m_firstPaint)
         m_firstPaint->watch(*m_mainWindow);
     QAction* checkForUpdates = nullptr;
@@ -154,7 +156,7 @@ KudoraApp::KudoraApp(ProgramParts parts)
         checkForUpdates = view->action();
     }
     m_commands = std::make_unique<AppCommands>(*m_model, *m_mainWindow, *m_center, *m_focusedValues,
-                                               *workspace, checkForUpdates);
+                                               *workspace, *m_undoStack, checkForUpdates);
     // Placed once its menus and toolbar give it its full size.
     m_windowPlacement = std::make_unique<WindowPlacement>(
         *m_mainWindow, parts.windowStateFile.value_or(WindowPlacement::defaultFilePath()));

@@ -16,6 +16,7 @@ class FocusedValues;
 class MainWindow;
 class NotificationCenter;
 class PreferencesService;
+class QUndoStack;
 class SingleInstance;
 class UpdaterController;
 class WindowPlacement;
@@ -80,6 +81,8 @@ private:
     std::unique_ptr<AppDelegate> m_appDelegate;
     std::unique_ptr<AppModel> m_model;
     std::unique_ptr<UpdaterController> m_updaterController;
+    // The user's changes of the catalogue, for Undo and Redo; its steps borrow the model.
+    std::unique_ptr<QUndoStack> m_undoStack;
     // Declared last: the window borrows the model and the updater, so it goes first.
     std::unique_ptr<MainWindow> m_mainWindow;
     // Goes before the window: its teardown moves the focus, which the commands must no longer

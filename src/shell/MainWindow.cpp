@@ -11,9 +11,10 @@
 #include <QSizePolicy>
 #include <QToolBar>
 
-MainWindow::MainWindow(AppModel& model, Workspace& workspace, NotificationCenter& center, QWidget* parent)
+MainWindow::MainWindow(AppModel& model, Workspace& workspace, NotificationCenter& center,
+                       QUndoStack& undoStack, QWidget* parent)
     : QMainWindow(parent)
-    , m_contentView(new ContentView(model, workspace, center, this))
+    , m_contentView(new ContentView(model, workspace, center, undoStack, this))
     , m_toolBar(new QToolBar(tr("Toolbar"), this))
 {
     setObjectName(QStringLiteral("main"));

@@ -8,6 +8,7 @@ class AppModel;
 class ContentView;
 class NotificationCenter;
 class QToolBar;
+class QUndoStack;
 class Workspace;
 
 // The one window of the program: the catalogue's table view on the shared model, with the search
@@ -19,7 +20,8 @@ class MainWindow : public QMainWindow
 
 public:
     // The content view's services (see ContentView); they and model must outlive the window.
-    MainWindow(AppModel& model, Workspace& workspace, NotificationCenter& center, QWidget* parent = nullptr);
+    MainWindow(AppModel& model, Workspace& workspace, NotificationCenter& center, QUndoStack& undoStack,
+               QWidget* parent = nullptr);
 
     ContentView* contentView() const { return m_contentView; }
     QToolBar* toolBar() const { return m_toolBar; }

@@ -171,6 +171,13 @@ QVariant AppTableModel::displayData(const AppInfo& app, int column) const
 
 QString AppTableModel::openTip(const AppInfo& app) const
 {
+    const QString place = placeTip(app);
+    return place.isEmpty() ? tr("No software centre here can open its page")
+                           : tr("%1. Opening it marks the app as reviewed.").arg(place);
+}
+
+QString AppTableModel::placeTip(const AppInfo& app) const
+{
     switch (ReviewPage(app).place(m_workspace)) {
     case ReviewPage::Place::SoftwareCentre:
         return tr("Open its page in the software centre");
@@ -190,7 +197,7 @@ QString AppTableModel::openTip(const AppInfo& app) const
     case ReviewPage::Place::Nowhere:
         break;
     }
-    return tr("No software centre here can open its page");
+    return {};
 }
 
 QVariant AppTableModel::headerData(int section, Qt::Orientation orientation, int role) const

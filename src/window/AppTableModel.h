@@ -56,6 +56,8 @@ private:
     QVariant displayData(const AppInfo& app, int column) const;
     // Where "Open ↗" takes the person, in the words of the application's store.
     QString openTip(const AppInfo& app) const;
+    // Where "Open ↗" opens the page, or nothing when no place can.
+    QString placeTip(const AppInfo& app) const;
     void reviewChanged(qsizetype index);
     void refreshReviewTexts();
     void scheduleReviewTexts();

@@ -15,6 +15,8 @@ public:
     static constexpr QLatin1StringView IgnoreRequested { "Kudora.ignoreRequested" };
     static constexpr QLatin1StringView ClearIgnoreRequested { "Kudora.clearIgnoreRequested" };
     static constexpr QLatin1StringView ResetIgnoreListRequested { "Kudora.resetIgnoreListRequested" };
+    static constexpr QLatin1StringView OpenStorePageRequested { "Kudora.openStorePageRequested" };
+    static constexpr QLatin1StringView CopyIDRequested { "Kudora.copyIDRequested" };
     static constexpr QLatin1StringView ToggleMockModeRequested { "Kudora.toggleMockModeRequested" };
     static constexpr QLatin1StringView ShowIgnoredAppsToggled { "Kudora.showIgnoredAppsToggled" };
 
@@ -24,6 +26,8 @@ public:
     static constexpr QLatin1StringView Quit { "quit" };
     static constexpr QLatin1StringView MainWindow { "mainWindow" };
     static constexpr QLatin1StringView CloseWindow { "closeWindow" };
+    static constexpr QLatin1StringView Undo { "undo" };
+    static constexpr QLatin1StringView Redo { "redo" };
     static constexpr QLatin1StringView Cut { "cut" };
     static constexpr QLatin1StringView Copy { "copy" };
     static constexpr QLatin1StringView Paste { "paste" };
@@ -32,4 +36,5 @@ public:
     static constexpr QLatin1StringView ShowIgnoredApps { "showIgnoredApps" };
     static constexpr QLatin1StringView ToggleToolBar { "toggleToolBar" };
     static constexpr QLatin1StringView Help { "help" };
+    static constexpr QLatin1StringView AboutQt { "aboutQt" };
 };

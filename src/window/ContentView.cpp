@@ -7,8 +7,10 @@
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "EmptyStateView.h"
+#include "IgnoreListCommand.h"
 #include "MessageBar.h"
 #include "NotificationCenter.h"
+#include "ReviewDatesCommand.h"
 #include "ReviewPage.h"
 #include "ScanningPlaceholder.h"
 #include "SearchField.h"
@@ -16,19 +18,23 @@
 #include "VisibleAppsModel.h"
 #include "Workspace.h"
 
+#include <QClipboard>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCenter& center, QWidget* parent)
+ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCenter& center,
+                         QUndoStack& undoStack, QWidget* parent)
     : QWidget(parent)
     , m_model(model)
     , m_workspace(workspace)
+    , m_undoStack(undoStack)
     , m_searchField(new SearchField)
     , m_mainArea(new QStackedWidget(this))
     , m_tableModel(new AppTableModel(model, workspace, this))
@@ -90,7 +96,8 @@ ContentView::ContentView(AppModel& model, Workspace& workspace, NotificationCent
             &ContentView::updateHasSelection);
     connect(m_rows, &QAbstractItemModel::modelReset, this, &ContentView::updateHasSelection);
     connect(m_rows, &QAbstractItemModel::layoutChanged, this, &ContentView::updateHasSelection);
-    connect(m_table, &AppTableView::openRequested, this, &ContentView::openReviewPage);
+    connect(m_table, &AppTableView::openRequested, this,
+            qOverload<const QModelIndex&>(&ContentView::openReviewPage));
     connect(m_table, &AppTableView::contextMenuRequested, this, &ContentView::showContextMenu);
     observeCommands(center);
 
@@ -172,13 +179,20 @@ void ContentView::observeCommands(NotificationCenter& center)
                            &m_model, [model = &m_model] { model->rescan(); }, Qt::QueuedConnection);
                    }));
     center.observe(CommandNames::ResetReviewRequested, this,
-                   whileShown([this] { m_model.resetReviewDates(targetApps()); }));
+                   whileShown([this] { resetReviewDates(targetApps()); }));
     center.observe(CommandNames::IgnoreRequested, this,
                    whileShown([this] { ignoreOrUnignore(targetApps(), true); }));
     center.observe(CommandNames::ClearIgnoreRequested, this,
                    whileShown([this] { ignoreOrUnignore(targetApps(), false); }));
-    center.observe(CommandNames::ResetIgnoreListRequested, this,
-                   whileShown([this] { m_model.resetIgnoreList(); }));
+    center.observe(CommandNames::ResetIgnoreListRequested, this, whileShown([this] { resetIgnoreList(); }));
+    center.observe(CommandNames::OpenStorePageRequested, this, whileShown([this] {
+                       // The row the menu was opened on comes first: a page per selected row would
+                       // open a crowd of windows.
+                       const QList<AppInfo> apps = targetApps();
+                       if (!apps.isEmpty())
+                           openReviewPage(apps.constFirst());
+                   }));
+    center.observe(CommandNames::CopyIDRequested, this, whileShown([this] { copyIDs(targetApps()); }));
     center.observe(CommandNames::ToggleMockModeRequested, this,
                    whileShown([this] { m_model.toggleMockMode(); }));
     center.observe(CommandNames::ShowIgnoredAppsToggled, this,
@@ -190,13 +204,51 @@ QList<AppInfo> ContentView::targetApps() const
     return m_menuApps ? *m_menuApps : selectedApps();
 }
 
+// A command that changed nothing is not kept, and tells nothing.
 void ContentView::ignoreOrUnignore(const QList<AppInfo>& apps, bool ignore)
 {
-    if (ignore)
-        m_model.ignoreApps(apps);
-    else
-        m_model.unignoreApps(apps);
+    using Change = IgnoreListCommand::Change;
+    auto* command = new IgnoreListCommand(m_model, ignore ? Change::Ignore : Change::ClearIgnore, apps);
+    const int before = m_undoStack.index();
+    m_undoStack.push(command);
     m_table->selectionModel()->clearSelection();
+    if (m_undoStack.index() == before || command->changedCount() < 2)
+        return;
+    const int count = int(command->changedCount());
+    m_messageBar->showUndoable(ignore ? tr("%n apps ignored.", nullptr, count)
+                                      : tr("Ignore cleared: %n apps.", nullptr, count),
+                               m_undoStack);
+}
+
+void ContentView::resetReviewDates(const QList<AppInfo>& apps)
+{
+    auto* command = new ReviewDatesCommand(m_model, ReviewDatesCommand::Change::Reset, apps);
+    const int before = m_undoStack.index();
+    m_undoStack.push(command);
+    if (m_undoStack.index() == before || command->changedCount() < 2)
+        return;
+    m_messageBar->showUndoable(
+        tr("Last reviewed date reset: %n apps.", nullptr, int(command->changedCount())), m_undoStack);
+}
+
+void ContentView::resetIgnoreList()
+{
+    auto* command = new IgnoreListCommand(m_model, IgnoreListCommand::Change::Reset);
+    const int before = m_undoStack.index();
+    m_undoStack.push(command);
+    if (m_undoStack.index() == before)
+        return;
+    m_messageBar->showUndoable(tr("Ignore list cleared: %n apps.", nullptr, int(command->changedCount())),
+                               m_undoStack);
+}
+
+void ContentView::copyIDs(const QList<AppInfo>& apps)
+{
+    QStringList ids;
+    for (const AppInfo& app : apps)
+        ids.append(app.id().text());
+    if (!ids.isEmpty())
+        QGuiApplication::clipboard()->setText(ids.join(u'\n'));
 }
 
 void ContentView::updateSummary()
@@ -238,7 +290,12 @@ void ContentView::showContextMenu(const QList<QModelIndex>& rows, const QPoint& 
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("tableContextMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addActions(m_rowActions);
+    for (QAction* action : std::as_const(m_rowActions)) {
+        if (action)
+            menu->addAction(action);
+        else
+            menu->addSeparator();
+    }
     // A chosen command runs after the menu has hidden; the rows go once it has.
     connect(menu, &QMenu::aboutToHide, this, [this] {
         QMetaObject::invokeMethod(
@@ -260,14 +317,18 @@ void ContentView::openReviewPage(const QModelIndex& index)
     if (!index.isValid())
         return;
     // A copy: opening the page or recording the review may change the catalogue.
-    const AppInfo app = index.data(AppTableModel::RecordRole).value<AppInfo>();
+    openReviewPage(index.data(AppTableModel::RecordRole).value<AppInfo>());
+}
+
+void ContentView::openReviewPage(const AppInfo& app)
+{
     // A desktop without a software centre for the application's page may still open the store's
     // web page. Only a page that opened counts as a review; otherwise the user hears which
     // address to open themselves.
     const QList<QUrl> addresses = ReviewPage(app).addresses();
     if (std::any_of(addresses.cbegin(), addresses.cend(),
                     [this](const QUrl& address) { return m_workspace.openUrl(address); }))
-        m_model.recordReview(app);
+        m_undoStack.push(new ReviewDatesCommand(m_model, ReviewDatesCommand::Change::Record, { app }));
     else if (!addresses.isEmpty())
         m_messageBar->showPageNotOpened(addresses.constLast());
 }

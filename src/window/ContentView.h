@@ -23,6 +23,7 @@ class QLabel;
 class QMenu;
 class QModelIndex;
 class QStackedWidget;
+class QUndoStack;
 class ScanningPlaceholder;
 class SearchField;
 class StatusBar;
@@ -31,8 +32,9 @@ class Workspace;
 
 // The whole content of the main window: the scanning placeholder or the application table (with
 // its empty-state message and context menu), a divider and the status bar. The table's selection
-// model holds the selection; the view carries out the command notifications on it and publishes
-// whether it has one. Everything shown is read from the one AppModel, which the view borrows.
+// model holds the selection; the view carries out the command notifications on it, each change of
+// the user's data as a step of the undo stack, and publishes whether it has one. Everything shown is read
+// from the one AppModel, which the view borrows.
 class ContentView : public QWidget
 {
     Q_OBJECT
@@ -48,15 +50,17 @@ public:
     static constexpr QSize WindowChromeAllowance { 16, 150 };
 
     // workspace opens the review pages and gives the icons; the view carries out the commands
-    // posted on center. All three must outlive the view.
-    ContentView(AppModel& model, Workspace& workspace, NotificationCenter& center, QWidget* parent = nullptr);
+    // posted on center, pushing the changes they make on undoStack. All must outlive the view.
+    ContentView(AppModel& model, Workspace& workspace, NotificationCenter& center, QUndoStack& undoStack,
+                QWidget* parent = nullptr);
     ~ContentView() override;
 
     // The search field, for the window's toolbar (200 px wide). It has no parent until the
     // toolbar takes it; the view deletes it if nobody did.
     SearchField* searchField() const;
 
-    // The commands a row's context menu offers, acting on the rows it was opened for.
+    // The commands a row's context menu offers, acting on the rows it was opened for; a null one
+    // is a separator.
     void setRowActions(const QList<QAction*>& actions);
     // The command of the empty state's "Reset Ignore List".
     void setResetIgnoreListAction(QAction* action);
@@ -77,14 +81,19 @@ private:
     void updateHasSelection();
     void showContextMenu(const QList<QModelIndex>& rows, const QPoint& globalPos);
     void openReviewPage(const QModelIndex& index);
+    void openReviewPage(const AppInfo& app);
     // The rows a command acts on: those the open context menu was opened for, else the selected.
     QList<AppInfo> targetApps() const;
     // After Ignore and Clear Ignore: the rows acted on are gone, and so is the selection; the
     // current row stays where the user was.
     void ignoreOrUnignore(const QList<AppInfo>& apps, bool ignore);
+    void resetReviewDates(const QList<AppInfo>& apps);
+    void resetIgnoreList();
+    void copyIDs(const QList<AppInfo>& apps);
 
     AppModel& m_model;
     Workspace& m_workspace;
+    QUndoStack& m_undoStack;
     bool m_hasSelection = false;
 
     QPointer<SearchField> m_searchField;

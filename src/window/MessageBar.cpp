@@ -7,13 +7,17 @@
 #include <QAccessible>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QUrl>
 
 MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     : QFrame(parent)
+    , m_icon(new QLabel(this))
     , m_label(new QLabel(this))
+    , m_undoButton(new QPushButton(tr("Undo"), this))
 {
     setObjectName(QStringLiteral("messageBar"));
     setAccessibleName(tr("Message"));
@@ -22,9 +26,6 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     setForegroundRole(QPalette::Text);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
-    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
-    auto* icon = new QLabel(this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(iconSize));
     m_label->setObjectName(QStringLiteral("messageText"));
     m_label->setTextFormat(Qt::PlainText);
     m_label->setWordWrap(true);
@@ -37,12 +38,15 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     close->setToolTip(tr("Close"));
     close->setAccessibleName(tr("Close Message"));
     connect(close, &QToolButton::clicked, this, &QWidget::hide);
+    m_undoButton->setObjectName(QStringLiteral("undoButton"));
+    m_undoButton->hide();
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(12, 6, 6, 6);
     layout->setSpacing(8);
-    layout->addWidget(icon, 0, Qt::AlignTop);
+    layout->addWidget(m_icon, 0, Qt::AlignTop);
     layout->addWidget(m_label, 1);
+    layout->addWidget(m_undoButton, 0, Qt::AlignTop);
     layout->addWidget(close, 0, Qt::AlignTop);
     hide();
 
@@ -71,8 +75,31 @@ void MessageBar::showPageNotOpened(const QUrl& url)
                     .arg(url.toDisplayString()));
 }
 
-void MessageBar::showMessage(const QString& text)
+void MessageBar::showUndoable(const QString& text, QUndoStack& undoStack)
 {
+    showMessage(text, false);
+    const int done = undoStack.index();
+    m_undoWatch = connect(&undoStack, &QUndoStack::indexChanged, this, [this, done](int index) {
+        if (index != done)
+            showMessage(QString());
+    });
+    connect(m_undoButton, &QPushButton::clicked, &undoStack, &QUndoStack::undo, Qt::SingleShotConnection);
+    m_undoButton->show();
+}
+
+void MessageBar::showMessage(const QString& text, bool warning)
+{
+    // The change the last message offered to undo is no longer this message's.
+    disconnect(m_undoWatch);
+    disconnect(m_undoButton, &QPushButton::clicked, nullptr, nullptr);
+    m_undoButton->hide();
+    if (text.isEmpty()) {
+        hide();
+        return;
+    }
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    const auto icon = warning ? QStyle::SP_MessageBoxWarning : QStyle::SP_MessageBoxInformation;
+    m_icon->setPixmap(style()->standardIcon(icon, nullptr, this).pixmap(iconSize));
     m_label->setText(text);
     m_label->setAccessibleName(text);
     show();

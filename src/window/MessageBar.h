@@ -6,12 +6,15 @@
 
 class AppModel;
 class QLabel;
+class QPushButton;
+class QUndoStack;
 class QUrl;
 
 // A message across the top of the window's content, for what the user must hear of without being
 // stopped by it: a settings file that cannot be read or was damaged, a review page that did not
-// open. Plain text that can be selected (to copy a path or an address) and a button that closes
-// it; a new message takes the place of the one shown. Its colours come from the palette.
+// open, a change of many rows that can be taken back. Plain text that can be selected (to copy a path or an
+// address) and a button that closes it; a new message takes the place of the one shown. Its colours come from
+// the palette.
 class MessageBar : public QFrame
 {
     Q_OBJECT
@@ -22,9 +25,15 @@ public:
 
     // Tells that nothing could open url, so no review was recorded.
     void showPageNotOpened(const QUrl& url);
+    // Tells what the change just pushed on undoStack did, with a button that undoes it. The
+    // message goes as soon as that change is no longer the last one done.
+    void showUndoable(const QString& text, QUndoStack& undoStack);
 
 private:
-    void showMessage(const QString& text);
+    void showMessage(const QString& text, bool warning = true);
 
+    QLabel* m_icon;
     QLabel* m_label;
+    QPushButton* m_undoButton;
+    QMetaObject::Connection m_undoWatch;
 };

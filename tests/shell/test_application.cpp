@@ -158,12 +158,14 @@ TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
     model().setApps(apps);
     const QList<QAction*> rowActions { action(Names::ResetReviewRequested), action(Names::IgnoreRequested),
                                        action(Names::ClearIgnoreRequested) };
+    const auto offers = [&rowActions](const QMenu* menu) {
+        return menu && menu->actions().size() == 6 && menu->actions().mid(3) == rowActions;
+    };
     // On an unselected row the menu acts on that row alone, and its Ignore empties the selection;
     // on a selected row it acts on the selection; on blank space there is none.
     content().setSelection({ AppId(u"com.example.0"_s) });
     QMenu* menu = contextMenuAt(1);
-    ASSERT_TRUE(menu && menu->actions() == rowActions && rowActions[0]->isEnabled()
-                && rowActions[1]->isEnabled());
+    ASSERT_TRUE(offers(menu) && rowActions[0]->isEnabled() && rowActions[1]->isEnabled());
     rowActions[1]->trigger();
     close(menu);
     EXPECT_EQ(std::pair(model().ignoredIDs(), table().selectionModel()->hasSelection()),
@@ -185,7 +187,7 @@ TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
     ASSERT_TRUE(focus(&table()));
     QTest::keyClick(&table(), Qt::Key_F10, Qt::ShiftModifier);
     menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_TRUE(menu && !rowActions[1]->isVisible() && rowActions[2]->isVisible());
+    ASSERT_TRUE(offers(menu) && !rowActions[1]->isVisible() && rowActions[2]->isVisible());
     rowActions[2]->trigger();
     close(menu);
     EXPECT_TRUE(model().ignoredIDs().isEmpty());
@@ -202,6 +204,71 @@ TEST_F(Commands, TheContextMenuAndTheEmptyStateOfferTheSameActions)
               std::pair(QStringList { Names::ResetIgnoreListRequested }, QSet<AppId>()));
 }
 
+TEST_F(Commands, UndoAndRedoTakeTheStandardKeysAndSayWhatTheyWouldDo)
+{
+    content().setSelection({ AppId(ShellHarness::AlphaID) });
+    ASSERT_TRUE(focus(&table()));
+    press(Qt::CTRL | Qt::Key_I);
+    press(Qt::CTRL | Qt::SHIFT | Qt::Key_I);
+    const auto state = [this]() -> QString {
+        return title(action(Names::Undo)) + u", "_s + title(action(Names::Redo)) + u", "_s
+            + QStringList(model().ignoredIDs().size(), u"ignored"_s).join(u' ');
+    };
+    EXPECT_EQ(state(), u"Undo Reset Ignore List, Redo, "_s);
+    const std::pair<QKeySequence::StandardKey, QString> steps[] = {
+        { QKeySequence::Undo, u"Undo Ignore, Redo Reset Ignore List, ignored"_s },
+        { QKeySequence::Undo, u"Undo, Redo Ignore, "_s },
+        { QKeySequence::Redo, u"Undo Ignore, Redo Reset Ignore List, ignored"_s },
+        { QKeySequence::Redo, u"Undo Reset Ignore List, Redo, "_s },
+    };
+    for (const auto& [key, expected] : steps) {
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
+        EXPECT_EQ(state(), expected);
+    }
+    EXPECT_FALSE(action(Names::Redo)->isEnabled());
+}
+
+TEST_F(Commands, TheMenusAreLaidOutAsOnLinuxDesktopsAndTheRowsMenuOpensAndCopies)
+{
+    // The menus' items in order ("-" a separator); the Develop menu is the developer build's.
+    QStringList menus;
+    for (QAction* menu : harness.window().menuBar()->actions()) {
+        if (menu->menu()->objectName() == u"developMenu"_s)
+            continue;
+        QStringList items;
+        for (QAction* item : menu->menu()->actions())
+            items.append(item->isSeparator() ? u"-"_s : title(item));
+        menus.append(title(menu) + u": "_s + items.join(u", "_s));
+    }
+    EXPECT_EQ(
+        menus.join(u'\n'),
+        QStringList({ u"File: Rescan Applications, -, Close Window, Quit Kudora"_s,
+                      u"Edit: Undo, Redo, -, Cut, Copy, Paste, Select All, -, Find, -, Ignore, Clear Ignore, "
+                      u"Reset Last Reviewed Date, -, Reset Ignore List"_s,
+                      u"View: Show only ignored Apps, Hide Toolbar, -, Main Window"_s,
+                      u"Help: Kudora Help, -, Check for Updates…, -, About Kudora, About Qt"_s })
+            .join(u'\n'));
+    EXPECT_EQ(action(Names::Help)->shortcut(), QKeySequence(Qt::Key_F1));
+
+    // The row's menu opens its store page and copies its id.
+    for (const auto& [name, clipboard, opened] :
+         { std::tuple(Names::CopyIDRequested, ShellHarness::BetaID, qsizetype(0)),
+           { Names::OpenStorePageRequested, u"unchanged"_s, qsizetype(1) } }) {
+        QGuiApplication::clipboard()->setText(u"unchanged"_s);
+        harness.workspace.openedUrls.clear();
+        const int row =
+            table().model()->index(0, 0).data(Qt::AccessibleTextRole).toString() == u"Beta"_s ? 0 : 1;
+        QMenu* menu = contextMenuAt(row);
+        ASSERT_TRUE(menu && menu->actions().value(0) == action(Names::OpenStorePageRequested)
+                    && menu->actions().value(1) == action(Names::CopyIDRequested));
+        action(name)->trigger();
+        close(menu);
+        EXPECT_EQ(std::pair(QGuiApplication::clipboard()->text(), harness.workspace.openedUrls.size()),
+                  std::pair(clipboard, opened))
+            << name.data();
+    }
+}
+
 TEST_F(Commands, MenusOpenFromTheKeyboardAndLeaveTheKeysWorkingWhenDismissed)
 {
     // Alt and a menu's letter opens it, F10 the first one; after Escape the commands' keys work at
@@ -209,7 +276,7 @@ TEST_F(Commands, MenusOpenFromTheKeyboardAndLeaveTheKeysWorkingWhenDismissed)
     content().setSelection({ AppId(ShellHarness::AlphaID) });
     QMenuBar* bar = harness.window().menuBar();
     for (const auto& [key, menu] :
-         { std::pair(Qt::ALT | Qt::Key_E, 2), { QKeyCombination(Qt::Key_F10), 0 } }) {
+         { std::pair(Qt::ALT | Qt::Key_E, 1), { QKeyCombination(Qt::Key_F10), 0 } }) {
         ASSERT_TRUE(focus(&table()));
         press(key);
         ASSERT_TRUE(QTest::qWaitFor([&] {

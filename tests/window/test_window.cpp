@@ -24,11 +24,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QToolBar>
+#include <QUndoStack>
 
 #include <gtest/gtest.h>
 
@@ -104,10 +106,11 @@ protected:
     {
         testers.clear();
         delete view;
+        undoStack.clear();
         model = std::make_unique<AppModel>(preferences, std::move(sources));
         QSignalSpy finished(model.get(), &AppModel::rescanFinished);
         ASSERT_TRUE(finished.wait(10000));
-        view = new ContentView(*model, workspace, center);
+        view = new ContentView(*model, workspace, center, undoStack);
         window.setCentralWidget(view);
         toolBar->clear();
         toolBar->addWidget(view->searchField());
@@ -171,6 +174,7 @@ protected:
 
     RecordingWorkspace workspace;
     NotificationCenter center;
+    QUndoStack undoStack;
     std::shared_ptr<FailingBatchDomain> domain = std::make_shared<FailingBatchDomain>();
     PreferencesService preferences { domain };
     std::unique_ptr<AppModel> model;
@@ -190,7 +194,8 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
 
     // The modification date stands in for a missing use, and looks it.
     const QString modified = u"Showing file modification date (app never launched)"_s;
-    const QString open = u"Open App Store page for "_s, store = u"Open its page in the App Store"_s;
+    const QString open = u"Open App Store page for "_s,
+                  store = u"Open its page in the App Store. Opening it marks the app as reviewed."_s;
     const auto level = [](LabelColors::Level level) { return QString::number(int(level)); };
     using enum LabelColors::Level;
     const std::tuple<int, int, QStringList> columns[] = {
@@ -239,12 +244,15 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
 
     // A Flatpak's or snap's link opens the software centre where the desktop has one for it, else
     // the store's web page.
-    const QString centre = u"Open its page in the software centre"_s,
-                  snapStore = u"Open its page on the Snap Store"_s;
+    // Each says that opening the page counts as a review.
+    const QString marks = u". Opening it marks the app as reviewed."_s,
+                  centre = u"Open its page in the software centre"_s + marks,
+                  snapStore = u"Open its page on the Snap Store"_s + marks;
     for (const auto& [handled, tips] :
          { std::pair(QStringList { u"appstream"_s }, QStringList { centre, centre, snapStore }),
            { QStringList { u"snap"_s },
-             { u"Open its page on Flathub"_s, u"No software centre here can open its page"_s, centre } } }) {
+             { u"Open its page on Flathub"_s + marks, u"No software centre here can open its page"_s,
+               centre } } }) {
         workspace.handled = handled;
         model->setApps(storeApps);
         EXPECT_EQ(column(AppStoreColumn, Qt::ToolTipRole), tips);
@@ -410,7 +418,8 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPa
     clickCell(0, AppStoreColumn);
     EXPECT_FIELDS_EQ(std::tuple(text(0, AppStoreColumn, Qt::ToolTipRole), workspace.openedUrls,
                                 reviewed(u"org.a.Odd id"_s)),
-                     std::tuple(u"Open its page on Flathub"_s, QList<QUrl> { web }, true));
+                     std::tuple(u"Open its page on Flathub. Opening it marks the app as reviewed."_s,
+                                QList<QUrl> { web }, true));
 }
 
 TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
@@ -475,6 +484,91 @@ TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
     delete view;
     center.post(Names::IgnoreRequested);
     EXPECT_TRUE(model->ignoredIDs().isEmpty());
+}
+
+TEST_F(WindowTest, EveryChangeUndoesToTheExactEarlierValuesAndRedoesByIdAfterARescan)
+{
+    // Four apps reviewed 100 to 103 days before day(0), the last two ignored, all in the store.
+    const QList<AppInfo> apps = numberedApps(4);
+    for (const AppInfo& each : apps)
+        preferences.setReviewDate(each.id(), each.lastReviewedDate());
+    preferences.addIgnoredIDs({ apps[2].id(), apps[3].id() });
+    model->setApps(apps);
+    model->changeIgnoredIDs({ apps[2].id(), apps[3].id() }, {});
+    OptionalDate recorded;
+    // The stored dates in days before day(0) ("now" for the review recorded, "-" for none), with
+    // the rows agreeing, and the stored ignore list.
+    const auto state = [&]() -> QString {
+        QStringList dates;
+        for (const AppInfo& each : apps) {
+            const OptionalDate stored = preferences.reviewDate(each.id());
+            EXPECT_EQ(findApp(model->apps(), each.id().text())->lastReviewedDate(), stored);
+            dates.append(!stored                  ? u"-"_s
+                             : stored == recorded ? u"now"_s
+                                                  : QString::number(stored->daysTo(day(0))));
+        }
+        QStringList ignored = sortedTexts(preferences.loadIgnoredIDs());
+        ignored.replaceInStrings(u"com.example."_s, QString());
+        return dates.join(u' ') + u" | "_s + ignored.join(u' ') + u" | "_s + shownText(u"messageText"_s);
+    };
+    const auto select = [&](const QList<int>& numbers) {
+        QSet<AppId> ids;
+        for (const int number : numbers)
+            ids.insert(apps[number].id());
+        view->setSelection(ids);
+    };
+    const std::pair<std::function<void()>, QString> steps[] = {
+        { [] {}, u"100 101 102 103 | 02 03 | "_s },
+        { [&] {
+             for (int row = 0; row < rows()->rowCount(); ++row)
+                 if (idAt(row) == apps[0].id())
+                     table()->setCurrentIndex(rows()->index(row, NameColumn));
+             QTest::keyClick(table(), Qt::Key_Return);
+             recorded = preferences.reviewDate(apps[0].id());
+         },
+          u"now 101 102 103 | 02 03 | "_s },
+        { [&] {
+             select({ 0, 1 }), center.post(Names::ResetReviewRequested);
+         },
+          u"- - 102 103 | 02 03 | Last reviewed date reset: 2 apps."_s },
+        { [&] {
+             select({ 0, 1 }), center.post(Names::IgnoreRequested);
+         },
+          u"- - 102 103 | 00 01 02 03 | 2 apps ignored."_s },
+        { [&] { model->setShowingIgnored(true), select({ 2 }), center.post(Names::ClearIgnoreRequested); },
+          u"- - 102 103 | 00 01 03 | "_s },
+        { [&] { center.post(Names::ResetIgnoreListRequested); },
+          u"- - 102 103 |  | Ignore list cleared: 3 apps."_s },
+    };
+    for (const auto& [step, expected] : steps) {
+        step();
+        EXPECT_EQ(state(), expected);
+    }
+    ASSERT_EQ(undoStack.count(), 5);
+    // A rescan's new records, in another order, before every step back and forth.
+    const auto rescan = [&] {
+        QList<AppInfo> now = model->apps();
+        std::reverse(now.begin(), now.end());
+        model->setApps(now);
+    };
+    // The message's button undoes the reset, and the message goes with it.
+    rescan();
+    QTest::mouseClick(namedChild<QPushButton>(view, u"undoButton"_s), Qt::LeftButton);
+    const auto afterMessage = [](QString text) { return text.left(text.lastIndexOf(u'|') + 2); };
+    EXPECT_EQ(state(), afterMessage(steps[4].second));
+    for (int step = 3; step >= 0; --step) {
+        rescan();
+        undoStack.undo();
+        EXPECT_EQ(state(), afterMessage(steps[step].second)) << step;
+    }
+    for (int step = 1; step <= 5; ++step) {
+        rescan();
+        undoStack.redo();
+        EXPECT_EQ(state(), afterMessage(steps[step].second)) << step;
+    }
+    // A change that changes nothing is no step.
+    center.post(Names::ResetIgnoreListRequested);
+    EXPECT_EQ(undoStack.count(), 5);
 }
 
 TEST_F(WindowTest, SearchFieldHabits)
