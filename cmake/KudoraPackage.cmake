@@ -27,9 +27,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Without the Wayland plugin Qt runs through XWayland, so that one is only recommended.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
-# libflatpak is loaded at run time, so dpkg-shlibdeps cannot see it; without it the program lists
-# App Store applications only, which makes it a recommendation rather than a dependency. Qt's own
+# libflatpak and libappstream are loaded at run time, so dpkg-shlibdeps cannot see them; without
+# them the program lists no Flatpak or distribution applications, which makes them recommendations
+# rather than dependencies. Qt's own
 # catalogues (qtbase_de.qm) translate Qt's texts in the window; without them those stay English.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, libflatpak0, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, libflatpak0, libappstream4, qt6-translations-l10n")
 
 include(CPack)
