@@ -56,8 +56,8 @@ public:
     // Where the domain lives: a file path, or empty for a domain in memory.
     virtual QString location() const = 0;
 
-    // What kept the domain from its file, for the user to hear of; found by the read or write that
-    // met it and kept while the domain lives.
+    // What kept the domain from its file, for the user to hear of; found when the domain loaded its
+    // file (when it was made, and before each change) and kept while the domain lives.
     struct Trouble
     {
         // The file that could not be read (a permission, an I/O error): the domain then keeps

@@ -68,7 +68,10 @@ private:
 
 FileDefaultsDomain::FileDefaultsDomain(QString filePath)
     : m_filePath(std::move(filePath))
-{ }
+{
+    const QMutexLocker locker(&m_batchMutex);
+    loadLocked(false);
+}
 
 // Out of line: the lock type is complete only here.
 FileDefaultsDomain::~FileDefaultsDomain() = default;
@@ -94,16 +97,29 @@ ReadResult<QVariantMap> FileDefaultsDomain::readStored() const
     const ReadResult<QByteArray> bytes = SafeFile::readRegularFile(m_filePath, SafeFile::DefaultLimit);
     if (!bytes)
         return bytes.outcome();
-    const QMutexLocker locker(&m_lastReadMutex);
+    const QMutexLocker locker(&m_parseCache.mutex);
     // The same bytes parse to the same dictionary; comparing them costs far less than parsing.
-    if (m_lastReadBytes.isNull() || *bytes != m_lastReadBytes) {
-        m_lastReadDictionary = PropertyList::parseDictionary(*bytes);
-        m_lastReadBytes = *bytes;
+    if (m_parseCache.bytes.isNull() || *bytes != m_parseCache.bytes) {
+        m_parseCache.dictionary = PropertyList::parseDictionary(*bytes);
+        m_parseCache.bytes = *bytes;
+        if (m_parseCache.dictionary)
+            m_parseCache.lastDictionary = *m_parseCache.dictionary;
     }
-    return { m_lastReadDictionary, ReadOutcome::Read };
+    return { m_parseCache.dictionary, ReadOutcome::Read };
 }
 
-QVariantMap FileDefaultsDomain::currentLocked(bool lockHeld) const
+QVariantMap FileDefaultsDomain::readValuesLocked() const
+{
+    if (m_memory)
+        return *m_memory;
+    const ReadResult<QVariantMap> stored = readStored();
+    if (stored || stored.outcome() == ReadOutcome::Absent)
+        return stored.value_or(QVariantMap());
+    const QMutexLocker locker(&m_parseCache.mutex);
+    return m_parseCache.lastDictionary;
+}
+
+QVariantMap FileDefaultsDomain::loadLocked(bool lockHeld)
 {
     if (m_memory)
         return *m_memory;
@@ -125,8 +141,8 @@ QVariantMap FileDefaultsDomain::currentLocked(bool lockHeld) const
     // A file that could not be read (or kept aside) may hold everything the user chose: it is never
     // written over, and the values live in memory, from the last read that worked, until the end.
     m_trouble.unreadableFile = m_filePath;
-    const QMutexLocker locker(&m_lastReadMutex);
-    m_memory = m_lastReadDictionary.value_or(QVariantMap());
+    const QMutexLocker locker(&m_parseCache.mutex);
+    m_memory = m_parseCache.lastDictionary;
     return *m_memory;
 }
 
@@ -135,7 +151,7 @@ QVariant FileDefaultsDomain::value(const QString& key) const
     const QMutexLocker locker(&m_batchMutex);
     if (m_batch.depth > 0)
         return m_batch.dictionary.value(key);
-    return currentLocked(false).value(key);
+    return readValuesLocked().value(key);
 }
 
 void FileDefaultsDomain::modify(const QString& key, const Modifier& modifier)
@@ -193,7 +209,7 @@ void FileDefaultsDomain::openBatchLocked()
     m_batch.lock = std::make_unique<Lock>(m_filePath);
     if (m_batch.lock->isLocked())
         removeLeftoverTemporaries(m_filePath);
-    m_batch.dictionary = currentLocked(true);
+    m_batch.dictionary = loadLocked(true);
     if (m_memory)
         m_batch.lock.reset();
 }
@@ -235,7 +251,15 @@ void FileDefaultsDomain::writeBatchLocked()
         if (bytes.isEmpty())
             return;
     }
-    Posix::replaceAtomically(m_filePath, bytes);
+    if (!Posix::replaceAtomically(m_filePath, bytes))
+        return;
+    // Parsed as a read would (a list of texts comes back as a list): what the next read finds, and
+    // what reads go on with should another program damage the file.
+    const QMutexLocker locker(&m_parseCache.mutex);
+    m_parseCache.bytes = bytes;
+    m_parseCache.dictionary = PropertyList::parseDictionary(bytes);
+    if (m_parseCache.dictionary)
+        m_parseCache.lastDictionary = *m_parseCache.dictionary;
 }
 
 QString FileDefaultsDomain::location() const

@@ -15,9 +15,11 @@
 // A domain stored as one property-list file. Every write replaces the file atomically (temporary
 // file, then rename) under an advisory lock on "<file>.lock", so that a crash mid-write leaves the
 // old file whole and two running instances never lose each other's writes. The file is readable
-// by its owner only. A file that was read but holds no dictionary is moved aside, not deleted, as
-// soon as a read finds it so. A file that cannot be read at all is never replaced: the domain then
-// lives in memory, from what it last read, until it goes (see trouble()).
+// by its owner only. Loading the file (when the domain is made, and under the lock before each
+// change) moves a file that was read but holds no dictionary aside, not deleted; a file that cannot
+// be read at all is never replaced: the domain then lives in memory, from what it last read, until
+// it goes (see trouble()). Reads only read: what another program did to the file meanwhile is
+// dealt with by the next change.
 class FileDefaultsDomain : public DefaultsDomain
 {
 public:
@@ -55,23 +57,33 @@ private:
     void writeBatchLocked();
 
     // The stored dictionary; nothing when there is no file (Absent), when it could not be read
-    // (Failed) or when it held no dictionary (Read, but no value). The last parse is kept with the
-    // bytes it came from and reused while the file holds the same bytes, so that a read that
-    // follows a read (the store is read back after every change) parses nothing.
+    // (Failed) or when it held no dictionary (Read, but no value).
     ReadResult<QVariantMap> readStored() const;
+    // What a read sees: the stored dictionary, or while the file holds none, the last one read.
+    // Under the batch mutex.
+    QVariantMap readValuesLocked() const;
     // The stored dictionary as the domain goes on with it: a damaged file moved aside (lock held
     // or taken) gives an empty one, an unreadable file turns the domain to memory. Under the
     // batch mutex.
-    QVariantMap currentLocked(bool lockHeld) const;
+    QVariantMap loadLocked(bool lockHeld);
+
+    // The last parse, kept with the bytes it came from and reused while the file holds the same
+    // bytes, so that a read that follows a read (the store is read back after every change)
+    // parses nothing; and the last dictionary any parse gave.
+    struct ParseCache
+    {
+        QMutex mutex;
+        QByteArray bytes;
+        std::optional<QVariantMap> dictionary;
+        QVariantMap lastDictionary;
+    };
 
     QString m_filePath;
     // Held while a read or change looks at the open batch or the memory; the modifier runs under it.
     mutable QMutex m_batchMutex;
     OpenBatch m_batch;
     // Once the file could not be read: the values from then on.
-    mutable std::optional<QVariantMap> m_memory;
-    mutable Trouble m_trouble;
-    mutable QMutex m_lastReadMutex;
-    mutable QByteArray m_lastReadBytes;
-    mutable std::optional<QVariantMap> m_lastReadDictionary;
+    std::optional<QVariantMap> m_memory;
+    Trouble m_trouble;
+    mutable ParseCache m_parseCache;
 };

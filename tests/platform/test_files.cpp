@@ -172,6 +172,27 @@ TEST(FileDefaultsDomain, KeepsTypedValuesInAPrivateBinaryFile)
     EXPECT_EQ(PropertyList::parseDictionary(bytes), values);
 }
 
+// Only loading moves a damaged file aside: once when the domain is made, then before each change.
+TEST(FileDefaultsDomain, AReadLeavesTheFileAsItIsAndTheNextChangeKeepsADamagedOneAside)
+{
+    FixtureTree tree;
+    const QString path = tree.writeFile(u"org.example.plist"_s, "bplist00 torn");
+    FileDefaultsDomain domain(path);
+    const QStringList firstAside = QDir(tree.path()).entryList({ u"org.example.plist.corrupt-*"_s });
+    EXPECT_EQ(std::pair(firstAside.size(), domain.trouble().damagedFileCopy),
+              std::pair(qsizetype(1), tree.pathOf(firstAside.value(0))));
+    domain.setValue(u"kept"_s, u"new"_s);
+    // Another program tears the file: reads go on with the values last read and touch nothing.
+    const QByteArray torn = SafeFile::readRegularFile(path).value_or(QByteArray()).left(20);
+    tree.writeFile(u"org.example.plist"_s, torn);
+    EXPECT_EQ(domain.value(u"kept"_s), QVariant(u"new"_s));
+    EXPECT_EQ(SafeFile::readRegularFile(path), std::optional(torn));
+    EXPECT_EQ(QDir(tree.path()).entryList({ u"org.example.plist.corrupt-*"_s }), firstAside);
+    domain.setValue(u"other"_s, qlonglong(1));
+    EXPECT_EQ(PropertyList::readDictionary(path), (QVariantMap { { u"other"_s, qlonglong(1) } }));
+    EXPECT_EQ(QDir(tree.path()).entryList({ u"org.example.plist.corrupt-*"_s }).size(), 2);
+}
+
 TEST(FileDefaultsDomain, BatchWritesTheFileOnceWhenTheOutermostBatchEnds)
 {
     FixtureTree tree;
