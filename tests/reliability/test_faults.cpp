@@ -576,8 +576,7 @@ TEST(StoreFaults, AConfigFolderThatTakesNoFilesOrAFileThatCannotBeReadStillLeave
               (writable + u"/org.example.readonly/standard.plist|test.kept\n|test.kept\n"_s + unreadable
                + u"|test.kept"_s)
                   .toUtf8());
-    EXPECT_EQ(
-        std::pair(std::optional<QByteArray>(SafeFile::readRegularFile(unreadable)),
-                  filesIn(writable, u"unreadable*"_s)),
-        std::pair(std::optional(before), QStringList { u"unreadable.plist"_s }));
+    EXPECT_EQ(std::pair(std::optional<QByteArray>(SafeFile::readRegularFile(unreadable)),
+                        filesIn(writable, u"unreadable*"_s)),
+              std::pair(std::optional(before), QStringList { u"unreadable.plist"_s }));
 }
