@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Appcast.h"
+#include "FeedLoader.h"
 #include "LoopbackHttpServer.h"
 #include "MemoryDefaultsDomain.h"
 #include "RecordingWorkspace.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -327,3 +329,19 @@ TEST(Appcast, NewestApplicableItemNeedsARunnableSystemAndAnHttpsAddress)
 }
 
 } // namespace
+
+TEST_F(UpdaterTest, AFeedLoadEndsOnceAndALoadThatWasAbandonedIsNeverHeard)
+{
+    server.serve(u"/feed"_s, TestFeed::rss({}));
+    FeedLoader loader(FeedLoader::Policy::AllowLoopbackHttpForTesting, { 5000, 1024 * 1024 });
+    QSignalSpy loaded(&loader, &FeedLoader::loaded), failed(&loader, &FeedLoader::failed);
+    const QUrl refused(u"http://example.org/appcast.xml"_s);
+    loader.load(refused);
+    EXPECT_EQ(failed.count(), 0) << "never before load() returns";
+    ASSERT_TRUE(failed.wait(5000));
+    loader.load(refused);
+    loader.load(server.url(u"/feed"_s));
+    ASSERT_TRUE(loaded.wait(5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(std::pair(loaded.count(), failed.count()), std::pair(qsizetype(1), qsizetype(1)));
+}
