@@ -273,7 +273,12 @@ protected:
                          "<name>Distro App</name></component>");
         m_tree.writeFile(u"share/applications/org.kudora.test.DistroApp.desktop"_s,
                          "[Desktop Entry]\nType=Application\nName=Distro App\nExec=true\n");
+        // An installation of no applications that only installations.d names.
+        FixtureTree::write(
+            configDir() + u"/installations.d/empty.conf"_s,
+            "[Installation \"empty\"]\nPath=" + QFile::encodeName(m_tree.makeFolder(u"empty"_s)) + "\n");
     }
+    void TearDown() override { QDir(configDir() + u"/installations.d"_s).removeRecursively(); }
 
     AppSources sources(const QString& library = Libflatpak) const
     {
@@ -328,6 +333,7 @@ TEST_F(ReadFailures, OnlyWhatIsNotThereLosesItsReviewAndOnlyAfterAScanThatReadEv
         { "user installation", { F::userDir() }, Libflatpak, "KHSD", "KHUSFDG" },
         { "system installation", { F::systemDir() }, Libflatpak, "KHUFD", "KHUSFDG" },
         { "installations.d", { configDir() + u"/installations.d"_s }, Libflatpak, "KHUSFD", "KHUSFDG" },
+        { "installations.d file", { configDir() + u"/installations.d/empty.conf"_s }, Libflatpak, "KHUSFD", "KHUSFDG" },
         // Without the library only the disk tells whether an installation could be missing.
         { "library", { F::userDir(), F::systemDir() }, NoLibrary, "KHD", "KHUSFDG" },
         // Every remote's lookup fails so; a removed remote's applications are still installed.
