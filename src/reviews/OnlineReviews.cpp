@@ -139,8 +139,8 @@ void OnlineReviews::start(const QString& id)
 OnlineReviews::Outcome OnlineReviews::outcomeOf(QNetworkReply* reply, const QString& id)
 {
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() != QNetworkReply::NoError || status != 200 || !isJson(*reply)
-        || reply->bytesAvailable() > m_limits.maximumSize)
+    // An answer past the size limit was aborted as its bytes came.
+    if (reply->error() != QNetworkReply::NoError || status != 200 || !isJson(*reply))
         return Outcome::Failed;
     const ReadResult<OnlineReview> own = ReviewListing::ownReview(reply->readAll(), m_hash.hex());
     if (own.outcome() != ReadOutcome::Read)

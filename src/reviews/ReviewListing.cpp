@@ -11,10 +11,11 @@
 namespace {
 
 // Unix seconds, as the service gives them (a float); later than 1970 and before the year 5000.
+// Anything but a number gives -1.
 std::optional<QDateTime> dateOf(const QJsonValue& value)
 {
     const double seconds = value.toDouble(-1);
-    if (!value.isDouble() || !std::isfinite(seconds) || seconds <= 0 || seconds > 95'000'000'000.0)
+    if (!std::isfinite(seconds) || seconds <= 0 || seconds > 95'000'000'000.0)
         return std::nullopt;
     return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(seconds * 1000)), Qt::UTC);
 }
