@@ -79,6 +79,15 @@ bool OnlineReviews::lookUp(const QStringList& ids)
         }
     }
     startMore();
+    // Nothing to ask still ends, so that a caller waiting for the end need not ask first.
+    if (!isBusy())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!isBusy())
+                    emit finished();
+            },
+            Qt::QueuedConnection);
     return true;
 }
 

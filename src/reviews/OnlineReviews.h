@@ -56,9 +56,10 @@ public:
     // False without a user hash or with a server that may not be asked: nothing is then sent.
     bool canLookUp() const;
 
-    // Asks for each id not already being asked for, MaximumRequests at a time, each ending in
-    // one answered(), never before this returns; finished() follows the last. False, asking
-    // nothing, when canLookUp() is false.
+    // Asks for each id (as AppStreamId gives them) not already being asked for, MaximumRequests
+    // at a time, each ending in one answered(), never before this returns; finished() follows
+    // the last, or comes at once when there was nothing to ask. False, asking nothing and
+    // signalling nothing, when canLookUp() is false.
     bool lookUp(const QStringList& ids);
     // The same for those of ids whose cached answer is missing or stale.
     bool lookUpStale(const QStringList& ids);

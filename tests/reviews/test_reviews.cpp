@@ -298,6 +298,8 @@ TEST_F(OnlineReviewsTest, OnlyAnswersMissingOrAskedMoreThanADayAgoAreAskedForAga
 
     const auto reviews = lookups();
     answers(*reviews, [&] { return reviews->lookUpStale(ids); });
+    // Nothing is stale now, and the lookup still ends.
+    EXPECT_EQ(answers(*reviews, [&] { return reviews->lookUpStale(ids); }).size(), 0);
     QStringList paths;
     for (const QByteArray& request : service.requests())
         paths.append(QString::fromLatin1(request.split(' ').value(1)));
