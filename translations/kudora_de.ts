@@ -584,4 +584,15 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
         <translation>Beim Abrufen der Informationen zu Aktualisierungen ist ein Fehler aufgetreten. Bitte versuchen Sie es später erneut.</translation>
     </message>
 </context>
+<context>
+    <name>UserHash</name>
+    <message>
+        <source>Your own reviews cannot be recognized: the computer’s id in %1 cannot be read.</source>
+        <translation>Ihre eigenen Bewertungen können nicht erkannt werden: Die Kennung des Computers in „%1“ kann nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Your own reviews cannot be recognized: your user account has no name.</source>
+        <translation>Ihre eigenen Bewertungen können nicht erkannt werden: Ihr Benutzerkonto hat keinen Namen.</translation>
+    </message>
+</context>
 </TS>

@@ -96,13 +96,16 @@ AppInfo AppInfo::flatpakApp(AppId id, QString name, QString deployPath, Optional
 
 AppInfo AppInfo::snapApp(const QString& snapName, QString name, QString desktopEntryPath,
                          OptionalDate lastAccessedDate, OptionalDate modificationDate,
-                         OptionalDate lastReviewedDate, std::optional<QUrl> storePage)
+                         OptionalDate lastReviewedDate, std::optional<QUrl> storePage, QString snapID,
+                         QStringList commonIDs)
 {
     AppInfo app(AppId(SnapPrefix.toString() + snapName), std::move(name), std::move(desktopEntryPath),
                 QString(), std::move(lastAccessedDate), std::move(modificationDate),
                 std::move(lastReviewedDate));
     app.m_store = Store::Snap;
     app.m_webPage = std::move(storePage);
+    app.m_snapID = std::move(snapID);
+    app.m_commonIDs = std::move(commonIDs);
     return app;
 }
 

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -36,10 +37,12 @@ public:
                               std::optional<QUrl> webPage);
     // A snap from the Snap Store, listed under the id "snap:<snapName>", which no Flatpak id or
     // bundle identifier can take. bundlePath is its desktop entry, whose icon stands for it, and
-    // storePage its page on the store's web site.
+    // storePage its page on the store's web site. snapID is the store's id of the snap and
+    // commonIDs the AppStream ids its publisher gave it, under which its reviews are kept.
     static AppInfo snapApp(const QString& snapName, QString name, QString desktopEntryPath,
                            OptionalDate lastAccessedDate, OptionalDate modificationDate,
-                           OptionalDate lastReviewedDate, std::optional<QUrl> storePage);
+                           OptionalDate lastReviewedDate, std::optional<QUrl> storePage, QString snapID = {},
+                           QStringList commonIDs = {});
     // An application the distribution's packages installed, under its AppStream id (which is
     // also its id as a Flatpak). bundlePath is its desktop entry, whose icon stands for it; it has
     // no web page.
@@ -55,6 +58,9 @@ public:
     const OptionalDate& modificationDate() const { return m_modificationDate; }
     const OptionalDate& lastReviewedDate() const { return m_lastReviewedDate; }
     Store store() const { return m_store; }
+    // A snap's id in the Snap Store and its AppStream ids; empty for the other stores.
+    const QString& snapID() const { return m_snapID; }
+    const QStringList& commonIDs() const { return m_commonIDs; }
     void setLastReviewedDate(OptionalDate date) { m_lastReviewedDate = std::move(date); }
 
     // Sort keys: an absent date stands as distantPast().
@@ -92,4 +98,6 @@ private:
     OptionalDate m_lastReviewedDate;
     Store m_store = Store::AppStore;
     std::optional<QUrl> m_webPage;
+    QString m_snapID;
+    QStringList m_commonIDs;
 };

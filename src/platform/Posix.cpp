@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,4 +104,40 @@ Posix::Directory Posix::openDirectory(const QString& path)
         return nullptr;
     }
     return Directory(::opendir(native.constData()));
+}
+
+QByteArray Posix::loginName()
+{
+    const uid_t uid = ::getuid();
+    // The name of the entry lookUp finds, when it is the real user's; the buffer grows while the
+    // entry does not fit.
+    const auto nameOf = [uid](const auto& lookUp) -> QByteArray {
+        const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+        QByteArray buffer(suggested > 0 ? qsizetype(suggested) : 1024, Qt::Uninitialized);
+        for (;;) {
+            passwd entry {};
+            passwd* found = nullptr;
+            // These return the error rather than set errno.
+            const int error = lookUp(&entry, buffer.data(), size_t(buffer.size()), &found);
+            if (error == EINTR)
+                continue;
+            if (error == ERANGE && buffer.size() < 1024 * 1024) {
+                buffer.resize(buffer.size() * 2);
+                continue;
+            }
+            if (error != 0 || !found || found->pw_uid != uid || !found->pw_name)
+                return {};
+            return QByteArray(found->pw_name);
+        }
+    };
+    if (const QByteArray logName = qgetenv("LOGNAME"); !logName.isEmpty()) {
+        const QByteArray name = nameOf([&](passwd* entry, char* buffer, size_t size, passwd** found) {
+            return ::getpwnam_r(logName.constData(), entry, buffer, size, found);
+        });
+        if (!name.isEmpty())
+            return name;
+    }
+    return nameOf([uid](passwd* entry, char* buffer, size_t size, passwd** found) {
+        return ::getpwuid_r(uid, entry, buffer, size, found);
+    });
 }

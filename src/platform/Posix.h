@@ -63,4 +63,10 @@ public:
     using Directory = std::unique_ptr<DIR, DirectoryCloser>;
     // opendir(3) of path; null on failure, errno set.
     static Directory openDirectory(const QString& path);
+
+    // The login name of the real user as GLib's g_get_user_name() gives it, which the software
+    // centres build the user's identity from: the passwd entry named by $LOGNAME when it belongs to
+    // the real user id, else the entry of that id. Empty when the user has no passwd entry (GLib
+    // would then say "somebody", a name that stands for no one in particular).
+    static QByteArray loginName();
 };

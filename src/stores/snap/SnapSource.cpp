@@ -26,6 +26,8 @@ struct Snap
     QStringList desktopFiles;
     OptionalDate installed;
     std::optional<QUrl> storePage;
+    QString id;
+    QStringList commonIDs;
 };
 
 // A revision the store published: a positive number, as text or as a number. A snap installed
@@ -55,6 +57,11 @@ std::optional<Snap> storeApplication(const QJsonObject& object)
     if (snap.name.isEmpty() || snap.desktopFiles.isEmpty())
         return std::nullopt;
     snap.title = object.value(u"title").toString();
+    snap.id = object.value(u"id").toString();
+    for (const QJsonValue& commonID : object.value(u"common-ids").toArray()) {
+        if (!commonID.toString().isEmpty())
+            snap.commonIDs.append(commonID.toString());
+    }
     const QDateTime installed =
         QDateTime::fromString(object.value(u"install-date").toString(), Qt::ISODateWithMs);
     if (installed.isValid())
@@ -129,9 +136,9 @@ AppSource::Result SnapSource::scan(const ReviewDateMap& reviewDates) const
     const UsageRecords::Result usage = UsageRecords::read(m_dataHome);
     result.apps.reserve(snaps.size());
     for (const Snap& snap : std::as_const(snaps)) {
-        AppInfo app =
-            AppInfo::snapApp(snap.name, displayName(snap), snap.desktopFiles.first(),
-                             lastUse(snap, usage.lastUse), snap.installed, std::nullopt, snap.storePage);
+        AppInfo app = AppInfo::snapApp(snap.name, displayName(snap), snap.desktopFiles.first(),
+                                       lastUse(snap, usage.lastUse), snap.installed, std::nullopt,
+                                       snap.storePage, snap.id, snap.commonIDs);
         if (const auto reviewed = reviewDates.constFind(app.id()); reviewed != reviewDates.cend())
             app.setLastReviewedDate(*reviewed);
         result.apps.append(std::move(app));

@@ -1,0 +1,73 @@
+// SPDX-FileCopyrightText: 2026 Kudora developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "OnlineReview.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+// The ratings service's last answer for each AppStream id: the user's own review or none, with
+// when it was asked. Nothing else of an answer is kept, least of all other people's reviews. One
+// file, replaced whole, so that a crash leaves the old answers or the new; another instance saving
+// at the same time adds its answers rather than losing them or ours.
+class ReviewCache
+{
+public:
+    using Clock = std::function<QDateTime()>;
+    struct Answer
+    {
+        QDateTime asked;
+        std::optional<OnlineReview> review;
+
+        friend bool operator==(const Answer&, const Answer&) = default;
+    };
+    // An answer older than this is asked for again.
+    static constexpr std::chrono::hours StaleAfter { 24 };
+    // Far more than the answers of thousands of applications.
+    static constexpr qint64 FileLimit = 8 * 1024 * 1024;
+
+    // "kudora" in the XDG cache folder.
+    static QString defaultFolder();
+
+    // Reads nothing yet. clock gives the time answers are stamped and judged with (the current
+    // time when empty).
+    explicit ReviewCache(QString folder = defaultFolder(), Clock clock = {});
+
+    QString filePath() const;
+    QDateTime now() const;
+
+    // Reads the answers saved; a file that cannot be read as answers is ignored, and replaced by
+    // the next save. Answers not yet saved stay.
+    void load();
+
+    std::optional<Answer> answer(const QString& id) const;
+    const QHash<QString, Answer>& answers() const { return m_answers; }
+    // Whether id has no answer or one asked more than a day ago (or, by a clock set back, later
+    // than now).
+    bool isStale(const QString& id) const;
+
+    // The service's answer for id, asked now.
+    void record(const QString& id, std::optional<OnlineReview> review);
+    bool hasUnsavedAnswers() const { return !m_unsaved.isEmpty(); }
+
+    // Writes the answers recorded since the last save, over the file as it is now: for each id
+    // the answer asked last wins, whichever instance asked. Afterwards the cache holds what the
+    // file does. False when nothing could be written; the answers then stay unsaved.
+    bool save();
+
+    // Forgets every answer, on disk too; true when no file is left.
+    bool removeAll();
+
+private:
+    QString m_folder;
+    Clock m_clock;
+    QHash<QString, Answer> m_answers;
+    QSet<QString> m_unsaved;
+};
