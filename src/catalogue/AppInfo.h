@@ -88,6 +88,8 @@ public:
     // The first instant of year 1: earlier than every real date, never shown.
     static QDateTime distantPast();
 
+    friend bool operator==(const AppInfo&, const AppInfo&) = default;
+
 private:
     AppId m_id;
     QString m_name;

@@ -12,6 +12,14 @@
 #include <vector>
 
 namespace {
+// An empty or incomplete result usually means a folder could not be read, not that every
+// application was removed: pruning then would erase the user's ignore list and review dates, and a
+// refresh would take rows away that are still installed.
+bool absenceIsKnown(const AppSource::Result& result)
+{
+    return result.completeness.isComplete() && !result.apps.isEmpty();
+}
+
 QSet<AppId> idsOf(const QList<AppInfo>& apps)
 {
     QSet<AppId> ids;
@@ -146,23 +154,82 @@ void AppModel::rescan()
         emit rescanFinished();
         return;
     }
+    // A refresh under way may have read the stores before what the user asks to see again: the
+    // rescan starts when it ends.
+    if (m_runningScan == Scan::None)
+        startScan(Scan::Rescan);
+}
 
+void AppModel::refresh()
+{
+    if (m_isMockMode)
+        return;
+    // The scan under way may have read the stores before the change this refresh is for.
+    if (m_runningScan != Scan::None) {
+        m_refreshPending = true;
+        return;
+    }
+    startScan(Scan::Refresh);
+}
+
+void AppModel::startScan(Scan kind)
+{
+    m_runningScan = kind;
     const ReviewDateMap reviewDates = m_preferences.loadReviewDates();
     // The worker gets copies only: it must never reach the model, which may be gone by the time
     // the scan ends, nor hold up the end of the program.
     const bool started = DetachedTask::run(
         this, [sources = m_sources, reviewDates] { return AppSource::scanAll(sources, reviewDates); },
-        [this](AppSource::Result result) { applyScanResult(std::move(result)); });
+        [this](AppSource::Result result) { scanEnded(std::move(result)); });
     // Without a thread there is no list; treat it as a scan that could not read anything rather
     // than leave the model scanning for ever.
     if (!started) {
         const auto nothingRead = [this] {
             AppSource::Result result;
             result.completeness.note(ReadOutcome::Failed);
-            applyScanResult(std::move(result));
+            scanEnded(std::move(result));
         };
         QMetaObject::invokeMethod(this, nothingRead, Qt::QueuedConnection);
     }
+}
+
+void AppModel::scanEnded(AppSource::Result result)
+{
+    const Scan ended = std::exchange(m_runningScan, Scan::None);
+    if (m_isScanning) {
+        if (ended == Scan::Refresh)
+            startScan(Scan::Rescan);
+        else
+            applyScanResult(std::move(result));
+    } else if (!m_isMockMode) {
+        mergeScanResult(std::move(result));
+    }
+    if (m_refreshPending && m_runningScan == Scan::None) {
+        m_refreshPending = false;
+        refresh();
+    }
+}
+
+void AppModel::takeReviewDates(QList<AppInfo>& apps) const
+{
+    const ReviewDateMap stored = m_preferences.loadReviewDates();
+    for (AppInfo& app : apps) {
+        const auto it = stored.constFind(app.id());
+        app.setLastReviewedDate(it == stored.cend() ? OptionalDate() : OptionalDate(*it));
+    }
+}
+
+bool AppModel::pruneAndTakeIgnoredIDs(bool absenceKnown, QSet<AppId> unlistedIDs)
+{
+    if (absenceKnown) {
+        QSet<AppId> installedIDs = std::move(unlistedIDs);
+        installedIDs.reserve(m_apps.size() + installedIDs.size());
+        for (const AppInfo& app : std::as_const(m_apps))
+            installedIDs.insert(app.id());
+        m_preferences.pruneReviewDates(installedIDs);
+        m_preferences.pruneIgnoredIDs(installedIDs);
+    }
+    return m_order.setIgnoredIDs(m_preferences.loadIgnoredIDs());
 }
 
 void AppModel::applyScanResult(AppSource::Result result)
@@ -171,20 +238,10 @@ void AppModel::applyScanResult(AppSource::Result result)
     // with the ignore list it is about to replace, or runs in between the steps: what the store
     // meets meanwhile is told at the end.
     m_applyingScan = true;
+    takeReviewDates(result.apps);
+    const bool absenceKnown = absenceIsKnown(result);
     replaceApps(std::move(result.apps));
-
-    // An empty or incomplete result usually means a folder could not be read, not that every
-    // application was removed: pruning then would erase the user's ignore list and review dates.
-    if (result.completeness.isComplete() && !m_apps.isEmpty()) {
-        QSet<AppId> installedIDs = std::move(result.unlistedIDs);
-        installedIDs.reserve(m_apps.size() + installedIDs.size());
-        for (const AppInfo& app : std::as_const(m_apps))
-            installedIDs.insert(app.id());
-        m_preferences.pruneReviewDates(installedIDs);
-        m_preferences.pruneIgnoredIDs(installedIDs);
-    }
-
-    const bool ignoredChanged = m_order.setIgnoredIDs(m_preferences.loadIgnoredIDs());
+    const bool ignoredChanged = pruneAndTakeIgnoredIDs(absenceKnown, std::move(result.unlistedIDs));
     m_isScanning = false;
     m_applyingScan = false;
 
@@ -197,6 +254,89 @@ void AppModel::applyScanResult(AppSource::Result result)
     emit isScanningChanged();
     takeStoreTrouble();
     emit rescanFinished();
+}
+
+void AppModel::mergeScanResult(AppSource::Result result)
+{
+    // Each step is told as it happens, so that views keep their rows, and with them the user's
+    // selection and place: the records gone leave, the changed change, the new come at the end.
+    m_applyingScan = true;
+    takeReviewDates(result.apps);
+    QHash<AppId, qsizetype> found;
+    found.reserve(result.apps.size());
+    for (qsizetype i = 0; i < result.apps.size(); ++i) {
+        if (!found.contains(result.apps.at(i).id()))
+            found.insert(result.apps.at(i).id(), i);
+    }
+    const bool absenceKnown = absenceIsKnown(result);
+    bool changed = false;
+
+    if (absenceKnown) {
+        for (qsizetype last = m_apps.size() - 1; last >= 0;) {
+            if (found.contains(m_apps.at(last).id())) {
+                --last;
+                continue;
+            }
+            qsizetype first = last;
+            while (first > 0 && !found.contains(m_apps.at(first - 1).id()))
+                --first;
+            emit appsAboutToBeRemoved(first, last);
+            m_apps.remove(first, last - first + 1);
+            m_order.removeApps(first, last - first + 1);
+            emit appsRemoved();
+            changed = true;
+            last = first - 1;
+        }
+    }
+
+    QSet<qsizetype> listed;
+    qsizetype runStart = -1;
+    for (qsizetype i = 0; i <= m_apps.size(); ++i) {
+        bool differs = false;
+        if (i < m_apps.size()) {
+            if (const auto it = found.constFind(m_apps.at(i).id()); it != found.cend()) {
+                listed.insert(*it);
+                const AppInfo& now = result.apps.at(*it);
+                differs = m_apps.at(i) != now;
+                if (differs) {
+                    m_apps[i] = now;
+                    m_order.setApp(i, now);
+                }
+            }
+        }
+        if (differs && runStart < 0)
+            runStart = i;
+        if (!differs && runStart >= 0) {
+            emit appsChangedInPlace(runStart, i - 1);
+            changed = true;
+            runStart = -1;
+        }
+    }
+
+    // In the order the scan listed them, as a rescan would.
+    QList<AppInfo> added;
+    for (qsizetype i = 0; i < result.apps.size(); ++i) {
+        if (!listed.contains(i) && found.value(result.apps.at(i).id()) == i)
+            added.append(result.apps.at(i));
+    }
+    if (!added.isEmpty()) {
+        emit appsAboutToBeAdded(m_apps.size(), m_apps.size() + added.size() - 1);
+        m_apps.append(added);
+        m_order.appendApps(added);
+        emit appsAdded();
+        changed = true;
+    }
+
+    const bool ignoredChanged = pruneAndTakeIgnoredIDs(absenceKnown, std::move(result.unlistedIDs));
+    m_applyingScan = false;
+    if (changed)
+        notifyAppsChanged();
+    if (ignoredChanged) {
+        emit ignoredIDsChanged();
+        emit visibleAppsChanged();
+    }
+    takeStoreTrouble();
+    emit refreshFinished();
 }
 
 void AppModel::toggleMockMode()
@@ -215,8 +355,8 @@ qsizetype AppModel::indexOfID(const AppId& id) const
 void AppModel::setReviewDate(qsizetype index, const OptionalDate& date)
 {
     m_apps[index].setLastReviewedDate(date);
-    m_order.setReviewDate(index, m_apps[index]);
-    emit reviewDateChanged(index);
+    m_order.setApp(index, m_apps[index]);
+    emit appsChangedInPlace(index, index);
     notifyAppsChanged();
 }
 

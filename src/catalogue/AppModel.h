@@ -72,9 +72,16 @@ public:
     // themselves.
     const VisibleOrder& visibleOrder() const { return m_order; }
 
-    // Starts a rescan unless one runs (then the request is dropped). rescanFinished() follows when
+    // Starts a rescan unless one runs (then the request is dropped); during a refresh the catalogue
+    // empties at once and the rescan starts when the refresh ends. rescanFinished() follows when
     // the new catalogue is in place.
     void rescan();
+    // Scans again without showing it, for what was installed or removed meanwhile: the catalogue
+    // stays, and only the records the scan found new, changed or gone come, change or go (see
+    // appsAboutToBeAdded). The store is pruned as by any scan, and records the scan did not list go
+    // only when it could prune. Asked for while a scan runs, it follows that scan, once for all such
+    // requests; in mock mode there is nothing to refresh. refreshFinished() follows the changes.
+    void refresh();
     void toggleMockMode();
     void recordReview(const AppInfo& app);
     void ignoreApps(const QList<AppInfo>& apps);
@@ -101,6 +108,7 @@ signals:
     void ignoredIDsChanged();
     void visibleAppsChanged();
     void rescanFinished();
+    void refreshFinished();
     void unreadableSettingsFileChanged();
     void damagedSettingsCopyChanged();
 
@@ -108,8 +116,14 @@ signals:
     // to be assigned and then was (positions in apps() mean other records from then on) ...
     void appsAboutToBeReplaced();
     void catalogueReplaced();
-    // ... or the review date of apps().at(index) changed in place.
-    void reviewDateChanged(qsizetype index);
+    // ... or the records from first to last (positions in apps()) are about to go and then went ...
+    void appsAboutToBeRemoved(qsizetype first, qsizetype last);
+    void appsRemoved();
+    // ... or records are about to come at positions first to last, the end of apps(), and came ...
+    void appsAboutToBeAdded(qsizetype first, qsizetype last);
+    void appsAdded();
+    // ... or the records from first to last changed in place (a review date, or what a refresh read).
+    void appsChangedInPlace(qsizetype first, qsizetype last);
 
 private:
     void setIsScanning(bool isScanning);
@@ -117,7 +131,16 @@ private:
     void setIgnoredIDs(QSet<AppId> ignoredIDs);
     // Takes up what the store's last reads and writes met with its file.
     void takeStoreTrouble();
+    enum class Scan { None, Rescan, Refresh };
+    void startScan(Scan kind);
+    void scanEnded(AppSource::Result result);
     void applyScanResult(AppSource::Result result);
+    void mergeScanResult(AppSource::Result result);
+    // Takes the stored review dates, which the user may have changed while the scan read the stores.
+    void takeReviewDates(QList<AppInfo>& apps) const;
+    // With absenceKnown, prunes the store to apps and unlistedIDs; then takes up the ignore list the
+    // store has, returning whether that changed.
+    bool pruneAndTakeIgnoredIDs(bool absenceKnown, QSet<AppId> unlistedIDs);
     void replaceApps(QList<AppInfo> apps);
     void notifyAppsChanged();
     // The first record with id, or -1.
@@ -130,6 +153,9 @@ private:
 
     QList<AppInfo> m_apps;
     bool m_isScanning = false;
+    // The scan whose result is awaited, and whether a refresh is to follow it.
+    Scan m_runningScan = Scan::None;
+    bool m_refreshPending = false;
     bool m_applyingScan = false;
     bool m_isMockMode = false;
     // The search, the ignore list, the show-ignored switch and the sort order, with the keys they

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QList>
 #include <QSet>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -43,6 +44,11 @@ public:
 
     // The one store whose applications the source lists; none when it lists several or names none.
     virtual std::optional<AppInfo::Store> store() const { return std::nullopt; }
+
+    // The folders in which an entry comes or goes when one of the source's applications is
+    // installed or removed, whether they exist yet or not; a source that names none is scanned
+    // again only when asked.
+    virtual QStringList watchedFolders() const { return {}; }
 
     // Every source, read at the same time, merged in order: the first record of an id wins, the
     // result is complete only when every source was, and the unlisted ids of all are kept.

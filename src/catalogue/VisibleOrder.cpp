@@ -12,23 +12,41 @@ void VisibleOrder::setApps(const QList<AppInfo>& apps)
     m_foldedQuery.reset();
     m_hasNameKeys = false;
     m_records.clear();
-    m_records.reserve(size_t(apps.size()));
-    for (const AppInfo& app : apps) {
-        RecordKeys keys;
-        keys.id = app.id();
-        keys.name = app.name();
-        keys.foldedName = TextSearch::fold(app.name());
-        keys.foldedID = TextSearch::fold(app.id().text());
-        keys.sort.lastAccessed = SortComparator::dateSortKey(app.lastAccessedSortDate());
-        keys.sort.lastReviewed = SortComparator::dateSortKey(app.lastReviewedSortDate());
-        m_records.push_back(std::move(keys));
-    }
+    appendApps(apps);
 }
 
-void VisibleOrder::setReviewDate(qsizetype index, const AppInfo& app)
+VisibleOrder::RecordKeys VisibleOrder::keysOf(const AppInfo& app) const
+{
+    RecordKeys keys;
+    keys.id = app.id();
+    keys.name = app.name();
+    keys.foldedName = TextSearch::fold(app.name());
+    keys.foldedID = TextSearch::fold(app.id().text());
+    keys.sort.lastAccessed = SortComparator::dateSortKey(app.lastAccessedSortDate());
+    keys.sort.lastReviewed = SortComparator::dateSortKey(app.lastReviewedSortDate());
+    // The other records have theirs already.
+    if (m_hasNameKeys)
+        keys.sort.name = SortComparator::nameSortKey(keys.name);
+    return keys;
+}
+
+void VisibleOrder::setApp(qsizetype index, const AppInfo& app)
 {
     if (index >= 0 && size_t(index) < m_records.size())
-        m_records[size_t(index)].sort.lastReviewed = SortComparator::dateSortKey(app.lastReviewedSortDate());
+        m_records[size_t(index)] = keysOf(app);
+}
+
+void VisibleOrder::removeApps(qsizetype first, qsizetype count)
+{
+    const auto begin = m_records.begin() + first;
+    m_records.erase(begin, begin + count);
+}
+
+void VisibleOrder::appendApps(const QList<AppInfo>& apps)
+{
+    m_records.reserve(m_records.size() + size_t(apps.size()));
+    for (const AppInfo& app : apps)
+        m_records.push_back(keysOf(app));
 }
 
 bool VisibleOrder::setSearchQuery(const QString& query)

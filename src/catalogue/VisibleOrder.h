@@ -24,8 +24,11 @@ class VisibleOrder
 public:
     // The records at their positions; every earlier position means another record from now on.
     void setApps(const QList<AppInfo>& apps);
-    // The record at index (as setApps had it) now carries app's review date.
-    void setReviewDate(qsizetype index, const AppInfo& app);
+    // The record at index is app from now on.
+    void setApp(qsizetype index, const AppInfo& app);
+    // The records from first on move up by count, the ones before them gone; apps come after the last.
+    void removeApps(qsizetype first, qsizetype count);
+    void appendApps(const QList<AppInfo>& apps);
 
     // Each setter returns whether the value changed.
     const QString& searchQuery() const { return m_searchQuery; }
@@ -54,6 +57,7 @@ private:
         SortComparator::Keys sort;
     };
 
+    RecordKeys keysOf(const AppInfo& app) const;
     // Folds again what the user's locale, changed since, would fold otherwise.
     void ensureLocale() const;
     void ensureNameKeys() const;

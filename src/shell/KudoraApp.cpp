@@ -13,6 +13,7 @@
 #include "DesktopWorkspace.h"
 #include "DetachedTask.h"
 #include "FocusedValues.h"
+#include "FolderWatcher.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
 #include "NotificationCenter.h"
@@ -133,6 +134,11 @@ KudoraApp::KudoraApp(ProgramParts parts)
     }
     AppSources sources = std::move(*parts.sources);
     m_model = std::make_unique<AppModel>(*preferences, std::move(sources));
+    QStringList watched;
+    for (const std::shared_ptr<const AppSource>& source : m_model->sources())
+        watched.append(source->watchedFolders());
+    m_installWatcher = std::make_unique<FolderWatcher>(watched, parts.installSettleTime);
+    connect(m_installWatcher.get(), &FolderWatcher::settled, m_model.get(), &AppModel::refresh);
 
     Workspace* workspace = parts.workspace;
     if (!workspace) {

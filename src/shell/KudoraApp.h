@@ -13,6 +13,7 @@ class AppCommands;
 class AppDelegate;
 class AppModel;
 class FocusedValues;
+class FolderWatcher;
 class MainWindow;
 class NotificationCenter;
 class PreferencesService;
@@ -24,9 +25,9 @@ class Workspace;
 
 // The application and the one place its services are made: it reads the information dictionary
 // once, then creates and owns, for the life of the process, the delegate, the one catalogue model
-// and the update controller (in that order), then the main window with its commands, and hands
-// each the services it needs; the main window comes back where it was. It needs a QApplication to
-// exist, named by describeApplication as main() names it, and must live on its thread.
+// with the watcher of its sources' folders, and the update controller (in that order), then the main window
+// with its commands, and hands each the services it needs; the main window comes back where it was. It needs
+// a QApplication to exist, named by describeApplication as main() names it, and must live on its thread.
 class KudoraApp : public QObject
 {
     Q_OBJECT
@@ -80,6 +81,8 @@ private:
     std::unique_ptr<PreferencesService> m_ownPreferences;
     std::unique_ptr<AppDelegate> m_appDelegate;
     std::unique_ptr<AppModel> m_model;
+    // Refreshes the model when the sources' folders show an install or a removal.
+    std::unique_ptr<FolderWatcher> m_installWatcher;
     std::unique_ptr<UpdaterController> m_updaterController;
     // The user's changes of the catalogue, for Undo and Redo; its steps borrow the model.
     std::unique_ptr<QUndoStack> m_undoStack;

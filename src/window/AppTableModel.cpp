@@ -41,7 +41,16 @@ AppTableModel::AppTableModel(AppModel& model, Workspace& workspace, QObject* par
         endResetModel();
         scheduleReviewTexts();
     });
-    connect(&m_model, &AppModel::reviewDateChanged, this, &AppTableModel::reviewChanged);
+    connect(&m_model, &AppModel::appsAboutToBeRemoved, this,
+            [this](qsizetype first, qsizetype last) { beginRemoveRows({}, int(first), int(last)); });
+    connect(&m_model, &AppModel::appsRemoved, this, &AppTableModel::endRemoveRows);
+    connect(&m_model, &AppModel::appsAboutToBeAdded, this,
+            [this](qsizetype first, qsizetype last) { beginInsertRows({}, int(first), int(last)); });
+    connect(&m_model, &AppModel::appsAdded, this, [this] {
+        endInsertRows();
+        scheduleReviewTexts();
+    });
+    connect(&m_model, &AppModel::appsChangedInPlace, this, &AppTableModel::recordsChanged);
     m_reviewTexts.setSingleShot(true);
     connect(&m_reviewTexts, &QTimer::timeout, this, &AppTableModel::refreshReviewTexts);
     scheduleReviewTexts();
@@ -57,9 +66,9 @@ int AppTableModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-void AppTableModel::reviewChanged(qsizetype index)
+void AppTableModel::recordsChanged(qsizetype first, qsizetype last)
 {
-    emit dataChanged(this->index(int(index), 0), this->index(int(index), ColumnCount - 1));
+    emit dataChanged(index(int(first), 0), index(int(last), ColumnCount - 1));
     scheduleReviewTexts();
 }
 

@@ -12,8 +12,9 @@ class AppModel;
 class Workspace;
 
 // The catalogue as a table: one row per record of AppModel::apps(), in that order, every cell read
-// from the record afresh. A new catalogue resets it, a review changes its row; which rows are shown
-// and in what order is VisibleAppsModel's business. The "Last Reviewed" texts, relative to now,
+// from the record afresh. A new catalogue resets it; the records a refresh finds gone, new or
+// changed, and a review, remove, insert or change rows. Which rows are shown and in what order is
+// VisibleAppsModel's business. The "Last Reviewed" texts, relative to now,
 // are announced again whenever one of them would read differently.
 class AppTableModel : public QAbstractTableModel
 {
@@ -58,7 +59,7 @@ private:
     QString openTip(const AppInfo& app) const;
     // Where "Open ↗" opens the page, or nothing when no place can.
     QString placeTip(const AppInfo& app) const;
-    void reviewChanged(qsizetype index);
+    void recordsChanged(qsizetype first, qsizetype last);
     void refreshReviewTexts();
     void scheduleReviewTexts();
 

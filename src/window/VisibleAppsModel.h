@@ -13,8 +13,9 @@ class AppTableModel;
 
 // The rows of AppModel::visibleApps(), in its order, over the table of the whole catalogue: it
 // filters with the catalogue's visibility rule and sorts with its prepared keys. A search, the
-// show-ignored switch and the ignore list refilter it; a new sort order sorts it again. Selections
-// and current indexes of views therefore survive everything but a new catalogue.
+// show-ignored switch and the ignore list refilter it; a new sort order sorts it again; the rows a
+// refresh adds, removes or changes find their places. Selections and current indexes of views
+// therefore survive everything but a new catalogue.
 class VisibleAppsModel : public QSortFilterProxyModel
 {
     Q_OBJECT

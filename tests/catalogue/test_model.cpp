@@ -202,6 +202,64 @@ TEST_F(ModelTest, ReviewDatesReachTheRowAndSurviveARescan)
         std::tuple(true, 0));
 }
 
+// A refresh changes the catalogue record by record without showing a scan, and keeps what the user
+// did while it read. One asked for during a scan follows it, once for any number of requests; a
+// rescan asked for during a refresh reads the stores afresh.
+TEST_F(ModelTest, RefreshesChangeOnlyWhatChangedAndFollowTheScanUnderWay)
+{
+    install(u"system/Pastel.app"_s, u"pastel"_s, 3);
+    install(u"system/Sofa.app"_s, u"sofa"_s, 4);
+    m_preferences.addIgnoredID(AppId(u"sofa"_s));
+    auto model = makeModel();
+    QSignalSpy refreshed(model.get(), &AppModel::refreshFinished),
+        scanning(model.get(), &AppModel::isScanningChanged),
+        replaced(model.get(), &AppModel::appsAboutToBeReplaced);
+    const auto refreshesDone = [&](int n) {
+        const bool done = QTest::qWaitFor([&] { return refreshed.count() >= n; }, 20000);
+        QTest::qWait(200);
+        return done && refreshed.count() == n;
+    };
+    // Starts a refresh that waits at the gate once it has listed the folders.
+    const auto holdRefresh = [&] {
+        m_metadata->closeGate();
+        const int lookups = m_metadata->lookups();
+        model->refresh();
+        return QTest::qWaitFor([&] { return m_metadata->lookups() > lookups; }, 20000);
+    };
+
+    QDir(m_tree.pathOf(u"system/Sofa.app"_s)).removeRecursively();
+    install(u"system/Drafts.app"_s, u"drafts"_s, 5);
+    ASSERT_TRUE(holdRefresh());
+    model->refresh();
+    model->refresh();
+    m_metadata->openGate();
+    EXPECT_TRUE(refreshesDone(2));
+    EXPECT_EQ(state(*model), "drafts,pastel | drafts,pastel |  |  | ");
+    EXPECT_FIELDS_EQ(std::tuple(scanning.count(), replaced.count()), std::tuple(0, 0));
+
+    // One that could not read everything takes no record away; a review made while it read stays.
+    model->ignoreApps({ *findApp(model->apps(), u"drafts"_s) });
+    QDir(m_tree.pathOf(u"system/Drafts.app"_s)).removeRecursively();
+    const QString broken = m_tree.writeFile(u"system/Broken.app/Contents/iTunesMetadata.plist"_s, "<plist");
+    ASSERT_TRUE(holdRefresh());
+    model->recordReview(*findApp(model->apps(), u"pastel"_s));
+    m_metadata->openGate();
+    EXPECT_TRUE(refreshesDone(3));
+    EXPECT_EQ(state(*model), "drafts,pastel | pastel | drafts | drafts | pastel");
+    EXPECT_EQ(findApp(model->apps(), u"pastel"_s)->lastReviewedDate(),
+              m_preferences.reviewDate(AppId(u"pastel"_s)));
+
+    QFile::remove(broken);
+    ASSERT_TRUE(holdRefresh());
+    install(u"system/Sofa.app"_s, u"sofa"_s, 4);
+    model->rescan();
+    EXPECT_FIELDS_EQ(std::tuple(model->isScanning(), model->apps().size()), std::tuple(true, 0));
+    m_metadata->openGate();
+    ASSERT_TRUE(finished(2));
+    EXPECT_EQ(state(*model), "pastel,sofa | sofa,pastel |  |  | pastel");
+    EXPECT_EQ(refreshed.count(), 3);
+}
+
 TEST(VisibleOrder, RecordsAreSearchedFilteredByTheIgnoreListAndSortedStably)
 {
     // b and d were never used nor modified; e and a share a date; f only has a modification date; g,
@@ -257,7 +315,7 @@ TEST(VisibleOrder, RecordsAreSearchedFilteredByTheIgnoreListAndSortedStably)
     order.setShowingIgnored(false);
     order.setSortOrder({ SortComparator(Key::LastReviewedSortDate, Qt::DescendingOrder) });
     apps[3].setLastReviewedDate(day(1));
-    order.setReviewDate(3, apps[3]);
+    order.setApp(3, apps[3]);
     EXPECT_EQ(visible().front(), u'd');
 
     // Names collate by the user's language, and marks tell names apart; a change of language

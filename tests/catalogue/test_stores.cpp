@@ -9,6 +9,7 @@
 #include "FieldAssertions.h"
 #include "FlatpakFixture.h"
 #include "FlatpakSource.h"
+#include "FolderWatcher.h"
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
 #include "SafeFile.h"
@@ -24,6 +25,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -649,6 +651,66 @@ TEST(DistroSource, TheSystemDataFoldersAreXdgDataDirsWithoutTheExports)
               QStringList({ u"/usr/share/gnome"_s, u"/usr/local/share"_s, u"/usr/share"_s }));
     qputenv("XDG_DATA_DIRS", "");
     EXPECT_EQ(DistroSource::systemDataDirs(), QStringList({ u"/usr/local/share"_s, u"/usr/share"_s }));
+}
+
+// An install writes its files in a burst, a removal takes them away: each is one refresh, once the
+// folders it changed have settled, wherever the sources keep them, in folders that only come later
+// or come back too; what changes beside a folder that is not there yet is no install.
+TEST(InstallWatching, EachInstallOrRemovalInTheSourcesFoldersAsksForOneRefreshOnceItHasSettled)
+{
+    FixtureTree tree;
+    const QString snapd = tree.makeFolder(u"snapd/desktop/applications"_s);
+    const QString share = tree.pathOf(u"share"_s);
+    QStringList folders;
+    for (const auto& source : AppSources { std::make_shared<const FlatpakSource>(),
+                                           std::make_shared<const SnapSource>(
+                                               u"/nowhere"_s, QString(), SnapSource::DefaultTimeLimit, snapd),
+                                           std::make_shared<const DistroSource>(QStringList { share }),
+                                           std::make_shared<const AppScanner>(u"/nowhere"_s, u"/home/u"_s) })
+        folders.append(source->watchedFolders());
+    const QString exports = u"/exports/share/applications"_s;
+    EXPECT_EQ(folders,
+              (QStringList { F::userDir() + exports, F::systemDir() + exports, snapd,
+                             share + u"/applications"_s, share + u"/metainfo"_s, share + u"/appdata"_s,
+                             u"/nowhere"_s, u"/home/u/Applications"_s }));
+
+    constexpr auto settleTime = 150ms;
+    FolderWatcher watcher(folders, settleTime);
+    QSignalSpy settled(&watcher, &FolderWatcher::settled);
+    const QString firefox = snapd + u"/firefox_firefox.desktop"_s;
+    const QByteArray entry = "[Desktop Entry]\nType=Application\nName=App\nExec=app\n";
+    // What happens, and whether it asks for a refresh.
+    const QList<std::tuple<const char*, std::function<void()>, bool>> steps {
+        { "a snap installed", [&] { FixtureTree::write(firefox, entry); }, true },
+        { "and removed", [&] { QFile::remove(firefox); }, true },
+        { "the first package with metainfo",
+          [&] {
+              tree.writeFile(u"share/applications/org.example.Editor.desktop"_s, entry);
+              tree.writeFile(u"share/metainfo/org.example.Editor.metainfo.xml"_s, "<component/>");
+          },
+          true },
+        { "another package and a snap at once",
+          [&] {
+              tree.writeFile(u"share/applications/org.example.Viewer.desktop"_s, entry);
+              FixtureTree::write(firefox, entry);
+          },
+          true },
+        { "an icon beside appdata, which is not there", [&] { tree.writeFile(u"share/icons/a.png"_s, "x"); },
+          false },
+        { "snapd's folder removed with its entry", [&] { QDir(snapd).removeRecursively(); }, true },
+        { "and made again", [&] { QDir().mkpath(snapd); }, true },
+        { "a snap installed in it", [&] { FixtureTree::write(firefox, entry); }, true },
+    };
+    for (const auto& [what, change, refreshes] : steps) {
+        SCOPED_TRACE(what);
+        const qsizetype before = settled.count();
+        change();
+        if (refreshes) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return settled.count() > before; }, 20000));
+        }
+        QTest::qWait(int(3 * settleTime.count()));
+        EXPECT_EQ(settled.count(), before + (refreshes ? 1 : 0));
+    }
 }
 
 namespace {

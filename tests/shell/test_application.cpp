@@ -1,6 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Kudora developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AboutBox.h"
+#include "AppLists.h"
+#include "AppTableModel.h"
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
@@ -31,6 +33,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QThread>
 #include <QTimer>
@@ -41,6 +44,7 @@
 #include <csignal>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 using Names = CommandNames;
 
@@ -370,6 +374,58 @@ TEST_F(Commands, WindowEditAndHelpCommandsActWhereThePersonIs)
     });
     QTest::mouseClick(box.aboutQtButton(), Qt::LeftButton);
     EXPECT_EQ(aboutQt, u"About Qt"_s);
+}
+
+// What is installed or removed while the window is open comes and goes in its place: the user's
+// selection stays, what the list showed stays where it was, and no scan shows.
+TEST(Installs, TheListFollowsInstallsAndRemovalsAndKeepsTheUsersSelectionAndPlace)
+{
+    FixtureTree tree;
+    for (int i = 0; i < 40; ++i)
+        tree.makeBundle(u"Applications/App %1.app"_s.arg(i, 2, 10, QChar(u'0')), u"com.example.%1"_s.arg(i),
+                        100 + i);
+    ProgramParts parts;
+    parts.sources = AppSources { std::make_shared<const AppScanner>(tree.pathOf(u"Applications"_s),
+                                                                    tree.makeFolder(u"home"_s)) };
+    parts.installSettleTime = 100ms;
+    ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
+    ASSERT_TRUE(harness.openAndActivate());
+    harness.app().model().setSortOrder({ { SortComparator::Key::Name, Qt::AscendingOrder } });
+    ContentView& content = *harness.window().contentView();
+    auto* table = namedChild<AppTableView>(&content, u"applicationTable"_s);
+    QSignalSpy switched(namedChild<QWidget>(&content, u"scanningPlaceholder"_s)->parentWidget(),
+                        SIGNAL(currentChanged(int)));
+    QScrollBar* bar = table->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    ASSERT_GT(bar->value(), 0);
+    content.setSelection({ AppId(u"com.example.30"_s) });
+    // The application at the top of the list's view, and where the selected row is.
+    const auto place = [table] {
+        return std::pair(
+            table->indexAt(QPoint(5, 5)).siblingAtColumn(AppTableModel::NameColumn).data().toString(),
+            table->visualRect(table->selectionModel()->selectedRows().value(0)).y());
+    };
+    const auto before = place();
+    const auto names = [table] {
+        QStringList shown;
+        for (int row = 0; row < table->model()->rowCount(); ++row)
+            shown.append(table->model()->index(row, AppTableModel::NameColumn).data().toString());
+        return shown;
+    };
+    const QList<std::tuple<const char*, std::function<void()>, QString, bool>> steps {
+        { "installed", [&] { tree.makeBundle(u"Applications/App 05b.app"_s, u"com.example.new"_s, 999); },
+          u"App 05b"_s, true },
+        { "removed", [&] { QDir(tree.pathOf(u"Applications/App 10.app"_s)).removeRecursively(); },
+          u"App 10"_s, false },
+    };
+    for (const auto& [what, change, name, listed] : steps) {
+        SCOPED_TRACE(what);
+        change();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&, name = name, listed = listed] { return names().contains(name) == listed; }, 20000));
+        EXPECT_FIELDS_EQ(std::tuple(names().size(), idsOf(content.selectedApps()), place(), switched.count()),
+                         std::tuple(40 + listed, QStringList { u"com.example.30"_s }, before, qsizetype(0)));
+    }
 }
 
 TEST(Startup, TheWindowAndTheProgramAreNamedByTheBundleNameWhenItIsText)

@@ -25,7 +25,12 @@ public:
             { { kMDItemDisplayName.toString(), displayName }, { kMDItemLastUsedDate.toString(), lastUsed } });
     }
 
-    void closeGate() { m_gated = true; }
+    // Only while no lookup runs.
+    void closeGate()
+    {
+        m_gate.tryAcquire(m_gate.available());
+        m_gated = true;
+    }
     void openGate() { m_gate.release(1'000'000); }
     int lookups() const { return m_lookups.load(); }
 

@@ -18,6 +18,7 @@
 #include "RecordingWorkspace.h"
 #include "SearchField.h"
 #include "VisibleAppsModel.h"
+#include "VisibleOrder.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -700,8 +701,10 @@ TEST_F(WindowTest, RandomSessionsKeepTheRowsEqualToVisibleAppsAndEveryIndexOnIts
                                  [&](const AppInfo&) { return pick(3) == 0; });
             return some;
         };
-        makeView({ emptyStore() });
-        QSignalSpy scans(model.get(), &AppModel::rescanFinished);
+        const auto store = std::make_shared<FixedSource>(AppSource::Result());
+        makeView({ store });
+        QSignalSpy scans(model.get(), &AppModel::rescanFinished),
+            refreshes(model.get(), &AppModel::refreshFinished);
         model->setApps(catalogue());
         QList<std::pair<QPersistentModelIndex, QVariant>> taken; // with the id each stood for
         const std::function<void(const QList<AppInfo>&)> steps[] = {
@@ -737,6 +740,27 @@ TEST_F(WindowTest, RandomSessionsKeepTheRowsEqualToVisibleAppsAndEveryIndexOnIts
             },
             [&](auto&) { model->resetReviewDates(someOf(model->apps())); },
             [&](auto&) { model->setApps(pick(5) ? catalogue() : model->apps()); },
+            [&](auto&) {
+                // What a refresh finds: records that stay, change, come and go, or only some of them.
+                if (model->isMockMode())
+                    return;
+                store->fixed = { catalogue(), {} };
+                if (pick(4) == 0)
+                    store->fixed.completeness.note(ReadOutcome::Failed);
+                model->refresh();
+                ASSERT_TRUE(refreshes.wait(10000));
+                // The keys the model changed record by record are those of the records now.
+                VisibleOrder fresh;
+                fresh.setApps(model->apps());
+                fresh.setSearchQuery(model->searchQuery());
+                fresh.setShowingIgnored(model->showingIgnored());
+                fresh.setIgnoredIDs(model->ignoredIDs());
+                fresh.setSortOrder(model->sortOrder());
+                QStringList ids;
+                for (const qsizetype index : fresh.visibleIndexes())
+                    ids.append(model->apps().at(index).id().text());
+                ASSERT_EQ(ids, idsOf(model->visibleApps()));
+            },
             [&](auto&) {
                 // Into or out of the sample catalogue, or a real scan on the worker thread.
                 pick(2) || model->isMockMode() ? model->toggleMockMode() : model->rescan();

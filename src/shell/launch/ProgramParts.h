@@ -3,10 +3,12 @@
 #pragma once
 
 #include "AppSource.h"
+#include "FolderWatcher.h"
 
 #include <QString>
 #include <QVariantMap>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,6 +34,9 @@ struct ProgramParts
     // whose Flatpak source, for the window, loads libflatpak only once the main window has first
     // painted.
     std::optional<AppSources> sources;
+    // How long the folders the sources watch must stay unchanged after an install or a removal
+    // before the window's list follows it.
+    std::chrono::milliseconds installSettleTime = FolderWatcher::DefaultSettleTime;
     // Makes the update controller for the information dictionary and the desktop, its updater
     // already started; the standard controller on the program's defaults domain when empty. A
     // factory returning null leaves the program without update checking, and the menu without its

@@ -148,6 +148,11 @@ AppScanner::AppScanner(QString systemFolder, QString homeFolder,
     , m_metadata(metadata ? std::move(metadata) : std::make_shared<const FileSystemMetadataSource>())
 { }
 
+QStringList AppScanner::watchedFolders() const
+{
+    return { m_systemFolder, FileSystem::joinPath(m_homeFolder, u"Applications"_s) };
+}
+
 AppScanner::Result AppScanner::scanInstalledApps(const ReviewDateMap& reviewDates) const
 {
     Result result;

@@ -35,6 +35,8 @@ public:
     Result scanInstalledApps(const ReviewDateMap& reviewDates) const;
     Result scan(const ReviewDateMap& reviewDates) const override { return scanInstalledApps(reviewDates); }
     std::optional<AppInfo::Store> store() const override { return AppInfo::Store::AppStore; }
+    // The system and the home Applications folders.
+    QStringList watchedFolders() const override;
 
     // The records of one folder in listing order, complete when everything was read.
     Result scanFolder(const QString& folderPath, const ReviewDateMap& reviewDates) const;

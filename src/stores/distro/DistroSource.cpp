@@ -162,6 +162,17 @@ QStringList DistroSource::systemDataDirs()
     return kept;
 }
 
+QStringList DistroSource::watchedFolders() const
+{
+    // A package brings its metainfo and its desktop entry; either may come last.
+    QStringList folders;
+    for (const QString& dataDir : m_dataDirs) {
+        for (const QString& folder : { u"applications"_s, u"metainfo"_s, u"appdata"_s })
+            folders.append(FileSystem::joinPath(dataDir, folder));
+    }
+    return folders;
+}
+
 AppSource::Result DistroSource::scan(const ReviewDateMap& reviewDates) const
 {
     Result result;

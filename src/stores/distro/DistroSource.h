@@ -33,6 +33,8 @@ public:
 
     Result scan(const ReviewDateMap& reviewDates) const override;
     std::optional<AppInfo::Store> store() const override { return AppInfo::Store::Distribution; }
+    // The applications and metainfo folders of each data folder.
+    QStringList watchedFolders() const override;
 
     // The folders of $XDG_DATA_DIRS (/usr/local/share and /usr/share when it is unset or empty),
     // without the ones Flatpak and snapd export their applications to: those are their own sources'.

@@ -97,6 +97,16 @@ FlatpakSource::FlatpakSource(QString dataHome, QString libraryFile, std::functio
     , m_beforeLoading(std::move(beforeLoading))
 { }
 
+QStringList FlatpakSource::watchedFolders() const
+{
+    // A configuration that cannot be read leaves its installations unwatched; the scans tell it.
+    Completeness unused;
+    QStringList folders;
+    for (const FlatpakInstallations::Installation& installation : FlatpakInstallations::configured(unused))
+        folders.append(FileSystem::joinPath(installation.path, u"exports/share/applications"_s));
+    return folders;
+}
+
 AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
 {
     Result result;

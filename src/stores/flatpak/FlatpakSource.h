@@ -28,6 +28,8 @@ public:
 
     Result scan(const ReviewDateMap& reviewDates) const override;
     std::optional<AppInfo::Store> store() const override { return AppInfo::Store::Flatpak; }
+    // The folder of each installation that its applications export their desktop entries to.
+    QStringList watchedFolders() const override;
 
     // The Name of a desktop entry for locale, as the desktop entry rules pick it (lang_COUNTRY,
     // then lang, then the plain key); empty when the entry has none.

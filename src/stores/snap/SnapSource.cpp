@@ -100,11 +100,13 @@ OptionalDate lastUse(const Snap& snap, const UsageRecords::LastUse& records)
 
 } // namespace
 
-SnapSource::SnapSource(QString socketPath, QString dataHome, std::chrono::milliseconds timeLimit)
+SnapSource::SnapSource(QString socketPath, QString dataHome, std::chrono::milliseconds timeLimit,
+                       QString desktopFolder)
     : m_socketPath(std::move(socketPath))
     , m_dataHome(dataHome.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
                                     : std::move(dataHome))
     , m_timeLimit(timeLimit)
+    , m_desktopFolder(std::move(desktopFolder))
 { }
 
 AppSource::Result SnapSource::scan(const ReviewDateMap& reviewDates) const
