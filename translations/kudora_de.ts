@@ -576,12 +576,16 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
 <context>
     <name>Updater</name>
     <message>
-        <source>An error occurred while parsing the update feed.</source>
-        <translation>Beim Lesen der Liste der Aktualisierungen ist ein Fehler aufgetreten.</translation>
+        <source>There is no network connection, so the update server can’t be reached. Please check the connection and try again.</source>
+        <translation>Es besteht keine Netzwerkverbindung, daher ist der Server für Aktualisierungen nicht erreichbar. Bitte prüfen Sie die Verbindung und versuchen Sie es erneut.</translation>
     </message>
     <message>
-        <source>An error occurred in retrieving update information. Please try again later.</source>
-        <translation>Beim Abrufen der Informationen zu Aktualisierungen ist ein Fehler aufgetreten. Bitte versuchen Sie es später erneut.</translation>
+        <source>The update server did not answer. Please try again later.</source>
+        <translation>Der Server für Aktualisierungen hat nicht geantwortet. Bitte versuchen Sie es später erneut.</translation>
+    </message>
+    <message>
+        <source>The update feed could not be read. Please try again later.</source>
+        <translation>Die Liste der Aktualisierungen konnte nicht gelesen werden. Bitte versuchen Sie es später erneut.</translation>
     </message>
 </context>
 <context>
