@@ -245,6 +245,13 @@
     </message>
 </context>
 <context>
+    <name>AutomaticChecksView</name>
+    <message>
+        <source>Check for Updates Au&amp;tomatically</source>
+        <translation>Au&amp;tomatisch nach Aktualisierungen suchen</translation>
+    </message>
+</context>
+<context>
     <name>CatalogueTexts</name>
     <message numerus="yes">
         <source>%n ignored apps</source>
@@ -462,6 +469,18 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
     <message>
         <source>%1 is running already but does not answer.</source>
         <translation>%1 läuft bereits, antwortet aber nicht.</translation>
+    </message>
+    <message>
+        <source>Check for updates automatically? Kudora would then look for a new version from time to time. “Check for Updates Automatically” in the menu changes this later.</source>
+        <translation>Automatisch nach Aktualisierungen suchen? Kudora sieht dann von Zeit zu Zeit nach einer neuen Version. „Automatisch nach Aktualisierungen suchen“ im Menü ändert das später.</translation>
+    </message>
+    <message>
+        <source>Check Automatically</source>
+        <translation>Automatisch suchen</translation>
+    </message>
+    <message>
+        <source>Don’t Check</source>
+        <translation>Nicht suchen</translation>
     </message>
 </context>
 <context>
