@@ -245,6 +245,13 @@
     </message>
 </context>
 <context>
+    <name>AutomaticChecksView</name>
+    <message>
+        <source>Check for Updates Au&amp;tomatically</source>
+        <translation>Au&amp;tomatisch nach Aktualisierungen suchen</translation>
+    </message>
+</context>
+<context>
     <name>CatalogueTexts</name>
     <message numerus="yes">
         <source>%n ignored apps</source>
@@ -463,6 +470,18 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
         <source>%1 is running already but does not answer.</source>
         <translation>%1 läuft bereits, antwortet aber nicht.</translation>
     </message>
+    <message>
+        <source>Check for updates automatically? Kudora would then look for a new version from time to time. “Check for Updates Automatically” in the menu changes this later.</source>
+        <translation>Automatisch nach Aktualisierungen suchen? Kudora sieht dann von Zeit zu Zeit nach einer neuen Version. „Automatisch nach Aktualisierungen suchen“ im Menü ändert das später.</translation>
+    </message>
+    <message>
+        <source>Check Automatically</source>
+        <translation>Automatisch suchen</translation>
+    </message>
+    <message>
+        <source>Don’t Check</source>
+        <translation>Nicht suchen</translation>
+    </message>
 </context>
 <context>
     <name>Launcher</name>
@@ -576,12 +595,16 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
 <context>
     <name>Updater</name>
     <message>
-        <source>An error occurred while parsing the update feed.</source>
-        <translation>Beim Lesen der Liste der Aktualisierungen ist ein Fehler aufgetreten.</translation>
+        <source>There is no network connection, so the update server can’t be reached. Please check the connection and try again.</source>
+        <translation>Es besteht keine Netzwerkverbindung, daher ist der Server für Aktualisierungen nicht erreichbar. Bitte prüfen Sie die Verbindung und versuchen Sie es erneut.</translation>
     </message>
     <message>
-        <source>An error occurred in retrieving update information. Please try again later.</source>
-        <translation>Beim Abrufen der Informationen zu Aktualisierungen ist ein Fehler aufgetreten. Bitte versuchen Sie es später erneut.</translation>
+        <source>The update server did not answer. Please try again later.</source>
+        <translation>Der Server für Aktualisierungen hat nicht geantwortet. Bitte versuchen Sie es später erneut.</translation>
+    </message>
+    <message>
+        <source>The update feed could not be read. Please try again later.</source>
+        <translation>Die Liste der Aktualisierungen konnte nicht gelesen werden. Bitte versuchen Sie es später erneut.</translation>
     </message>
 </context>
 <context>

@@ -42,7 +42,7 @@ QList<QKeySequence> keys(QKeySequence::StandardKey key, QKeyCombination usual)
 
 AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center,
                          FocusedValues& focusedValues, Workspace& workspace, QUndoStack& undoStack,
-                         QAction* checkForUpdates)
+                         QAction* checkForUpdates, QAction* automaticChecks)
     : m_model(model)
     , m_window(window)
     , m_center(center)
@@ -50,7 +50,7 @@ AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter
     , m_workspace(workspace)
     , m_undoStack(undoStack)
 {
-    buildMenus(checkForUpdates);
+    buildMenus(checkForUpdates, automaticChecks);
     ContentView* content = m_window.contentView();
     content->setRowActions({ action(Names::OpenStorePageRequested), action(Names::CopyIDRequested), nullptr,
                              action(Names::ResetReviewRequested), action(Names::IgnoreRequested),
@@ -101,12 +101,15 @@ QAction* AppCommands::addPosted(QLatin1StringView name, const QString& title,
     return action;
 }
 
-void AppCommands::buildMenus(QAction* checkForUpdates)
+void AppCommands::buildMenus(QAction* checkForUpdates, QAction* automaticChecks)
 {
     connect(add(Names::About, tr("&About Kudora")), &QAction::triggered, this, &AppCommands::showAbout);
-    if (checkForUpdates) {
-        checkForUpdates->setObjectName(Names::CheckForUpdates);
-        m_actions.insert(Names::CheckForUpdates, checkForUpdates);
+    for (const auto& [name, item] : { std::pair(Names::CheckForUpdates, checkForUpdates),
+                                      { Names::AutomaticUpdateChecks, automaticChecks } }) {
+        if (item) {
+            item->setObjectName(name);
+            m_actions.insert(name, item);
+        }
     }
     // F5 as well: the key that reloads a view in file managers and browsers.
     addPosted(Names::RescanRequested, tr("&Rescan Applications"),
@@ -208,6 +211,7 @@ void AppCommands::placeInMenus()
         { tr("&Kudora"),
           { Names::About,
             Names::CheckForUpdates,
+            Names::AutomaticUpdateChecks,
             {},
             Names::RescanRequested,
             Names::ResetIgnoreListRequested,
@@ -260,8 +264,14 @@ void AppCommands::placeInMenus()
 #ifdef Q_OS_MACOS
     menus.append({ tr("&Help"), { Names::Help } });
 #else
-    menus.append(
-        { tr("&Help"), { Names::Help, {}, Names::CheckForUpdates, {}, Names::About, Names::AboutQt } });
+    menus.append({ tr("&Help"),
+                   { Names::Help,
+                     {},
+                     Names::CheckForUpdates,
+                     Names::AutomaticUpdateChecks,
+                     {},
+                     Names::About,
+                     Names::AboutQt } });
 #endif
 
     QMenuBar* bar = m_window.menuBar();

@@ -33,11 +33,12 @@ class AppCommands : public QObject
     Q_OBJECT
 
 public:
-    // Builds the menus onto window's menu bar; it must go before the window. checkForUpdates is
-    // the update item, placed in Help (after "About Kudora" on macOS); without one there is none. The
-    // services must outlive the commands.
+    // Builds the menus onto window's menu bar; it must go before the window. checkForUpdates and
+    // automaticChecks are the update items, placed in Help (after "About Kudora" on macOS);
+    // without them there are none. The services must outlive the commands.
     AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center, FocusedValues& focusedValues,
-                Workspace& workspace, QUndoStack& undoStack, QAction* checkForUpdates);
+                Workspace& workspace, QUndoStack& undoStack, QAction* checkForUpdates,
+                QAction* automaticChecks);
 
     // The action of the command called name; null for a name the program does not have.
     QAction* action(QLatin1StringView name) const;
@@ -53,7 +54,7 @@ private:
     // A command the main window carries out: its action posts its name.
     QAction* addPosted(QLatin1StringView name, const QString& title,
                        const QList<QKeySequence>& shortcuts = {});
-    void buildMenus(QAction* checkForUpdates);
+    void buildMenus(QAction* checkForUpdates, QAction* automaticChecks);
     void placeInMenus();
     void lendWindowCommands(QWindow* window);
     void showAbout();

@@ -6,9 +6,11 @@
 #include "AppDelegate.h"
 #include "AppModel.h"
 #include "ApplicationIcon.h"
+#include "AutomaticChecksView.h"
 #include "CheckForUpdatesView.h"
 #include "CommandLine.h"
 #include "CommandNames.h"
+#include "ContentView.h"
 #include "DefaultsDomain.h"
 #include "DesktopWorkspace.h"
 #include "DetachedTask.h"
@@ -16,6 +18,7 @@
 #include "FolderWatcher.h"
 #include "MainBundle.h"
 #include "MainWindow.h"
+#include "MessageBar.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
 #include "QuitSignals.h"
@@ -157,12 +160,18 @@ KudoraApp::KudoraApp(ProgramParts parts)
     if (m_firstPaint)
         m_firstPaint->watch(*m_mainWindow);
     QAction* checkForUpdates = nullptr;
+    QAction* automaticChecks = nullptr;
     if (m_updaterController && m_updaterController->updater()) {
-        auto* view = new CheckForUpdatesView(*m_updaterController->updater(), m_mainWindow.get());
-        checkForUpdates = view->action();
+        Updater& updater = *m_updaterController->updater();
+        checkForUpdates = (new CheckForUpdatesView(updater, m_mainWindow.get()))->action();
+        automaticChecks = (new AutomaticChecksView(updater, m_mainWindow.get()))->action();
+        // A check that failed is told in the window it was asked for in.
+        if (auto* windows = dynamic_cast<StandardUserDriver*>(&updater.userDriver()))
+            windows->setMainWindow(m_mainWindow.get());
+        askAboutAutomaticChecks(updater);
     }
     m_commands = std::make_unique<AppCommands>(*m_model, *m_mainWindow, *m_center, *m_focusedValues,
-                                               *workspace, *m_undoStack, checkForUpdates);
+                                               *workspace, *m_undoStack, checkForUpdates, automaticChecks);
     // Placed once its menus and toolbar give it its full size.
     m_windowPlacement = std::make_unique<WindowPlacement>(
         *m_mainWindow, parts.windowStateFile.value_or(WindowPlacement::defaultFilePath()));
@@ -205,6 +214,24 @@ int KudoraApp::runWindow(ProgramParts parts)
     QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::received, qApp, &QCoreApplication::quit);
     return QApplication::exec();
+}
+
+void KudoraApp::askAboutAutomaticChecks(Updater& updater)
+{
+    MessageBar* bar = m_mainWindow->contentView()->messageBar();
+    const auto ask = [bar, updater = &updater](bool shouldAsk) {
+        if (!shouldAsk) {
+            bar->withdrawQuestion();
+            return;
+        }
+        bar->askQuestion(
+            tr("Check for updates automatically? Kudora would then look for a new version from "
+               "time to time. “Check for Updates Automatically” in the menu changes this later."),
+            tr("Check Automatically"), tr("Don’t Check"),
+            [updater](bool yes) { updater->setAutomaticallyChecksForUpdates(yes); });
+    };
+    connect(&updater, &Updater::shouldAskPermissionChanged, bar, ask);
+    ask(updater.shouldAskPermission());
 }
 
 void KudoraApp::answerLaunches(SingleInstance& instance)

@@ -19,6 +19,7 @@ class NotificationCenter;
 class PreferencesService;
 class QUndoStack;
 class SingleInstance;
+class Updater;
 class UpdaterController;
 class WindowPlacement;
 class Workspace;
@@ -72,6 +73,9 @@ private:
 
     // Shows the window, unless another instance does.
     static int runWindow(ProgramParts parts);
+    // Asks in the main window's message bar whether updater may check by itself, for as long as
+    // it wants to know.
+    void askAboutAutomaticChecks(Updater& updater);
 
     std::unique_ptr<NotificationCenter> m_center;
     // Holds the first scan's loading of libflatpak until the main window has painted.

@@ -22,6 +22,36 @@ bool isLoopbackHost(const QString& host)
 }
 } // namespace
 
+FeedLoader::Failure FeedLoader::failureOf(QNetworkReply::NetworkError error, int httpStatus)
+{
+    if (httpStatus >= 500 && httpStatus <= 599)
+        return Failure::NoAnswer;
+    switch (error) {
+    // A network that is down shows as a name that cannot be looked up or as no route (which Qt
+    // reports as an unknown network error).
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::UnknownNetworkError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::ProxyNotFoundError:
+        return Failure::NoNetwork;
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::TimeoutError:
+    // Nothing but the transfer timeout cancels a reply that the loader did not abort itself.
+    case QNetworkReply::OperationCanceledError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::InternalServerError:
+    case QNetworkReply::ServiceUnavailableError:
+    case QNetworkReply::UnknownServerError:
+        return Failure::NoAnswer;
+    default:
+        return Failure::Unreadable;
+    }
+}
+
 FeedLoader::FeedLoader(Policy policy, Limits limits, QObject* parent)
     : QObject(parent)
     , m_policy(policy)
@@ -30,7 +60,7 @@ FeedLoader::FeedLoader(Policy policy, Limits limits, QObject* parent)
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         if (m_reply)
-            m_reply->abort();
+            abortReply(m_reply, Failure::NoAnswer);
     });
 }
 
@@ -72,6 +102,7 @@ void FeedLoader::load(const QUrl& url)
     QNetworkReply* reply = m_network->get(request);
     m_reply = reply;
     m_body.clear();
+    m_abortFailure.reset();
     // abort() finishes the reply at once, so each handler checks that it still is the current one.
     connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl& target) {
         if (reply != m_reply)
@@ -79,19 +110,19 @@ void FeedLoader::load(const QUrl& url)
         if (isPermitted(target, m_policy))
             emit reply->redirectAllowed();
         else
-            reply->abort();
+            abortReply(reply, Failure::Unreadable);
     });
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (reply == m_reply && length.isValid() && length.toLongLong() > m_limits.maximumSize)
-            reply->abort();
+            abortReply(reply, Failure::Unreadable);
     });
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
         if (reply != m_reply)
             return;
         m_body += reply->read(m_limits.maximumSize + 1 - m_body.size());
         if (m_body.size() > m_limits.maximumSize)
-            reply->abort();
+            abortReply(reply, Failure::Unreadable);
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onReplyFinished(reply); });
     m_deadline.start(4 * m_limits.transferTimeoutMs);
@@ -105,16 +136,26 @@ void FeedLoader::onReplyFinished(QNetworkReply* reply)
     m_reply = nullptr;
     m_deadline.stop();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (m_abortFailure) {
+        fail(*m_abortFailure);
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError || status < 200 || status > 299) {
-        finish(std::nullopt);
+        fail(failureOf(reply->error(), status));
         return;
     }
     m_body += reply->read(m_limits.maximumSize + 1 - m_body.size());
     if (m_body.size() > m_limits.maximumSize) {
-        finish(std::nullopt);
+        fail(Failure::Unreadable);
         return;
     }
     finish(std::exchange(m_body, {}));
+}
+
+void FeedLoader::abortReply(QNetworkReply* reply, Failure failure)
+{
+    m_abortFailure = failure;
+    reply->abort();
 }
 
 void FeedLoader::abandon()
@@ -136,16 +177,19 @@ void FeedLoader::failLater()
         this,
         [this, generation] {
             if (generation == m_generation)
-                finish(std::nullopt);
+                fail(Failure::Unreadable);
         },
         Qt::QueuedConnection);
 }
 
-void FeedLoader::finish(const std::optional<QByteArray>& body)
+void FeedLoader::finish(const QByteArray& body)
 {
     ++m_generation;
-    if (body)
-        emit loaded(*body);
-    else
-        emit failed();
+    emit loaded(body);
+}
+
+void FeedLoader::fail(Failure failure)
+{
+    ++m_generation;
+    emit failed(failure);
 }

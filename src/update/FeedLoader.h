@@ -3,14 +3,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QNetworkReply>
 #include <QObject>
 #include <QTimer>
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 class QNetworkAccessManager;
-class QNetworkReply;
 
 // Fetches the appcast feed. Only https addresses are fetched, redirects are followed only to
 // https, the body is limited in size and a transfer that stalls or drags on is given up.
@@ -33,6 +34,21 @@ public:
         qint64 maximumSize = 4 * 1024 * 1024;
     };
 
+    // Why a fetch failed, as far as the person asking can do something about it.
+    enum class Failure {
+        // The server's name cannot be looked up or no route leads to it: no network, as a rule.
+        NoNetwork,
+        // The server refused, dropped or never finished the connection, or answered with a 5xx.
+        NoAnswer,
+        // The server answered, but not with a feed: a 4xx, a body too large, a redirect elsewhere
+        // than https, an answer that is not the server's (TLS), or a document that is no appcast.
+        Unreadable,
+    };
+    Q_ENUM(Failure)
+
+    // The failure that a finished reply's error and HTTP status stand for.
+    static Failure failureOf(QNetworkReply::NetworkError error, int httpStatus);
+
     explicit FeedLoader(Policy policy, Limits limits, QObject* parent = nullptr);
     ~FeedLoader() override;
 
@@ -45,13 +61,17 @@ public:
 
 signals:
     void loaded(const QByteArray& body);
-    void failed();
+    void failed(FeedLoader::Failure failure);
 
 private:
     void abandon();
     void failLater();
-    void finish(const std::optional<QByteArray>& body);
+    void finish(const QByteArray& body);
+    void fail(Failure failure);
     void onReplyFinished(QNetworkReply* reply);
+    // Aborts the reply for a reason of the loader's own, which the error it then ends with
+    // (OperationCanceledError) does not tell.
+    void abortReply(QNetworkReply* reply, Failure failure);
 
     Policy m_policy;
     Limits m_limits;
@@ -60,6 +80,7 @@ private:
     std::unique_ptr<QNetworkAccessManager> m_network;
     QNetworkReply* m_reply = nullptr;
     QByteArray m_body;
+    std::optional<Failure> m_abortFailure;
     QTimer m_deadline;
     quint64 m_generation = 0;
 };

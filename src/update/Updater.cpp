@@ -44,6 +44,25 @@ qint64 checkIntervalFrom(const QVariant& value)
     return std::max(seconds, Updater::MinimumCheckInterval);
 }
 
+std::optional<bool> boolFrom(const QVariant& value)
+{
+    return value.typeId() == QMetaType::Bool ? std::optional(value.toBool()) : std::nullopt;
+}
+
+QString failureText(FeedLoader::Failure failure)
+{
+    switch (failure) {
+    case FeedLoader::Failure::NoNetwork:
+        return Updater::tr("There is no network connection, so the update server can’t be reached. Please "
+                           "check the connection and try again.");
+    case FeedLoader::Failure::NoAnswer:
+        return Updater::tr("The update server did not answer. Please try again later.");
+    case FeedLoader::Failure::Unreadable:
+        break;
+    }
+    return Updater::tr("The update feed could not be read. Please try again later.");
+}
+
 } // namespace
 
 Updater::Updater(std::unique_ptr<UserDriver> userDriver, std::shared_ptr<DefaultsDomain> defaults,
@@ -57,9 +76,10 @@ Updater::Updater(std::unique_ptr<UserDriver> userDriver, std::shared_ptr<Default
     , m_loader(m_options.feedPolicy, m_options.feedLimits)
 {
     m_scheduleTimer.setSingleShot(true);
-    connect(&m_scheduleTimer, &QTimer::timeout, this, &Updater::onScheduleTimer);
+    connect(&m_scheduleTimer, &QTimer::timeout, this, &Updater::checkIfDue);
     connect(&m_loader, &FeedLoader::loaded, this, &Updater::onFeedLoaded);
     connect(&m_loader, &FeedLoader::failed, this, &Updater::onFeedFailed);
+    m_automaticChecks = automaticChecksChoice().value_or(false);
 }
 
 Updater::~Updater() = default;
@@ -76,19 +96,49 @@ bool Updater::start()
     if (!FeedLoader::isPermitted(m_feedUrl, m_options.feedPolicy))
         return false;
 
-    const QVariant automatic = m_info.value(u"SUEnableAutomaticChecks"_s);
-    m_automaticChecks = automatic.typeId() == QMetaType::Bool && automatic.toBool();
     m_checkInterval = checkIntervalFrom(m_info.value(u"SUScheduledCheckInterval"_s));
+    const bool launchedBefore = boolFrom(m_defaults->value(HasLaunchedBeforeKey)).value_or(false);
+    if (!launchedBefore)
+        m_defaults->setValue(HasLaunchedBeforeKey, true);
 
     m_started = true;
     setCanCheckForUpdates(true);
-    if (m_automaticChecks) {
-        if (isCheckDue())
-            beginCheck(CheckKind::Background);
-        else
-            scheduleNextCheck();
-    }
+    // As the update framework does: someone who tries the program once is not asked at all.
+    if (launchedBefore && !automaticChecksChoice())
+        setShouldAskPermission(true);
+    if (m_automaticChecks)
+        checkIfDue();
     return true;
+}
+
+void Updater::setAutomaticallyChecksForUpdates(bool value)
+{
+    m_defaults->setValue(AutomaticChecksKey, value);
+    setShouldAskPermission(false);
+    if (m_automaticChecks == value)
+        return;
+    m_automaticChecks = value;
+    emit automaticallyChecksForUpdatesChanged(value);
+    // A check already under way goes on: what it asked has been sent.
+    if (!value)
+        m_scheduleTimer.stop();
+    else if (m_started)
+        checkIfDue();
+}
+
+std::optional<bool> Updater::automaticChecksChoice() const
+{
+    if (const std::optional<bool> chosen = boolFrom(m_defaults->value(AutomaticChecksKey)))
+        return chosen;
+    return boolFrom(m_info.value(AutomaticChecksKey));
+}
+
+void Updater::setShouldAskPermission(bool value)
+{
+    if (m_shouldAskPermission == value)
+        return;
+    m_shouldAskPermission = value;
+    emit shouldAskPermissionChanged(value);
 }
 
 void Updater::checkForUpdates()
@@ -122,7 +172,7 @@ void Updater::onFeedLoaded(const QByteArray& body)
     const std::optional<Appcast> appcast = Appcast::parse(body);
     if (!appcast) {
         if (userInitiated)
-            m_userDriver->showError(tr("An error occurred while parsing the update feed."));
+            m_userDriver->showError(failureText(FeedLoader::Failure::Unreadable));
         finishCheck();
         return;
     }
@@ -151,11 +201,10 @@ void Updater::onFeedLoaded(const QByteArray& body)
     finishCheck();
 }
 
-void Updater::onFeedFailed()
+void Updater::onFeedFailed(FeedLoader::Failure failure)
 {
     if (m_currentCheck == CheckKind::UserInitiated)
-        m_userDriver->showError(
-            tr("An error occurred in retrieving update information. Please try again later."));
+        m_userDriver->showError(failureText(failure));
     finishCheck();
 }
 
@@ -217,7 +266,7 @@ void Updater::scheduleNextCheck()
     m_scheduleTimer.start(std::chrono::seconds(wait));
 }
 
-void Updater::onScheduleTimer()
+void Updater::checkIfDue()
 {
     if (m_currentCheck)
         return;

@@ -23,6 +23,7 @@ public:
     // Carried out by the commands themselves.
     static constexpr QLatin1StringView About { "about" };
     static constexpr QLatin1StringView CheckForUpdates { "checkForUpdates" };
+    static constexpr QLatin1StringView AutomaticUpdateChecks { "automaticUpdateChecks" };
     static constexpr QLatin1StringView Quit { "quit" };
     static constexpr QLatin1StringView MainWindow { "mainWindow" };
     static constexpr QLatin1StringView CloseWindow { "closeWindow" };

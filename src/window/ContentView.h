@@ -59,6 +59,9 @@ public:
     // toolbar takes it; the view deletes it if nobody did.
     SearchField* searchField() const;
 
+    // The bar above the table that tells what the user should hear of, or asks.
+    MessageBar* messageBar() const { return m_messageBar; }
+
     // The commands a row's context menu offers, acting on the rows it was opened for; a null one
     // is a separator.
     void setRowActions(const QList<QAction*>& actions);

@@ -13,11 +13,15 @@
 #include <QUndoStack>
 #include <QUrl>
 
+#include <utility>
+
 MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     : QFrame(parent)
     , m_icon(new QLabel(this))
     , m_label(new QLabel(this))
     , m_undoButton(new QPushButton(tr("Undo"), this))
+    , m_yesButton(new QPushButton(this))
+    , m_noButton(new QPushButton(this))
 {
     setObjectName(QStringLiteral("messageBar"));
     setAccessibleName(tr("Message"));
@@ -37,9 +41,16 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, this));
     close->setToolTip(tr("Close"));
     close->setAccessibleName(tr("Close Message"));
-    connect(close, &QToolButton::clicked, this, &QWidget::hide);
+    connect(close, &QToolButton::clicked, this, &MessageBar::closeMessage);
     m_undoButton->setObjectName(QStringLiteral("undoButton"));
     m_undoButton->hide();
+    m_yesButton->setObjectName(QStringLiteral("yesButton"));
+    m_noButton->setObjectName(QStringLiteral("noButton"));
+    for (const bool yes : { true, false }) {
+        QPushButton* button = yes ? m_yesButton : m_noButton;
+        button->hide();
+        connect(button, &QPushButton::clicked, this, [this, yes] { answerQuestion(yes); });
+    }
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(12, 6, 6, 6);
@@ -47,6 +58,8 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     layout->addWidget(m_icon, 0, Qt::AlignTop);
     layout->addWidget(m_label, 1);
     layout->addWidget(m_undoButton, 0, Qt::AlignTop);
+    layout->addWidget(m_yesButton, 0, Qt::AlignTop);
+    layout->addWidget(m_noButton, 0, Qt::AlignTop);
     layout->addWidget(close, 0, Qt::AlignTop);
     hide();
 
@@ -87,14 +100,63 @@ void MessageBar::showUndoable(const QString& text, QUndoStack& undoStack)
     m_undoButton->show();
 }
 
+void MessageBar::askQuestion(const QString& text, const QString& yes, const QString& no,
+                             std::function<void(bool)> answer)
+{
+    m_question = Question { text, std::move(answer) };
+    m_yesButton->setText(yes);
+    m_noButton->setText(no);
+    if (isHidden() || m_questionShown)
+        showQuestion();
+}
+
+void MessageBar::withdrawQuestion()
+{
+    if (!std::exchange(m_question, std::nullopt))
+        return;
+    if (m_questionShown)
+        showMessage(QString());
+}
+
+void MessageBar::showQuestion()
+{
+    showMessage(m_question->text, false);
+    m_yesButton->show();
+    m_noButton->show();
+    m_questionShown = true;
+}
+
+void MessageBar::answerQuestion(bool yes)
+{
+    if (!m_question)
+        return;
+    const std::function<void(bool)> answer = std::exchange(m_question, std::nullopt)->answer;
+    showMessage(QString());
+    answer(yes);
+}
+
+void MessageBar::closeMessage()
+{
+    // Closing a question answers nothing; closing another message brings back the question it hid.
+    if (m_questionShown)
+        m_question.reset();
+    showMessage(QString());
+}
+
 void MessageBar::showMessage(const QString& text, bool warning)
 {
     // The change the last message offered to undo is no longer this message's.
     disconnect(m_undoWatch);
     disconnect(m_undoButton, &QPushButton::clicked, nullptr, nullptr);
     m_undoButton->hide();
+    m_yesButton->hide();
+    m_noButton->hide();
+    m_questionShown = false;
     if (text.isEmpty()) {
-        hide();
+        if (m_question)
+            showQuestion();
+        else
+            hide();
         return;
     }
     const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);

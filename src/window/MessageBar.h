@@ -4,6 +4,9 @@
 
 #include <QFrame>
 
+#include <functional>
+#include <optional>
+
 class AppModel;
 class QLabel;
 class QPushButton;
@@ -13,8 +16,9 @@ class QUrl;
 // A message across the top of the window's content, for what the user must hear of without being
 // stopped by it: a settings file that cannot be read or was damaged, a review page that did not
 // open, a change of many rows that can be taken back. Plain text that can be selected (to copy a path or an
-// address) and a button that closes it; a new message takes the place of the one shown. Its colours come from
-// the palette.
+// address) and a button that closes it; a new message takes the place of the one shown. A question
+// waits behind the message shown and comes back once a message that took its place is gone. Its
+// colours come from the palette.
 class MessageBar : public QFrame
 {
     Q_OBJECT
@@ -29,11 +33,32 @@ public:
     // message goes as soon as that change is no longer the last one done.
     void showUndoable(const QString& text, QUndoStack& undoStack);
 
+    // Asks text with two buttons, yes and no, whose click calls answer with true or false and ends
+    // the question. Closing the bar instead puts the question away unanswered; asking again, or
+    // withdrawQuestion(), replaces it.
+    void askQuestion(const QString& text, const QString& yes, const QString& no,
+                     std::function<void(bool)> answer);
+    // Puts away the question, if any, unanswered: it was answered elsewhere.
+    void withdrawQuestion();
+
 private:
+    struct Question
+    {
+        QString text;
+        std::function<void(bool)> answer;
+    };
+
     void showMessage(const QString& text, bool warning = true);
+    void showQuestion();
+    void answerQuestion(bool yes);
+    void closeMessage();
 
     QLabel* m_icon;
     QLabel* m_label;
     QPushButton* m_undoButton;
+    QPushButton* m_yesButton;
+    QPushButton* m_noButton;
     QMetaObject::Connection m_undoWatch;
+    std::optional<Question> m_question;
+    bool m_questionShown = false;
 };

@@ -208,14 +208,15 @@ QStringList filesBelow(const QString& folder)
     return files;
 }
 
-// The whole program on the real store in the config folder; its updater is offered 2.0, which is skipped.
+// The whole program on the real store in the config folder, whose user said yes to automatic checks;
+// its updater is offered 2.0, which is skipped.
 struct Launch
 {
     explicit Launch(const QUrl& feed)
     {
         QVariantMap info = ShellHarness::standardInfo();
         info.insert(u"SUFeedURL"_s, feed.toString());
-        info.insert(u"SUEnableAutomaticChecks"_s, true);
+        domain->setValue(Updater::AutomaticChecksKey, true);
         ProgramParts parts;
         parts.preferences = &preferences;
         parts.windowStateFile = WindowPlacement::defaultFilePath();
@@ -293,9 +294,9 @@ TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindow
     EXPECT_EQ(filesBelow(QFile::decodeName(qgetenv("XDG_DATA_HOME"))), QStringList());
     EXPECT_EQ(filesBelow(TestEnvironment::homePath() + u"/.local/state"_s),
               QStringList { u"kudora/window.json"_s });
-    EXPECT_EQ(
-        PropertyList::readDictionary(plist).value_or(QVariantMap()).keys(),
-        (QStringList { u"SULastCheckTime"_s, u"SUSkippedVersion"_s, u"ignoredIDs"_s, u"reviewDates"_s }));
+    EXPECT_EQ(PropertyList::readDictionary(plist).value_or(QVariantMap()).keys(),
+              (QStringList { u"SUEnableAutomaticChecks"_s, u"SUHasLaunchedBefore"_s, u"SULastCheckTime"_s,
+                             u"SUSkippedVersion"_s, u"ignoredIDs"_s, u"reviewDates"_s }));
 
     // The next launch keeps the review, the ignore list and the window's place, and nothing of the
     // arrangement.

@@ -10,6 +10,7 @@
 #include "LinkButton.h"
 #include "LoopbackHttpServer.h"
 #include "MainBundle.h"
+#include "MessageBar.h"
 #include "NamedChild.h"
 #include "NotificationCenter.h"
 #include "SearchField.h"
@@ -30,6 +31,7 @@
 #include <QLocalSocket>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -250,7 +252,8 @@ TEST_F(Commands, TheMenusAreLaidOutAsOnLinuxDesktopsAndTheRowsMenuOpensAndCopies
                       u"Edit: Undo, Redo, -, Cut, Copy, Paste, Select All, -, Find, -, Ignore, Clear Ignore, "
                       u"Reset Last Reviewed Date, -, Reset Ignore List"_s,
                       u"View: Show only ignored Apps, Hide Toolbar, -, Main Window"_s,
-                      u"Help: Kudora Help, -, Check for Updates…, -, About Kudora, About Qt"_s })
+                      u"Help: Kudora Help, -, Check for Updates…, Check for Updates Automatically, -, "
+                      u"About Kudora, About Qt"_s })
             .join(u'\n'));
     EXPECT_EQ(action(Names::Help)->shortcut(), QKeySequence(Qt::Key_F1));
 
@@ -496,6 +499,112 @@ TEST(Startup, ClosingTheLastWindowOrQuittingEndsTheApplicationAndAnUpdateWindowC
         QTimer::singleShot(20'000, &guard, [] { QCoreApplication::exit(-1); });
         EXPECT_EQ(QApplication::exec(), 0) << label;
         EXPECT_EQ(lastWindowClosed.count(), 1) << label;
+    }
+}
+
+// Launches of the program on one store, with a feed on the loopback interface.
+class Updates : public ::testing::Test
+{
+protected:
+    std::unique_ptr<ShellHarness> launch(const QString& path = u"/appcast.xml"_s)
+    {
+        ProgramParts parts;
+        parts.makeUpdaterController = [this](const QVariantMap& info, Workspace& workspace) {
+            auto driver = std::make_unique<StandardUserDriver>();
+            windows = driver.get();
+            return std::make_unique<UpdaterController>(true, std::move(driver), domain, info, workspace,
+                                                       TestFeed::loopbackOptions());
+        };
+        auto harness = std::make_unique<ShellHarness>(TestFeed::bundleInfo(server.url(path).toString()),
+                                                      std::move(parts));
+        EXPECT_TRUE(harness->openAndActivate());
+        return harness;
+    }
+    static MessageBar* bar(const ShellHarness& harness)
+    {
+        return harness.window().contentView()->messageBar();
+    }
+    static QString shownText(const ShellHarness& harness)
+    {
+        return bar(harness)->isVisible() ? namedChild<QLabel>(bar(harness), u"messageText"_s)->text()
+                                         : QString();
+    }
+
+    LoopbackHttpServer server;
+    std::shared_ptr<DefaultsDomain> domain = std::make_shared<MemoryDefaultsDomain>();
+    StandardUserDriver* windows = nullptr;
+};
+
+TEST_F(Updates, TheSecondLaunchAsksBeforeAnyAutomaticCheckAndTheMenuItemChangesTheAnswer)
+{
+    server.serve(u"/appcast.xml"_s, TestFeed::rss({ { u"1"_s, u"1.0"_s } }));
+    const QString question =
+        u"Check for updates automatically? Kudora would then look for a new version "
+        u"from time to time. “Check for Updates Automatically” in the menu changes this later."_s;
+    const std::pair<QString, QVariant> answers[] = {
+        // the bar's button or the menu item (empty), what is stored
+        { u"yesButton"_s, true },
+        { u"noButton"_s, false },
+        { QString(), true },
+        { u"closeMessage"_s, {} }, // no answer: the next launch asks again
+    };
+    for (const auto& [button, stored] : answers) {
+        SCOPED_TRACE(button.toStdString());
+        domain = std::make_shared<MemoryDefaultsDomain>();
+        server.requests.clear();
+        EXPECT_EQ(shownText(*launch()), QString()) << "the first launch asks nothing";
+        auto second = launch();
+        for (const auto& [name, title] :
+             { std::pair(u"yesButton"_s, u"Check Automatically"_s), { u"noButton"_s, u"Don’t Check"_s } })
+            EXPECT_EQ(namedChild<QPushButton>(bar(*second), name)->text(), title);
+        ASSERT_EQ(shownText(*second), question);
+        QAction* automatic = second->action(Names::AutomaticUpdateChecks);
+        ASSERT_TRUE(automatic && automatic->isCheckable() && !automatic->isChecked());
+        EXPECT_TRUE(server.requests.isEmpty()) << "nothing is sent before the answer";
+        button.isEmpty()
+            ? automatic->trigger()
+            : QTest::mouseClick(namedChild<QAbstractButton>(bar(*second), button), Qt::LeftButton);
+        EXPECT_EQ(shownText(*second), QString());
+        EXPECT_EQ(domain->value(Updater::AutomaticChecksKey), stored);
+        EXPECT_EQ(automatic->isChecked(), stored.toBool());
+        // A yes checks at once, in the background; the double sees it, and nothing else, ever.
+        QAction* check = second->action(Names::CheckForUpdates);
+        ASSERT_TRUE(QTest::qWaitFor([check] { return check->isEnabled(); }));
+        EXPECT_EQ(server.requests.size(), stored.toBool() ? 1 : 0);
+        EXPECT_EQ(windows->currentWindow(), nullptr);
+        if (!stored.isValid()) {
+            second.reset();
+            EXPECT_EQ(shownText(*launch()), question);
+            continue;
+        }
+        // The item turns the checks off and on again, and says so; turned on, they check when due.
+        for (const bool on : { !stored.toBool(), stored.toBool() }) {
+            automatic->trigger();
+            EXPECT_EQ(std::pair(automatic->isChecked(), domain->value(Updater::AutomaticChecksKey)),
+                      std::pair(on, QVariant(on)));
+        }
+        ASSERT_TRUE(QTest::qWaitFor([check] { return check->isEnabled(); }));
+        EXPECT_EQ(server.requests.size(), 1);
+    }
+}
+
+TEST_F(Updates, AFailedCheckSaysWhyInAWindowOverTheMainWindow)
+{
+    server.serve(u"/unavailable"_s, "busy", 503);
+    server.serve(u"/malformed"_s, "<rss><channel>");
+    // Without a network the same window says so; no server on the loopback interface can bring that about.
+    for (const auto& [path, reason] :
+         { std::pair(u"/unavailable"_s, u"The update server did not answer. Please try again later."_s),
+           { u"/malformed"_s, u"The update feed could not be read. Please try again later."_s } }) {
+        auto harness = launch(path);
+        QAction* check = harness->action(Names::CheckForUpdates);
+        check->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([check] { return check->isEnabled(); }));
+        const QMessageBox* box = windows->currentWindow();
+        ASSERT_NE(box, nullptr);
+        EXPECT_FIELDS_EQ(std::tuple(box->parentWidget(), box->windowModality(), box->isVisible(),
+                                    box->text() + u' ' + box->informativeText()),
+                         std::tuple(&harness->window(), Qt::WindowModal, true, u"Update Error! "_s + reason));
     }
 }
 

@@ -41,15 +41,18 @@ inline QByteArray rss(const QList<Item>& items)
     return channel(xml);
 }
 
-// Version 1.2 (12) of Kudora reading feed.
-inline QVariantMap bundleInfo(const QVariant& feed, bool automaticChecks = false)
+// Version 1.2 (12) of Kudora reading feed, opting its users in to automatic checks or out of them
+// when automaticChecks is a boolean.
+inline QVariantMap bundleInfo(const QVariant& feed, const QVariant& automaticChecks = {})
 {
     using namespace Qt::StringLiterals;
-    return { { u"CFBundleName"_s, u"Kudora"_s },
-             { u"CFBundleVersion"_s, u"12"_s },
-             { u"CFBundleShortVersionString"_s, u"1.2"_s },
-             { u"SUFeedURL"_s, feed },
-             { u"SUEnableAutomaticChecks"_s, automaticChecks } };
+    QVariantMap info { { u"CFBundleName"_s, u"Kudora"_s },
+                       { u"CFBundleVersion"_s, u"12"_s },
+                       { u"CFBundleShortVersionString"_s, u"1.2"_s },
+                       { u"SUFeedURL"_s, feed } };
+    if (automaticChecks.isValid())
+        info.insert(Updater::AutomaticChecksKey, automaticChecks);
+    return info;
 }
 
 // Lets the updater fetch the feeds a LoopbackHttpServer serves.

@@ -3,6 +3,7 @@
 #include "Appcast.h"
 #include "FeedLoader.h"
 #include "LoopbackHttpServer.h"
+#include "MainBundle.h"
 #include "MemoryDefaultsDomain.h"
 #include "RecordingWorkspace.h"
 #include "StandardUserDriver.h"
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -43,7 +45,8 @@ protected:
         QGuiApplication::setApplicationDisplayName(u"Kudora"_s);
         QCoreApplication::setApplicationVersion(u"1.2"_s);
     }
-    std::unique_ptr<Updater> makeUpdater(const QVariant& feed, bool automatic = false,
+    // automatic is the program's opt-in (none when invalid).
+    std::unique_ptr<Updater> makeUpdater(const QVariant& feed, const QVariant& automatic = false,
                                          const QVariant& interval = {}, int timeoutMs = 5000)
     {
         info = TestFeed::bundleInfo(feed, automatic);
@@ -106,38 +109,45 @@ TEST_F(UpdaterTest, OnlyAnHttpsFeedOrInTestsALoopbackOneIsEverRead)
     EXPECT_FALSE(defaults->value(Updater::LastCheckTimeKey).isValid());
 }
 
-TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHolds)
+TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHoldsOrWhyItFailed)
 {
-    const QString parseError = u"An error occurred while parsing the update feed."_s;
-    const QString retrievalError =
-        u"An error occurred in retrieving update information. Please try again later."_s;
+    const QString unreadable = u"The update feed could not be read. Please try again later."_s;
+    const QString noAnswer = u"The update server did not answer. Please try again later."_s;
     const QByteArray newer = TestFeed::rss({ { u"13"_s, u"1.3"_s } });
     server.redirect(u"/moved"_s, server.url(u"/newer"_s));
     server.redirect(u"/away"_s, QUrl(u"http://example.org/appcast.xml"_s));
     server.serve(u"/oversize-unannounced"_s, newer + QByteArray(2048, ' '), 200, false);
+    server.serve(u"/unavailable"_s, "busy", 503);
     server.hang(u"/silent"_s);
+    QTcpServer closed; // a port where nobody listens any more
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString refused = u"http://127.0.0.1:%1/appcast.xml"_s.arg(closed.serverPort());
+    closed.close();
     // Skipping a version hides it from background checks only: the person asking still sees it.
     defaults->setValue(Updater::SkippedVersionKey, u"13"_s);
     const std::tuple<QString, QByteArray, Shown, QString> cases[] = {
-        // path, body served there (the routes above answer the others), what is shown, why
+        // path or address, body served there (the routes above answer the others), what is shown, why
         { u"/equal"_s, TestFeed::rss({ { u"12"_s, u"1.2"_s } }), Shown::UpToDate, {} },
         { u"/older"_s, TestFeed::rss({ { u"10"_s, u"1.0"_s }, { u"11"_s, u"1.1"_s } }), Shown::UpToDate, {} },
         { u"/empty"_s, TestFeed::rss({}), Shown::UpToDate, {} },
         { u"/unrunnable"_s, TestFeed::rss({ { u"14"_s, u"1.4"_s, u"99"_s } }), Shown::UpToDate, {} },
         { u"/newer"_s, newer, Shown::UpdateFound, {} },
         { u"/moved"_s, {}, Shown::UpdateFound, {} }, // a redirect that stays allowed is followed
-        { u"/malformed"_s, "<rss><channel><item></channel>", Shown::Error, parseError },
-        { u"/missing"_s, {}, Shown::Error, retrievalError },
-        { u"/away"_s, {}, Shown::Error, retrievalError },
-        { u"/oversize"_s, newer + QByteArray(2048, ' '), Shown::Error, retrievalError },
-        { u"/oversize-unannounced"_s, {}, Shown::Error, retrievalError },
-        { u"/silent"_s, {}, Shown::Error, retrievalError },
+        { u"/malformed"_s, "<rss><channel><item></channel>", Shown::Error, unreadable },
+        { u"/missing"_s, {}, Shown::Error, unreadable },
+        { u"/away"_s, {}, Shown::Error, unreadable },
+        { u"/oversize"_s, newer + QByteArray(2048, ' '), Shown::Error, unreadable },
+        { u"/oversize-unannounced"_s, {}, Shown::Error, unreadable },
+        { u"/unavailable"_s, {}, Shown::Error, noAnswer },
+        { u"/silent"_s, {}, Shown::Error, noAnswer },
+        { refused, {}, Shown::Error, noAnswer },
     };
     for (const auto& [path, body, shown, reason] : cases) {
         if (!body.isNull())
             server.serve(path, body);
         QList<qsizetype> shownWhenChanged; // -1 when disabled
-        auto updater = makeUpdater(feed(path), false, {}, path == u"/silent"_s ? 300 : 5000);
+        auto updater = makeUpdater(path.startsWith(u'/') ? feed(path) : path, false, {},
+                                   path == u"/silent"_s ? 300 : 5000);
         ASSERT_TRUE(updater->start());
         QObject::connect(updater.get(), &Updater::canCheckForUpdatesChanged,
                          [&](bool can) { shownWhenChanged.append(can ? driver->events.size() : -1); });
@@ -145,10 +155,30 @@ TEST_F(UpdaterTest, AUserCheckReportsWhatTheFeedHolds)
         updater->checkForUpdates(); // asking again meanwhile does nothing
         ASSERT_TRUE(finishes(*updater));
         EXPECT_EQ(shownWhenChanged, (QList<qsizetype> { -1, 1 })) << "enabled again once the result is shown";
-        EXPECT_EQ(driver->events.value(0), std::pair(shown, reason)) << path.toStdString();
+        EXPECT_EQ(driver->events.value(0).first, shown) << path.toStdString();
+        EXPECT_EQ(driver->events.value(0).second, reason) << path.toStdString();
     }
-    // One request a check, and one more where the redirect was followed: nothing else was asked.
-    EXPECT_EQ(server.requests.size(), std::size(cases) + 1);
+    // One request a check that reached the server, and one more where the redirect was followed.
+    EXPECT_EQ(server.requests.size(), std::size(cases));
+}
+
+TEST(FeedLoader, AFailureIsToldAsNoNetworkNoAnswerOrAnUnreadableFeed)
+{
+    using Failure = FeedLoader::Failure;
+    using Error = QNetworkReply::NetworkError;
+    // Those that a server on the loopback interface cannot bring about; the others are above.
+    const std::tuple<Error, int, Failure> cases[] = {
+        { QNetworkReply::HostNotFoundError, 0, Failure::NoNetwork },
+        { QNetworkReply::UnknownNetworkError, 0, Failure::NoNetwork }, // no route to the host
+        { QNetworkReply::NetworkSessionFailedError, 0, Failure::NoNetwork },
+        { QNetworkReply::TimeoutError, 0, Failure::NoAnswer },
+        { QNetworkReply::RemoteHostClosedError, 0, Failure::NoAnswer },
+        { QNetworkReply::OperationNotImplementedError, 501, Failure::NoAnswer }, // as every 5xx
+        { QNetworkReply::SslHandshakeFailedError, 0, Failure::Unreadable },
+        { QNetworkReply::ContentAccessDenied, 403, Failure::Unreadable },
+    };
+    for (const auto& [error, status, failure] : cases)
+        EXPECT_EQ(FeedLoader::failureOf(error, status), failure) << error;
 }
 
 TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUnskippedUpdates)
@@ -198,15 +228,80 @@ TEST_F(UpdaterTest, AutomaticChecksRunAtStartOnlyWhenEnabledAndDueAndShowOnlyUns
     }
 }
 
-TEST_F(UpdaterTest, ResultsAreTopLevelWindowsAndANewResultReplacesTheOld)
+TEST_F(UpdaterTest, AutomaticChecksWaitForAYesThatIsAskedForFromTheSecondLaunchOn)
+{
+    server.serve(u"/feed"_s, TestFeed::rss({ { u"12"_s, u"1.2"_s } }));
+    // The program as shipped opts nobody in.
+    EXPECT_FALSE(
+        Updater(std::make_unique<RecordingUserDriver>(), defaults, MainBundle::infoDictionary(), workspace)
+            .automaticallyChecksForUpdates());
+    const struct
+    {
+        QVariant optIn, chosen; // the program's and the person's (invalid: none)
+        bool launchedBefore;
+        std::optional<bool> answer;
+        bool asks, checks;
+    } launches[] = {
+        { {}, {}, false, std::nullopt, false, false },
+        { {}, {}, false, true, false, true }, // the menu item decides on the first launch too
+        { {}, {}, true, std::nullopt, true, false },
+        { {}, {}, true, true, true, true },
+        { {}, {}, true, false, true, false },
+        { {}, u"yes"_s, true, std::nullopt, true, false }, // a stored value that is no answer
+        { true, {}, false, std::nullopt, false, true },
+        { true, false, true, std::nullopt, false, false },
+        { false, true, true, std::nullopt, false, true },
+    };
+    qsizetype requests = 0;
+    for (const auto& [optIn, chosen, launchedBefore, answer, asks, checks] : launches) {
+        defaults = std::make_shared<MemoryDefaultsDomain>();
+        if (chosen.isValid())
+            defaults->setValue(Updater::AutomaticChecksKey, chosen);
+        if (launchedBefore)
+            defaults->setValue(Updater::HasLaunchedBeforeKey, true);
+        auto updater = makeUpdater(feed(u"/feed"_s), optIn);
+        QSignalSpy changed(updater.get(), &Updater::automaticallyChecksForUpdatesChanged);
+        ASSERT_TRUE(updater->start());
+        const std::string label = QStringLiteral("%1 %2 %3 %4")
+                                      .arg(optIn.toString(), chosen.toString())
+                                      .arg(launchedBefore)
+                                      .arg(answer ? int(*answer) : -1)
+                                      .toStdString();
+        EXPECT_EQ(updater->shouldAskPermission(), asks) << label;
+        EXPECT_EQ(defaults->value(Updater::HasLaunchedBeforeKey), QVariant(true)) << label;
+        const bool before = updater->automaticallyChecksForUpdates();
+        if (answer) {
+            updater->setAutomaticallyChecksForUpdates(*answer);
+            updater->setAutomaticallyChecksForUpdates(*answer); // the same again changes nothing
+            EXPECT_FALSE(updater->shouldAskPermission()) << label;
+            EXPECT_EQ(defaults->value(Updater::AutomaticChecksKey), QVariant(*answer)) << label;
+            EXPECT_EQ(changed.count(), int(before != *answer)) << label;
+        }
+        // A check begins at once or not at all, and the double sees exactly those that began.
+        EXPECT_EQ(updater->canCheckForUpdates(), !checks) << label;
+        ASSERT_TRUE(finishes(*updater));
+        requests += checks;
+        EXPECT_EQ(server.requests.size(), requests) << label;
+    }
+}
+
+TEST_F(UpdaterTest, ResultsAreTopLevelWindowsAFailureIsOverTheShownMainWindowAndANewResultReplacesTheOld)
 {
     StandardUserDriver driver;
+    QWidget mainWindow;
+    driver.setMainWindow(&mainWindow);
     QPointer<QMessageBox> box;
-    for (const QString& error : { QString(), u"The feed is unreachable."_s }) {
+    for (const auto& [error, mainWindowShown] : { std::pair(QString(), true),
+                                                  { u"The feed is unreachable."_s, true },
+                                                  { u"The feed is unreachable."_s, false } }) {
+        mainWindow.setVisible(mainWindowShown);
         error.isNull() ? driver.showUpToDate() : driver.showError(error);
         EXPECT_TRUE(isDeleted(box));
         box = driver.currentWindow();
-        ASSERT_TRUE(box && box->isVisible() && !box->parentWidget() && box->windowModality() == Qt::NonModal);
+        const bool over = !error.isNull() && mainWindowShown;
+        ASSERT_TRUE(box && box->isVisible());
+        EXPECT_EQ(std::pair(box->parentWidget(), box->windowModality()),
+                  over ? std::pair(&mainWindow, Qt::WindowModal) : std::pair(nullptr, Qt::NonModal));
         EXPECT_EQ(box->text() + u' ' + box->informativeText(),
                   error.isNull()
                       ? u"You’re up to date! Kudora 1.2 is currently the newest version available."_s

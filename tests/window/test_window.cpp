@@ -12,6 +12,7 @@
 #include "LabelColors.h"
 #include "LinkButton.h"
 #include "MemoryDefaultsDomain.h"
+#include "MessageBar.h"
 #include "NamedChild.h"
 #include "NotificationCenter.h"
 #include "PreferencesService.h"
@@ -570,6 +571,38 @@ TEST_F(WindowTest, EveryChangeUndoesToTheExactEarlierValuesAndRedoesByIdAfterARe
     // A change that changes nothing is no step.
     center.post(Names::ResetIgnoreListRequested);
     EXPECT_EQ(undoStack.count(), 5);
+}
+
+TEST_F(WindowTest, AQuestionWaitsBehindOtherMessagesUntilItIsAnsweredClosedOrWithdrawn)
+{
+    const QList<AppInfo> apps = numberedApps(2);
+    model->setApps(apps);
+    MessageBar* bar = view->messageBar();
+    QString answered;
+    const auto ask = [&] {
+        bar->askQuestion(u"Check?"_s, u"Yes"_s, u"No"_s,
+                         [&](bool yes) { answered += yes ? u"yes"_s : u"no"_s; });
+    };
+    const auto click = [&](const QString& name) {
+        QTest::mouseClick(namedChild<QAbstractButton>(bar, name), Qt::LeftButton);
+    };
+    const std::pair<std::function<void()>, QString> steps[] = {
+        // what happens, the message shown and the answers given
+        { [&] {
+             view->setSelection({ apps[0].id(), apps[1].id() }), center.post(Names::IgnoreRequested);
+         },
+          u"2 apps ignored. | "_s },
+        { ask, u"2 apps ignored. | "_s },
+        { [&] { undoStack.undo(); }, u"Check? | "_s },
+        { [&] { click(u"closeMessage"_s); }, u" | "_s },
+        { [&] { ask(), click(u"noButton"_s); }, u" | no"_s },
+        { [&] { ask(), bar->withdrawQuestion(); }, u" | no"_s },
+        { [&] { ask(), click(u"yesButton"_s); }, u" | noyes"_s },
+    };
+    for (const auto& [step, expected] : steps) {
+        step();
+        EXPECT_EQ(shownText(u"messageText"_s) + u" | "_s + answered, expected);
+    }
 }
 
 TEST_F(WindowTest, SearchFieldHabits)

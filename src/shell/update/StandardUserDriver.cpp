@@ -55,17 +55,20 @@ void StandardUserDriver::showUpdateFound(const AppcastItem& item, UpdateReply re
 
 void StandardUserDriver::showError(const QString& reason)
 {
-    QMessageBox* box = makeWindow(tr("Update Error!"), reason);
+    // A main window closed meanwhile cannot hold the message, nor keep the program running for it.
+    QWidget* parent = m_mainWindow && m_mainWindow->isVisible() ? m_mainWindow.data() : nullptr;
+    QMessageBox* box = makeWindow(tr("Update Error!"), reason, parent);
     box->setIcon(QMessageBox::Warning);
     box->setStandardButtons(QMessageBox::Ok);
     present(box);
 }
 
-QMessageBox* StandardUserDriver::makeWindow(const QString& text, const QString& informativeText)
+QMessageBox* StandardUserDriver::makeWindow(const QString& text, const QString& informativeText,
+                                            QWidget* parent)
 {
-    auto* box = new QMessageBox();
+    auto* box = new QMessageBox(parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
+    box->setWindowModality(parent ? Qt::WindowModal : Qt::NonModal);
     box->setWindowTitle(QGuiApplication::applicationDisplayName());
     box->setText(text);
     box->setInformativeText(informativeText);
