@@ -761,7 +761,7 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
 
 // What the program says it is is what its package and its software-centre description say: CMake
 // writes all of them from the project's version.
-TEST(Launches, TheProgramsVersionIsThatOfItsPackageAndItsDescription)
+TEST(Launches, ThePackageAndTheDescriptionGiveTheProgramsVersionNeedsAndStores)
 {
     const auto read = [](const char* path) {
         QFile file(QString::fromUtf8(path));
@@ -789,6 +789,27 @@ TEST(Launches, TheProgramsVersionIsThatOfItsPackageAndItsDescription)
     ASSERT_GE(versions.size(), 2);
     for (const QString& version : versions)
         EXPECT_EQ(printed.toStdString(), QString(u"Kudora "_s + version + u'\n').toStdString());
+
+    // The package brings or recommends the image readers that the applications' icons need (a
+    // Flatpak's is often an SVG alone), and it and the software centre name every store listed.
+    const QString config = read(KUDORA_PACKAGE_CONFIG);
+    const auto setting = [&config](const QString& name) {
+        return QRegularExpression(u"set\\(%1 \"([^\"]*)\"\\)"_s.arg(name)).match(config).captured(1);
+    };
+    const QString needed =
+        setting(u"CPACK_DEBIAN_PACKAGE_DEPENDS"_s) + u", "_s + setting(u"CPACK_DEBIAN_PACKAGE_RECOMMENDS"_s);
+    static const QRegularExpression english(u"<p>([^<]*)</p>"_s);
+    const std::pair<QString, QStringList> descriptions[] = {
+        { needed, { u"qt6-image-formats-plugins"_s, u"libqt6svg6"_s } },
+        { setting(u"CPACK_PACKAGE_DESCRIPTION"_s),
+          { u"App Store"_s, u"Flatpak"_s, u"snaps"_s, u"distribution"_s } },
+        { english.match(read(KUDORA_METAINFO)).captured(1),
+          { u"App Store"_s, u"Flatpak"_s, u"snaps"_s, u"distribution"_s } },
+    };
+    for (const auto& [text, names] : descriptions) {
+        for (const QString& name : names)
+            EXPECT_TRUE(text.simplified().contains(name)) << qPrintable(name + u" in "_s + text);
+    }
 }
 
 TEST(Launches, TheEndOfASessionEndsTheProgramAsQuitDoesAndKeepsTheWindowsPlace)
