@@ -181,6 +181,38 @@
         <source>Never</source>
         <translation>Nie</translation>
     </message>
+    <message>
+        <source>App Store</source>
+        <translation>App Store</translation>
+    </message>
+    <message>
+        <source>Flatpak</source>
+        <translation>Flatpak</translation>
+    </message>
+    <message>
+        <source>Snap</source>
+        <translation>Snap</translation>
+    </message>
+    <message>
+        <source>Distribution</source>
+        <translation>Distribution</translation>
+    </message>
+    <message>
+        <source>user installation</source>
+        <translation>Benutzerinstallation</translation>
+    </message>
+    <message>
+        <source>system installation</source>
+        <translation>Systeminstallation</translation>
+    </message>
+    <message>
+        <source>installation “%1”</source>
+        <translation>Installation „%1“</translation>
+    </message>
+    <message>
+        <source>·</source>
+        <translation>·</translation>
+    </message>
 </context>
 <context>
     <name>AppTableModel</name>
@@ -367,18 +399,6 @@
         <translation>ID</translation>
     </message>
     <message>
-        <source>App Store</source>
-        <translation>App Store</translation>
-    </message>
-    <message>
-        <source>Flatpak</source>
-        <translation>Flatpak</translation>
-    </message>
-    <message>
-        <source>Snap</source>
-        <translation>Snap</translation>
-    </message>
-    <message>
         <source>Some applications could not be read; the list may miss some.</source>
         <translation>Einige Anwendungen konnten nicht gelesen werden; in der Liste können welche fehlen.</translation>
     </message>
@@ -397,10 +417,6 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
     <message>
         <source>Last Accessed</source>
         <translation>Zuletzt verwendet</translation>
-    </message>
-    <message>
-        <source>Distribution</source>
-        <translation>Distribution</translation>
     </message>
 </context>
 <context>

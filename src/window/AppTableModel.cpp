@@ -130,10 +130,14 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         switch (column) {
         case IconColumn:
-            // A path is shown as typed: tooltips take text that looks like markup for rich text.
-            return Qt::mightBeRichText(app.bundlePath())
-                ? Qt::convertFromPlainText(app.bundlePath(), Qt::WhiteSpaceNoWrap)
-                : app.bundlePath();
+        case NameColumn: {
+            // Where it comes from rather than where it lies: a Flatpak's deploy folder, with its
+            // commit, tells a person nothing. Shown as typed: tooltips take text that looks like
+            // markup for rich text, and ids are the applications' own.
+            const QString origin = app.originText();
+            return Qt::mightBeRichText(origin) ? Qt::convertFromPlainText(origin, Qt::WhiteSpaceNoWrap)
+                                               : origin;
+        }
         case LastAccessedColumn:
             return app.lastAccessedDate() ? tr("Last launched date")
                                           : tr("Showing file modification date (app never launched)");

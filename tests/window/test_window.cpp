@@ -188,11 +188,11 @@ protected:
 
 TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
 {
-    const QString markup = u"/Apps/<b>bold</b> &amp; co.app"_s;
+    const QString markup = u"com.example.<b>bold</b> &amp; co"_s;
     model->setApps(
         { AppInfo(AppId(u"dummy.01"_s), QString(), u"/Apps/none.app"_s, u"x"_s, {}, {}, {}),
           app(u"com.example.used"_s, u"Used"_s, 1, QDateTime::currentDateTimeUtc().addDays(-1)),
-          AppInfo(AppId(u"com.example.modified"_s), u"Modified"_s, markup, u"2"_s, {}, day(10), {}) });
+          AppInfo(AppId(markup), u"Modified"_s, u"/Apps/Modified.app"_s, u"2"_s, {}, day(10), {}) });
 
     // The modification date stands in for a missing use, and looks it.
     const QString modified = u"Showing file modification date (app never launched)"_s;
@@ -220,11 +220,15 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
         EXPECT_EQ(this->column(column, role), expected) << column << " " << role;
     EXPECT_EQ(rows()->headerData(IconColumn, Qt::Horizontal, Qt::AccessibleTextRole), u"Icon"_s);
 
-    // The icon's tooltip is the path as typed, even when it looks like markup.
-    const QString tooltip = text(1, IconColumn, Qt::ToolTipRole);
-    EXPECT_EQ(Qt::mightBeRichText(tooltip) ? QTextDocumentFragment::fromHtml(tooltip).toPlainText() : tooltip,
-              markup);
-    EXPECT_EQ(text(2, IconColumn, Qt::ToolTipRole), u"/Apps/none.app"_s);
+    // The icon and the name say where the application comes from, as typed, even when its id
+    // looks like markup; a Flatpak's deploy folder, commit and all, is no part of it.
+    for (const int column : { IconColumn, NameColumn }) {
+        const QString tooltip = text(1, column, Qt::ToolTipRole);
+        EXPECT_EQ(Qt::mightBeRichText(tooltip) ? QTextDocumentFragment::fromHtml(tooltip).toPlainText()
+                                               : tooltip,
+                  u"App Store · "_s + markup);
+    }
+    EXPECT_EQ(text(2, IconColumn, Qt::ToolTipRole), u"App Store · dummy.01"_s);
 
     // Icons keep their shape (64 × 32 becomes 24 × 12, centred); a nameless record shows none.
     const QImage shown = table()->viewport()->grab().toImage();
@@ -234,6 +238,22 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
     };
     EXPECT_FIELDS_EQ(std::tuple(red(0, 0), red(0, 4), red(0, -9), red(2, 0)),
                      std::tuple(true, true, false, false));
+    // Each store says it in its own words.
+    model->setApps(
+        { AppInfo::flatpakApp(AppId(u"org.example.Cafe"_s), u"Cafe"_s,
+                              u"/var/lib/flatpak/app/org.example.Cafe/x86_64/stable/4f1c2d"_s, day(1), {}, {},
+                              {}, u"default"_s),
+          AppInfo::flatpakApp(AppId(u"org.example.Mine"_s), u"Mine"_s, u"/m"_s, day(2), {}, {}, {}),
+          AppInfo::flatpakApp(AppId(u"org.example.Disk"_s), u"Disk"_s, u"/d"_s, day(3), {}, {}, {},
+                              u"extra"_s),
+          AppInfo::snapApp(u"a-snap"_s, u"Snap"_s, u"/c.desktop"_s, day(4), {}, {}, {}),
+          AppInfo::distributionApp(AppId(u"org.example.Native"_s), u"Native"_s, u"/n.desktop"_s, day(5), {},
+                                   {}) });
+    EXPECT_EQ(column(NameColumn, Qt::ToolTipRole),
+              (QStringList { u"Flatpak · system installation · org.example.Cafe"_s,
+                             u"Flatpak · user installation · org.example.Mine"_s,
+                             u"Flatpak · installation “extra” · org.example.Disk"_s, u"Snap · a-snap"_s,
+                             u"Distribution · org.example.Native"_s }));
 
     // Relative review dates stay true while the window is open.
     model->setApps({ app(u"a"_s, u"A"_s, 1, QDateTime::currentDateTimeUtc().addMSecs(-59'400)) });

@@ -134,21 +134,6 @@ bool isQtOption(const QString& name)
 }
 } // namespace
 
-QString CommandLine::storeName(AppInfo::Store store)
-{
-    switch (store) {
-    case AppInfo::Store::AppStore:
-        return tr("App Store");
-    case AppInfo::Store::Flatpak:
-        return tr("Flatpak");
-    case AppInfo::Store::Snap:
-        return tr("Snap");
-    case AppInfo::Store::Distribution:
-        return tr("Distribution");
-    }
-    return {};
-}
-
 CommandLine::CommandLine(const QStringList& arguments)
 {
     m_parser.setApplicationDescription(
@@ -255,7 +240,7 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
         QList<QStringList> rows { { tr("Name"), tr("Store"), tr("Last Accessed"), tr("Last Reviewed"),
                                     tr("ID") } };
         for (const AppInfo& app : apps) {
-            rows.append({ printable(app.name()), storeName(app.store()), app.lastAccessedText(),
+            rows.append({ printable(app.name()), AppInfo::storeName(app.store()), app.lastAccessedText(),
                           app.lastReviewedText(), printable(app.id().text()) });
         }
         QList<int> widths(rows.constFirst().size(), 0);

@@ -65,9 +65,6 @@ public:
              QTextStream& err) const;
 
 private:
-    // The store's name in the table's Store column.
-    static QString storeName(AppInfo::Store store);
-
     QCommandLineParser m_parser;
     QString m_program;
     Mode m_mode = Mode::Window;
