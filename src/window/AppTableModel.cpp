@@ -28,6 +28,13 @@ qint64 untilTextChanges(const QDateTime& date, const QDateTime& now)
     // Past the boundary rather than on it, so that the text read then is the new one.
     return wait + 20;
 }
+
+// A tooltip shown as typed: tooltips take text that looks like markup for rich text, and names
+// and ids are the applications' own.
+QString plainTip(const QString& text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
+}
 } // namespace
 
 AppTableModel::AppTableModel(AppModel& model, Workspace& workspace, QObject* parent)
@@ -130,14 +137,10 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         switch (column) {
         case IconColumn:
-        case NameColumn: {
+        case NameColumn:
             // Where it comes from rather than where it lies: a Flatpak's deploy folder, with its
-            // commit, tells a person nothing. Shown as typed: tooltips take text that looks like
-            // markup for rich text, and ids are the applications' own.
-            const QString origin = app.originText();
-            return Qt::mightBeRichText(origin) ? Qt::convertFromPlainText(origin, Qt::WhiteSpaceNoWrap)
-                                               : origin;
-        }
+            // commit, tells a person nothing.
+            return plainTip(app.originText());
         case LastAccessedColumn:
             return app.lastAccessedDate() ? tr("Last launched date")
                                           : tr("Showing file modification date (app never launched)");
@@ -157,6 +160,10 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
             return int(Tertiary);
         return int(Primary);
     }
+    case CutNameTipRole:
+        if (column == NameColumn)
+            return plainTip(app.name() + u'\n' + app.originText());
+        return {};
     case IdRole:
         return QVariant::fromValue(app.id());
     case RecordRole:

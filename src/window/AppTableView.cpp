@@ -62,6 +62,15 @@ void AppTableView::setUpHeaders(VisibleAppsModel* rows)
     header->resizeSection(AppTableModel::AppStoreColumn, 72);
     header->setSectionResizeMode(AppTableModel::LastReviewedColumn, QHeaderView::Interactive);
     header->resizeSection(AppTableModel::LastReviewedColumn, 150);
+    // A date column never narrows past its title and sort indicator, nor past the dates it shows:
+    // cut off, "Mar 3…" could be any day of the month.
+    connect(header, &QHeaderView::sectionResized, this, [this, header](int section, int, int size) {
+        if (section != AppTableModel::LastAccessedColumn && section != AppTableModel::LastReviewedColumn)
+            return;
+        const int least = qMax(header->sectionSizeHint(section), sizeHintForColumn(section));
+        if (size < least)
+            header->resizeSection(section, least);
+    });
     QHeaderView* rowHeader = verticalHeader();
     rowHeader->setSectionResizeMode(QHeaderView::Fixed);
     rowHeader->setDefaultSectionSize(qMax(AppTableModel::IconSize + 6, fontMetrics().height() + 10));

@@ -24,6 +24,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -32,6 +33,7 @@
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QToolBar>
+#include <QToolTip>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -278,6 +280,36 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
         workspace.handled = handled;
         model->setApps(storeApps);
         EXPECT_EQ(column(AppStoreColumn, Qt::ToolTipRole), tips);
+    }
+}
+
+TEST_F(WindowTest, ANarrowTableShowsACutNameWholeInItsTooltipAndKeepsItsDatesWhole)
+{
+    const QString name = u"An Application Whose Name Goes On"_s.repeated(4);
+    model->setApps(
+        { app(u"com.example.long"_s, name, 1, day(2)), app(u"com.example.short"_s, u"Short"_s, 2) });
+    window.resize(ContentView::MinimumWidth, 600);
+    const auto tip = [&](int row) {
+        QToolTip::hideText();
+        const QPoint at = cell(row, NameColumn).center();
+        QHelpEvent help(QEvent::ToolTip, at, table()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table()->viewport(), &help);
+        return QToolTip::text();
+    };
+    EXPECT_EQ(
+        std::pair(tip(0), tip(1)),
+        std::pair(QString(name + u"\nApp Store · com.example.long"_s), u"App Store · com.example.short"_s));
+    QToolTip::hideText();
+
+    // A date column dragged narrow keeps its title and its dates whole.
+    QHeaderView* header = table()->horizontalHeader();
+    for (const int column : { LastAccessedColumn, LastReviewedColumn }) {
+        header->resizeSection(column, 20);
+        const int widest = std::max(
+            { header->fontMetrics().horizontalAdvance(rows()->headerData(column, Qt::Horizontal).toString()),
+              table()->fontMetrics().horizontalAdvance(text(0, column)),
+              table()->fontMetrics().horizontalAdvance(text(1, column)) });
+        EXPECT_GT(header->sectionSize(column), widest) << column;
     }
 }
 
