@@ -99,6 +99,12 @@ void AppTableView::setModel(QAbstractItemModel* model)
         connect(model, after, this, restoreRows);
     connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, &AppTableView::rememberPlace);
     connect(model, &QAbstractItemModel::layoutChanged, this, [this] { restorePlace(true); });
+    // A new catalogue keeps the scrolled distance, which seldom ends between two rows.
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        executeDelayedItemsLayout();
+        if (const int top = rowAt(0); top >= 0)
+            verticalScrollBar()->setValue(verticalScrollBar()->value() + rowViewportPosition(top));
+    });
 }
 
 bool AppTableView::isShown(const QModelIndex& index) const

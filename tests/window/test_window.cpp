@@ -392,6 +392,49 @@ TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
     EXPECT_EQ(std::pair(view->hasSelection(), published.size()), std::pair(false, qsizetype(1)));
 }
 
+TEST_F(WindowTest, IgnoringPicksTheNextRowAndANewCatalogueShowsWholeRows)
+{
+    // So that Ignore, again and again, goes on down the list, the row that takes the place of the
+    // first one ignored is picked; at the end, the one before.
+    const QList<AppInfo> apps = numberedApps(5);
+    model->setApps(apps);
+    const auto shown = [&] {
+        QStringList picked;
+        for (const AppInfo& each : view->selectedApps())
+            picked.append(each.name());
+        return QString(column(NameColumn).join(u' ') + u" | "_s + picked.join(u' ') + u" / "_s
+                       + place().first)
+            .remove(u"App "_s);
+    };
+    // The rows selected before Ignore (none: as the one before left them), then what is shown:
+    // the rows, the selected ones and the current one.
+    const std::pair<QList<int>, QString> steps[] = {
+        { { 1 }, u"00 02 03 04 | 02 / 02"_s },
+        { {}, u"00 03 04 | 03 / 03"_s },
+        { { 3, 4 }, u"00 | 00 / 00"_s },
+    };
+    for (const auto& [selected, expected] : steps) {
+        if (!selected.isEmpty()) {
+            QSet<AppId> ids;
+            for (const int number : selected)
+                ids.insert(apps[number].id());
+            view->setSelection(ids);
+        }
+        center.post(Names::IgnoreRequested);
+        EXPECT_EQ(shown(), expected);
+    }
+
+    // A new catalogue, with the list scrolled part of a row down, or at its end and then shorter,
+    // starts the view on a whole row.
+    for (const int count : { 60, 30 }) {
+        model->setApps(numberedApps(60));
+        const int rowHeight = table()->rowHeight(0);
+        bar()->setValue(count == 60 ? rowHeight * 10 + rowHeight / 2 : bar()->maximum());
+        model->setApps(numberedApps(count));
+        EXPECT_EQ(table()->rowViewportPosition(table()->rowAt(0)), 0) << count;
+    }
+}
+
 TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPageCountsAsAReview)
 {
     model->setApps(numberedApps(60));
@@ -805,15 +848,25 @@ TEST_F(WindowTest, RandomSessionsKeepTheRowsEqualToVisibleAppsAndEveryIndexOnIts
             },
             [&](auto&) { clickHeader(pick(ColumnCount)); },
             [&](const QList<AppInfo>& visible) {
-                // The command takes the selected rows, all and nothing else, and ends the selection.
+                // The command takes the selected rows, all and nothing else; the row that takes
+                // the place of the first is the one selected after.
                 QSet<AppId> ids, before = model->ignoredIDs();
                 for (const AppInfo& app : someOf(visible))
                     ids.insert(app.id());
                 view->setSelection(ids);
+                int first = 0;
+                while (first < rows()->rowCount() && !ids.contains(idAt(first)))
+                    ++first;
                 const bool ignoring = !model->showingIgnored();
                 center.post(ignoring ? Names::IgnoreRequested : Names::ClearIgnoreRequested);
-                ASSERT_EQ(std::pair(model->ignoredIDs(), view->hasSelection()),
-                          std::pair(ignoring ? before | ids : before - ids, false));
+                const int next = std::min(first, rows()->rowCount() - 1);
+                QList<AppId> picked;
+                for (const AppInfo& app : view->selectedApps())
+                    picked.append(app.id());
+                ASSERT_EQ(
+                    std::pair(model->ignoredIDs(), picked),
+                    std::pair(ignoring ? before | ids : before - ids,
+                              ids.isEmpty() || next < 0 ? QList<AppId>() : QList<AppId> { idAt(next) }));
             },
             [&](auto&) {
                 pick(2) ? model->ignoreApps(someOf(model->apps()))
