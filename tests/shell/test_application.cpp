@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -377,6 +378,18 @@ TEST_F(Commands, WindowEditAndHelpCommandsActWhereThePersonIs)
     });
     QTest::mouseClick(box.aboutQtButton(), Qt::LeftButton);
     EXPECT_EQ(aboutQt, u"About Qt"_s);
+
+    // Back from Qt's box, Return closes this one, as in a message box, rather than opening Qt's again.
+    const QPointer<AboutBox> shown(&box);
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    aboutQt.clear();
+    QTimer::singleShot(0, &box, [&aboutQt] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->windowTitle() == u"About Qt")
+            aboutQt = modal->windowTitle(), modal->close();
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(std::pair(shown && shown->isVisible(), aboutQt), std::pair(false, QString()));
 }
 
 // What is installed or removed while the window is open comes and goes in its place: the user's
