@@ -213,6 +213,18 @@
         <source>·</source>
         <translation>·</translation>
     </message>
+    <message>
+        <source>Last used %1</source>
+        <translation>Zuletzt verwendet am %1</translation>
+    </message>
+    <message>
+        <source>Installed %1, never used</source>
+        <translation>Installiert am %1, nie verwendet</translation>
+    </message>
+    <message>
+        <source>Never used</source>
+        <translation>Nie verwendet</translation>
+    </message>
 </context>
 <context>
     <name>AppTableModel</name>
@@ -516,6 +528,10 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
         <source>Toolbar</source>
         <translation>Werkzeugleiste</translation>
     </message>
+    <message>
+        <source>More Toolbar Items</source>
+        <translation>Weitere Werkzeugleistenelemente</translation>
+    </message>
 </context>
 <context>
     <name>MessageBar</name>
@@ -571,6 +587,10 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
     <message>
         <source>Search</source>
         <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Clear Search</source>
+        <translation>Suche leeren</translation>
     </message>
 </context>
 <context>

@@ -180,6 +180,16 @@ QString AppInfo::lastAccessedText() const
     return DateTexts::mediumDate(*date);
 }
 
+QString AppInfo::lastAccessedSpokenText() const
+{
+    if (const QDateTime* date = usable(m_lastAccessedDate))
+        return tr("Last used %1").arg(DateTexts::mediumDate(*date));
+    // The version installed came then: the bundle changed, or the package or deploy folder came.
+    if (const QDateTime* date = usable(m_modificationDate))
+        return tr("Installed %1, never used").arg(DateTexts::mediumDate(*date));
+    return tr("Never used");
+}
+
 QString AppInfo::lastReviewedText() const
 {
     return lastReviewedText(QDateTime::currentDateTimeUtc());

@@ -78,6 +78,9 @@ public:
     // The last-use date (else the modification date) as a medium date without time in the user's
     // locale and time zone; "—" when there is neither.
     QString lastAccessedText() const;
+    // What a screen reader says for it, which says what the date is: "Last used Mar 30, 2026",
+    // "Installed Mar 21, 2026, never used" or "Never used".
+    QString lastAccessedSpokenText() const;
 
     // "Never", or the review date relative to now in words ("8 minutes ago", "yesterday").
     QString lastReviewedText() const;

@@ -128,6 +128,9 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
             return m_texts.openPageText(app.name());
         if (column == IconColumn)
             return app.name();
+        // Heard without its colour and tooltip, the date says whether it is a use.
+        if (column == LastAccessedColumn)
+            return app.lastAccessedSpokenText();
         return displayData(app, column);
     case Qt::DecorationRole:
         // A record without a name shows no icon, yet keeps the icon's place and tooltip.

@@ -216,6 +216,9 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
         // What a screen reader announces: the icon and "Open ↗" would tell nothing of the application.
         { IconColumn, Qt::AccessibleTextRole, { u"Used"_s, u"Modified"_s, QString() } },
         { AppStoreColumn, Qt::AccessibleTextRole, { open + u"Used"_s, open + u"Modified"_s, open } },
+        { LastAccessedColumn,
+          Qt::AccessibleTextRole,
+          { u"Last used Mar 30, 2026"_s, u"Installed Mar 21, 2026, never used"_s, u"Never used"_s } },
         { LastReviewedColumn, Qt::AccessibleTextRole, { u"yesterday"_s, u"Never"_s, u"Never"_s } },
     };
     for (const auto& [column, role, expected] : columns)
