@@ -711,6 +711,8 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
         // arguments, exit status, what is printed
         { { u"--version"_s }, 0, u"Kudora "_s + MainBundle::infoDictionary().value(u"CFBundleShortVersionString"_s).toString() + u'\n' },
         { { u"--help"_s }, 0, u"  --list "_s },
+        // Named by the name it was started under, without the folder it was started from.
+        { { u"--help"_s }, 0, u"Usage: kudora_probe [options]\n"_s },
         { { u"--list"_s }, 0, u"Name   Store      Last Accessed  Last Reviewed  ID\n"
                               u"Alpha  App Store  Mar 1, 2026    Never          com.example.alpha\n"
                               u"Beta   App Store  Jan 2, 2025    3 days ago     com.example.beta\n"_s },

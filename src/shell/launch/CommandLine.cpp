@@ -216,6 +216,17 @@ QStringList CommandLine::arguments(int argc, char** argv)
     return decoded;
 }
 
+QString CommandLine::helpText() const
+{
+    // Qt names the program by the whole first argument of the application object.
+    QString text = m_parser.helpText();
+    const QString started = QCoreApplication::instance() ? QCoreApplication::arguments().value(0) : QString();
+    const qsizetype at = started.isEmpty() ? -1 : text.indexOf(started);
+    if (at >= 0 && at < text.indexOf(u'\n'))
+        text.replace(at, started.size(), m_program);
+    return text;
+}
+
 QString CommandLine::errorText() const
 {
     return m_error + u'\n' + tr("Try “%1 --help” for what it takes.").arg(m_program);
