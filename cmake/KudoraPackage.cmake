@@ -10,9 +10,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
     "Kudora finds the store applications you installed (App Store bundles in /Applications and
-~/Applications, and Flatpak applications from a remote such as Flathub) and lists them with when you
-last used and last reviewed each one. One click opens an application's store page to write a review
-and remembers that moment; applications can be ignored.")
+~/Applications, Flatpak applications from a remote such as Flathub, snaps from the Snap Store and
+the distribution applications that AppStream describes) and lists them with when you last used and
+last reviewed each one. One click opens an application's store page to write a review and remembers
+that moment; applications can be ignored.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://kudora.org/")
 set(CPACK_STRIP_FILES ON)
 
@@ -29,8 +30,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
 # libflatpak and libappstream are loaded at run time, so dpkg-shlibdeps cannot see them; without
 # them the program lists no Flatpak or distribution applications, which makes them recommendations
-# rather than dependencies. Qt's own
-# catalogues (qtbase_de.qm) translate Qt's texts in the window; without them those stay English.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, libflatpak0, libappstream4, qt6-translations-l10n")
+# rather than dependencies. Many Flatpak applications export only an SVG icon, which Qt reads with
+# the plugin of libqt6svg6; without it they show the generic icon. Qt's own catalogues
+# (qtbase_de.qm) translate Qt's texts in the window; without them those stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-wayland, libflatpak0, libappstream4, libqt6svg6, qt6-translations-l10n")
 
 include(CPack)

@@ -181,6 +181,50 @@
         <source>Never</source>
         <translation>Nie</translation>
     </message>
+    <message>
+        <source>App Store</source>
+        <translation>App Store</translation>
+    </message>
+    <message>
+        <source>Flatpak</source>
+        <translation>Flatpak</translation>
+    </message>
+    <message>
+        <source>Snap</source>
+        <translation>Snap</translation>
+    </message>
+    <message>
+        <source>Distribution</source>
+        <translation>Distribution</translation>
+    </message>
+    <message>
+        <source>user installation</source>
+        <translation>Benutzerinstallation</translation>
+    </message>
+    <message>
+        <source>system installation</source>
+        <translation>Systeminstallation</translation>
+    </message>
+    <message>
+        <source>installation “%1”</source>
+        <translation>Installation „%1“</translation>
+    </message>
+    <message>
+        <source>·</source>
+        <translation>·</translation>
+    </message>
+    <message>
+        <source>Last used %1</source>
+        <translation>Zuletzt verwendet am %1</translation>
+    </message>
+    <message>
+        <source>Installed %1, never used</source>
+        <translation>Installiert am %1, nie verwendet</translation>
+    </message>
+    <message>
+        <source>Never used</source>
+        <translation>Nie verwendet</translation>
+    </message>
 </context>
 <context>
     <name>AppTableModel</name>
@@ -367,18 +411,6 @@
         <translation>ID</translation>
     </message>
     <message>
-        <source>App Store</source>
-        <translation>App Store</translation>
-    </message>
-    <message>
-        <source>Flatpak</source>
-        <translation>Flatpak</translation>
-    </message>
-    <message>
-        <source>Snap</source>
-        <translation>Snap</translation>
-    </message>
-    <message>
         <source>Some applications could not be read; the list may miss some.</source>
         <translation>Einige Anwendungen konnten nicht gelesen werden; in der Liste können welche fehlen.</translation>
     </message>
@@ -397,10 +429,6 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
     <message>
         <source>Last Accessed</source>
         <translation>Zuletzt verwendet</translation>
-    </message>
-    <message>
-        <source>Distribution</source>
-        <translation>Distribution</translation>
     </message>
 </context>
 <context>
@@ -500,6 +528,10 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
         <source>Toolbar</source>
         <translation>Werkzeugleiste</translation>
     </message>
+    <message>
+        <source>More Toolbar Items</source>
+        <translation>Weitere Werkzeugleistenelemente</translation>
+    </message>
 </context>
 <context>
     <name>MessageBar</name>
@@ -531,6 +563,14 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
         <source>Undo</source>
         <translation>Rückgängig</translation>
     </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
 </context>
 <context>
     <name>ReviewDatesCommand</name>
@@ -555,6 +595,10 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
     <message>
         <source>Search</source>
         <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Clear Search</source>
+        <translation>Suche leeren</translation>
     </message>
 </context>
 <context>

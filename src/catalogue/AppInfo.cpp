@@ -4,6 +4,8 @@
 
 #include "DateTexts.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <utility>
 
@@ -85,12 +87,13 @@ AppInfo::AppInfo(AppId id, QString name, QString bundlePath, QString adamID, Opt
 
 AppInfo AppInfo::flatpakApp(AppId id, QString name, QString deployPath, OptionalDate lastAccessedDate,
                             OptionalDate modificationDate, OptionalDate lastReviewedDate,
-                            std::optional<QUrl> webPage)
+                            std::optional<QUrl> webPage, QString installation)
 {
     AppInfo app(std::move(id), std::move(name), std::move(deployPath), QString(), std::move(lastAccessedDate),
                 std::move(modificationDate), std::move(lastReviewedDate));
     app.m_store = Store::Flatpak;
     app.m_webPage = std::move(webPage);
+    app.m_installation = std::move(installation);
     return app;
 }
 
@@ -119,6 +122,38 @@ AppInfo AppInfo::distributionApp(AppId id, QString name, QString desktopEntryPat
     return app;
 }
 
+QString AppInfo::storeName(Store store)
+{
+    switch (store) {
+    case Store::AppStore:
+        return tr("App Store");
+    case Store::Flatpak:
+        return tr("Flatpak");
+    case Store::Snap:
+        return tr("Snap");
+    case Store::Distribution:
+        return tr("Distribution");
+    }
+    return {};
+}
+
+QString AppInfo::originText() const
+{
+    QStringList parts { storeName(m_store) };
+    if (m_store == Store::Flatpak) {
+        if (m_installation.isEmpty())
+            parts.append(tr("user installation"));
+        else if (m_installation == u"default")
+            parts.append(tr("system installation"));
+        else
+            parts.append(tr("installation “%1”").arg(m_installation));
+    }
+    // The snap's own name: the prefix only keeps its id apart from the other stores'.
+    const QString& id = m_id.text();
+    parts.append(m_store == Store::Snap && id.startsWith(SnapPrefix) ? id.mid(SnapPrefix.size()) : id);
+    return parts.join(u" "_s + tr("·") + u' ');
+}
+
 QDateTime AppInfo::lastAccessedSortDate() const
 {
     if (const QDateTime* date = usable(m_lastAccessedDate))
@@ -143,6 +178,16 @@ QString AppInfo::lastAccessedText() const
     if (!date)
         return tr("—");
     return DateTexts::mediumDate(*date);
+}
+
+QString AppInfo::lastAccessedSpokenText() const
+{
+    if (const QDateTime* date = usable(m_lastAccessedDate))
+        return tr("Last used %1").arg(DateTexts::mediumDate(*date));
+    // The version installed came then: the bundle changed, or the package or deploy folder came.
+    if (const QDateTime* date = usable(m_modificationDate))
+        return tr("Installed %1, never used").arg(DateTexts::mediumDate(*date));
+    return tr("Never used");
 }
 
 QString AppInfo::lastReviewedText() const

@@ -30,11 +30,13 @@ public:
     AppInfo(AppId id, QString name, QString bundlePath, QString adamID, OptionalDate lastAccessedDate,
             OptionalDate modificationDate, OptionalDate lastReviewedDate);
 
-    // A Flatpak application: no App Store id; bundlePath is its deploy folder, and webPage the
-    // remote's page of the application when it has one.
+    // A Flatpak application: no App Store id; bundlePath is its deploy folder, webPage the
+    // remote's page of the application when it has one, and installation the id of the Flatpak
+    // installation that holds it: empty for the user's, "default" for the system's, else the one
+    // installations.d gives.
     static AppInfo flatpakApp(AppId id, QString name, QString deployPath, OptionalDate lastAccessedDate,
                               OptionalDate modificationDate, OptionalDate lastReviewedDate,
-                              std::optional<QUrl> webPage);
+                              std::optional<QUrl> webPage, QString installation = {});
     // A snap from the Snap Store, listed under the id "snap:<snapName>", which no Flatpak id or
     // bundle identifier can take. bundlePath is its desktop entry, whose icon stands for it, and
     // storePage its page on the store's web site. snapID is the store's id of the snap and
@@ -63,6 +65,12 @@ public:
     const QStringList& commonIDs() const { return m_commonIDs; }
     void setLastReviewedDate(OptionalDate date) { m_lastReviewedDate = std::move(date); }
 
+    // The store's name: "App Store", "Flatpak", "Snap" or "Distribution".
+    static QString storeName(Store store);
+    // Where the application comes from, in one line: its store, a Flatpak's installation, and the
+    // id the store knows it by ("Flatpak · system installation · org.example.Cafe").
+    QString originText() const;
+
     // Sort keys: an absent date stands as distantPast().
     QDateTime lastAccessedSortDate() const;
     QDateTime lastReviewedSortDate() const;
@@ -70,6 +78,9 @@ public:
     // The last-use date (else the modification date) as a medium date without time in the user's
     // locale and time zone; "—" when there is neither.
     QString lastAccessedText() const;
+    // What a screen reader says for it, which says what the date is: "Last used Mar 30, 2026",
+    // "Installed Mar 21, 2026, never used" or "Never used".
+    QString lastAccessedSpokenText() const;
 
     // "Never", or the review date relative to now in words ("8 minutes ago", "yesterday").
     QString lastReviewedText() const;
@@ -102,4 +113,5 @@ private:
     std::optional<QUrl> m_webPage;
     QString m_snapID;
     QStringList m_commonIDs;
+    QString m_installation;
 };

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -118,9 +117,8 @@ private:
             const quint64 bits = readBigEndian(m_bytes + position, 8);
             double seconds;
             std::memcpy(&seconds, &bits, sizeof seconds);
-            // The parser stores whole seconds in 32 bits; anything else would wrap into another date.
-            if (!std::isfinite(seconds) || seconds <= double(std::numeric_limits<qint32>::min())
-                || seconds >= double(std::numeric_limits<qint32>::max()))
+            // Not a number is no date at all; a date of any number the reader takes or leaves out.
+            if (!std::isfinite(seconds))
                 return std::nullopt;
             return result;
         }

@@ -12,7 +12,7 @@
 // Checked: the trailer (field sizes, counts, the offset table lying wholly between the header
 // and the trailer), every object offset inside the object area, every object's marker and length
 // (extended lengths included) inside that area, every object reference in range, dictionary keys
-// that are strings without NUL characters, dates a 32-bit seconds field can hold, and, walking from the top
+// that are strings without NUL characters, dates that are finite numbers, and, walking from the top
 // object, container nesting of at most MaximumDepth, no cycles and at most MaximumNodes values once shared
 // objects are expanded into the tree the parser builds.
 class BinaryPlistGuard

@@ -11,6 +11,7 @@
 
 #include <plist/plist.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -41,6 +42,32 @@ bool isUnsignedAboveSignedRange(plist_t node)
     const bool isUnsigned = text.contains("<integer>") && !text.contains("<integer>-");
     plist_to_xml_free(xml);
     return isUnsigned;
+}
+
+// A date node's value read from what the binary writer makes of it, the double itself; nothing,
+// as for a UID, for a date outside the years 1 to 9999, which no real file holds.
+std::optional<QVariant> exactDate(plist_t node)
+{
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(node, &bytes, &length);
+    // "bplist00", then the one object: its marker and eight big-endian bytes.
+    std::optional<QVariant> value;
+    if (bytes && length >= 17 && static_cast<unsigned char>(bytes[8]) == 0x33) {
+        quint64 bits = 0;
+        for (int i = 9; i < 17; ++i)
+            bits = (bits << 8) | static_cast<unsigned char>(bytes[i]);
+        double seconds = 0;
+        std::memcpy(&seconds, &bits, sizeof seconds);
+        if (std::isfinite(seconds) && std::abs(seconds) < 1e12) {
+            const QDateTime date =
+                QDateTime::fromMSecsSinceEpoch(ReferenceDateMSecs + std::llround(seconds * 1000), Qt::UTC);
+            if (date.date().year() >= 1 && date.date().year() <= 9999)
+                value = QVariant(date);
+        }
+    }
+    plist_to_bin_free(bytes);
+    return value;
 }
 
 // The node's value; nothing for a UID (keyed-archive references mean nothing outside an archive)
@@ -80,6 +107,12 @@ std::optional<QVariant> toVariant(plist_t node)
         int32_t seconds = 0;
         int32_t microseconds = 0;
         plist_get_date_val(node, &seconds, &microseconds);
+        // The node holds the date as a double, which the getter casts to 32 bits: a date before
+        // 1933 or after 2069 comes back as the cast's out-of-range value (the lowest, or on some
+        // processors the highest) and is read from the double instead, which reads a date that
+        // truly lies on either end the same.
+        if (seconds == std::numeric_limits<int32_t>::min() || seconds == std::numeric_limits<int32_t>::max())
+            return exactDate(node);
         // libplist splits a binary date into seconds truncated toward zero and the fraction's
         // magnitude, so the fraction takes the sign of the seconds. (Within the one second before
         // the reference date that sign is lost; such a date reads up to a second late.)

@@ -22,8 +22,9 @@
 // A QStringList or QVariantHash may be written but reads back as QVariantList / QVariantMap; a UID
 // (keyed-archive reference) is left out of the array or dictionary holding it, and so is a text
 // with a NUL character, which could not be written back. Dates carry
-// milliseconds in binary form and whole seconds in XML form, and must lie within about 68 years
-// of 2001 (a 32-bit count of seconds).
+// milliseconds in binary form and whole seconds in XML form. They are read in the years 1 to 9999
+// (one outside them is left out as a UID is, so that one odd date leaves the rest readable), and
+// written only within about 68 years of 2001, as libplist writes a 32-bit count of seconds.
 //
 // Every byte given to the reader is untrusted: binary input is checked for consistent offsets and
 // bounded nesting before libplist sees it, since the library does not check them itself (see

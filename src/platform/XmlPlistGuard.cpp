@@ -9,7 +9,6 @@
 #include <limits>
 
 namespace {
-constexpr qint64 ReferenceDateSeconds = 978307200; // 2001-01-01T00:00:00Z
 
 bool isXmlSpace(char c)
 {
@@ -102,8 +101,8 @@ bool canonicalReal(QByteArrayView text, Canonical& out)
 }
 
 // Whether text is a date in exactly the canonical form, "yyyy-MM-ddTHH:mm:ssZ", that names a real
-// instant within the parser's range. Only ever says yes when the full check below would give the
-// same text back; anything else (a fraction, an offset, hour 24, a leap second) is left to it.
+// instant. Only ever says yes when the full check below would give the same text back; anything
+// else (a fraction, an offset, hour 24, a leap second) is left to it.
 bool isCanonicalDate(QByteArrayView text)
 {
     if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
@@ -124,25 +123,16 @@ bool isCanonicalDate(QByteArrayView text)
     const int hour = number(11, 2);
     const int minute = number(14, 2);
     const int second = number(17, 2);
-    if (year < 1900 || year > 2100 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23
-        || minute < 0 || minute > 59 || second < 0 || second > 59)
+    if (year < 1 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 || minute > 59
+        || second < 0 || second > 59)
         return false;
     static constexpr int DaysInMonth[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (day > DaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0))
-        return false;
-    // Days since 1970-01-01 in the proleptic Gregorian calendar.
-    const int y = month <= 2 ? year - 1 : year;
-    const int era = y / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    const qint64 days = qint64(era) * 146097 + dayOfEra - 719468;
-    const qint64 seconds = days * 86400 + hour * 3600 + minute * 60 + second - ReferenceDateSeconds;
-    return seconds > std::numeric_limits<qint32>::min() && seconds < std::numeric_limits<qint32>::max();
+    return day <= DaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
-// The parser keeps whole seconds since 2001 in 32 bits and ignores fractions.
+// The parser ignores fractions. Dates of any year it can write (four digits) go through: the
+// reader takes them from the value the parser keeps, not from its 32-bit getter.
 bool canonicalDate(QByteArrayView text, Canonical& out)
 {
     if (isCanonicalDate(text))
@@ -150,13 +140,10 @@ bool canonicalDate(QByteArrayView text, Canonical& out)
     const QString iso = QString::fromLatin1(trimmed(text));
     if (!iso.endsWith(u'Z'))
         return false;
-    const QDateTime date = QDateTime::fromString(iso, Qt::ISODateWithMs);
-    if (!date.isValid())
+    const QDateTime date = QDateTime::fromString(iso, Qt::ISODateWithMs).toUTC();
+    if (!date.isValid() || date.date().year() < 1 || date.date().year() > 9999)
         return false;
-    const qint64 seconds = date.toSecsSinceEpoch() - ReferenceDateSeconds;
-    if (seconds <= std::numeric_limits<qint32>::min() || seconds >= std::numeric_limits<qint32>::max())
-        return false;
-    return out.assign(date.toUTC().toString(u"yyyy-MM-ddTHH:mm:ss'Z'").toLatin1());
+    return out.assign(date.toString(u"yyyy-MM-ddTHH:mm:ss'Z'").toLatin1());
 }
 
 // QByteArrayView::indexOf without the set-up cost that shows in a file of many short elements.

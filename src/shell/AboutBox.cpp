@@ -57,6 +57,11 @@ AboutBox::AboutBox(Workspace& workspace, QWidget* parent)
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(m_aboutQt, QDialogButtonBox::HelpRole);
+    // Return closes the box wherever its focus is, as in a message box: a push button that had the
+    // focus would otherwise take Return for itself, and About Qt has it after Qt's box closes.
+    // Space still presses the button that has the focus.
+    m_aboutQt->setAutoDefault(false);
+    buttons->button(QDialogButtonBox::Close)->setDefault(true);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_aboutQt, &QPushButton::clicked, this, [this] { QApplication::aboutQt(); });
 

@@ -14,7 +14,7 @@ const QList<int>& ApplicationIcon::sizes()
 
 QIcon ApplicationIcon::icon()
 {
-    // PNGs rather than the SVG drawing: reading SVG would need a plugin the program does not
-    // otherwise depend on, and the 16 px image is drawn apart from the large one anyway.
+    // PNGs rather than the SVG drawing: reading SVG needs a plugin that the package only
+    // recommends, and the 16 px image is drawn apart from the large one anyway.
     return QIcon(new ApplicationIconEngine(sizes()));
 }

@@ -10,6 +10,7 @@
 #include <QShortcut>
 #include <QSizePolicy>
 #include <QToolBar>
+#include <QToolButton>
 
 MainWindow::MainWindow(AppModel& model, Workspace& workspace, NotificationCenter& center,
                        QUndoStack& undoStack, QWidget* parent)
@@ -30,6 +31,9 @@ MainWindow::MainWindow(AppModel& model, Workspace& workspace, NotificationCenter
     m_toolBar->addWidget(spacer);
     m_toolBar->addWidget(m_contentView->searchField());
     addToolBar(Qt::TopToolBarArea, m_toolBar);
+    // The button a toolbar too narrow for its items shows has no name of its own.
+    if (auto* more = m_toolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(tr("More Toolbar Items"));
 
     // The key that opens the menus on Linux desktops.
     auto* openMenus = new QShortcut(QKeySequence(Qt::Key_F10), this);

@@ -7,9 +7,11 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace {
 QStyle* styleOf(const QStyleOptionViewItem& option)
@@ -190,4 +192,23 @@ bool AppTableDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
     default:
         return false;
     }
+}
+
+bool AppTableDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                 const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    if (event->type() != QEvent::ToolTip || index.column() != AppTableModel::NameColumn || !view)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    // The room the style gives the text, less the margins it draws it within.
+    const QStyle* style = styleOf(cell);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, cell.widget) + 1;
+    const int room =
+        style->subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget).width() - 2 * margin;
+    if (cell.fontMetrics.horizontalAdvance(cell.text) <= room)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    QToolTip::showText(event->globalPos(), index.data(AppTableModel::CutNameTipRole).toString(),
+                       view->viewport(), option.rect);
+    return true;
 }

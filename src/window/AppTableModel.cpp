@@ -28,6 +28,13 @@ qint64 untilTextChanges(const QDateTime& date, const QDateTime& now)
     // Past the boundary rather than on it, so that the text read then is the new one.
     return wait + 20;
 }
+
+// A tooltip shown as typed: tooltips take text that looks like markup for rich text, and names
+// and ids are the applications' own.
+QString plainTip(const QString& text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap) : text;
+}
 } // namespace
 
 AppTableModel::AppTableModel(AppModel& model, Workspace& workspace, QObject* parent)
@@ -121,6 +128,9 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
             return m_texts.openPageText(app.name());
         if (column == IconColumn)
             return app.name();
+        // Heard without its colour and tooltip, the date says whether it is a use.
+        if (column == LastAccessedColumn)
+            return app.lastAccessedSpokenText();
         return displayData(app, column);
     case Qt::DecorationRole:
         // A record without a name shows no icon, yet keeps the icon's place and tooltip.
@@ -130,10 +140,10 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         switch (column) {
         case IconColumn:
-            // A path is shown as typed: tooltips take text that looks like markup for rich text.
-            return Qt::mightBeRichText(app.bundlePath())
-                ? Qt::convertFromPlainText(app.bundlePath(), Qt::WhiteSpaceNoWrap)
-                : app.bundlePath();
+        case NameColumn:
+            // Where it comes from rather than where it lies: a Flatpak's deploy folder, with its
+            // commit, tells a person nothing.
+            return plainTip(app.originText());
         case LastAccessedColumn:
             return app.lastAccessedDate() ? tr("Last launched date")
                                           : tr("Showing file modification date (app never launched)");
@@ -153,6 +163,10 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
             return int(Tertiary);
         return int(Primary);
     }
+    case CutNameTipRole:
+        if (column == NameColumn)
+            return plainTip(app.name() + u'\n' + app.originText());
+        return {};
     case IdRole:
         return QVariant::fromValue(app.id());
     case RecordRole:

@@ -37,6 +37,9 @@ public:
         RecordRole,
         // How strongly the cell's text is drawn: a LabelColors::Level, as int.
         LabelLevelRole,
+        // The tooltip of a name cell too narrow for the whole name: the name, then the cell's own
+        // tooltip.
+        CutNameTipRole,
     };
 
     static constexpr int IconSize = 24;

@@ -62,6 +62,15 @@ void AppTableView::setUpHeaders(VisibleAppsModel* rows)
     header->resizeSection(AppTableModel::AppStoreColumn, 72);
     header->setSectionResizeMode(AppTableModel::LastReviewedColumn, QHeaderView::Interactive);
     header->resizeSection(AppTableModel::LastReviewedColumn, 150);
+    // A date column never narrows past its title and sort indicator, nor past the dates it shows:
+    // cut off, "Mar 3…" could be any day of the month.
+    connect(header, &QHeaderView::sectionResized, this, [this, header](int section, int, int size) {
+        if (section != AppTableModel::LastAccessedColumn && section != AppTableModel::LastReviewedColumn)
+            return;
+        const int least = qMax(header->sectionSizeHint(section), sizeHintForColumn(section));
+        if (size < least)
+            header->resizeSection(section, least);
+    });
     QHeaderView* rowHeader = verticalHeader();
     rowHeader->setSectionResizeMode(QHeaderView::Fixed);
     rowHeader->setDefaultSectionSize(qMax(AppTableModel::IconSize + 6, fontMetrics().height() + 10));
@@ -90,6 +99,12 @@ void AppTableView::setModel(QAbstractItemModel* model)
         connect(model, after, this, restoreRows);
     connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, &AppTableView::rememberPlace);
     connect(model, &QAbstractItemModel::layoutChanged, this, [this] { restorePlace(true); });
+    // A new catalogue keeps the scrolled distance, which seldom ends between two rows.
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        executeDelayedItemsLayout();
+        if (const int top = rowAt(0); top >= 0)
+            verticalScrollBar()->setValue(verticalScrollBar()->value() + rowViewportPosition(top));
+    });
 }
 
 bool AppTableView::isShown(const QModelIndex& index) const

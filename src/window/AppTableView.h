@@ -12,7 +12,8 @@ class VisibleAppsModel;
 // mouse or the keyboard, is reported with the rows it is meant for; Return and Enter ask to open
 // the current row's page; Home and End go to the first and last row. When rows leave or arrive the
 // row the user was at stays where it was on screen; when they are sorted, a list at its top stays
-// at its top and the current row stays in view. No row becomes current until the user picks one.
+// at its top and the current row stays in view; a new catalogue shows whole rows from the top of
+// the view. No row becomes current until the user picks one.
 // The header shows the catalogue's sort order; a click on a row's "Open ↗" cell asks to open its
 // page as Return does.
 class AppTableView : public QTableView

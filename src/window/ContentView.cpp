@@ -208,10 +208,31 @@ QList<AppInfo> ContentView::targetApps() const
 void ContentView::ignoreOrUnignore(const QList<AppInfo>& apps, bool ignore)
 {
     using Change = IgnoreListCommand::Change;
+    // When the command took the selected rows, the row that takes the place of the first is
+    // picked next, so that the same command goes on down the list. After a menu opened on rows
+    // that were not picked, nothing is.
+    QSet<AppId> ids, selectedIDs;
+    for (const AppInfo& app : apps)
+        ids.insert(app.id());
+    for (const AppInfo& app : selectedApps())
+        selectedIDs.insert(app.id());
+    int first = 0;
+    while (first < m_rows->rowCount()
+           && !ids.contains(m_rows->index(first, 0).data(AppTableModel::IdRole).value<AppId>()))
+        ++first;
+    const bool goesOn = ids == selectedIDs && first < m_rows->rowCount();
     auto* command = new IgnoreListCommand(m_model, ignore ? Change::Ignore : Change::ClearIgnore, apps);
     const int before = m_undoStack.index();
     m_undoStack.push(command);
-    m_table->selectionModel()->clearSelection();
+    QItemSelectionModel* selection = m_table->selectionModel();
+    const int next = std::min(first, m_rows->rowCount() - 1);
+    if (m_undoStack.index() != before && goesOn && next >= 0) {
+        const int column = std::max(m_table->currentIndex().column(), 0);
+        selection->setCurrentIndex(m_rows->index(next, column),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    } else {
+        selection->clearSelection();
+    }
     if (m_undoStack.index() == before || command->changedCount() < 2)
         return;
     const int count = int(command->changedCount());

@@ -87,8 +87,8 @@ private:
     void openReviewPage(const AppInfo& app);
     // The rows a command acts on: those the open context menu was opened for, else the selected.
     QList<AppInfo> targetApps() const;
-    // After Ignore and Clear Ignore: the rows acted on are gone, and so is the selection; the
-    // current row stays where the user was.
+    // After Ignore and Clear Ignore: the rows acted on are gone; when they were the selected ones,
+    // the row that took the place of the first of them is selected and current, else none is.
     void ignoreOrUnignore(const QList<AppInfo>& apps, bool ignore);
     void resetReviewDates(const QList<AppInfo>& apps);
     void resetIgnoreList();

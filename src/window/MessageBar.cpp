@@ -20,8 +20,9 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     , m_icon(new QLabel(this))
     , m_label(new QLabel(this))
     , m_undoButton(new QPushButton(tr("Undo"), this))
-    , m_yesButton(new QPushButton(this))
-    , m_noButton(new QPushButton(this))
+    // Each question names its own answers; these stand until the first one does.
+    , m_yesButton(new QPushButton(tr("Yes"), this))
+    , m_noButton(new QPushButton(tr("No"), this))
 {
     setObjectName(QStringLiteral("messageBar"));
     setAccessibleName(tr("Message"));

@@ -3,6 +3,7 @@
 #include "SearchField.h"
 
 #include <QKeyEvent>
+#include <QToolButton>
 
 SearchField::SearchField(QWidget* parent)
     : QLineEdit(parent)
@@ -11,6 +12,9 @@ SearchField::SearchField(QWidget* parent)
     setPlaceholderText(tr("Search"));
     setAccessibleName(tr("Search"));
     setClearButtonEnabled(true);
+    // The clear button, the field's one tool button, shows an icon alone.
+    for (QToolButton* button : findChildren<QToolButton*>())
+        button->setAccessibleName(tr("Clear Search"));
     setFixedWidth(Width);
 }
 

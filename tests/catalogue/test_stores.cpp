@@ -101,13 +101,17 @@ TEST_F(FlatpakTest, ListsOneRecordPerStoreApplicationWithItsNameAndPages)
         const AppInfo* app = findApp(result.apps, id);
         ASSERT_NE(app, nullptr);
         // The id's case reaches the software centre unchanged.
-        EXPECT_FIELDS_EQ(std::tuple(app->name(), app->bundlePath().startsWith(installation + u"/app/"_s),
-                                    app->reviewURL().value_or(QUrl()).toString(),
-                                    app->reviewFallbackURL().value_or(QUrl()).toString(),
-                                    app->modificationDate(), app->lastReviewedDate()),
-                         std::tuple(name, true, QString(u"appstream:"_s + QLatin1StringView(id)), webPage,
-                                    QFileInfo(app->bundlePath()).lastModified().toUTC(),
-                                    id == F::BothApp ? OptionalDate(at(1600000000)) : std::nullopt));
+        EXPECT_FIELDS_EQ(
+            std::tuple(app->name(), app->bundlePath().startsWith(installation + u"/app/"_s),
+                       app->originText(), app->reviewURL().value_or(QUrl()).toString(),
+                       app->reviewFallbackURL().value_or(QUrl()).toString(), app->modificationDate(),
+                       app->lastReviewedDate()),
+            std::tuple(name, true,
+                       u"Flatpak · %1 installation · %2"_s.arg(
+                           installation == F::userDir() ? u"user"_s : u"system"_s, QLatin1StringView(id)),
+                       QString(u"appstream:"_s + QLatin1StringView(id)), webPage,
+                       QFileInfo(app->bundlePath()).lastModified().toUTC(),
+                       id == F::BothApp ? OptionalDate(at(1600000000)) : std::nullopt));
         // The icon the installation exports (the fixture's is blue), or the generic one.
         const QIcon icon = workspace.iconForFile(app->bundlePath());
         EXPECT_EQ(

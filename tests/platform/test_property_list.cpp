@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -117,19 +118,17 @@ TEST(PropertyList, XmlDatesInCanonicalFormReadAsTheFullParserReadsThem)
     QList<QByteArray> texts { "2021-02-29T12:00:00Z", "2000-02-29T00:00:00Z", "1900-02-29T00:00:00Z",
                               "2023-12-31T23:59:59Z", "2023-12-31T24:00:00Z", "2023-06-30T23:59:60Z",
                               "2023-01-01T00:60:00Z", "2023-00-10T00:00:00Z", "2023-01-00T00:00:00Z",
-                              // The parser's 32-bit range around 2001 ends here.
+                              // The ends of the getter's 32-bit range around 2001, and past them.
                               "1932-12-13T20:45:52Z", "1932-12-13T20:45:53Z", "2069-01-19T03:14:06Z",
                               "2069-01-19T03:14:07Z", "1970-01-01T00:00:01Z", "2200-01-01T00:00:00Z",
-                              "garbage", "2020-13-01T00:00:00Z" };
+                              "0001-01-01T00:00:00Z", "9999-12-31T23:59:59Z", "garbage",
+                              "2020-13-01T00:00:00Z" };
     for (int day = 28 * 12; day < 33 * 12; ++day)
         texts.append(QString::asprintf("2024-%02d-%02dT01:02:03Z", day % 12 + 1, day / 12).toLatin1());
     for (const QByteArray& text : texts) {
         const QDateTime expected = utc(text.constData());
-        const qint64 sinceReference = expected.toSecsSinceEpoch() - 978307200;
-        const bool readable = expected.isValid() && sinceReference > std::numeric_limits<qint32>::min()
-            && sinceReference < std::numeric_limits<qint32>::max();
         EXPECT_EQ(parseXml("<date>" + text + "</date>"),
-                  readable ? std::optional(QVariant(expected)) : std::nullopt)
+                  expected.isValid() ? std::optional(QVariant(expected)) : std::nullopt)
             << text.constData();
     }
 }
@@ -196,6 +195,16 @@ QByteArray array(const QList<int>& references)
 const auto integer = [](quint8 value) -> QByteArray { return QByteArray("\x10", 1) + char(value); };
 const auto ascii = [](const QByteArray& text) -> QByteArray { return char(0x50 | text.size()) + text; };
 const QByteArray oneEntryDictionary("\xD1\x01\x02", 3);
+// Seconds since 2001 as the binary form keeps them: a big-endian double.
+QByteArray date(double seconds)
+{
+    quint64 bits = 0;
+    std::memcpy(&bits, &seconds, sizeof bits);
+    QByteArray bytes(1, '\x33');
+    for (int shift = 56; shift >= 0; shift -= 8)
+        bytes.append(char((bits >> shift) & 0xff));
+    return bytes;
+}
 
 BinaryPlist nested(int depth)
 {
@@ -228,6 +237,14 @@ TEST(BinaryPlistGuard, AcceptsWellFormedListsAndRejectsHostileOnes)
         { { { oneEntryDictionary, ascii("k"), integer(2) } }, QVariantMap { { u"k"_s, qlonglong(2) } } },
         // Archive references are left out: {"a": UID 1, "b": 2}.
         { { { "\xD2\x01\x02\x03\x04", ascii("a"), ascii("b"), "\x80\x01", integer(2) } },
+          QVariantMap { { u"b"_s, qlonglong(2) } } },
+        // Dates past the 32 bits of seconds the parser's getter returns are read exactly, and one
+        // no calendar holds is left out like a reference, keeping its neighbours: {"a": date, "b": 2}.
+        { { { "\xD2\x01\x02\x03\x04", ascii("a"), ascii("b"), date(-3187296000.0), integer(2) } },
+          QVariantMap { { u"a"_s, utc("1900-01-01T00:00:00Z") }, { u"b"_s, qlonglong(2) } } },
+        { { { array({ 1, 2 }), date(3155673600.5), date(-2147483648.0) } },
+          QVariantList { utc("2101-01-01T00:00:00.500Z"), utc("1932-12-13T20:45:52Z") } },
+        { { { "\xD2\x01\x02\x03\x04", ascii("a"), ascii("b"), date(1e300), integer(2) } },
           QVariantMap { { u"b"_s, qlonglong(2) } } },
     };
     for (const auto& [plist, value] : wellFormed) {

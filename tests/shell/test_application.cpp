@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -377,6 +378,18 @@ TEST_F(Commands, WindowEditAndHelpCommandsActWhereThePersonIs)
     });
     QTest::mouseClick(box.aboutQtButton(), Qt::LeftButton);
     EXPECT_EQ(aboutQt, u"About Qt"_s);
+
+    // Back from Qt's box, Return closes this one, as in a message box, rather than opening Qt's again.
+    const QPointer<AboutBox> shown(&box);
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    aboutQt.clear();
+    QTimer::singleShot(0, &box, [&aboutQt] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->windowTitle() == u"About Qt")
+            aboutQt = modal->windowTitle(), modal->close();
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(std::pair(shown && shown->isVisible(), aboutQt), std::pair(false, QString()));
 }
 
 // What is installed or removed while the window is open comes and goes in its place: the user's
@@ -698,6 +711,8 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
         // arguments, exit status, what is printed
         { { u"--version"_s }, 0, u"Kudora "_s + MainBundle::infoDictionary().value(u"CFBundleShortVersionString"_s).toString() + u'\n' },
         { { u"--help"_s }, 0, u"  --list "_s },
+        // Named by the name it was started under, without the folder it was started from.
+        { { u"--help"_s }, 0, u"Usage: kudora_probe [options]\n"_s },
         { { u"--list"_s }, 0, u"Name   Store      Last Accessed  Last Reviewed  ID\n"
                               u"Alpha  App Store  Mar 1, 2026    Never          com.example.alpha\n"
                               u"Beta   App Store  Jan 2, 2025    3 days ago     com.example.beta\n"_s },
@@ -761,7 +776,7 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
 
 // What the program says it is is what its package and its software-centre description say: CMake
 // writes all of them from the project's version.
-TEST(Launches, TheProgramsVersionIsThatOfItsPackageAndItsDescription)
+TEST(Launches, ThePackageAndTheDescriptionGiveTheProgramsVersionNeedsAndStores)
 {
     const auto read = [](const char* path) {
         QFile file(QString::fromUtf8(path));
@@ -789,6 +804,27 @@ TEST(Launches, TheProgramsVersionIsThatOfItsPackageAndItsDescription)
     ASSERT_GE(versions.size(), 2);
     for (const QString& version : versions)
         EXPECT_EQ(printed.toStdString(), QString(u"Kudora "_s + version + u'\n').toStdString());
+
+    // The package brings or recommends the image readers that the applications' icons need (a
+    // Flatpak's is often an SVG alone), and it and the software centre name every store listed.
+    const QString config = read(KUDORA_PACKAGE_CONFIG);
+    const auto setting = [&config](const QString& name) {
+        return QRegularExpression(u"set\\(%1 \"([^\"]*)\"\\)"_s.arg(name)).match(config).captured(1);
+    };
+    const QString needed =
+        setting(u"CPACK_DEBIAN_PACKAGE_DEPENDS"_s) + u", "_s + setting(u"CPACK_DEBIAN_PACKAGE_RECOMMENDS"_s);
+    static const QRegularExpression english(u"<p>([^<]*)</p>"_s);
+    const std::pair<QString, QStringList> descriptions[] = {
+        { needed, { u"qt6-image-formats-plugins"_s, u"libqt6svg6"_s } },
+        { setting(u"CPACK_PACKAGE_DESCRIPTION"_s),
+          { u"App Store"_s, u"Flatpak"_s, u"snaps"_s, u"distribution"_s } },
+        { english.match(read(KUDORA_METAINFO)).captured(1),
+          { u"App Store"_s, u"Flatpak"_s, u"snaps"_s, u"distribution"_s } },
+    };
+    for (const auto& [text, names] : descriptions) {
+        for (const QString& name : names)
+            EXPECT_TRUE(text.simplified().contains(name)) << qPrintable(name + u" in "_s + text);
+    }
 }
 
 TEST(Launches, TheEndOfASessionEndsTheProgramAsQuitDoesAndKeepsTheWindowsPlace)

@@ -24,6 +24,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -32,6 +33,7 @@
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QToolBar>
+#include <QToolTip>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -188,11 +190,11 @@ protected:
 
 TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
 {
-    const QString markup = u"/Apps/<b>bold</b> &amp; co.app"_s;
+    const QString markup = u"com.example.<b>bold</b> &amp; co"_s;
     model->setApps(
         { AppInfo(AppId(u"dummy.01"_s), QString(), u"/Apps/none.app"_s, u"x"_s, {}, {}, {}),
           app(u"com.example.used"_s, u"Used"_s, 1, QDateTime::currentDateTimeUtc().addDays(-1)),
-          AppInfo(AppId(u"com.example.modified"_s), u"Modified"_s, markup, u"2"_s, {}, day(10), {}) });
+          AppInfo(AppId(markup), u"Modified"_s, u"/Apps/Modified.app"_s, u"2"_s, {}, day(10), {}) });
 
     // The modification date stands in for a missing use, and looks it.
     const QString modified = u"Showing file modification date (app never launched)"_s;
@@ -214,17 +216,24 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
         // What a screen reader announces: the icon and "Open ↗" would tell nothing of the application.
         { IconColumn, Qt::AccessibleTextRole, { u"Used"_s, u"Modified"_s, QString() } },
         { AppStoreColumn, Qt::AccessibleTextRole, { open + u"Used"_s, open + u"Modified"_s, open } },
+        { LastAccessedColumn,
+          Qt::AccessibleTextRole,
+          { u"Last used Mar 30, 2026"_s, u"Installed Mar 21, 2026, never used"_s, u"Never used"_s } },
         { LastReviewedColumn, Qt::AccessibleTextRole, { u"yesterday"_s, u"Never"_s, u"Never"_s } },
     };
     for (const auto& [column, role, expected] : columns)
         EXPECT_EQ(this->column(column, role), expected) << column << " " << role;
     EXPECT_EQ(rows()->headerData(IconColumn, Qt::Horizontal, Qt::AccessibleTextRole), u"Icon"_s);
 
-    // The icon's tooltip is the path as typed, even when it looks like markup.
-    const QString tooltip = text(1, IconColumn, Qt::ToolTipRole);
-    EXPECT_EQ(Qt::mightBeRichText(tooltip) ? QTextDocumentFragment::fromHtml(tooltip).toPlainText() : tooltip,
-              markup);
-    EXPECT_EQ(text(2, IconColumn, Qt::ToolTipRole), u"/Apps/none.app"_s);
+    // The icon and the name say where the application comes from, as typed, even when its id
+    // looks like markup; a Flatpak's deploy folder, commit and all, is no part of it.
+    for (const int column : { IconColumn, NameColumn }) {
+        const QString tooltip = text(1, column, Qt::ToolTipRole);
+        EXPECT_EQ(Qt::mightBeRichText(tooltip) ? QTextDocumentFragment::fromHtml(tooltip).toPlainText()
+                                               : tooltip,
+                  u"App Store · "_s + markup);
+    }
+    EXPECT_EQ(text(2, IconColumn, Qt::ToolTipRole), u"App Store · dummy.01"_s);
 
     // Icons keep their shape (64 × 32 becomes 24 × 12, centred); a nameless record shows none.
     const QImage shown = table()->viewport()->grab().toImage();
@@ -234,6 +243,22 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
     };
     EXPECT_FIELDS_EQ(std::tuple(red(0, 0), red(0, 4), red(0, -9), red(2, 0)),
                      std::tuple(true, true, false, false));
+    // Each store says it in its own words.
+    model->setApps(
+        { AppInfo::flatpakApp(AppId(u"org.example.Cafe"_s), u"Cafe"_s,
+                              u"/var/lib/flatpak/app/org.example.Cafe/x86_64/stable/4f1c2d"_s, day(1), {}, {},
+                              {}, u"default"_s),
+          AppInfo::flatpakApp(AppId(u"org.example.Mine"_s), u"Mine"_s, u"/m"_s, day(2), {}, {}, {}),
+          AppInfo::flatpakApp(AppId(u"org.example.Disk"_s), u"Disk"_s, u"/d"_s, day(3), {}, {}, {},
+                              u"extra"_s),
+          AppInfo::snapApp(u"a-snap"_s, u"Snap"_s, u"/c.desktop"_s, day(4), {}, {}, {}),
+          AppInfo::distributionApp(AppId(u"org.example.Native"_s), u"Native"_s, u"/n.desktop"_s, day(5), {},
+                                   {}) });
+    EXPECT_EQ(column(NameColumn, Qt::ToolTipRole),
+              (QStringList { u"Flatpak · system installation · org.example.Cafe"_s,
+                             u"Flatpak · user installation · org.example.Mine"_s,
+                             u"Flatpak · installation “extra” · org.example.Disk"_s, u"Snap · a-snap"_s,
+                             u"Distribution · org.example.Native"_s }));
 
     // Relative review dates stay true while the window is open.
     model->setApps({ app(u"a"_s, u"A"_s, 1, QDateTime::currentDateTimeUtc().addMSecs(-59'400)) });
@@ -258,6 +283,36 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
         workspace.handled = handled;
         model->setApps(storeApps);
         EXPECT_EQ(column(AppStoreColumn, Qt::ToolTipRole), tips);
+    }
+}
+
+TEST_F(WindowTest, ANarrowTableShowsACutNameWholeInItsTooltipAndKeepsItsDatesWhole)
+{
+    const QString name = u"An Application Whose Name Goes On"_s.repeated(4);
+    model->setApps(
+        { app(u"com.example.long"_s, name, 1, day(2)), app(u"com.example.short"_s, u"Short"_s, 2) });
+    window.resize(ContentView::MinimumWidth, 600);
+    const auto tip = [&](int row) {
+        QToolTip::hideText();
+        const QPoint at = cell(row, NameColumn).center();
+        QHelpEvent help(QEvent::ToolTip, at, table()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table()->viewport(), &help);
+        return QToolTip::text();
+    };
+    EXPECT_EQ(
+        std::pair(tip(0), tip(1)),
+        std::pair(QString(name + u"\nApp Store · com.example.long"_s), u"App Store · com.example.short"_s));
+    QToolTip::hideText();
+
+    // A date column dragged narrow keeps its title and its dates whole.
+    QHeaderView* header = table()->horizontalHeader();
+    for (const int column : { LastAccessedColumn, LastReviewedColumn }) {
+        header->resizeSection(column, 20);
+        const int widest = std::max(
+            { header->fontMetrics().horizontalAdvance(rows()->headerData(column, Qt::Horizontal).toString()),
+              table()->fontMetrics().horizontalAdvance(text(0, column)),
+              table()->fontMetrics().horizontalAdvance(text(1, column)) });
+        EXPECT_GT(header->sectionSize(column), widest) << column;
     }
 }
 
@@ -338,6 +393,49 @@ TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
     QSignalSpy published(view, &ContentView::hasSelectionChanged);
     QTest::keyClicks(field, u"App 1"_s);
     EXPECT_EQ(std::pair(view->hasSelection(), published.size()), std::pair(false, qsizetype(1)));
+}
+
+TEST_F(WindowTest, IgnoringPicksTheNextRowAndANewCatalogueShowsWholeRows)
+{
+    // So that Ignore, again and again, goes on down the list, the row that takes the place of the
+    // first one ignored is picked; at the end, the one before.
+    const QList<AppInfo> apps = numberedApps(5);
+    model->setApps(apps);
+    const auto shown = [&] {
+        QStringList picked;
+        for (const AppInfo& each : view->selectedApps())
+            picked.append(each.name());
+        return QString(column(NameColumn).join(u' ') + u" | "_s + picked.join(u' ') + u" / "_s
+                       + place().first)
+            .remove(u"App "_s);
+    };
+    // The rows selected before Ignore (none: as the one before left them), then what is shown:
+    // the rows, the selected ones and the current one.
+    const std::pair<QList<int>, QString> steps[] = {
+        { { 1 }, u"00 02 03 04 | 02 / 02"_s },
+        { {}, u"00 03 04 | 03 / 03"_s },
+        { { 3, 4 }, u"00 | 00 / 00"_s },
+    };
+    for (const auto& [selected, expected] : steps) {
+        if (!selected.isEmpty()) {
+            QSet<AppId> ids;
+            for (const int number : selected)
+                ids.insert(apps[number].id());
+            view->setSelection(ids);
+        }
+        center.post(Names::IgnoreRequested);
+        EXPECT_EQ(shown(), expected);
+    }
+
+    // A new catalogue, with the list scrolled part of a row down, or at its end and then shorter,
+    // starts the view on a whole row.
+    for (const int count : { 60, 30 }) {
+        model->setApps(numberedApps(60));
+        const int rowHeight = table()->rowHeight(0);
+        bar()->setValue(count == 60 ? rowHeight * 10 + rowHeight / 2 : bar()->maximum());
+        model->setApps(numberedApps(count));
+        EXPECT_EQ(table()->rowViewportPosition(table()->rowAt(0)), 0) << count;
+    }
 }
 
 TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPageCountsAsAReview)
@@ -753,15 +851,25 @@ TEST_F(WindowTest, RandomSessionsKeepTheRowsEqualToVisibleAppsAndEveryIndexOnIts
             },
             [&](auto&) { clickHeader(pick(ColumnCount)); },
             [&](const QList<AppInfo>& visible) {
-                // The command takes the selected rows, all and nothing else, and ends the selection.
+                // The command takes the selected rows, all and nothing else; the row that takes
+                // the place of the first is the one selected after.
                 QSet<AppId> ids, before = model->ignoredIDs();
                 for (const AppInfo& app : someOf(visible))
                     ids.insert(app.id());
                 view->setSelection(ids);
+                int first = 0;
+                while (first < rows()->rowCount() && !ids.contains(idAt(first)))
+                    ++first;
                 const bool ignoring = !model->showingIgnored();
                 center.post(ignoring ? Names::IgnoreRequested : Names::ClearIgnoreRequested);
-                ASSERT_EQ(std::pair(model->ignoredIDs(), view->hasSelection()),
-                          std::pair(ignoring ? before | ids : before - ids, false));
+                const int next = std::min(first, rows()->rowCount() - 1);
+                QList<AppId> picked;
+                for (const AppInfo& app : view->selectedApps())
+                    picked.append(app.id());
+                ASSERT_EQ(
+                    std::pair(model->ignoredIDs(), picked),
+                    std::pair(ignoring ? before | ids : before - ids,
+                              ids.isEmpty() || next < 0 ? QList<AppId>() : QList<AppId> { idAt(next) }));
             },
             [&](auto&) {
                 pick(2) ? model->ignoreApps(someOf(model->apps()))

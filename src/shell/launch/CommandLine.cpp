@@ -134,21 +134,6 @@ bool isQtOption(const QString& name)
 }
 } // namespace
 
-QString CommandLine::storeName(AppInfo::Store store)
-{
-    switch (store) {
-    case AppInfo::Store::AppStore:
-        return tr("App Store");
-    case AppInfo::Store::Flatpak:
-        return tr("Flatpak");
-    case AppInfo::Store::Snap:
-        return tr("Snap");
-    case AppInfo::Store::Distribution:
-        return tr("Distribution");
-    }
-    return {};
-}
-
 CommandLine::CommandLine(const QStringList& arguments)
 {
     m_parser.setApplicationDescription(
@@ -231,6 +216,17 @@ QStringList CommandLine::arguments(int argc, char** argv)
     return decoded;
 }
 
+QString CommandLine::helpText() const
+{
+    // Qt names the program by the whole first argument of the application object.
+    QString text = m_parser.helpText();
+    const QString started = QCoreApplication::instance() ? QCoreApplication::arguments().value(0) : QString();
+    const qsizetype at = started.isEmpty() ? -1 : text.indexOf(started);
+    if (at >= 0 && at < text.indexOf(u'\n'))
+        text.replace(at, started.size(), m_program);
+    return text;
+}
+
 QString CommandLine::errorText() const
 {
     return m_error + u'\n' + tr("Try “%1 --help” for what it takes.").arg(m_program);
@@ -255,7 +251,7 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
         QList<QStringList> rows { { tr("Name"), tr("Store"), tr("Last Accessed"), tr("Last Reviewed"),
                                     tr("ID") } };
         for (const AppInfo& app : apps) {
-            rows.append({ printable(app.name()), storeName(app.store()), app.lastAccessedText(),
+            rows.append({ printable(app.name()), AppInfo::storeName(app.store()), app.lastAccessedText(),
                           app.lastReviewedText(), printable(app.id().text()) });
         }
         QList<int> widths(rows.constFirst().size(), 0);

@@ -49,7 +49,9 @@ public:
     QString errorText() const;
     Mode mode() const { return m_mode; }
     bool json() const { return m_json; }
-    QString helpText() const { return m_parser.helpText(); }
+    // Qt's help text, its usage line naming the program as errorText() does: by the name it was
+    // started under, without the folder.
+    QString helpText() const;
 
     // The exit status of a listing that printed what it could but is not the whole: some
     // applications could not be read, or the settings file (and with it the review dates and
@@ -65,9 +67,6 @@ public:
              QTextStream& err) const;
 
 private:
-    // The store's name in the table's Store column.
-    static QString storeName(AppInfo::Store store);
-
     QCommandLineParser m_parser;
     QString m_program;
     Mode m_mode = Mode::Window;

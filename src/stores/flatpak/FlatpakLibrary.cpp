@@ -204,6 +204,8 @@ FlatpakLibrary::Listing FlatpakLibrary::installedApps() const
             return;
         }
         listInstallation(f, opened.get(), int(i), own);
+        for (InstalledApp& app : own.apps)
+            app.installationID = QString::fromUtf8(installation.id);
     });
     for (Listing& own : listed) {
         listing.completeness.note(own.completeness);

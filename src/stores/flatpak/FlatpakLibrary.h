@@ -32,6 +32,8 @@ public:
         QString originURL;
         // 0 for the user installation, then 1, 2, ... for the system installations.
         int installation = 0;
+        // The installation's id: empty for the user's, "default" for the default system one.
+        QString installationID;
     };
 
     struct Listing

@@ -145,8 +145,9 @@ AppSource::Result FlatpakSource::scan(const ReviewDateMap& reviewDates) const
         OptionalDate lastReviewed;
         if (const auto reviewed = reviewDates.constFind(id); reviewed != reviewDates.cend())
             lastReviewed = *reviewed;
-        records[i] = AppInfo::flatpakApp(id, displayName(ref), ref.deployDir, lastUse,
-                                         deployTime(ref.deployDir), lastReviewed, webPage(ref));
+        records[i] =
+            AppInfo::flatpakApp(id, displayName(ref), ref.deployDir, lastUse, deployTime(ref.deployDir),
+                                lastReviewed, webPage(ref), ref.installationID);
     });
     return result;
 }
