@@ -5,6 +5,8 @@
 #include "AppModel.h"
 
 #include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -23,6 +25,7 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     // Each question names its own answers; these stand until the first one does.
     , m_yesButton(new QPushButton(tr("Yes"), this))
     , m_noButton(new QPushButton(tr("No"), this))
+    , m_copyButton(new QPushButton(tr("Copy Address"), this))
 {
     setObjectName(QStringLiteral("messageBar"));
     setAccessibleName(tr("Message"));
@@ -52,6 +55,10 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
         button->hide();
         connect(button, &QPushButton::clicked, this, [this, yes] { answerQuestion(yes); });
     }
+    m_copyButton->setObjectName(QStringLiteral("copyAddress"));
+    m_copyButton->hide();
+    connect(m_copyButton, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(m_address.toDisplayString()); });
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(12, 6, 6, 6);
@@ -61,6 +68,7 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     layout->addWidget(m_undoButton, 0, Qt::AlignTop);
     layout->addWidget(m_yesButton, 0, Qt::AlignTop);
     layout->addWidget(m_noButton, 0, Qt::AlignTop);
+    layout->addWidget(m_copyButton, 0, Qt::AlignTop);
     layout->addWidget(close, 0, Qt::AlignTop);
     hide();
 
@@ -82,11 +90,25 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     damaged();
 }
 
-void MessageBar::showPageNotOpened(const QUrl& url)
+void MessageBar::showPageNotOpened(const QUrl& url, Purpose purpose)
 {
-    showMessage(tr("No application could open “%1”, so no review was recorded. You can open the "
-                   "address yourself to write one.")
-                    .arg(url.toDisplayString()));
+    const QString address = url.toDisplayString();
+    // No browser opens a software centre's address, so the user needs one of those.
+    const bool softwareCentre = url.scheme() == u"appstream" || url.scheme() == u"snap";
+    if (purpose == Purpose::Help)
+        showMessage(tr("No application could open “%1”. You can open the address yourself.").arg(address),
+                    true, url);
+    else if (softwareCentre)
+        showMessage(tr("No software centre could open “%1”, so no review was recorded. A browser cannot "
+                       "open this address; open it in a software centre such as GNOME Software, KDE "
+                       "Discover or the Snap Store.")
+                        .arg(address),
+                    true, url);
+    else
+        showMessage(tr("No application could open “%1”, so no review was recorded. You can open the "
+                       "address yourself to write one.")
+                        .arg(address),
+                    true, url);
 }
 
 void MessageBar::showUndoable(const QString& text, QUndoStack& undoStack)
@@ -144,7 +166,7 @@ void MessageBar::closeMessage()
     showMessage(QString());
 }
 
-void MessageBar::showMessage(const QString& text, bool warning)
+void MessageBar::showMessage(const QString& text, bool warning, const QUrl& address)
 {
     // The change the last message offered to undo is no longer this message's.
     disconnect(m_undoWatch);
@@ -153,6 +175,8 @@ void MessageBar::showMessage(const QString& text, bool warning)
     m_yesButton->hide();
     m_noButton->hide();
     m_questionShown = false;
+    m_address = address;
+    m_copyButton->setVisible(!address.isEmpty());
     if (text.isEmpty()) {
         if (m_question)
             showQuestion();

@@ -11,6 +11,7 @@
 #include "FlatpakSource.h"
 #include "FolderWatcher.h"
 #include "MemoryDefaultsDomain.h"
+#include "OpenerDouble.h"
 #include "PreferencesService.h"
 #include "SafeFile.h"
 #include "SnapSource.h"
@@ -19,7 +20,6 @@
 #include "TestEnvironment.h"
 #include "UsageRecords.h"
 
-#include <QDesktopServices>
 #include <QDirIterator>
 #include <QImage>
 #include <QRegularExpression>
@@ -274,18 +274,6 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
     }
 }
 
-// Stands in for the software centres and the browser, so that no test starts a real one.
-class RecordedUrls : public QObject
-{
-    Q_OBJECT
-
-public:
-    RecordedUrls() { QDesktopServices::setUrlHandler(u"appstream"_s, this, "open"); }
-    ~RecordedUrls() override { QDesktopServices::unsetUrlHandler(u"appstream"_s); }
-    Q_SLOT void open(const QUrl& url) { opened.append(url); }
-    QList<QUrl> opened;
-};
-
 TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
 {
     const QUrl flatpak(u"appstream:org.kudora.test.UserApp"_s), snap(u"snap://firefox"_s);
@@ -296,7 +284,6 @@ TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
         qputenv("XDG_CONFIG_HOME", saved[0]);
         qputenv("XDG_CONFIG_DIRS", saved[1]);
         qputenv("XDG_DATA_DIRS", saved[2]);
-        QDesktopServices::unsetUrlHandler(u"snap"_s);
     });
     // clang-format off
     const QList<std::tuple<QString, QByteArray, QList<QUrl>>> cases {
@@ -316,16 +303,15 @@ TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
         qputenv("XDG_DATA_DIRS", QFile::encodeName(tree.makeFolder(u"share"_s)));
         if (!file.isEmpty())
             tree.writeFile(file, content);
-        RecordedUrls urls;
-        QDesktopServices::setUrlHandler(u"snap"_s, &urls, "open");
+        OpenerDouble opener;
         DesktopWorkspace workspace;
         QList<QUrl> opened;
         for (const QUrl& page : { flatpak, snap })
-            if (workspace.openUrl(page))
+            if (OpenerDouble::answer(workspace, page) == true)
                 opened.append(page);
-        EXPECT_EQ(std::pair(opened, urls.opened), std::pair(opens, opens));
         // Only these schemes join the web pages.
-        EXPECT_FALSE(workspace.openUrl(QUrl(u"apt:org.kudora.test.UserApp"_s)));
+        EXPECT_EQ(OpenerDouble::answer(workspace, QUrl(u"apt:org.kudora.test.UserApp"_s)), false);
+        EXPECT_EQ(std::pair(opened, opener.opened()), std::pair(opens, opens));
     }
 }
 
@@ -909,5 +895,3 @@ TEST_F(ScannerTest, AFolderReadInParallelKeepsListingOrderAndTheFirstOfAnId)
 }
 
 } // namespace
-
-#include "test_stores.moc"
