@@ -15,6 +15,7 @@
 #include <QUndoStack>
 #include <QUrl>
 
+#include <algorithm>
 #include <utility>
 
 MessageBar::MessageBar(const AppModel& model, QWidget* parent)
@@ -86,8 +87,11 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     };
     connect(&model, &AppModel::unreadableSettingsFileChanged, this, unreadable);
     connect(&model, &AppModel::damagedSettingsCopyChanged, this, damaged);
+    connect(&model, &AppModel::incompleteStoresChanged, this,
+            [this, &model] { showIncompleteStores(model.incompleteStores()); });
     unreadable();
     damaged();
+    showIncompleteStores(model.incompleteStores());
 }
 
 void MessageBar::showPageNotOpened(const QUrl& url, Purpose purpose)
@@ -109,6 +113,45 @@ void MessageBar::showPageNotOpened(const QUrl& url, Purpose purpose)
                        "address yourself to write one.")
                         .arg(address),
                     true, url);
+}
+
+void MessageBar::showIncompleteStores(const QList<AppInfo::Store>& incomplete)
+{
+    QList<AppInfo::Store> untold;
+    QStringList texts;
+    for (const AppInfo::Store store : incomplete) {
+        if (m_toldStores.contains(store))
+            continue;
+        untold.append(store);
+        switch (store) {
+        case AppInfo::Store::AppStore:
+            texts.append(tr("App Store apps could not be listed in full: an applications folder could not be "
+                            "read. Their review dates are kept."));
+            break;
+        case AppInfo::Store::Flatpak:
+            texts.append(tr("Flatpak apps could not be listed in full: an installation could not be read. "
+                            "Their review dates are kept."));
+            break;
+        case AppInfo::Store::Snap:
+            texts.append(tr("Snaps could not be listed: snapd did not answer. Their review dates are kept."));
+            break;
+        case AppInfo::Store::Distribution:
+            texts.append(tr("Distribution apps could not be listed in full: their AppStream metadata could "
+                            "not be read. Their review dates are kept."));
+            break;
+        }
+    }
+    // A store read in full is forgotten, so that its next failure is told again.
+    m_toldStores = incomplete;
+    if (!untold.isEmpty()) {
+        showMessage(texts.join(u'\n'));
+        m_shownStores = untold;
+    } else if (!m_shownStores.isEmpty()
+               && std::none_of(m_shownStores.cbegin(), m_shownStores.cend(),
+                               [&incomplete](AppInfo::Store store) { return incomplete.contains(store); })) {
+        // Every store the message names has been read in full since.
+        showMessage(QString());
+    }
 }
 
 void MessageBar::showUndoable(const QString& text, QUndoStack& undoStack)
@@ -168,7 +211,9 @@ void MessageBar::closeMessage()
 
 void MessageBar::showMessage(const QString& text, bool warning, const QUrl& address)
 {
-    // The change the last message offered to undo is no longer this message's.
+    // The change the last message offered to undo, and the stores it named, are no longer this
+    // message's.
+    m_shownStores.clear();
     disconnect(m_undoWatch);
     disconnect(m_undoButton, &QPushButton::clicked, nullptr, nullptr);
     m_undoButton->hide();

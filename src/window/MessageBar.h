@@ -2,7 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "AppInfo.h"
+
 #include <QFrame>
+#include <QList>
 #include <QUrl>
 
 #include <functional>
@@ -14,17 +17,19 @@ class QPushButton;
 class QUndoStack;
 
 // A message across the top of the window's content, for what the user must hear of without being
-// stopped by it: a settings file that cannot be read or was damaged, a review page that did not
-// open, a change of many rows that can be taken back. Plain text that can be selected (to copy a path or an
-// address), a button that copies the address a message names and one that closes it; a new message takes
-// the place of the one shown. A question waits behind the message shown and comes back once a message that
-// took its place is gone. Its colours come from the palette.
+// stopped by it: a settings file that cannot be read or was damaged, a store that could not be
+// read in full, a review page that did not open, a change of many rows that can be taken back.
+// Plain text that can be selected (to copy a path or an address), a button that copies the address
+// a message names and one that closes it; a new message takes the place of the one shown. A
+// question waits behind the message shown and comes back once a message that took its place is
+// gone. Its colours come from the palette.
 class MessageBar : public QFrame
 {
     Q_OBJECT
 
 public:
-    // Shows what the model's store met with its settings file, once each time that changes.
+    // Shows what the model's store met with its settings file, once each time that changes, and
+    // names each store a rescan could not read in full, once until it has been read in full again.
     explicit MessageBar(const AppModel& model, QWidget* parent = nullptr);
 
     // What the page that did not open was for.
@@ -55,6 +60,7 @@ private:
     void showQuestion();
     void answerQuestion(bool yes);
     void closeMessage();
+    void showIncompleteStores(const QList<AppInfo::Store>& incomplete);
 
     QLabel* m_icon;
     QLabel* m_label;
@@ -66,4 +72,7 @@ private:
     bool m_questionShown = false;
     QPushButton* m_copyButton;
     QUrl m_address;
+    // The stores named since they were last read in full, and those the message shown names.
+    QList<AppInfo::Store> m_toldStores;
+    QList<AppInfo::Store> m_shownStores;
 };

@@ -260,17 +260,24 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
             result.completeness.note(ReadOutcome::Failed);
         return result;
     };
-    for (const auto& [first, second] :
-         QList<std::pair<bool, bool>> { { true, true }, { true, false }, { false, true } }) {
+    using Store = AppInfo::Store;
+    // The incomplete ones are named by their stores, in order; a source of no one store is not.
+    for (const auto& [first, second, third, named] : QList<std::tuple<bool, bool, bool, QList<Store>>> {
+             { true, true, true, {} },
+             { true, false, false, { Store::Snap } },
+             { false, true, true, { Store::Flatpak } },
+             { false, false, true, { Store::Flatpak, Store::Snap } } }) {
         const AppSource::Result result = AppSource::scanAll(
-            { std::make_shared<const FixedSource>(scanned({ app("x.Shared", "First") }, first)),
+            { std::make_shared<const FixedSource>(scanned({ app("x.Shared", "First") }, first),
+                                                  Store::Flatpak),
               std::make_shared<const FixedSource>(
-                  scanned({ app("x.Shared", "Second"), app("x.Other", "Other") }, second)) },
+                  scanned({ app("x.Shared", "Second"), app("x.Other", "Other") }, second), Store::Snap),
+              std::make_shared<const FixedSource>(scanned({}, third)) },
             {});
         ASSERT_EQ(result.apps.size(), 2);
-        EXPECT_EQ(
-            std::tuple(result.completeness.isComplete(), result.apps.at(0).name(), result.apps.at(1).id()),
-            std::tuple(first && second, u"First"_s, AppId(u"x.Other"_s)));
+        EXPECT_EQ(std::tuple(result.completeness.isComplete(), result.incompleteStores,
+                             result.apps.at(0).name(), result.apps.at(1).id()),
+                  std::tuple(first && second && third, named, u"First"_s, AppId(u"x.Other"_s)));
     }
 }
 

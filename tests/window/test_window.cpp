@@ -37,6 +37,7 @@
 #include <QTextDocumentFragment>
 #include <QToolBar>
 #include <QToolTip>
+#include <QToolButton>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -573,6 +574,60 @@ TEST_F(WindowTest, OnlyAPageTheDesktopsOpenerOpenedCountsAndOtherwiseTheAddressC
         ASSERT_TRUE(copy->isVisible());
         QTest::mouseClick(copy, Qt::LeftButton);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), page.toString());
+    }
+}
+
+TEST_F(WindowTest, AStoreThatCouldNotBeReadIsNamedOnceUntilItIsReadInFull)
+{
+    using Store = AppInfo::Store;
+    const QList<Store> stores { Store::AppStore, Store::Flatpak, Store::Snap, Store::Distribution };
+    QList<std::shared_ptr<FixedSource>> sources;
+    const auto failing = [&](const QList<Store>& incomplete) {
+        for (const std::shared_ptr<FixedSource>& source : sources) {
+            source->fixed.completeness = Completeness();
+            if (incomplete.contains(*source->kind))
+                source->fixed.completeness.note(ReadOutcome::Failed);
+        }
+    };
+    for (const Store store : stores)
+        sources.append(std::make_shared<FixedSource>(AppSource::Result(), store));
+    failing({ Store::Snap });
+    makeView({ sources.begin(), sources.end() });
+    const QString snaps = u"Snaps could not be listed: snapd did not answer. Their review dates are kept."_s;
+    EXPECT_EQ(shownText(u"messageText"_s), snaps);
+
+    const QString flatpaks = u"Flatpak apps could not be listed in full: an installation could not be "
+                             "read. Their review dates are kept."_s,
+                  bundles = u"App Store apps could not be listed in full: an applications folder could not "
+                            "be read. Their review dates are kept."_s,
+                  distribution = u"Distribution apps could not be listed in full: their AppStream metadata "
+                                 "could not be read. Their review dates are kept."_s;
+    enum class Before { Nothing, Close, OtherMessage };
+    // Closed, it stays closed while the store keeps failing, and another store's failure names that
+    // one alone; once every store it names was read in full it goes by itself (but not a message
+    // that took its place), and the next failure is told again.
+    // clang-format off
+    const std::tuple<Before, QList<Store>, QString> steps[] = {
+        { Before::Close, { Store::Snap }, QString() },
+        { Before::Nothing, { Store::Snap, Store::Flatpak }, flatpaks },
+        { Before::Nothing, {}, QString() },
+        { Before::Nothing, { Store::Snap }, snaps },
+        { Before::Nothing, { Store::AppStore, Store::Distribution }, bundles + u'\n' + distribution },
+        { Before::OtherMessage, {}, u"No application could open “https://kudora.org/help/”. You can open the address yourself."_s },
+    };
+    // clang-format on
+    for (const auto& [before, incomplete, shown] : steps) {
+        SCOPED_TRACE(qPrintable(shown));
+        if (before == Before::Close)
+            QTest::mouseClick(namedChild<QToolButton>(view, u"closeMessage"_s), Qt::LeftButton);
+        if (before == Before::OtherMessage)
+            view->messageBar()->showPageNotOpened(QUrl(u"https://kudora.org/help/"_s),
+                                                  MessageBar::Purpose::Help);
+        failing(incomplete);
+        QSignalSpy finished(model.get(), &AppModel::rescanFinished);
+        model->rescan();
+        ASSERT_TRUE(finished.wait(10000));
+        EXPECT_EQ(shownText(u"messageText"_s), shown);
     }
 }
 
