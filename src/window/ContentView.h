@@ -60,15 +60,13 @@ public:
     // toolbar takes it; the view deletes it if nobody did.
     SearchField* searchField() const;
 
-    // The bar above the table that tells what the user should hear of, or asks.
-    MessageBar* messageBar() const { return m_messageBar; }
-
     // The commands a row's context menu offers, acting on the rows it was opened for; a null one
     // is a separator.
     void setRowActions(const QList<QAction*>& actions);
     // The command of the empty state's "Reset Ignore List".
     void setResetIgnoreListAction(QAction* action);
-    // The bar across the top that tells what went wrong, for commands outside the view.
+    // The bar above the table that tells what the user should hear of, or asks, for commands
+    // outside the view too.
     MessageBar* messageBar() const;
 
     bool hasSelection() const;

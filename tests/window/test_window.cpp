@@ -36,8 +36,8 @@
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QToolBar>
-#include <QToolTip>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
