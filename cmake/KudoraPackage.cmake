@@ -25,9 +25,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links are found by dpkg-shlibdeps. Plugins that Qt loads at run time
 # are not linked and must be named: the image readers that decode the applications' ICNS icons.
 # (Debian ships the X11 platform plugin in libqt6gui6 and the TLS backend in libqt6network6.)
-# Without the Wayland plugin Qt runs through XWayland, so that one is only recommended.
+# Without the Wayland plugin Qt runs through XWayland, so that one is only recommended. Review
+# pages open through xdg-open, whose exit status alone tells whether one opened.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, xdg-utils")
 # libflatpak and libappstream are loaded at run time, so dpkg-shlibdeps cannot see them; without
 # them the program lists no Flatpak or distribution applications, which makes them recommendations
 # rather than dependencies. Many Flatpak applications export only an SVG icon, which Qt reads with

@@ -571,6 +571,34 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
         <source>No</source>
         <translation>Nein</translation>
     </message>
+    <message>
+        <source>Copy Address</source>
+        <translation>Adresse kopieren</translation>
+    </message>
+    <message>
+        <source>No application could open “%1”. You can open the address yourself.</source>
+        <translation>Keine Anwendung konnte „%1“ öffnen. Sie können die Adresse selbst öffnen.</translation>
+    </message>
+    <message>
+        <source>No software centre could open “%1”, so no review was recorded. A browser cannot open this address; open it in a software centre such as GNOME Software, KDE Discover or the Snap Store.</source>
+        <translation>Keine Softwareverwaltung konnte „%1“ öffnen, deshalb wurde keine Bewertung vermerkt. Ein Browser kann diese Adresse nicht öffnen; öffnen Sie sie in einer Softwareverwaltung wie GNOME Software, KDE Discover oder dem Snap Store.</translation>
+    </message>
+    <message>
+        <source>App Store apps could not be listed in full: an applications folder could not be read. Their review dates are kept.</source>
+        <translation>App-Store-Apps konnten nicht vollständig aufgelistet werden: Ein Programmordner konnte nicht gelesen werden. Ihre Bewertungsdaten bleiben erhalten.</translation>
+    </message>
+    <message>
+        <source>Flatpak apps could not be listed in full: an installation could not be read. Their review dates are kept.</source>
+        <translation>Flatpak-Apps konnten nicht vollständig aufgelistet werden: Eine Installation konnte nicht gelesen werden. Ihre Bewertungsdaten bleiben erhalten.</translation>
+    </message>
+    <message>
+        <source>Snaps could not be listed: snapd did not answer. Their review dates are kept.</source>
+        <translation>Snaps konnten nicht aufgelistet werden: snapd hat nicht geantwortet. Ihre Bewertungsdaten bleiben erhalten.</translation>
+    </message>
+    <message>
+        <source>Distribution apps could not be listed in full: their AppStream metadata could not be read. Their review dates are kept.</source>
+        <translation>Apps der Distribution konnten nicht vollständig aufgelistet werden: Ihre AppStream-Metadaten konnten nicht gelesen werden. Ihre Bewertungsdaten bleiben erhalten.</translation>
+    </message>
 </context>
 <context>
     <name>ReviewDatesCommand</name>

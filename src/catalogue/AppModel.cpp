@@ -242,6 +242,8 @@ void AppModel::applyScanResult(AppSource::Result result)
     const bool absenceKnown = absenceIsKnown(result);
     replaceApps(std::move(result.apps));
     const bool ignoredChanged = pruneAndTakeIgnoredIDs(absenceKnown, std::move(result.unlistedIDs));
+    const bool incompleteChanged = m_incompleteStores != result.incompleteStores;
+    m_incompleteStores = std::move(result.incompleteStores);
     m_isScanning = false;
     m_applyingScan = false;
 
@@ -252,6 +254,8 @@ void AppModel::applyScanResult(AppSource::Result result)
         emit visibleAppsChanged();
     }
     emit isScanningChanged();
+    if (incompleteChanged)
+        emit incompleteStoresChanged();
     takeStoreTrouble();
     emit rescanFinished();
 }
@@ -328,6 +332,9 @@ void AppModel::mergeScanResult(AppSource::Result result)
     }
 
     const bool ignoredChanged = pruneAndTakeIgnoredIDs(absenceKnown, std::move(result.unlistedIDs));
+    // A refresh reads every store as a rescan does, so it says as much about which were read in full.
+    const bool incompleteChanged = m_incompleteStores != result.incompleteStores;
+    m_incompleteStores = std::move(result.incompleteStores);
     m_applyingScan = false;
     if (changed)
         notifyAppsChanged();
@@ -335,6 +342,8 @@ void AppModel::mergeScanResult(AppSource::Result result)
         emit ignoredIDsChanged();
         emit visibleAppsChanged();
     }
+    if (incompleteChanged)
+        emit incompleteStoresChanged();
     takeStoreTrouble();
     emit refreshFinished();
 }

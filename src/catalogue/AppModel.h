@@ -36,6 +36,9 @@ class AppModel : public QObject
         QString unreadableSettingsFile READ unreadableSettingsFile NOTIFY unreadableSettingsFileChanged)
     // Where the store kept a damaged settings file it moved aside; empty when it moved none.
     Q_PROPERTY(QString damagedSettingsCopy READ damagedSettingsCopy NOTIFY damagedSettingsCopyChanged)
+    // The stores the last rescan could not read in full (see AppSource::scanAll): their
+    // applications may be missing from the list, and nothing stored is pruned.
+    Q_PROPERTY(QList<AppInfo::Store> incompleteStores READ incompleteStores NOTIFY incompleteStoresChanged)
 
 public:
     // Review dates by id; none for an id without one.
@@ -55,6 +58,7 @@ public:
     const QSet<AppId>& ignoredIDs() const { return m_order.ignoredIDs(); }
     const QString& unreadableSettingsFile() const { return m_storeTrouble.unreadableFile; }
     const QString& damagedSettingsCopy() const { return m_storeTrouble.damagedFileCopy; }
+    const QList<AppInfo::Store>& incompleteStores() const { return m_incompleteStores; }
 
     void setApps(QList<AppInfo> apps);
     void setShowingIgnored(bool showingIgnored);
@@ -111,6 +115,7 @@ signals:
     void refreshFinished();
     void unreadableSettingsFileChanged();
     void damagedSettingsCopyChanged();
+    void incompleteStoresChanged();
 
     // Beside appsChanged, for views that follow the catalogue change by change: a new list is about
     // to be assigned and then was (positions in apps() mean other records from then on) ...
@@ -162,4 +167,5 @@ private:
     // compare for m_apps.
     VisibleOrder m_order;
     DefaultsDomain::Trouble m_storeTrouble;
+    QList<AppInfo::Store> m_incompleteStores;
 };

@@ -15,10 +15,14 @@ AppSource::Result AppSource::scanAll(const AppSources& sources, const ReviewDate
     ParallelLoop::run(sources.size(), 1,
                       [&](qsizetype i) { results[size_t(i)] = sources.at(i)->scan(reviewDates); });
     Result merged;
-    for (Result& result : results) {
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        Result& result = results[size_t(i)];
         merged.apps.append(std::move(result.apps));
         merged.completeness.note(result.completeness);
         merged.unlistedIDs.unite(result.unlistedIDs);
+        const std::optional<AppInfo::Store> store = sources.at(i)->store();
+        if (!result.completeness.isComplete() && store && !merged.incompleteStores.contains(*store))
+            merged.incompleteStores.append(*store);
     }
     merged.apps = removeDuplicateIDs(merged.apps);
     return merged;

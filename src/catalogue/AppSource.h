@@ -36,6 +36,9 @@ public:
         // Ids of applications that are installed but not listed (a Flatpak application whose
         // remote was removed, say): what the user chose for them stays stored.
         QSet<AppId> unlistedIDs = {};
+        // The stores whose sources were incomplete, in merge order: scanAll's, to say which were
+        // not read in full.
+        QList<AppInfo::Store> incompleteStores = {};
     };
 
     virtual ~AppSource() = default;
@@ -51,7 +54,8 @@ public:
     virtual QStringList watchedFolders() const { return {}; }
 
     // Every source, read at the same time, merged in order: the first record of an id wins, the
-    // result is complete only when every source was, and the unlisted ids of all are kept.
+    // result is complete only when every source was, naming the stores of those that were not, and
+    // the unlisted ids of all are kept.
     static Result scanAll(const AppSources& sources, const ReviewDateMap& reviewDates);
 
     // The first record of each id, in order.

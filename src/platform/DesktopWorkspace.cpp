@@ -9,14 +9,18 @@
 #include "SchemeHandlers.h"
 
 #include <QBuffer>
-#include <QDesktopServices>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 
+#include <memory>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 // The bundle's own icon file name, safe to look up inside Contents/Resources only.
@@ -181,22 +185,64 @@ QDateTime modificationTime(const QString& path)
 }
 } // namespace
 
-bool DesktopWorkspace::openUrl(const QUrl& url)
+DesktopWorkspace::DesktopWorkspace(std::chrono::milliseconds timeLimit)
+    : m_timeLimit(timeLimit)
+{ }
+
+void DesktopWorkspace::openUrl(const QUrl& url, QObject* context, OpenCallback done)
 {
+    // Told at most once, and only while whoever asked is still there.
+    auto answer = [guard = QPointer<QObject>(context), guarded = context != nullptr,
+                   done = std::make_shared<OpenCallback>(std::move(done))](bool opened) {
+        if (*done && (!guarded || guard))
+            std::exchange(*done, {})(opened);
+    };
     // Addresses come from records built out of files on disk; anything but a web page or a
     // software centre's page (a local file, a custom scheme that starts some program) is never
-    // handed to the desktop.
-    if (!url.isValid())
-        return false;
-    if (url.scheme() == u"https")
-        return !url.host().isEmpty() && QDesktopServices::openUrl(url);
-    if (url.scheme() == u"appstream" || url.scheme() == u"snap") {
-        // Without a handler the desktop's opener would fail after the fact, or offer some
-        // unrelated program; the caller then takes the web page instead.
-        return !(url.path().isEmpty() && url.host().isEmpty()) && SchemeHandlers::isRegistered(url.scheme())
-            && QDesktopServices::openUrl(url);
+    // handed to the desktop. Without a handler for a software centre's address the opener would
+    // fail after the fact, or offer some unrelated program; the caller then takes the web page.
+    bool allowed = false;
+    if (url.isValid() && url.scheme() == u"https")
+        allowed = !url.host().isEmpty();
+    else if (url.isValid() && (url.scheme() == u"appstream" || url.scheme() == u"snap"))
+        allowed =
+            !(url.path().isEmpty() && url.host().isEmpty()) && SchemeHandlers::isRegistered(url.scheme());
+    const QString opener = allowed ? QStandardPaths::findExecutable(QStringLiteral("xdg-open")) : QString();
+    if (opener.isEmpty()) {
+        QTimer::singleShot(0, &m_openers, [answer]() { answer(false); });
+        return;
     }
-    return false;
+
+    auto* process = new QProcess(&m_openers);
+    process->setProgram(opener);
+    process->setArguments({ QString::fromLatin1(url.toEncoded()) });
+    // What the opener and the handlers it starts print is theirs, not the program's.
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    auto* limit = new QTimer(process);
+    limit->setSingleShot(true);
+    // An opener still waiting at the limit has most likely handed the address to something that
+    // hangs; the page is not known to be open, so it does not count. The opener goes, the handler
+    // it may have started does not (it is a process of its own).
+    QObject::connect(limit, &QTimer::timeout, process, [process, answer]() {
+        answer(false);
+        process->kill();
+    });
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, answer](int status, QProcess::ExitStatus exit) {
+                         answer(exit == QProcess::NormalExit && status == 0);
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, answer](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart) {
+                             answer(false);
+                             process->deleteLater();
+                         }
+                     });
+    limit->start(m_timeLimit);
+    process->start();
 }
 
 bool DesktopWorkspace::handlesScheme(const QString& scheme)

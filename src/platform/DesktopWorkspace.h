@@ -6,12 +6,19 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QObject>
 
-// The workspace of a freedesktop (or any Qt-supported) desktop.
+#include <chrono>
+
+// The workspace of a freedesktop desktop. Pages open through the desktop's xdg-open, whose exit
+// status is its verdict: Qt's own opener only says that it started one.
 class DesktopWorkspace : public Workspace
 {
 public:
-    bool openUrl(const QUrl& url) override;
+    // An opener that has not answered within timeLimit is taken not to have opened the page.
+    explicit DesktopWorkspace(std::chrono::milliseconds timeLimit = std::chrono::seconds(10));
+
+    void openUrl(const QUrl& url, QObject* context, OpenCallback done) override;
     bool handlesScheme(const QString& scheme) override;
     QIcon iconForFile(const QString& path) override;
 
@@ -22,4 +29,7 @@ private:
         QIcon icon;
     };
     QHash<QString, CachedIcon> m_iconCache;
+    std::chrono::milliseconds m_timeLimit;
+    // Parent of the openers still running, so that none outlives the workspace.
+    QObject m_openers;
 };

@@ -6,16 +6,23 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
+
+class QObject;
+
 // The desktop around the program: opening web addresses and the icons of files.
 class Workspace
 {
 public:
     virtual ~Workspace() = default;
 
+    using OpenCallback = std::function<void(bool opened)>;
+
     // Hands url to the desktop's default handler. Only https addresses and, when the desktop has a
-    // handler for them (a software centre), appstream and snap ones are ever opened; the answer says
-    // whether the desktop accepted the request.
-    virtual bool openUrl(const QUrl& url) = 0;
+    // handler for them (a software centre), appstream and snap ones are ever opened. done hears
+    // once whether the handler opened the page, always after this call has returned (a handler can
+    // take seconds to tell), and not at all once context, when given, is gone.
+    virtual void openUrl(const QUrl& url, QObject* context, OpenCallback done) = 0;
 
     // Whether the desktop has a program for addresses of scheme; web pages it always has.
     virtual bool handlesScheme(const QString& scheme) { return scheme == u"https"; }

@@ -52,8 +52,9 @@ AboutBox::AboutBox(Workspace& workspace, QWidget* parent)
     text->setTextInteractionFlags(Qt::TextBrowserInteraction);
     // The desktop's handler opens the pages, as every other page the program opens.
     text->setOpenExternalLinks(false);
-    connect(text, &QLabel::linkActivated, this,
-            [&workspace](const QString& address) { workspace.openUrl(QUrl(address, QUrl::StrictMode)); });
+    connect(text, &QLabel::linkActivated, this, [&workspace](const QString& address) {
+        workspace.openUrl(QUrl(address, QUrl::StrictMode), nullptr, {});
+    });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(m_aboutQt, QDialogButtonBox::HelpRole);

@@ -8,6 +8,7 @@
 #include "ContentView.h"
 #include "FocusedValues.h"
 #include "MainWindow.h"
+#include "MessageBar.h"
 #include "NotificationCenter.h"
 #include "Workspace.h"
 
@@ -188,7 +189,16 @@ void AppCommands::buildMenus(QAction* checkForUpdates, QAction* automaticChecks)
 #endif
 
     connect(add(Names::Help, tr("Kudora &Help"), { QKeyCombination(Qt::Key_F1) }), &QAction::triggered, this,
-            [this] { m_workspace.openUrl(helpPageUrl()); });
+            [this] {
+                m_workspace.openUrl(helpPageUrl(), this, [this](bool opened) {
+                    if (opened)
+                        return;
+                    // The message is the window's, so the window comes forward to show it.
+                    showMainWindow();
+                    m_window.contentView()->messageBar()->showPageNotOpened(helpPageUrl(),
+                                                                            MessageBar::Purpose::Help);
+                });
+            });
     QAction* aboutQt = add(Names::AboutQt, tr("About &Qt"));
     aboutQt->setMenuRole(QAction::AboutQtRole);
     connect(aboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);

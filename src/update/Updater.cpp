@@ -221,7 +221,7 @@ void Updater::applyChoice(const AppcastItem& item, UserDriver::UpdateChoice choi
     case UserDriver::UpdateChoice::Download:
         // The page or file is handed to the desktop; the program itself fetches and runs nothing.
         if (const QUrl address = item.downloadAddress(); !address.isEmpty())
-            m_workspace.openUrl(address);
+            m_workspace.openUrl(address, nullptr, {});
         break;
     case UserDriver::UpdateChoice::Skip:
         m_defaults->setValue(SkippedVersionKey, item.version);

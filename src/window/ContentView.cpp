@@ -343,13 +343,27 @@ void ContentView::openReviewPage(const QModelIndex& index)
 
 void ContentView::openReviewPage(const AppInfo& app)
 {
+    const QList<QUrl> addresses = ReviewPage(app).addresses();
+    if (!addresses.isEmpty())
+        openReviewAddress(app, addresses, 0);
+}
+
+void ContentView::openReviewAddress(const AppInfo& app, const QList<QUrl>& addresses, qsizetype next)
+{
     // A desktop without a software centre for the application's page may still open the store's
     // web page. Only a page that opened counts as a review; otherwise the user hears which
     // address to open themselves.
-    const QList<QUrl> addresses = ReviewPage(app).addresses();
-    if (std::any_of(addresses.cbegin(), addresses.cend(),
-                    [this](const QUrl& address) { return m_workspace.openUrl(address); }))
-        m_undoStack.push(new ReviewDatesCommand(m_model, ReviewDatesCommand::Change::Record, { app }));
-    else if (!addresses.isEmpty())
-        m_messageBar->showPageNotOpened(addresses.constLast());
+    m_workspace.openUrl(addresses.at(next), this, [this, app, addresses, next](bool opened) {
+        if (opened)
+            m_undoStack.push(new ReviewDatesCommand(m_model, ReviewDatesCommand::Change::Record, { app }));
+        else if (next + 1 < addresses.size())
+            openReviewAddress(app, addresses, next + 1);
+        else
+            m_messageBar->showPageNotOpened(addresses.constLast(), MessageBar::Purpose::Review);
+    });
+}
+
+MessageBar* ContentView::messageBar() const
+{
+    return m_messageBar;
 }

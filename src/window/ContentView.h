@@ -24,6 +24,7 @@ class QMenu;
 class QModelIndex;
 class QStackedWidget;
 class QUndoStack;
+class QUrl;
 class ScanningPlaceholder;
 class SearchField;
 class StatusBar;
@@ -59,14 +60,14 @@ public:
     // toolbar takes it; the view deletes it if nobody did.
     SearchField* searchField() const;
 
-    // The bar above the table that tells what the user should hear of, or asks.
-    MessageBar* messageBar() const { return m_messageBar; }
-
     // The commands a row's context menu offers, acting on the rows it was opened for; a null one
     // is a separator.
     void setRowActions(const QList<QAction*>& actions);
     // The command of the empty state's "Reset Ignore List".
     void setResetIgnoreListAction(QAction* action);
+    // The bar above the table that tells what the user should hear of, or asks, for commands
+    // outside the view too.
+    MessageBar* messageBar() const;
 
     bool hasSelection() const;
     // The records of the selected rows, in table order, read now.
@@ -85,6 +86,8 @@ private:
     void showContextMenu(const QList<QModelIndex>& rows, const QPoint& globalPos);
     void openReviewPage(const QModelIndex& index);
     void openReviewPage(const AppInfo& app);
+    // Tries addresses from next on, until one opens.
+    void openReviewAddress(const AppInfo& app, const QList<QUrl>& addresses, qsizetype next);
     // The rows a command acts on: those the open context menu was opened for, else the selected.
     QList<AppInfo> targetApps() const;
     // After Ignore and Clear Ignore: the rows acted on are gone; when they were the selected ones,

@@ -5,6 +5,8 @@
 #include "AppModel.h"
 
 #include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +15,7 @@
 #include <QUndoStack>
 #include <QUrl>
 
+#include <algorithm>
 #include <utility>
 
 MessageBar::MessageBar(const AppModel& model, QWidget* parent)
@@ -23,6 +26,7 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     // Each question names its own answers; these stand until the first one does.
     , m_yesButton(new QPushButton(tr("Yes"), this))
     , m_noButton(new QPushButton(tr("No"), this))
+    , m_copyButton(new QPushButton(tr("Copy Address"), this))
 {
     setObjectName(QStringLiteral("messageBar"));
     setAccessibleName(tr("Message"));
@@ -52,6 +56,10 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
         button->hide();
         connect(button, &QPushButton::clicked, this, [this, yes] { answerQuestion(yes); });
     }
+    m_copyButton->setObjectName(QStringLiteral("copyAddress"));
+    m_copyButton->hide();
+    connect(m_copyButton, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(m_address.toDisplayString()); });
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(12, 6, 6, 6);
@@ -61,6 +69,7 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     layout->addWidget(m_undoButton, 0, Qt::AlignTop);
     layout->addWidget(m_yesButton, 0, Qt::AlignTop);
     layout->addWidget(m_noButton, 0, Qt::AlignTop);
+    layout->addWidget(m_copyButton, 0, Qt::AlignTop);
     layout->addWidget(close, 0, Qt::AlignTop);
     hide();
 
@@ -78,15 +87,71 @@ MessageBar::MessageBar(const AppModel& model, QWidget* parent)
     };
     connect(&model, &AppModel::unreadableSettingsFileChanged, this, unreadable);
     connect(&model, &AppModel::damagedSettingsCopyChanged, this, damaged);
+    connect(&model, &AppModel::incompleteStoresChanged, this,
+            [this, &model] { showIncompleteStores(model.incompleteStores()); });
     unreadable();
     damaged();
+    showIncompleteStores(model.incompleteStores());
 }
 
-void MessageBar::showPageNotOpened(const QUrl& url)
+void MessageBar::showPageNotOpened(const QUrl& url, Purpose purpose)
 {
-    showMessage(tr("No application could open “%1”, so no review was recorded. You can open the "
-                   "address yourself to write one.")
-                    .arg(url.toDisplayString()));
+    const QString address = url.toDisplayString();
+    // No browser opens a software centre's address, so the user needs one of those.
+    const bool softwareCentre = url.scheme() == u"appstream" || url.scheme() == u"snap";
+    if (purpose == Purpose::Help)
+        showMessage(tr("No application could open “%1”. You can open the address yourself.").arg(address),
+                    true, url);
+    else if (softwareCentre)
+        showMessage(tr("No software centre could open “%1”, so no review was recorded. A browser cannot "
+                       "open this address; open it in a software centre such as GNOME Software, KDE "
+                       "Discover or the Snap Store.")
+                        .arg(address),
+                    true, url);
+    else
+        showMessage(tr("No application could open “%1”, so no review was recorded. You can open the "
+                       "address yourself to write one.")
+                        .arg(address),
+                    true, url);
+}
+
+void MessageBar::showIncompleteStores(const QList<AppInfo::Store>& incomplete)
+{
+    QList<AppInfo::Store> untold;
+    QStringList texts;
+    for (const AppInfo::Store store : incomplete) {
+        if (m_toldStores.contains(store))
+            continue;
+        untold.append(store);
+        switch (store) {
+        case AppInfo::Store::AppStore:
+            texts.append(tr("App Store apps could not be listed in full: an applications folder could not be "
+                            "read. Their review dates are kept."));
+            break;
+        case AppInfo::Store::Flatpak:
+            texts.append(tr("Flatpak apps could not be listed in full: an installation could not be read. "
+                            "Their review dates are kept."));
+            break;
+        case AppInfo::Store::Snap:
+            texts.append(tr("Snaps could not be listed: snapd did not answer. Their review dates are kept."));
+            break;
+        case AppInfo::Store::Distribution:
+            texts.append(tr("Distribution apps could not be listed in full: their AppStream metadata could "
+                            "not be read. Their review dates are kept."));
+            break;
+        }
+    }
+    // A store read in full is forgotten, so that its next failure is told again.
+    m_toldStores = incomplete;
+    if (!untold.isEmpty()) {
+        showMessage(texts.join(u'\n'));
+        m_shownStores = untold;
+    } else if (!m_shownStores.isEmpty()
+               && std::none_of(m_shownStores.cbegin(), m_shownStores.cend(),
+                               [&incomplete](AppInfo::Store store) { return incomplete.contains(store); })) {
+        // Every store the message names has been read in full since.
+        showMessage(QString());
+    }
 }
 
 void MessageBar::showUndoable(const QString& text, QUndoStack& undoStack)
@@ -144,15 +209,19 @@ void MessageBar::closeMessage()
     showMessage(QString());
 }
 
-void MessageBar::showMessage(const QString& text, bool warning)
+void MessageBar::showMessage(const QString& text, bool warning, const QUrl& address)
 {
-    // The change the last message offered to undo is no longer this message's.
+    // The change the last message offered to undo, and the stores it named, are no longer this
+    // message's.
+    m_shownStores.clear();
     disconnect(m_undoWatch);
     disconnect(m_undoButton, &QPushButton::clicked, nullptr, nullptr);
     m_undoButton->hide();
     m_yesButton->hide();
     m_noButton->hide();
     m_questionShown = false;
+    m_address = address;
+    m_copyButton->setVisible(!address.isEmpty());
     if (text.isEmpty()) {
         if (m_question)
             showQuestion();

@@ -2,7 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "AppInfo.h"
+
 #include <QFrame>
+#include <QList>
+#include <QUrl>
 
 #include <functional>
 #include <optional>
@@ -11,24 +15,27 @@ class AppModel;
 class QLabel;
 class QPushButton;
 class QUndoStack;
-class QUrl;
 
 // A message across the top of the window's content, for what the user must hear of without being
-// stopped by it: a settings file that cannot be read or was damaged, a review page that did not
-// open, a change of many rows that can be taken back. Plain text that can be selected (to copy a path or an
-// address) and a button that closes it; a new message takes the place of the one shown. A question
-// waits behind the message shown and comes back once a message that took its place is gone. Its
-// colours come from the palette.
+// stopped by it: a settings file that cannot be read or was damaged, a store that could not be
+// read in full, a review page that did not open, a change of many rows that can be taken back.
+// Plain text that can be selected (to copy a path or an address), a button that copies the address
+// a message names and one that closes it; a new message takes the place of the one shown. A
+// question waits behind the message shown and comes back once a message that took its place is
+// gone. Its colours come from the palette.
 class MessageBar : public QFrame
 {
     Q_OBJECT
 
 public:
-    // Shows what the model's store met with its settings file, once each time that changes.
+    // Shows what the model's store met with its settings file, once each time that changes, and
+    // names each store a rescan could not read in full, once until it has been read in full again.
     explicit MessageBar(const AppModel& model, QWidget* parent = nullptr);
 
-    // Tells that nothing could open url, so no review was recorded.
-    void showPageNotOpened(const QUrl& url);
+    // What the page that did not open was for.
+    enum class Purpose { Review, Help };
+    // Tells that nothing could open url (for a review: so none was recorded), offering to copy it.
+    void showPageNotOpened(const QUrl& url, Purpose purpose);
     // Tells what the change just pushed on undoStack did, with a button that undoes it. The
     // message goes as soon as that change is no longer the last one done.
     void showUndoable(const QString& text, QUndoStack& undoStack);
@@ -48,10 +55,12 @@ private:
         std::function<void(bool)> answer;
     };
 
-    void showMessage(const QString& text, bool warning = true);
+    // An empty text hides the bar; a message about an address offers to copy it.
+    void showMessage(const QString& text, bool warning = true, const QUrl& address = {});
     void showQuestion();
     void answerQuestion(bool yes);
     void closeMessage();
+    void showIncompleteStores(const QList<AppInfo::Store>& incomplete);
 
     QLabel* m_icon;
     QLabel* m_label;
@@ -61,4 +70,9 @@ private:
     QMetaObject::Connection m_undoWatch;
     std::optional<Question> m_question;
     bool m_questionShown = false;
+    QPushButton* m_copyButton;
+    QUrl m_address;
+    // The stores named since they were last read in full, and those the message shown names.
+    QList<AppInfo::Store> m_toldStores;
+    QList<AppInfo::Store> m_shownStores;
 };

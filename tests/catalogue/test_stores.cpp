@@ -11,6 +11,7 @@
 #include "FlatpakSource.h"
 #include "FolderWatcher.h"
 #include "MemoryDefaultsDomain.h"
+#include "OpenerDouble.h"
 #include "PreferencesService.h"
 #include "SafeFile.h"
 #include "SnapSource.h"
@@ -19,7 +20,6 @@
 #include "TestEnvironment.h"
 #include "UsageRecords.h"
 
-#include <QDesktopServices>
 #include <QDirIterator>
 #include <QImage>
 #include <QRegularExpression>
@@ -260,31 +260,26 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
             result.completeness.note(ReadOutcome::Failed);
         return result;
     };
-    for (const auto& [first, second] :
-         QList<std::pair<bool, bool>> { { true, true }, { true, false }, { false, true } }) {
+    using Store = AppInfo::Store;
+    // The incomplete ones are named by their stores, in order; a source of no one store is not.
+    for (const auto& [first, second, third, named] : QList<std::tuple<bool, bool, bool, QList<Store>>> {
+             { true, true, true, {} },
+             { true, false, false, { Store::Snap } },
+             { false, true, true, { Store::Flatpak } },
+             { false, false, true, { Store::Flatpak, Store::Snap } } }) {
         const AppSource::Result result = AppSource::scanAll(
-            { std::make_shared<const FixedSource>(scanned({ app("x.Shared", "First") }, first)),
+            { std::make_shared<const FixedSource>(scanned({ app("x.Shared", "First") }, first),
+                                                  Store::Flatpak),
               std::make_shared<const FixedSource>(
-                  scanned({ app("x.Shared", "Second"), app("x.Other", "Other") }, second)) },
+                  scanned({ app("x.Shared", "Second"), app("x.Other", "Other") }, second), Store::Snap),
+              std::make_shared<const FixedSource>(scanned({}, third)) },
             {});
         ASSERT_EQ(result.apps.size(), 2);
-        EXPECT_EQ(
-            std::tuple(result.completeness.isComplete(), result.apps.at(0).name(), result.apps.at(1).id()),
-            std::tuple(first && second, u"First"_s, AppId(u"x.Other"_s)));
+        EXPECT_EQ(std::tuple(result.completeness.isComplete(), result.incompleteStores,
+                             result.apps.at(0).name(), result.apps.at(1).id()),
+                  std::tuple(first && second && third, named, u"First"_s, AppId(u"x.Other"_s)));
     }
 }
-
-// Stands in for the software centres and the browser, so that no test starts a real one.
-class RecordedUrls : public QObject
-{
-    Q_OBJECT
-
-public:
-    RecordedUrls() { QDesktopServices::setUrlHandler(u"appstream"_s, this, "open"); }
-    ~RecordedUrls() override { QDesktopServices::unsetUrlHandler(u"appstream"_s); }
-    Q_SLOT void open(const QUrl& url) { opened.append(url); }
-    QList<QUrl> opened;
-};
 
 TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
 {
@@ -296,7 +291,6 @@ TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
         qputenv("XDG_CONFIG_HOME", saved[0]);
         qputenv("XDG_CONFIG_DIRS", saved[1]);
         qputenv("XDG_DATA_DIRS", saved[2]);
-        QDesktopServices::unsetUrlHandler(u"snap"_s);
     });
     // clang-format off
     const QList<std::tuple<QString, QByteArray, QList<QUrl>>> cases {
@@ -316,16 +310,15 @@ TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
         qputenv("XDG_DATA_DIRS", QFile::encodeName(tree.makeFolder(u"share"_s)));
         if (!file.isEmpty())
             tree.writeFile(file, content);
-        RecordedUrls urls;
-        QDesktopServices::setUrlHandler(u"snap"_s, &urls, "open");
+        OpenerDouble opener;
         DesktopWorkspace workspace;
         QList<QUrl> opened;
         for (const QUrl& page : { flatpak, snap })
-            if (workspace.openUrl(page))
+            if (OpenerDouble::answer(workspace, page) == true)
                 opened.append(page);
-        EXPECT_EQ(std::pair(opened, urls.opened), std::pair(opens, opens));
         // Only these schemes join the web pages.
-        EXPECT_FALSE(workspace.openUrl(QUrl(u"apt:org.kudora.test.UserApp"_s)));
+        EXPECT_EQ(OpenerDouble::answer(workspace, QUrl(u"apt:org.kudora.test.UserApp"_s)), false);
+        EXPECT_EQ(std::pair(opened, opener.opened()), std::pair(opens, opens));
     }
 }
 
@@ -909,5 +902,3 @@ TEST_F(ScannerTest, AFolderReadInParallelKeepsListingOrderAndTheFirstOfAnId)
 }
 
 } // namespace
-
-#include "test_stores.moc"

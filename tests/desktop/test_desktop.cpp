@@ -294,6 +294,7 @@ TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindow
         };
         harness.workspace.refuses = false;
         click(table->viewport(), cell(1, AppTableModel::AppStoreColumn));
+        harness.workspace.settle();
         click(table->viewport(), cell(0, AppTableModel::NameColumn));
         harness.action(CommandNames::IgnoreRequested)->trigger();
         ASSERT_EQ(harness.app().model().ignoredIDs(), QSet { AppId(ShellHarness::AlphaID) });

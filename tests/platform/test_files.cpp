@@ -4,18 +4,17 @@
 #include "FileDefaultsDomain.h"
 #include "FileSystemMetadataSource.h"
 #include "FixtureTree.h"
+#include "OpenerDouble.h"
 #include "ParallelLoop.h"
 #include "SafeFile.h"
 #include "TestEnvironment.h"
 
 #include <QBuffer>
-#include <QDesktopServices>
 #include <QImage>
 #include <QPoint>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
-#include <QTextDocument>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -297,27 +296,35 @@ QByteArray png(QColor color, int side = 16, const char* format = "PNG")
 const auto centreColour = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage().pixelColor(8, 8); };
 } // namespace
 
-TEST(DesktopWorkspace, OpensOnlyWebPagesOverHttps)
+TEST(DesktopWorkspace, OpensOnlyWebPagesOverHttpsAndOnlyWhatTheOpenerSaysItOpened)
 {
-    // Stands in for the desktop's browser, so that no test starts a real one.
-    QTextDocument browser;
-    const QSignalSpy opened(&browser, &QTextDocument::baseUrlChanged);
-    const QStringList schemes { u"https"_s, u"http"_s, u"file"_s, u"mailto"_s, u"javascript"_s };
-    for (const QString& scheme : schemes)
-        QDesktopServices::setUrlHandler(scheme, &browser, "baseUrlChanged");
-    const auto restore = qScopeGuard([&schemes] {
-        for (const QString& scheme : schemes)
-            QDesktopServices::unsetUrlHandler(scheme);
-    });
-    DesktopWorkspace workspace;
-    for (const QString& address :
-         { u"http://example.com/app/id1"_s, u"file:///etc/passwd"_s, u"mailto:a@example.com"_s,
-           u"javascript:alert(1)"_s, u"https://"_s, QString() })
-        EXPECT_FALSE(workspace.openUrl(QUrl(address))) << qPrintable(address);
-    const QUrl page(u"https://apps.example.com/app/id42"_s);
-    EXPECT_TRUE(workspace.openUrl(page));
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened.at(0).at(0), QVariant(page));
+    using Verdict = OpenerDouble::Verdict;
+    OpenerDouble opener;
+    DesktopWorkspace workspace(std::chrono::seconds(2));
+    const QString page = u"https://apps.example.com/app/id42"_s;
+    // clang-format off
+    const std::tuple<QString, Verdict, bool> cases[] = {
+        { page, Verdict::Opens, true },
+        // An opener without a handler for the address, and one that never answers.
+        { page, Verdict::Fails, false },
+        { page, Verdict::Hangs, false },
+        // Never handed to the opener at all.
+        { u"http://example.com/app/id1"_s, Verdict::Opens, false },
+        { u"file:///etc/passwd"_s, Verdict::Opens, false },
+        { u"mailto:a@example.com"_s, Verdict::Opens, false },
+        { u"javascript:alert(1)"_s, Verdict::Opens, false },
+        { u"https://"_s, Verdict::Opens, false },
+        { QString(), Verdict::Opens, false },
+    };
+    // clang-format on
+    qsizetype handed = 0;
+    for (const auto& [address, verdict, opens] : cases) {
+        SCOPED_TRACE(qPrintable(address));
+        opener.setVerdict(verdict);
+        EXPECT_EQ(OpenerDouble::answer(workspace, QUrl(address)), std::optional(opens));
+        handed += address == page;
+        EXPECT_EQ(opener.opened(), QList<QUrl>(handed, QUrl(page)));
+    }
 }
 
 TEST(DesktopWorkspace, UsesTheBundlesOwnIconOrAGenericOneAndRenewsItWhenTheBundleChanges)

@@ -341,10 +341,16 @@ TEST_F(Commands, WindowEditAndHelpCommandsActWhereThePersonIs)
     action(Names::SelectAll)->trigger();
     EXPECT_EQ(content().selectedApps().size(), 2);
 
-    // Help opens the secure product page; without a feed to check, the updater never can, and its
-    // item stays off.
+    // Help opens the secure product page, and where nothing opened it says so with the address;
+    // without a feed to check, the updater never can, and its item stays off.
     action(Names::Help)->trigger();
+    harness.workspace.settle();
     EXPECT_EQ(harness.workspace.openedUrls, QList<QUrl> { QUrl(u"https://kudora.org/help/"_s) });
+    const auto* message = namedChild<QLabel>(&content(), u"messageText"_s);
+    EXPECT_EQ(std::pair(message->isVisible(), message->text()),
+              std::pair(true,
+                        u"No application could open “https://kudora.org/help/”. You can open the "
+                        "address yourself."_s));
     EXPECT_FALSE(action(Names::CheckForUpdates)->isEnabled());
 
     // About shows one box: name, version, what the program does, its licence and web page, whose

@@ -7,6 +7,7 @@
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
+#include "DesktopWorkspace.h"
 #include "EmptyStateView.h"
 #include "FieldAssertions.h"
 #include "LabelColors.h"
@@ -15,6 +16,7 @@
 #include "MessageBar.h"
 #include "NamedChild.h"
 #include "NotificationCenter.h"
+#include "OpenerDouble.h"
 #include "PreferencesService.h"
 #include "RecordingWorkspace.h"
 #include "SearchField.h"
@@ -23,6 +25,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
@@ -33,6 +36,7 @@
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QToolBar>
+#include <QToolButton>
 #include <QToolTip>
 #include <QUndoStack>
 
@@ -106,7 +110,7 @@ protected:
     void SetUp() override { makeView({ emptyStore() }); }
 
     // A new model on sources, after its first scan, and a new view of it, shown.
-    void makeView(AppSources sources)
+    void makeView(AppSources sources, Workspace* desktop = nullptr)
     {
         testers.clear();
         delete view;
@@ -114,7 +118,7 @@ protected:
         model = std::make_unique<AppModel>(preferences, std::move(sources));
         QSignalSpy finished(model.get(), &AppModel::rescanFinished);
         ASSERT_TRUE(finished.wait(10000));
-        view = new ContentView(*model, workspace, center, undoStack);
+        view = new ContentView(*model, desktop ? *desktop : workspace, center, undoStack);
         window.setCentralWidget(view);
         toolBar->clear();
         toolBar->addWidget(view->searchField());
@@ -377,6 +381,7 @@ TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
         reviewedBeforeOpening = preferences.reviewDate(AppId(u"com.example.56"_s)).has_value();
     };
     clickCell(56, AppStoreColumn);
+    workspace.settle();
     EXPECT_FIELDS_EQ(std::tuple(reviewedBeforeOpening, bar()->value(), text(56, LastReviewedColumn), place()),
                      std::tuple(false, scrolled, u"now"_s, sorted));
 
@@ -493,8 +498,10 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPa
     // nothing opens, nothing counts, and the window names the address to open by hand.
     model->setApps(storeApps);
     workspace.openedUrls.clear();
-    for (int row = 0; row < 3; ++row)
+    for (int row = 0; row < 3; ++row) {
         clickCell(row, AppStoreColumn);
+        workspace.settle();
+    }
     EXPECT_EQ(workspace.openedUrls,
               (QList<QUrl> { QUrl(u"appstream:org.a.Flathub"_s), *storeApps[0].reviewFallbackURL(),
                              QUrl(u"appstream:org.a.Other"_s), QUrl(u"snap://a-snap"_s),
@@ -502,11 +509,22 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPa
     EXPECT_EQ(
         std::tuple(reviewed(u"org.a.Flathub"_s), reviewed(u"org.a.Other"_s), reviewed(u"snap:a-snap"_s)),
         std::tuple(true, false, true));
-    EXPECT_TRUE(shownText(u"messageText"_s).contains(u"“appstream:org.a.Other”"_s))
-        << qPrintable(shownText(u"messageText"_s));
+    // No browser opens a software centre's address: the message says what can.
+    const auto centreMessage = [](const QString& address) -> QString {
+        return u"No software centre could open “"_s + address
+            + u"”, so no review was recorded. A browser cannot open this address; open it in a software "
+              "centre such as GNOME Software, KDE Discover or the Snap Store."_s;
+    };
+    EXPECT_EQ(shownText(u"messageText"_s), centreMessage(u"appstream:org.a.Other"_s));
+    model->setApps({ AppInfo::snapApp(u"b-snap"_s, u"Snap"_s, u"/d.desktop"_s, day(3), day(5), {}, {}) });
+    clickCell(0, AppStoreColumn);
+    workspace.settle();
+    EXPECT_EQ(shownText(u"messageText"_s), centreMessage(u"snap://b-snap"_s));
+    model->setApps(storeApps);
     // Where the desktop has a software centre, the page opens there and counts.
     workspace.handled = QStringList { u"appstream"_s };
     clickCell(1, AppStoreColumn);
+    workspace.settle();
     EXPECT_EQ(std::pair(workspace.openedUrls.last(), reviewed(u"org.a.Other"_s)),
               std::pair(QUrl(u"appstream:org.a.Other"_s), true));
 
@@ -516,10 +534,101 @@ TEST_F(WindowTest, TheKeyboardAndThePointerPickRowsAndOpenPagesAndOnlyAnOpenedPa
     model->setApps({ AppInfo::flatpakApp(AppId(u"org.a.Odd id"_s), u"Odd"_s, u"/d"_s, day(1), {}, {}, web) });
     workspace.openedUrls.clear();
     clickCell(0, AppStoreColumn);
+    workspace.settle();
     EXPECT_FIELDS_EQ(std::tuple(text(0, AppStoreColumn, Qt::ToolTipRole), workspace.openedUrls,
                                 reviewed(u"org.a.Odd id"_s)),
                      std::tuple(u"Open its page on Flathub. Opening it marks the app as reviewed."_s,
                                 QList<QUrl> { web }, true));
+}
+
+TEST_F(WindowTest, OnlyAPageTheDesktopsOpenerOpenedCountsAndOtherwiseTheAddressCanBeCopied)
+{
+    using Verdict = OpenerDouble::Verdict;
+    OpenerDouble opener;
+    DesktopWorkspace desktop(std::chrono::seconds(1));
+    makeView({ emptyStore() }, &desktop);
+    const QUrl page(u"https://apps.apple.com/app/id1001"_s);
+    for (const auto& [verdict, counts] :
+         { std::pair(Verdict::Fails, false), { Verdict::Hangs, false }, { Verdict::Opens, true } }) {
+        SCOPED_TRACE(int(verdict));
+        model->setApps({ app(u"a"_s, u"A"_s, 1) });
+        namedChild<QWidget>(view, u"messageBar"_s)->hide();
+        QGuiApplication::clipboard()->clear();
+        opener.setVerdict(verdict);
+        const qsizetype asked = opener.opened().size();
+        clickCell(0, AppStoreColumn);
+        // The answer comes later; until then nothing counts.
+        EXPECT_FALSE(reviewed(u"a"_s));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return reviewed(u"a"_s) || !shownText(u"messageText"_s).isEmpty(); }, 5000));
+        EXPECT_EQ(opener.opened().mid(asked), QList<QUrl> { page });
+        EXPECT_EQ(reviewed(u"a"_s), counts);
+        if (counts) {
+            EXPECT_EQ(shownText(u"messageText"_s), QString());
+            continue;
+        }
+        EXPECT_EQ(shownText(u"messageText"_s),
+                  u"No application could open “"_s + page.toString()
+                      + u"”, so no review was recorded. You can open the address yourself to write one."_s);
+        auto* copy = namedChild<QPushButton>(view, u"copyAddress"_s);
+        ASSERT_TRUE(copy->isVisible());
+        QTest::mouseClick(copy, Qt::LeftButton);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), page.toString());
+    }
+}
+
+TEST_F(WindowTest, AStoreThatCouldNotBeReadIsNamedOnceUntilItIsReadInFull)
+{
+    using Store = AppInfo::Store;
+    const QList<Store> stores { Store::AppStore, Store::Flatpak, Store::Snap, Store::Distribution };
+    QList<std::shared_ptr<FixedSource>> sources;
+    const auto failing = [&](const QList<Store>& incomplete) {
+        for (const std::shared_ptr<FixedSource>& source : sources) {
+            source->fixed.completeness = Completeness();
+            if (incomplete.contains(*source->kind))
+                source->fixed.completeness.note(ReadOutcome::Failed);
+        }
+    };
+    for (const Store store : stores)
+        sources.append(std::make_shared<FixedSource>(AppSource::Result(), store));
+    failing({ Store::Snap });
+    makeView({ sources.begin(), sources.end() });
+    const QString snaps = u"Snaps could not be listed: snapd did not answer. Their review dates are kept."_s;
+    EXPECT_EQ(shownText(u"messageText"_s), snaps);
+
+    const QString flatpaks = u"Flatpak apps could not be listed in full: an installation could not be "
+                             "read. Their review dates are kept."_s,
+                  bundles = u"App Store apps could not be listed in full: an applications folder could not "
+                            "be read. Their review dates are kept."_s,
+                  distribution = u"Distribution apps could not be listed in full: their AppStream metadata "
+                                 "could not be read. Their review dates are kept."_s;
+    enum class Before { Nothing, Close, OtherMessage };
+    // Closed, it stays closed while the store keeps failing, and another store's failure names that
+    // one alone; once every store it names was read in full it goes by itself (but not a message
+    // that took its place), and the next failure is told again.
+    // clang-format off
+    const std::tuple<Before, QList<Store>, QString> steps[] = {
+        { Before::Close, { Store::Snap }, QString() },
+        { Before::Nothing, { Store::Snap, Store::Flatpak }, flatpaks },
+        { Before::Nothing, {}, QString() },
+        { Before::Nothing, { Store::Snap }, snaps },
+        { Before::Nothing, { Store::AppStore, Store::Distribution }, bundles + u'\n' + distribution },
+        { Before::OtherMessage, {}, u"No application could open “https://kudora.org/help/”. You can open the address yourself."_s },
+    };
+    // clang-format on
+    for (const auto& [before, incomplete, shown] : steps) {
+        SCOPED_TRACE(qPrintable(shown));
+        if (before == Before::Close)
+            QTest::mouseClick(namedChild<QToolButton>(view, u"closeMessage"_s), Qt::LeftButton);
+        if (before == Before::OtherMessage)
+            view->messageBar()->showPageNotOpened(QUrl(u"https://kudora.org/help/"_s),
+                                                  MessageBar::Purpose::Help);
+        failing(incomplete);
+        QSignalSpy finished(model.get(), &AppModel::rescanFinished);
+        model->rescan();
+        ASSERT_TRUE(finished.wait(10000));
+        EXPECT_EQ(shownText(u"messageText"_s), shown);
+    }
 }
 
 TEST_F(WindowTest, CommandsActOnTheSelectedRowsWhileTheWindowIsShown)
@@ -624,6 +733,7 @@ TEST_F(WindowTest, EveryChangeUndoesToTheExactEarlierValuesAndRedoesByIdAfterARe
                  if (idAt(row) == apps[0].id())
                      table()->setCurrentIndex(rows()->index(row, NameColumn));
              QTest::keyClick(table(), Qt::Key_Return);
+             workspace.settle();
              recorded = preferences.reviewDate(apps[0].id());
          },
           u"now 101 102 103 | 02 03 | "_s },
