@@ -546,6 +546,10 @@ TEST(DistroSource, ListsTheShownDesktopApplicationsWithTheirNamesDatesIconsAndLa
         "<name>Plain</name><name xml:lang=\"en_US\">American</name><name xml:lang=\"de\">Deutsch</name>",
         u"localised.desktop"_s);
     const QString localised = tree.entry(u"localised.desktop"_s, "Name=Entry");
+    // The user's language without the country: en_US falls back to en.
+    const QString english = tree.app(u"org.kudora.distro.English"_s,
+                                     "Plain</name><name xml:lang=\"de\">Deutsch</name>"
+                                     "<name xml:lang=\"en\">English");
     // Without an AppStream name, the desktop entry's in the user's language; metainfo older than
     // the launchable tag is started by the entry its id names, from the older appdata folder.
     tree.component(u"org.kudora.distro.Old"_s, "desktop", {}, {}, u"appdata"_s);
@@ -575,6 +579,7 @@ TEST(DistroSource, ListsTheShownDesktopApplicationsWithTheirNamesDatesIconsAndLa
     const QList<std::tuple<QString, QString, QString, OptionalDate, bool>> cases {
         { u"org.kudora.distro.Plain"_s, u"Plain"_s, plain, at(1700000000), true },
         { u"org.kudora.distro.Localised"_s, u"American"_s, localised, at(1700001000), false },
+        { u"org.kudora.distro.English"_s, u"English"_s, english, std::nullopt, false },
         { u"org.kudora.distro.Old"_s, u"Old English"_s, old, std::nullopt, false },
         { u"org.kudora.distro.Both"_s, u"Both"_s, both, std::nullopt, false },
     };
