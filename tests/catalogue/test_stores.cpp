@@ -571,6 +571,19 @@ TEST(DistroSource, ListsTheShownDesktopApplicationsWithTheirNamesDatesIconsAndLa
     tree.writeFile(u"data/gnome-shell/application_state"_s,
                    gnomeState({ { "org.kudora.distro.Plain.desktop", 1700000000 },
                                 { "localised.desktop", 1700001000 } }));
+    // KDE Plasma records a use under the desktop entry too, with or without its suffix.
+    const QByteArray database =
+        QFile::encodeName(tree.makeFolder(u"data/kactivitymanagerd/resources"_s) + u"/database"_s);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE ResourceScoreCache (targettedResource TEXT, lastUpdate INTEGER);"
+                           "INSERT INTO ResourceScoreCache VALUES"
+                           " ('applications:org.kudora.distro.Both.desktop', 1700002000),"
+                           " ('applications:org.kudora.distro.Old', 1700003000);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
     const QStringList before = filesUnder(tree.path()) + filesUnder(TestEnvironment::cachePath());
 
     const AppSource::Result result = DistroSource({}, tree.pathOf(u"data"_s)).scan({});
@@ -580,8 +593,8 @@ TEST(DistroSource, ListsTheShownDesktopApplicationsWithTheirNamesDatesIconsAndLa
         { u"org.kudora.distro.Plain"_s, u"Plain"_s, plain, at(1700000000), true },
         { u"org.kudora.distro.Localised"_s, u"American"_s, localised, at(1700001000), false },
         { u"org.kudora.distro.English"_s, u"English"_s, english, std::nullopt, false },
-        { u"org.kudora.distro.Old"_s, u"Old English"_s, old, std::nullopt, false },
-        { u"org.kudora.distro.Both"_s, u"Both"_s, both, std::nullopt, false },
+        { u"org.kudora.distro.Old"_s, u"Old English"_s, old, at(1700003000), false },
+        { u"org.kudora.distro.Both"_s, u"Both"_s, both, at(1700002000), false },
     };
     // clang-format on
     EXPECT_FIELDS_EQ(std::tuple(result.completeness.isComplete(), idsOf(result.apps).size()),
