@@ -279,6 +279,25 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
                              result.apps.at(0).name(), result.apps.at(1).id()),
                   std::tuple(first && second && third, named, u"First"_s, AppId(u"x.Other"_s)));
     }
+
+    // A distribution package gives way to a snap that names its id, wherever it comes in the merge,
+    // and its stored choices are kept; a Flatpak of that id does not.
+    const auto distro = [](const char* id) {
+        return AppInfo::distributionApp(AppId(QString::fromLatin1(id)), u"Package"_s, u"/e"_s, {}, {}, {});
+    };
+    const AppSource::Result result = AppSource::scanAll(
+        { std::make_shared<const FixedSource>(scanned({ app("org.example.Both", "Flatpak") }, true)),
+          std::make_shared<const FixedSource>(
+              scanned({ AppInfo::snapApp(u"notes"_s, u"Notes"_s, u"/s"_s, {}, {}, {}, {}, u"id"_s,
+                                         { u"org.example.Notes"_s, u"org.example.Both"_s }) },
+                      true)),
+          std::make_shared<const FixedSource>(
+              scanned({ distro("org.example.Notes"), distro("org.example.Both"), distro("org.example.Own") },
+                      true)) },
+        {});
+    EXPECT_EQ(std::pair(idsOf(result.apps), result.unlistedIDs),
+              std::pair(QStringList { u"org.example.Both"_s, u"snap:notes"_s, u"org.example.Own"_s },
+                        QSet<AppId> { AppId(u"org.example.Notes"_s) }));
 }
 
 TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
