@@ -7,12 +7,15 @@
 // applications in the table, and peak memory, against two minimal Qt Widgets programs
 // (minimal_window.cpp) with a search field in their tool bar over a 200-row table: (a) filled from
 // constants, (b) filled from libflatpak's listing of the same installations, loaded, listed and
-// filled plainly in order before the window shows.
+// filled plainly in order before the window shows. The same program once more with 300
+// distribution applications installed too (FixtureDistro), against itself without them: the fourth
+// store's scan, and libappstream with it, come after the first paint, which they must not delay.
 //
 // The command line: "kudora --list" against the platform's own tool doing the same job,
 // "flatpak list --app --columns=application,name", from exec to exit.
 
 #include "BenchTable.h"
+#include "FixtureDistro.h"
 #include "FixtureFlatpak.h"
 
 #include <QCoreApplication>
@@ -38,6 +41,7 @@ namespace {
 
 constexpr int Runs = 31;
 constexpr int Apps = 200;
+constexpr int DistroApps = 300;
 
 struct Sample
 {
@@ -48,6 +52,7 @@ struct Sample
     double paintMs = 0;
     double filledMs = 0;
     bool flatpakAtPaint = false;
+    bool appstreamAtPaint = false;
 };
 
 qint64 monotonicNow()
@@ -58,8 +63,10 @@ qint64 monotonicNow()
 }
 
 // Ours, with its own home, configuration, cache, state and runtime folders, the offscreen platform,
-// the fixture's Flatpak installations and the start-up probe.
-std::vector<std::string> childEnvironment(const QString& root, const QString& flatpak, const QString& report)
+// the fixture's Flatpak installations, the system's data folders (dataDirs, $XDG_DATA_DIRS) and the
+// start-up probe.
+std::vector<std::string> childEnvironment(const QString& root, const QString& flatpak, const QString& report,
+                                          const QByteArray& dataDirs)
 {
     std::vector<std::pair<std::string, std::string>> overrides = {
         { "HOME", QFile::encodeName(root + u"/home"_s).toStdString() },
@@ -68,6 +75,7 @@ std::vector<std::string> childEnvironment(const QString& root, const QString& fl
         { "XDG_DATA_HOME", QFile::encodeName(root + u"/home/.local/share"_s).toStdString() },
         { "XDG_STATE_HOME", QFile::encodeName(root + u"/home/.local/state"_s).toStdString() },
         { "XDG_RUNTIME_DIR", QFile::encodeName(root + u"/runtime"_s).toStdString() },
+        { "XDG_DATA_DIRS", dataDirs.toStdString() },
         { "QT_QPA_PLATFORM", "offscreen" },
         // The probe that reports the first paints (startup_probe_plugin.cpp).
         { "QT_PLUGIN_PATH",
@@ -140,11 +148,13 @@ bool runWindow(const std::vector<std::string>& arguments, const std::vector<std:
     long long paint = 0;
     long long filled = 0;
     int flatpak = 0;
-    if (std::sscanf(report.readAll().constData(), "paint %lld filled %lld flatpak %d", &paint, &filled,
-                    &flatpak)
-        != 3)
+    int appstream = 0;
+    if (std::sscanf(report.readAll().constData(), "paint %lld filled %lld flatpak %d appstream %d", &paint,
+                    &filled, &flatpak, &appstream)
+        != 4)
         return false;
     sample.flatpakAtPaint = flatpak != 0;
+    sample.appstreamAtPaint = appstream != 0;
     sample.paintMs = double(paint - start) / 1e6;
     sample.filledMs = double(filled - start) / 1e6;
     return true;
@@ -185,6 +195,9 @@ struct Series
     std::vector<std::string> arguments;
     std::vector<double> paint, filled, peak, wall, cpu;
     int flatpakAtPaint = 0;
+    int appstreamAtPaint = 0;
+    // The environment of its runs; the shared one when empty.
+    std::vector<std::string> environment;
 
     void add(const Sample& sample)
     {
@@ -194,6 +207,7 @@ struct Series
         wall.push_back(sample.wallMs);
         cpu.push_back(sample.cpuMs);
         flatpakAtPaint += sample.flatpakAtPaint ? 1 : 0;
+        appstreamAtPaint += sample.appstreamAtPaint ? 1 : 0;
     }
 };
 
@@ -233,13 +247,27 @@ int main(int argc, char** argv)
     QFile::setPermissions(root.path() + u"/runtime"_s,
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
+    const QString distro = root.path() + u"/distro"_s;
+    if (!FixtureDistro::create(distro, DistroApps)) {
+        std::fprintf(stderr, "bench_startup: cannot write the distribution applications\n");
+        return 1;
+    }
+
     const std::string binaries = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     const QString reportPath = root.path() + u"/report"_s;
-    const std::vector<std::string> environment = childEnvironment(root.path(), flatpak, reportPath);
+    const QByteArray systemDataDirs = qEnvironmentVariableIsEmpty("XDG_DATA_DIRS")
+        ? QByteArray("/usr/local/share:/usr/share")
+        : qgetenv("XDG_DATA_DIRS");
+    const std::vector<std::string> environment =
+        childEnvironment(root.path(), flatpak, reportPath, systemDataDirs);
 
     Series constants { "floor (a), table from constants", { binaries + "/minimal_window" } };
     Series listing { "floor (b), table from libflatpak's listing", { binaries + "/minimal_flatpak_window" } };
     Series kudora { "kudora", { KUDORA_EXECUTABLE } };
+    Series withDistro { "kudora, 300 distribution apps too", { KUDORA_EXECUTABLE } };
+    withDistro.environment =
+        childEnvironment(root.path(), flatpak, reportPath,
+                         QFile::encodeName(FixtureDistro::share(distro)) + ':' + systemDataDirs);
     Series list { "kudora --list", { KUDORA_EXECUTABLE, "--list" } };
     Series peer { "flatpak list", { "flatpak", "list", "--app", "--columns=application,name" } };
 
@@ -255,9 +283,10 @@ int main(int argc, char** argv)
     }
 
     for (int run = 0; run < Runs; ++run) {
-        for (Series* series : { &constants, &listing, &kudora }) {
+        for (Series* series : { &constants, &listing, &kudora, &withDistro }) {
             Sample sample;
-            if (!runWindow(series->arguments, environment, reportPath, sample)) {
+            if (!runWindow(series->arguments, series->environment.empty() ? environment : series->environment,
+                           reportPath, sample)) {
                 std::fprintf(stderr, "bench_startup: %s failed\n", series->name);
                 return 1;
             }
@@ -265,9 +294,10 @@ int main(int argc, char** argv)
         }
         std::fprintf(
             stderr,
-            "run %2d: (a) %.1f ms | (b) %.1f ms, %.1f MiB | kudora %.1f ms, filled %.1f ms, %.1f MiB\n", run,
-            constants.paint.back(), listing.paint.back(), listing.peak.back(), kudora.paint.back(),
-            kudora.filled.back(), kudora.peak.back());
+            "run %2d: (a) %.1f ms | (b) %.1f ms, %.1f MiB | kudora %.1f ms, filled %.1f ms, %.1f MiB | "
+            "with distribution apps %.1f ms, filled %.1f ms\n",
+            run, constants.paint.back(), listing.paint.back(), listing.peak.back(), kudora.paint.back(),
+            kudora.filled.back(), kudora.peak.back(), withDistro.paint.back(), withDistro.filled.back());
     }
     for (int run = 0; run < Runs; ++run) {
         for (Series* series : { &list, &peer }) {
@@ -281,7 +311,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "run %2d: kudora --list %.1f ms | flatpak list %.1f ms\n", run, list.wall.back(),
                      peer.wall.back());
     }
-    for (const Series* series : { &constants, &listing, &kudora })
+    for (const Series* series : { &constants, &listing, &kudora, &withDistro })
         printSummary(*series, true);
     for (const Series* series : { &list, &peer })
         printSummary(*series, false);
@@ -306,6 +336,18 @@ int main(int argc, char** argv)
     // The scan thread loads it; a run in which it was loaded by the first paint had the two overlap.
     BenchTable::print({ "start-up runs (of " + runs + ") that painted before libflatpak was loaded",
                         double(Runs - kudora.flatpakAtPaint), "runs", 0, Target::None, 0 });
+    BenchTable::print({ "start-up to first paint with 300 distribution apps installed too (floor: the same "
+                        "without them)",
+                        median(withDistro.paint), "ms", median(kudora.paint), Target::RatioAtMost, 1.05 });
+    BenchTable::print({ "  the same, minimum of " + runs + " runs", minimum(withDistro.paint), "ms",
+                        minimum(kudora.paint), Target::None, 0 });
+    BenchTable::print({ "  the same, to the first paint with all 500 apps in the table",
+                        median(withDistro.filled), "ms", median(kudora.filled), Target::None, 0 });
+    // Held back until the window has painted, as libflatpak is.
+    BenchTable::print({ "start-up runs (of " + runs
+                            + ") with distribution apps that loaded libappstream "
+                              "by the first paint",
+                        double(withDistro.appstreamAtPaint), "runs", 0, Target::AtMost, 0 });
     BenchTable::print(
         { "kudora --list, 200 Flatpak apps (floor: flatpak list --app --columns=application,name)",
           median(list.wall), "ms", median(peer.wall), Target::RatioAtMost, 1.0 });

@@ -6,9 +6,9 @@
 // built and installed, and the floors alike. It writes the time of the first paint of the main
 // window, and of the first paint that shows a table of at least $KUDORA_BENCH_ROWS rows (the first
 // paint when that is 0 or unset), as times of the monotonic clock in nanoseconds, into the file
-// $KUDORA_BENCH_REPORT, together with whether libflatpak was loaded when the first paint began; then
-// it quits the application. A paint counts once the paint round that delivered it has ended (the
-// backing store flushed).
+// $KUDORA_BENCH_REPORT, together with whether libflatpak and libappstream were loaded when the first
+// paint began; then it quits the application. A paint counts once the paint round that delivered it has ended
+// (the backing store flushed).
 
 #include <QApplication>
 #include <QEvent>
@@ -52,8 +52,10 @@ protected:
         const bool filled = !m_filledPending && (m_rows == 0 || isFilledTable(*widget));
         if (!first && !filled)
             return false;
-        if (first)
+        if (first) {
             m_flatpakAtPaint = isLoaded("libflatpak.so.0");
+            m_appstreamAtPaint = isLoaded("libappstream.so.4");
+        }
         m_pending = m_pending || first;
         m_filledPending = filled;
         // The whole window is painted and flushed within the event that sent this paint event; a
@@ -93,8 +95,9 @@ private:
     {
         m_done = true;
         if (std::FILE* report = std::fopen(m_reportPath.constData(), "w")) {
-            std::fprintf(report, "paint %lld\nfilled %lld\nflatpak %d\n", qlonglong(m_firstPaint),
-                         qlonglong(filled), m_flatpakAtPaint ? 1 : 0);
+            std::fprintf(report, "paint %lld\nfilled %lld\nflatpak %d\nappstream %d\n",
+                         qlonglong(m_firstPaint), qlonglong(filled), m_flatpakAtPaint ? 1 : 0,
+                         m_appstreamAtPaint ? 1 : 0);
             std::fclose(report);
         }
         QCoreApplication::quit();
@@ -106,6 +109,7 @@ private:
     bool m_filledPending = false;
     bool m_done = false;
     bool m_flatpakAtPaint = false;
+    bool m_appstreamAtPaint = false;
     qint64 m_firstPaint = 0;
 };
 

@@ -3,15 +3,17 @@
 // Draws the main window in mock mode into a PNG for the documentation:
 //   kudora_screenshot [--dark] [--stores] <output.png> [width height]
 // --dark draws it in the Fusion style with a dark palette, as a dark desktop theme would.
-// --stores shows the three kinds of store application instead of the sample catalogue: two App
-// Store bundles, the Flatpak installations the tests build (FlatpakFixture) and snaps from the
-// tests' stand-in for snapd, with a few uses in GNOME Shell's records.
+// --stores shows the four kinds of store application instead of the sample catalogue: two App
+// Store bundles, the Flatpak installations the tests build (FlatpakFixture), snaps from the tests'
+// stand-in for snapd and a prefix of distribution applications as packages install them (metainfo,
+// desktop entries, hicolor icons), with a few uses in GNOME Shell's records.
 // It runs on the program's own pieces, with a store in memory, no update checking and Applications
 // folders of its own, so it neither reads nor changes anything of the person running it.
 
 #include "AppModel.h"
 #include "AppScanner.h"
 #include "DarkPalette.h"
+#include "DistroSource.h"
 #include "FixtureTree.h"
 #include "FlatpakFixture.h"
 #include "FlatpakSource.h"
@@ -74,8 +76,8 @@ void writeIcon(const QString& path, const QColor& color, QChar letter)
     image.save(path);
 }
 
-// Two App Store bundles and three snaps with their desktop entries and icons, all in tree, and the
-// uses GNOME Shell recorded of them and of the Flatpak applications.
+// Two App Store bundles, three snaps and three distribution applications with their desktop entries
+// and icons, all in tree, and the uses GNOME Shell recorded of them and of the Flatpak applications.
 void makeStoreApplications(FixtureTree& tree, SnapdDouble& snapd, PreferencesService& preferences)
 {
     const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -109,12 +111,35 @@ void makeStoreApplications(FixtureTree& tree, SnapdDouble& snapd, PreferencesSer
             SnapdDouble::storeSnap(snap, QString::fromLatin1(title), { entry }, now.addDays(-daysAgo)));
     }
     snapd.setReply({ SnapdDouble::syncBody(listed) });
+    // Id, name, color; their icons by name in the prefix's hicolor theme.
+    const QList<std::tuple<const char*, const char*, QColor>> packaged {
+        { "org.marginalia.Marginalia", "Marginalia", QColor(0x1f, 0x8a, 0x9e) },
+        { "net.ledgerly.Ledgerly", "Ledgerly", QColor(0xc2, 0x4b, 0x3a) },
+        { "org.stillwater.Photos", "Stillwater Photos", QColor(0x5b, 0x6b, 0x7d) },
+    };
+    for (const auto& [id, name, color] : packaged) {
+        const QByteArray desktopID = QByteArray(id) + ".desktop";
+        tree.writeFile(
+            u"share/metainfo/"_s + QLatin1StringView(id) + u".metainfo.xml"_s,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<component type=\"desktop-application\">\n"
+            "  <id>"
+                + QByteArray(id) + "</id>\n  <name>" + name + "</name>\n  <launchable type=\"desktop-id\">"
+                + desktopID + "</launchable>\n</component>\n");
+        tree.writeFile(u"share/applications/"_s + QString::fromLatin1(desktopID),
+                       "[Desktop Entry]\nType=Application\nName=" + QByteArray(name) + "\nIcon=" + id
+                           + "\nExec=true\n");
+        writeIcon(tree.pathOf(u"share/icons/hicolor/64x64/apps/"_s + QLatin1StringView(id) + u".png"_s),
+                  color, QLatin1Char(name[0]));
+    }
     tree.writeFile(u"data/gnome-shell/application_state"_s,
                    usageState({ { QByteArray(FlatpakFixture::UserApp) + ".desktop", 1 },
                                 { QByteArray(FlatpakFixture::FlathubApp) + ".desktop", 3 },
                                 { QByteArray(FlatpakFixture::AppDataApp) + ".desktop", 12 },
                                 { "tessera_tessera.desktop", 0 },
-                                { "lumen-notes_lumen-notes.desktop", 5 } }));
+                                { "lumen-notes_lumen-notes.desktop", 5 },
+                                { "org.marginalia.Marginalia.desktop", 1 },
+                                { "net.ledgerly.Ledgerly.desktop", 7 },
+                                { "org.stillwater.Photos.desktop", 40 } }));
     preferences.recordReviewDate(AppId(QString::fromLatin1(FlatpakFixture::FlathubApp)));
     preferences.recordReviewDate(AppId(u"snap:tessera"_s));
 }
@@ -170,6 +195,13 @@ int main(int argc, char** argv)
         const QString data = tree.pathOf(u"data"_s);
         parts.sources->append(std::make_shared<const FlatpakSource>(data));
         parts.sources->append(std::make_shared<const SnapSource>(snapd.socketPath(), data));
+        // The prefix's hicolor theme is where the window looks up their icons.
+        const QString share = tree.pathOf(u"share"_s);
+        const QByteArray system = qEnvironmentVariableIsEmpty("XDG_DATA_DIRS")
+            ? QByteArray("/usr/local/share:/usr/share")
+            : qgetenv("XDG_DATA_DIRS");
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(share) + ':' + system);
+        parts.sources->append(std::make_shared<const DistroSource>(QStringList { share }, data));
     }
     parts.makeUpdaterController = [](const QVariantMap&, Workspace&) {
         return std::unique_ptr<UpdaterController>();

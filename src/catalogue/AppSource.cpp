@@ -25,6 +25,23 @@ AppSource::Result AppSource::scanAll(const AppSources& sources, const ReviewDate
             merged.incompleteStores.append(*store);
     }
     merged.apps = removeDuplicateIDs(merged.apps);
+    // A snap whose publisher gave it an AppStream id is that application, which the user installed
+    // from the store on purpose: a distribution package of the same id, merged later, is the same
+    // application again. What the user told Kudora of it stays stored.
+    QSet<AppId> claimed;
+    for (const AppInfo& app : std::as_const(merged.apps)) {
+        for (const QString& commonID : app.commonIDs())
+            claimed.insert(AppId(commonID));
+    }
+    if (!claimed.isEmpty()) {
+        merged.apps.removeIf([&](const AppInfo& app) {
+            if (app.store() == AppInfo::Store::Distribution && claimed.contains(app.id())) {
+                merged.unlistedIDs.insert(app.id());
+                return true;
+            }
+            return false;
+        });
+    }
     return merged;
 }
 

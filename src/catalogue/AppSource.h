@@ -53,8 +53,9 @@ public:
     // again only when asked.
     virtual QStringList watchedFolders() const { return {}; }
 
-    // Every source, read at the same time, merged in order: the first record of an id wins, the
-    // result is complete only when every source was, naming the stores of those that were not, and
+    // Every source, read at the same time, merged in order: the first record of an id wins, and a
+    // distribution package gives way to a snap that names its id among its common ids; the result
+    // is complete only when every source was, naming the stores of those that were not, and
     // the unlisted ids of all are kept.
     static Result scanAll(const AppSources& sources, const ReviewDateMap& reviewDates);
 

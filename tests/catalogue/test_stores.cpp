@@ -279,6 +279,25 @@ TEST(AppSources, MergeKeepsTheFirstStoresRecordOfAnIdAndAnyIncompleteness)
                              result.apps.at(0).name(), result.apps.at(1).id()),
                   std::tuple(first && second && third, named, u"First"_s, AppId(u"x.Other"_s)));
     }
+
+    // A distribution package gives way to a snap that names its id, wherever it comes in the merge,
+    // and its stored choices are kept; a Flatpak of that id does not.
+    const auto distro = [](const char* id) {
+        return AppInfo::distributionApp(AppId(QString::fromLatin1(id)), u"Package"_s, u"/e"_s, {}, {}, {});
+    };
+    const AppSource::Result result = AppSource::scanAll(
+        { std::make_shared<const FixedSource>(scanned({ app("org.example.Both", "Flatpak") }, true)),
+          std::make_shared<const FixedSource>(
+              scanned({ AppInfo::snapApp(u"notes"_s, u"Notes"_s, u"/s"_s, {}, {}, {}, {}, u"id"_s,
+                                         { u"org.example.Notes"_s, u"org.example.Both"_s }) },
+                      true)),
+          std::make_shared<const FixedSource>(
+              scanned({ distro("org.example.Notes"), distro("org.example.Both"), distro("org.example.Own") },
+                      true)) },
+        {});
+    EXPECT_EQ(std::pair(idsOf(result.apps), result.unlistedIDs),
+              std::pair(QStringList { u"org.example.Both"_s, u"snap:notes"_s, u"org.example.Own"_s },
+                        QSet<AppId> { AppId(u"org.example.Notes"_s) }));
 }
 
 TEST(FlatpakDesktop, OpensSoftwareCentrePagesOnlyWhereAHandlerIsRegistered)
@@ -546,6 +565,10 @@ TEST(DistroSource, ListsTheShownDesktopApplicationsWithTheirNamesDatesIconsAndLa
         "<name>Plain</name><name xml:lang=\"en_US\">American</name><name xml:lang=\"de\">Deutsch</name>",
         u"localised.desktop"_s);
     const QString localised = tree.entry(u"localised.desktop"_s, "Name=Entry");
+    // The user's language without the country: en_US falls back to en.
+    const QString english = tree.app(u"org.kudora.distro.English"_s,
+                                     "Plain</name><name xml:lang=\"de\">Deutsch</name>"
+                                     "<name xml:lang=\"en\">English");
     // Without an AppStream name, the desktop entry's in the user's language; metainfo older than
     // the launchable tag is started by the entry its id names, from the older appdata folder.
     tree.component(u"org.kudora.distro.Old"_s, "desktop", {}, {}, u"appdata"_s);
@@ -567,6 +590,19 @@ TEST(DistroSource, ListsTheShownDesktopApplicationsWithTheirNamesDatesIconsAndLa
     tree.writeFile(u"data/gnome-shell/application_state"_s,
                    gnomeState({ { "org.kudora.distro.Plain.desktop", 1700000000 },
                                 { "localised.desktop", 1700001000 } }));
+    // KDE Plasma records a use under the desktop entry too, with or without its suffix.
+    const QByteArray database =
+        QFile::encodeName(tree.makeFolder(u"data/kactivitymanagerd/resources"_s) + u"/database"_s);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(database.constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE ResourceScoreCache (targettedResource TEXT, lastUpdate INTEGER);"
+                           "INSERT INTO ResourceScoreCache VALUES"
+                           " ('applications:org.kudora.distro.Both.desktop', 1700002000),"
+                           " ('applications:org.kudora.distro.Old', 1700003000);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
     const QStringList before = filesUnder(tree.path()) + filesUnder(TestEnvironment::cachePath());
 
     const AppSource::Result result = DistroSource({}, tree.pathOf(u"data"_s)).scan({});
@@ -575,8 +611,9 @@ TEST(DistroSource, ListsTheShownDesktopApplicationsWithTheirNamesDatesIconsAndLa
     const QList<std::tuple<QString, QString, QString, OptionalDate, bool>> cases {
         { u"org.kudora.distro.Plain"_s, u"Plain"_s, plain, at(1700000000), true },
         { u"org.kudora.distro.Localised"_s, u"American"_s, localised, at(1700001000), false },
-        { u"org.kudora.distro.Old"_s, u"Old English"_s, old, std::nullopt, false },
-        { u"org.kudora.distro.Both"_s, u"Both"_s, both, std::nullopt, false },
+        { u"org.kudora.distro.English"_s, u"English"_s, english, std::nullopt, false },
+        { u"org.kudora.distro.Old"_s, u"Old English"_s, old, at(1700003000), false },
+        { u"org.kudora.distro.Both"_s, u"Both"_s, both, at(1700002000), false },
     };
     // clang-format on
     EXPECT_FIELDS_EQ(std::tuple(result.completeness.isComplete(), idsOf(result.apps).size()),

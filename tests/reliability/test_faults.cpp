@@ -16,6 +16,7 @@
 #include "SafeFile.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -407,6 +408,36 @@ TEST_F(ReadFailures, RealUnreadableFoldersFilesAndInstallationsLeaveTheScanIncom
         undo();
         EXPECT_EQ(std::pair(scannedWhole, created), std::pair(complete, false));
     }
+}
+
+// A metainfo folder whose permission bits stop the user, as the kernel refuses it rather than as the
+// table above makes a read fail: its applications are missing and the scan says so.
+TEST_F(ReadFailures, AMetainfoFolderTheUserCannotReadLeavesTheDistributionScanIncomplete)
+{
+    const QString metainfo = m_tree.pathOf(u"share/metainfo"_s);
+    const DistroSource source({ m_tree.pathOf(u"share"_s) }, m_tree.pathOf(u"data"_s));
+    const auto scanned = [&source]() -> QString {
+        const AppSource::Result result = source.scan({});
+        return QString(result.completeness.isComplete() ? u"complete:"_s : u"incomplete:"_s)
+            + idsOf(result.apps).join(u' ');
+    };
+    // Also loads libappstream, which a forked copy of a process with threads should not do itself.
+    ASSERT_EQ(scanned(), u"complete:org.kudora.test.DistroApp"_s);
+    ::chmod(native(m_tree.path()).constData(), 0755); // lets another user reach the folder
+    ASSERT_EQ(::chmod(native(metainfo).constData(), 0), 0);
+    const auto restore = qScopeGuard([&] { ::chmod(native(metainfo).constData(), 0755); });
+    if (::geteuid() != 0) {
+        EXPECT_EQ(scanned(), u"incomplete:"_s);
+        return;
+    }
+    // Root reads through permission bits; another user is stopped by them.
+    EXPECT_EQ(scanned(), u"complete:org.kudora.test.DistroApp"_s);
+    if (!ChildProcess::canBeNobody())
+        GTEST_SKIP() << "only root can take on the user nobody";
+    ChildProcess child([&scanned](ChildProcess& self) { self.write(scanned().toUtf8()); },
+                       true /* as nobody */);
+    EXPECT_EQ(child.finish(), "incomplete:");
+    EXPECT_EQ(child.status, 0);
 }
 
 TEST(StoreFaults, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile)

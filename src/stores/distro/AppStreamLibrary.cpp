@@ -91,17 +91,18 @@ std::optional<AppStreamLibrary::Component> AppStreamLibrary::parseMetainfo(const
 {
     const Functions& f = *m_functions;
     // A parser of its own for each document: they are cheap, and share nothing between threads.
+    const QByteArray language = locale.toUtf8();
     AsMetadata* metadata = f.newMetadata();
     f.setFormatStyle(metadata, AS_FORMAT_STYLE_METAINFO);
-    // Every translation is kept, so that the component picks the user's as the AppStream rules
-    // fall back (de_DE, then de, then the untranslated text).
-    f.setLocale(metadata, "ALL");
+    // Only the translations the user's language can fall back to are kept (de_DE, then de, then
+    // the untranslated text): the component picks the same name as with every translation kept,
+    // and the parser skips the other languages' texts.
+    f.setLocale(metadata, language.constData());
     std::optional<Component> parsed;
     GError* error = nullptr;
     if (f.parse(metadata, document.constData(), AS_FORMAT_KIND_XML, &error)) {
         if (AsComponent* component = f.component(metadata)) {
-            const QByteArray activeLocale = locale.toUtf8();
-            f.setActiveLocale(component, activeLocale.constData());
+            f.setActiveLocale(component, language.constData());
             Component found;
             found.id = text(f.componentID(component));
             found.desktopApplication = f.componentKind(component) == AS_COMPONENT_KIND_DESKTOP_APP;
