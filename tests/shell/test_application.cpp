@@ -7,6 +7,7 @@
 #include "CommandNames.h"
 #include "ContentView.h"
 #include "FieldAssertions.h"
+#include "FlatpakFixture.h"
 #include "LinkButton.h"
 #include "LoopbackHttpServer.h"
 #include "MainBundle.h"
@@ -778,6 +779,46 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
     EXPECT_FIELDS_EQ(std::tuple(program.exitCode(),
                                 QJsonDocument::fromJson(program.readAllStandardOutput()).array().size()),
                      std::tuple(3, qsizetype(2)));
+}
+
+// A user without a home folder (a service account, a broken mount) still has the machine's
+// applications: the system installations are listed, the listing is whole, and nothing is made on
+// the way, neither the home folder nor libflatpak's own caches in it.
+TEST(Launches, WithoutAHomeFolderTheSystemInstallationsAreListedAndNothingIsMade)
+{
+    ASSERT_TRUE(FlatpakFixture::shared().error().isEmpty()) << qPrintable(FlatpakFixture::shared().error());
+    FixtureTree fixture;
+    fixture.makeFolder(u"Applications"_s);
+    const QString dataDirs = fixture.makeFolder(u"system-share"_s);
+    const QString missingHome = fixture.pathOf(u"gone/home"_s);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& variable :
+         { u"XDG_CONFIG_HOME"_s, u"XDG_DATA_HOME"_s, u"XDG_STATE_HOME"_s, u"XDG_CACHE_HOME"_s,
+           u"XDG_RUNTIME_DIR"_s, u"FLATPAK_USER_DIR"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s })
+        environment.remove(variable);
+    environment.insert(u"HOME"_s, missingHome);
+    environment.insert(u"XDG_DATA_DIRS"_s, dataDirs);
+    const QMap<QString, QByteArray> system = snapshot(FlatpakFixture::systemDir());
+    const QMap<QString, QByteArray> before = snapshot(fixture.path());
+
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QCoreApplication::applicationDirPath() + u"/kudora_probe"_s,
+                  { u"--linux"_s, fixture.pathOf(u"Applications"_s), missingHome, u"--list"_s, u"--json"_s });
+    ASSERT_TRUE(program.waitForFinished(30'000));
+    QStringList listed;
+    for (const QJsonValue& record : QJsonDocument::fromJson(program.readAllStandardOutput()).array())
+        listed.append(
+            record[u"id"_s].toString() + u' '
+            + QString::number(record[u"path"_s].toString().startsWith(FlatpakFixture::systemDir())));
+    listed.sort();
+    EXPECT_FIELDS_EQ(std::tuple(program.exitCode(), listed, snapshot(fixture.path()) == before,
+                                snapshot(FlatpakFixture::systemDir()) == system),
+                     std::tuple(0,
+                                QStringList { QLatin1StringView(FlatpakFixture::BothApp) + u" 1"_s,
+                                              QLatin1StringView(FlatpakFixture::SystemApp) + u" 1"_s },
+                                true, true))
+        << program.readAllStandardError().constData();
 }
 
 // What the program says it is is what its package and its software-centre description say: CMake
