@@ -29,6 +29,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
+#include <QUndoStack>
 
 #include <benchmark/benchmark.h>
 
@@ -104,6 +105,7 @@ struct Fixture
     AppModel floorModel;
     DesktopWorkspace workspace;
     NotificationCenter center;
+    QUndoStack undoStack;
     std::unique_ptr<ContentView> view;
     std::unique_ptr<PlainModel> plainModel;
     std::unique_ptr<QTableView> plainTable;
@@ -227,7 +229,7 @@ int main(int argc, char** argv)
     const QList<AppInfo> apps = makeCatalogue();
     fixture.model.setApps(apps);
     fixture.floorModel.setApps(apps);
-    fixture.view = std::make_unique<ContentView>(fixture.model, fixture.workspace, fixture.center);
+    fixture.view = std::make_unique<ContentView>(fixture.model, fixture.workspace, fixture.center, fixture.undoStack);
     fixture.view->resize(WindowSize);
     fixture.view->show();
     fixture.plainModel = std::make_unique<PlainModel>(apps);
