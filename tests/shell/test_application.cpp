@@ -250,12 +250,13 @@ TEST_F(Commands, TheMenusAreLaidOutAsOnLinuxDesktopsAndTheRowsMenuOpensAndCopies
     }
     EXPECT_EQ(
         menus.join(u'\n'),
-        QStringList({ u"File: Rescan Applications, -, Close Window, Quit Kudora"_s,
-                      u"Edit: Undo, Redo, -, Cut, Copy, Paste, Select All, -, Find, -, Ignore, Clear Ignore, "
-                      u"Reset Last Reviewed Date, -, Reset Ignore List"_s,
-                      u"View: Show only ignored Apps, Hide Toolbar, -, Main Window"_s,
-                      u"Help: Kudora Help, -, Check for Updates…, Check for Updates Automatically, -, "
-                      u"About Kudora, About Qt"_s })
+        QStringList(
+            { u"File: Rescan Applications, -, Close Window, Quit Kudora"_s,
+              u"Edit: Undo, Redo, -, Cut, Copy, Paste, Select All, -, Find, -, Ignore, Clear Ignore, "
+              u"Reset Last Reviewed Date, -, Reset Ignore List"_s,
+              u"View: Show only ignored Apps, Hide Toolbar, -, Look Up My Reviews Online, -, Main Window"_s,
+              u"Help: Kudora Help, -, Check for Updates…, Check for Updates Automatically, -, "
+              u"About Kudora, About Qt"_s })
             .join(u'\n'));
     EXPECT_EQ(action(Names::Help)->shortcut(), QKeySequence(Qt::Key_F1));
 
