@@ -74,10 +74,11 @@ OnlineReviewsController::~OnlineReviewsController() = default;
 void OnlineReviewsController::makeLookups()
 {
     m_lookups = std::make_unique<OnlineReviews>(m_cache, m_hash, m_server);
-    connect(m_lookups.get(), &OnlineReviews::answered, this, [this](const QString& id, OnlineReviews::Outcome outcome) {
-        if (outcome != OnlineReviews::Outcome::Failed)
-            showAnswer(id);
-    });
+    connect(m_lookups.get(), &OnlineReviews::answered, this,
+            [this](const QString& id, OnlineReviews::Outcome outcome) {
+                if (outcome != OnlineReviews::Outcome::Failed)
+                    showAnswer(id);
+            });
 }
 
 bool OnlineReviewsController::isBusy() const

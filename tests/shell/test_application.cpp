@@ -14,10 +14,14 @@
 #include "MessageBar.h"
 #include "NamedChild.h"
 #include "NotificationCenter.h"
+#include "OnlineReviewsController.h"
+#include "Posix.h"
+#include "ReviewServiceDouble.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
 #include "SingleInstance.h"
 #include "StandardUserDriver.h"
+#include "UserHash.h"
 #include "WindowPlacement.h"
 
 #include <QAction>
@@ -25,6 +29,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -607,6 +612,153 @@ TEST_F(Updates, TheSecondLaunchAsksBeforeAnyAutomaticCheckAndTheMenuItemChangesT
         ASSERT_TRUE(QTest::qWaitFor([check] { return check->isEnabled(); }));
         EXPECT_EQ(server.requests.size(), 1);
     }
+}
+
+// Launches of the window on two Flatpak applications, with the ratings service's stand-in.
+class OnlineReviewLaunches : public ::testing::Test
+{
+protected:
+    std::unique_ptr<ShellHarness> launch(bool machineId = true)
+    {
+        domain->setValue(OnlineReviewsController::ServerKey, service.server().toString());
+        ProgramParts parts;
+        parts.preferences = &preferences;
+        AppSource::Result listed;
+        for (const QString& id : { Notes, Paint })
+            listed.apps.append(AppInfo::flatpakApp(AppId(id), id.section(u'.', -1), u"/"_s + id,
+                                                   QDateTime::currentDateTimeUtc(), {}, {}, {}));
+        parts.sources = AppSources { std::make_shared<FixedSource>(listed, AppInfo::Store::Flatpak) };
+        parts.reviewCacheFolder = fixture.pathOf(u"cache/kudora"_s);
+        parts.machineIdFile = machineId
+            ? fixture.writeFile(u"machine-id"_s, "0123456789abcdef0123456789abcdef\n")
+            : fixture.pathOf(u"no-machine-id"_s);
+        auto harness = std::make_unique<ShellHarness>(ShellHarness::standardInfo(), std::move(parts));
+        harness->workspace.refuses = false;
+        harness->workspace.handled = { u"appstream"_s };
+        EXPECT_TRUE(harness->openAndActivate());
+        return harness;
+    }
+    static MessageBar* bar(const ShellHarness& harness)
+    {
+        return harness.window().contentView()->messageBar();
+    }
+    static QString shownText(const ShellHarness& harness)
+    {
+        return bar(harness)->isVisible() ? namedChild<QLabel>(bar(harness), u"messageText"_s)->text()
+                                         : QString();
+    }
+    static QString stars(const ShellHarness& harness, const QString& id)
+    {
+        const QAbstractItemModel* rows =
+            namedChild<AppTableView>(harness.window().contentView(), u"applicationTable"_s)->model();
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            if (rows->index(row, 0).data(AppTableModel::IdRole).value<AppId>().text() == id)
+                return rows->index(row, AppTableModel::RatingColumn).data().toString();
+        }
+        return u"no row"_s;
+    }
+    // The user's hash on this fixture's machine.
+    static QString ownHash()
+    {
+        return QString::fromLatin1(
+            UserHash::compute(Posix::loginName(), "0123456789abcdef0123456789abcdef\n"));
+    }
+
+    static inline const QString Notes = u"org.example.Notes"_s, Paint = u"org.example.Paint"_s;
+    FixtureTree fixture;
+    ReviewServiceDouble service;
+    std::shared_ptr<DefaultsDomain> domain = std::make_shared<MemoryDefaultsDomain>();
+    PreferencesService preferences { domain };
+};
+
+TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAnOpenedPageIsAskedAgain)
+{
+    service.serve(Notes,
+                  { ReviewServiceDouble::listing(
+                      { ReviewServiceDouble::review(u"someone-else"_s, 1.7e9, 20, u"Meh"_s),
+                        ReviewServiceDouble::review(ownHash(), 1.6e9, 80, u"Great for notes"_s) }) });
+    const QString offer = u"Kudora can look up which of your 2 applications you have reviewed in GNOME "
+                          u"Software or KDE Discover. It would send their ids, and never who you are, to "
+                          u"the Open Desktop Ratings Service (127.0.0.1). “Look Up My Reviews Online” in "
+                          u"the View menu changes this later."_s;
+    const std::pair<QString, QVariant> answers[] = {
+        // the bar's button or the menu item (empty), what is stored
+        { u"noButton"_s, false },
+        { u"closeMessage"_s, {} },
+        { QString(), true },
+        { u"yesButton"_s, true },
+    };
+    for (const auto& [button, stored] : answers) {
+        SCOPED_TRACE(button.toStdString());
+        domain->removeValue(OnlineReviewsController::ChoiceKey);
+        auto harness = launch();
+        const qsizetype before = service.requestCount();
+        ASSERT_EQ(shownText(*harness), offer);
+        EXPECT_EQ(std::pair(namedChild<QPushButton>(bar(*harness), u"yesButton"_s)->text(),
+                            namedChild<QPushButton>(bar(*harness), u"noButton"_s)->text()),
+                  std::pair(u"Look Up My Reviews"_s, u"Not Now"_s));
+        QAction* choice = harness->action(Names::LookUpOnlineReviews);
+        ASSERT_TRUE(choice && choice->isCheckable() && !choice->isChecked());
+        button.isEmpty()
+            ? choice->trigger()
+            : QTest::mouseClick(namedChild<QAbstractButton>(bar(*harness), button), Qt::LeftButton);
+        EXPECT_EQ(shownText(*harness), QString());
+        EXPECT_EQ(std::pair(domain->value(OnlineReviewsController::ChoiceKey), choice->isChecked()),
+                  std::pair(stored, stored.toBool()));
+        if (!stored.toBool()) {
+            // Off or not chosen, a rescan sends nothing either.
+            harness->action(Names::RescanRequested)->trigger();
+            QTest::qWait(300);
+            EXPECT_EQ(service.requestCount(), before);
+            continue;
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return stars(*harness, Notes) == u"★★★★☆"_s; }));
+        EXPECT_EQ(stars(*harness, Paint), QString());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !harness->app().onlineReviews().isBusy(); }));
+        EXPECT_EQ(service.requestCount(), before + 2);
+        if (button.isEmpty()) {
+            choice->trigger();
+            continue;
+        }
+        // A scan within the day asks nothing; a page opened is asked for again once the user is
+        // back, and a failed answer then keeps the review found and the date of the opening.
+        harness->action(Names::RescanRequested)->trigger();
+        QTest::qWait(300);
+        EXPECT_EQ(service.requestCount(), before + 2);
+        service.serve(Notes, ReviewServiceDouble::htmlPage("500 INTERNAL SERVER ERROR"));
+        AppTableView* table =
+            namedChild<AppTableView>(harness->window().contentView(), u"applicationTable"_s);
+        const QAbstractItemModel* rows = table->model();
+        const int notesRow =
+            rows->index(0, 0).data(AppTableModel::IdRole).value<AppId>().text() == Notes ? 0 : 1;
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          table->visualRect(rows->index(notesRow, AppTableModel::AppStoreColumn)).center());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return preferences.reviewDate(AppId(Notes)).has_value(); }));
+        const QVariant reviewDates = domain->value(PreferencesService::ReviewDatesKey);
+        QEvent activated(QEvent::WindowActivate);
+        QApplication::sendEvent(&harness->window(), &activated);
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return service.requestCount() == before + 3 && !harness->app().onlineReviews().isBusy();
+        }));
+        EXPECT_EQ(std::pair(stars(*harness, Notes), domain->value(PreferencesService::ReviewDatesKey)),
+                  std::pair(u"★★★★☆"_s, reviewDates));
+        // Turned off, the answers are forgotten on disk and in the rows.
+        const QString cacheFile = fixture.pathOf(u"cache/kudora/online-reviews.json"_s);
+        EXPECT_TRUE(QFileInfo::exists(cacheFile));
+        choice->trigger();
+        EXPECT_EQ(std::tuple(QFileInfo::exists(cacheFile), stars(*harness, Notes),
+                             domain->value(OnlineReviewsController::ChoiceKey)),
+                  std::tuple(false, QString(), QVariant(false)));
+    }
+    // Without the computer's id nothing is looked up, and the bar says why.
+    const qsizetype before = service.requestCount();
+    domain->setValue(OnlineReviewsController::ChoiceKey, true);
+    auto harness = launch(false);
+    EXPECT_EQ(shownText(*harness),
+              u"Your own reviews cannot be recognized: the computer’s id in "_s
+                  + fixture.pathOf(u"no-machine-id"_s) + u" cannot be read."_s);
+    QTest::qWait(300);
+    EXPECT_EQ(service.requestCount(), before);
 }
 
 TEST_F(Updates, AFailedCheckSaysWhyInAWindowOverTheMainWindow)
