@@ -164,7 +164,7 @@ KudoraApp::KudoraApp(ProgramParts parts)
     m_onlineReviews = std::make_unique<OnlineReviewsController>(
         *m_model, preferences->domain(), *m_reviewCache,
         UserHash::ofThisUser(parts.machineIdFile.value_or(UserHash::defaultMachineIdPath())),
-        OnlineReviewsController::serverIn(preferences->domain()));
+        ReviewChoice::serverIn(preferences->domain()));
 
     m_focusedValues = std::make_unique<FocusedValues>();
     m_undoStack = std::make_unique<QUndoStack>();

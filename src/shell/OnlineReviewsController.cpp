@@ -19,35 +19,6 @@ namespace {
 const QString QuestionTopic = u"onlineReviews"_s;
 } // namespace
 
-OnlineReviewsController::Choice OnlineReviewsController::choiceIn(const DefaultsDomain& domain)
-{
-    const QVariant stored = domain.value(ChoiceKey);
-    if (stored.typeId() != QMetaType::Bool)
-        return Choice::Unmade;
-    return stored.toBool() ? Choice::On : Choice::Off;
-}
-
-QUrl OnlineReviewsController::serverIn(const DefaultsDomain& domain)
-{
-    const QVariant stored = domain.value(ServerKey);
-    if (stored.typeId() != QMetaType::QString)
-        return OnlineReviews::defaultServer();
-    return QUrl(stored.toString());
-}
-
-QStringList OnlineReviewsController::idsOf(const QList<AppInfo>& apps)
-{
-    QStringList ids;
-    QSet<QString> seen;
-    for (const AppInfo& app : apps) {
-        if (std::optional<QString> id = AppStreamId::of(app); id && !seen.contains(*id)) {
-            seen.insert(*id);
-            ids.append(std::move(*id));
-        }
-    }
-    return ids;
-}
-
 OnlineReviewsController::OnlineReviewsController(AppModel& model, DefaultsDomain& domain, ReviewCache& cache,
                                                  UserHash hash, QUrl server, QObject* parent)
     : QObject(parent)
@@ -56,7 +27,7 @@ OnlineReviewsController::OnlineReviewsController(AppModel& model, DefaultsDomain
     , m_cache(cache)
     , m_hash(std::move(hash))
     , m_server(std::move(server))
-    , m_choice(choiceIn(domain))
+    , m_choice(ReviewChoice::in(domain))
     , m_action(new QAction(tr("Look Up My &Reviews Online"), this))
 {
     makeLookups();
@@ -89,7 +60,7 @@ bool OnlineReviewsController::isBusy() const
 void OnlineReviewsController::setChoice(bool lookUp)
 {
     const Choice choice = lookUp ? Choice::On : Choice::Off;
-    m_domain.setValue(ChoiceKey, lookUp);
+    m_domain.setValue(ReviewChoice::ChoiceKey, lookUp);
     if (m_bar)
         m_bar->withdrawQuestion(QuestionTopic);
     if (choice == m_choice)
@@ -188,7 +159,7 @@ void OnlineReviewsController::showAnswer(const QString& id)
 
 void OnlineReviewsController::lookUpStale()
 {
-    if (!m_lookups->lookUpStale(idsOf(m_model.apps())))
+    if (!m_lookups->lookUpStale(AppStreamId::of(m_model.apps())))
         tellWhyNot();
 }
 
@@ -203,7 +174,7 @@ void OnlineReviewsController::ask()
 {
     if (!m_bar || m_choice != Choice::Unmade || !m_hash.isValid() || m_asked)
         return;
-    const qsizetype count = idsOf(m_model.apps()).size();
+    const qsizetype count = AppStreamId::of(m_model.apps()).size();
     if (count == 0)
         return;
     m_asked = true;

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ReviewChoice.h"
 #include "UserHash.h"
 
 #include <QObject>
@@ -29,21 +30,10 @@ class ReviewCache;
 class OnlineReviewsController : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(Choice choice READ choice NOTIFY choiceChanged)
+    Q_PROPERTY(ReviewChoice::Choice choice READ choice NOTIFY choiceChanged)
 
 public:
-    enum class Choice { Unmade, On, Off };
-    Q_ENUM(Choice)
-
-    static inline const QString ChoiceKey = QStringLiteral("lookUpOnlineReviews");
-    static inline const QString ServerKey = QStringLiteral("reviewServer");
-
-    // What domain keeps under ChoiceKey: a boolean, else no choice.
-    static Choice choiceIn(const DefaultsDomain& domain);
-    // The server domain names under ServerKey, else the ratings service's own.
-    static QUrl serverIn(const DefaultsDomain& domain);
-    // The AppStream ids of apps that have one, each once.
-    static QStringList idsOf(const QList<AppInfo>& apps);
+    using Choice = ReviewChoice::Choice;
 
     // The model, the domain and the cache must outlive it. Reads nothing until the first scan
     // ends, so that the window paints first.

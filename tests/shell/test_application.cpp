@@ -4,6 +4,7 @@
 #include "AppLists.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
+#include "CommandLine.h"
 #include "CommandNames.h"
 #include "ContentView.h"
 #include "FieldAssertions.h"
@@ -44,6 +45,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTextStream>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
@@ -620,7 +622,7 @@ class OnlineReviewLaunches : public ::testing::Test
 protected:
     std::unique_ptr<ShellHarness> launch(bool machineId = true)
     {
-        domain->setValue(OnlineReviewsController::ServerKey, service.server().toString());
+        domain->setValue(ReviewChoice::ServerKey, service.server().toString());
         ProgramParts parts;
         parts.preferences = &preferences;
         AppSource::Result listed;
@@ -690,7 +692,7 @@ TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAn
     };
     for (const auto& [button, stored] : answers) {
         SCOPED_TRACE(button.toStdString());
-        domain->removeValue(OnlineReviewsController::ChoiceKey);
+        domain->removeValue(ReviewChoice::ChoiceKey);
         auto harness = launch();
         const qsizetype before = service.requestCount();
         ASSERT_EQ(shownText(*harness), offer);
@@ -703,7 +705,7 @@ TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAn
             ? choice->trigger()
             : QTest::mouseClick(namedChild<QAbstractButton>(bar(*harness), button), Qt::LeftButton);
         EXPECT_EQ(shownText(*harness), QString());
-        EXPECT_EQ(std::pair(domain->value(OnlineReviewsController::ChoiceKey), choice->isChecked()),
+        EXPECT_EQ(std::pair(domain->value(ReviewChoice::ChoiceKey), choice->isChecked()),
                   std::pair(stored, stored.toBool()));
         if (!stored.toBool()) {
             // Off or not chosen, a rescan sends nothing either.
@@ -747,18 +749,79 @@ TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAn
         EXPECT_TRUE(QFileInfo::exists(cacheFile));
         choice->trigger();
         EXPECT_EQ(std::tuple(QFileInfo::exists(cacheFile), stars(*harness, Notes),
-                             domain->value(OnlineReviewsController::ChoiceKey)),
+                             domain->value(ReviewChoice::ChoiceKey)),
                   std::tuple(false, QString(), QVariant(false)));
     }
     // Without the computer's id nothing is looked up, and the bar says why.
     const qsizetype before = service.requestCount();
-    domain->setValue(OnlineReviewsController::ChoiceKey, true);
+    domain->setValue(ReviewChoice::ChoiceKey, true);
     auto harness = launch(false);
     EXPECT_EQ(shownText(*harness),
               u"Your own reviews cannot be recognized: the computer’s id in "_s
                   + fixture.pathOf(u"no-machine-id"_s) + u" cannot be read."_s);
     QTest::qWait(300);
     EXPECT_EQ(service.requestCount(), before);
+}
+
+TEST_F(OnlineReviewLaunches, AListingShowsTheCachedReviewsAndLooksUpTheMissingOnesWritingNothing)
+{
+    service.serve(Notes,
+                  { ReviewServiceDouble::listing(
+                      { ReviewServiceDouble::review(ownHash(), 1.6e9, 80, u"Great for notes"_s) }) });
+    // Paint's answer was cached an hour ago, and is not asked for again.
+    const QString cacheFile = fixture.writeFile(
+        u"cache/kudora/online-reviews.json"_s,
+        R"({"answers": {"org.example.Paint": {"asked": ")"
+            + QDateTime::currentDateTimeUtc().addSecs(-3600).toString(Qt::ISODateWithMs).toUtf8()
+            + R"(", "review": {"date": "2024-05-06T07:08:09.000Z", "rating": 41, "summary": "Slow"}}}})");
+    const auto content = [&cacheFile] {
+        QFile file(cacheFile);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray cached = content();
+    domain->setValue(ReviewChoice::ServerKey, service.server().toString());
+    AppSource::Result listed;
+    for (const QString& id : { Notes, Paint })
+        listed.apps.append(AppInfo::flatpakApp(AppId(id), id.section(u'.', -1), u"/"_s + id, {}, {}, {}, {}));
+    const AppSources sources { std::make_shared<FixedSource>(listed, AppInfo::Store::Flatpak) };
+    const QString machineId = fixture.writeFile(u"machine-id"_s, "0123456789abcdef0123456789abcdef\n");
+    const auto list = [&](bool json) {
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        CommandLine(json ? QStringList { u"kudora"_s, u"--list"_s, u"--json"_s }
+                         : QStringList { u"kudora"_s, u"--list"_s })
+            .list(sources, preferences, fixture.pathOf(u"cache/kudora"_s), machineId, outStream, errStream);
+        return out;
+    };
+    const auto reviews = [](const QString& json) {
+        QStringList found;
+        for (const QJsonValue& record : QJsonDocument::fromJson(json.toUtf8()).array())
+            found.append(QString::fromUtf8(QJsonDocument(QJsonObject { { u"r"_s, record[u"onlineReview"] } })
+                                               .toJson(QJsonDocument::Compact)));
+        found.sort();
+        return found;
+    };
+    // rows: the choice, the requests sent, the reviews listed
+    const std::tuple<QVariant, qsizetype, QStringList> cases[] = {
+        { QVariant(),
+          0,
+          { uR"({"r":null})"_s,
+            uR"({"r":{"date":"2024-05-06T07:08:09Z","rating":41,"summary":"Slow"}})"_s } },
+        { true,
+          1,
+          { uR"({"r":{"date":"2020-09-13T12:26:40Z","rating":80,"summary":"Great for notes"}})"_s,
+            uR"({"r":{"date":"2024-05-06T07:08:09Z","rating":41,"summary":"Slow"}})"_s } },
+    };
+    for (const auto& [choice, requests, expected] : cases) {
+        choice.isValid() ? domain->setValue(ReviewChoice::ChoiceKey, choice)
+                         : domain->removeValue(ReviewChoice::ChoiceKey);
+        const qsizetype before = service.requestCount();
+        EXPECT_EQ(reviews(list(true)), expected);
+        EXPECT_EQ(service.requestCount() - before, requests);
+        EXPECT_EQ(content(), cached);
+    }
+    EXPECT_TRUE(list(false).contains(u"★★★★☆"_s)) << qPrintable(list(false));
+    EXPECT_TRUE(list(false).contains(u"★★☆☆☆"_s));
 }
 
 TEST_F(Updates, AFailedCheckSaysWhyInAWindowOverTheMainWindow)
@@ -861,10 +924,10 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
     const QByteArray json = QJsonDocument::fromJson(QByteArray(R"([
         { "name": "Alpha", "store": "app-store", "lastUsed": null, "installed": "2026-03-01T12:00:00Z", "lastReviewed": null,
           "id": "com.example.alpha", "path": "A/Alpha.app", "reviewAddress": "https://apps.apple.com/app/id111",
-          "webAddress": "https://apps.apple.com/app/id111", "storeItemId": "111" },
+          "webAddress": "https://apps.apple.com/app/id111", "storeItemId": "111", "onlineReview": null },
         { "name": "Beta", "store": "app-store", "lastUsed": null, "installed": "2025-01-02T12:00:00Z", "lastReviewed": "R",
           "id": "com.example.beta", "path": "A/Beta.app", "reviewAddress": "https://apps.apple.com/app/id222",
-          "webAddress": "https://apps.apple.com/app/id222", "storeItemId": "222" }])")
+          "webAddress": "https://apps.apple.com/app/id222", "storeItemId": "222", "onlineReview": null }])")
         .replace("\"R\"", QByteArray('"' + now.addDays(-3).toString(Qt::ISODate).toUtf8() + '"'))
         .replace("A/", fixture.pathOf(u"Applications/"_s).toUtf8())).toJson();
     const std::tuple<QStringList, int, QString> cases[] = {
@@ -873,9 +936,9 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
         { { u"--help"_s }, 0, u"  --list "_s },
         // Named by the name it was started under, without the folder it was started from.
         { { u"--help"_s }, 0, u"Usage: kudora_probe [options]\n"_s },
-        { { u"--list"_s }, 0, u"Name   Store      Last Accessed  Last Reviewed  ID\n"
-                              u"Alpha  App Store  Mar 1, 2026    Never          com.example.alpha\n"
-                              u"Beta   App Store  Jan 2, 2025    3 days ago     com.example.beta\n"_s },
+        { { u"--list"_s }, 0, u"Name   Store      Last Accessed  Last Reviewed  Your Rating  ID\n"
+                              u"Alpha  App Store  Mar 1, 2026    Never                       com.example.alpha\n"
+                              u"Beta   App Store  Jan 2, 2025    3 days ago                  com.example.beta\n"_s },
         { { u"--list"_s, u"--json"_s }, 0, QString::fromUtf8(json) },
         { { u"--json"_s }, 1, u"--json goes with --list."_s },
         // The window, or an option only Qt reads, without a display: what works instead, not Qt's abort.
