@@ -229,7 +229,8 @@ int main(int argc, char** argv)
     const QList<AppInfo> apps = makeCatalogue();
     fixture.model.setApps(apps);
     fixture.floorModel.setApps(apps);
-    fixture.view = std::make_unique<ContentView>(fixture.model, fixture.workspace, fixture.center, fixture.undoStack);
+    fixture.view =
+        std::make_unique<ContentView>(fixture.model, fixture.workspace, fixture.center, fixture.undoStack);
     fixture.view->resize(WindowSize);
     fixture.view->show();
     fixture.plainModel = std::make_unique<PlainModel>(apps);

@@ -225,6 +225,22 @@
         <source>Never used</source>
         <translation>Nie verwendet</translation>
     </message>
+    <message>
+        <source>%1 of 5 stars</source>
+        <translation>%1 von 5 Sternen</translation>
+    </message>
+    <message>
+        <source>Your review of %1: “%2”</source>
+        <translation>Ihre Bewertung vom %1: „%2“</translation>
+    </message>
+    <message>
+        <source>You opened its store page on %1, after your review of %2</source>
+        <translation>Sie haben die Store-Seite am %1 geöffnet, nach Ihrer Bewertung vom %2</translation>
+    </message>
+    <message>
+        <source>You opened its store page on %1; no review by you has been found</source>
+        <translation>Sie haben die Store-Seite am %1 geöffnet; eine Bewertung von Ihnen wurde nicht gefunden</translation>
+    </message>
 </context>
 <context>
     <name>AppTableModel</name>
@@ -279,6 +295,10 @@
     <message>
         <source>%1. Opening it marks the app as reviewed.</source>
         <translation>%1. Das Öffnen markiert die App als bewertet.</translation>
+    </message>
+    <message>
+        <source>Your Rating</source>
+        <translation>Ihre Bewertung</translation>
     </message>
 </context>
 <context>
@@ -429,6 +449,10 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
     <message>
         <source>Last Accessed</source>
         <translation>Zuletzt verwendet</translation>
+    </message>
+    <message>
+        <source>Your Rating</source>
+        <translation>Ihre Bewertung</translation>
     </message>
 </context>
 <context>
@@ -598,6 +622,28 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
     <message>
         <source>Distribution apps could not be listed in full: their AppStream metadata could not be read. Their review dates are kept.</source>
         <translation>Apps der Distribution konnten nicht vollständig aufgelistet werden: Ihre AppStream-Metadaten konnten nicht gelesen werden. Ihre Bewertungsdaten bleiben erhalten.</translation>
+    </message>
+</context>
+<context>
+    <name>OnlineReviewsController</name>
+    <message>
+        <source>Look Up My &amp;Reviews Online</source>
+        <translation>Meine &amp;Bewertungen online suchen</translation>
+    </message>
+    <message numerus="yes">
+        <source>Kudora can look up which of your %n applications you have reviewed in GNOME Software or KDE Discover. It would send their ids, and never who you are, to the Open Desktop Ratings Service (%1). “Look Up My Reviews Online” in the View menu changes this later.</source>
+        <translation>
+            <numerusform>Kudora kann nachsehen, ob Sie Ihre %n Anwendung in GNOME Software oder KDE Discover bewertet haben. Dazu würde es ihre ID an den Open Desktop Ratings Service (%1) senden, aber niemals, wer Sie sind. „Meine Bewertungen online suchen“ im Menü „Ansicht“ ändert dies später.</numerusform>
+            <numerusform>Kudora kann nachsehen, welche Ihrer %n Anwendungen Sie in GNOME Software oder KDE Discover bewertet haben. Dazu würde es ihre IDs an den Open Desktop Ratings Service (%1) senden, aber niemals, wer Sie sind. „Meine Bewertungen online suchen“ im Menü „Ansicht“ ändert dies später.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Look Up My Reviews</source>
+        <translation>Meine Bewertungen suchen</translation>
+    </message>
+    <message>
+        <source>Not Now</source>
+        <translation>Nicht jetzt</translation>
     </message>
 </context>
 <context>

@@ -70,4 +70,14 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>OnlineReviewsController</name>
+    <message numerus="yes">
+        <source>Kudora can look up which of your %n applications you have reviewed in GNOME Software or KDE Discover. It would send their ids, and never who you are, to the Open Desktop Ratings Service (%1). “Look Up My Reviews Online” in the View menu changes this later.</source>
+        <translation>
+            <numerusform>Kudora can look up whether you have reviewed your %n application in GNOME Software or KDE Discover. It would send its id, and never who you are, to the Open Desktop Ratings Service (%1). “Look Up My Reviews Online” in the View menu changes this later.</numerusform>
+            <numerusform>Kudora can look up which of your %n applications you have reviewed in GNOME Software or KDE Discover. It would send their ids, and never who you are, to the Open Desktop Ratings Service (%1). “Look Up My Reviews Online” in the View menu changes this later.</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

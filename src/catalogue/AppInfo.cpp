@@ -163,11 +163,27 @@ QDateTime AppInfo::lastAccessedSortDate() const
     return distantPast();
 }
 
+OptionalDate AppInfo::shownReviewDate() const
+{
+    const QDateTime* recorded = usable(m_lastReviewedDate);
+    const QDateTime* online = m_onlineReview ? usable(m_onlineReview->date) : nullptr;
+    if (recorded && (!online || *online <= *recorded))
+        return *recorded;
+    if (online)
+        return *online;
+    return std::nullopt;
+}
+
+bool AppInfo::showsOnlineReview() const
+{
+    const QDateTime* recorded = usable(m_lastReviewedDate);
+    const QDateTime* online = m_onlineReview ? usable(m_onlineReview->date) : nullptr;
+    return online && (!recorded || *recorded < *online);
+}
+
 QDateTime AppInfo::lastReviewedSortDate() const
 {
-    if (const QDateTime* date = usable(m_lastReviewedDate))
-        return *date;
-    return distantPast();
+    return shownReviewDate().value_or(distantPast());
 }
 
 QString AppInfo::lastAccessedText() const
@@ -197,10 +213,46 @@ QString AppInfo::lastReviewedText() const
 
 QString AppInfo::lastReviewedText(const QDateTime& now) const
 {
-    const QDateTime* date = usable(m_lastReviewedDate);
+    const OptionalDate date = shownReviewDate();
     if (!date)
         return tr("Never");
     return DateTexts::relative(*date, now);
+}
+
+int AppInfo::starsOf(int rating)
+{
+    // The software centres write a rating of stars × 20; a rating between two counts rounds.
+    return std::clamp((rating + 10) / 20, 1, 5);
+}
+
+QString AppInfo::ratingText() const
+{
+    if (!m_onlineReview)
+        return {};
+    const int stars = starsOf(m_onlineReview->rating);
+    return QString(stars, u'★') + QString(5 - stars, u'☆');
+}
+
+QString AppInfo::ratingSpokenText() const
+{
+    if (!m_onlineReview)
+        return {};
+    return tr("%1 of 5 stars").arg(starsOf(m_onlineReview->rating));
+}
+
+QString AppInfo::reviewDateTip() const
+{
+    if (showsOnlineReview())
+        return tr("Your review of %1: “%2”")
+            .arg(DateTexts::mediumDate(m_onlineReview->date), m_onlineReview->summary);
+    if (const QDateTime* recorded = usable(m_lastReviewedDate)) {
+        if (m_onlineReview)
+            return tr("You opened its store page on %1, after your review of %2")
+                .arg(DateTexts::mediumDate(*recorded), DateTexts::mediumDate(m_onlineReview->date));
+        return tr("You opened its store page on %1; no review by you has been found")
+            .arg(DateTexts::mediumDate(*recorded));
+    }
+    return {};
 }
 
 std::optional<QUrl> AppInfo::reviewURL() const

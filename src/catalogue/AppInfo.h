@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AppId.h"
+#include "OnlineReview.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -14,8 +15,9 @@
 
 using OptionalDate = std::optional<QDateTime>;
 
-// One installed store application: a plain value identified by its id. Only the review date
-// changes after creation; the derived values are computed afresh on every read.
+// One installed store application: a plain value identified by its id. Only the review date and
+// the user's review found online change after creation; the derived values are computed afresh on
+// every read.
 class AppInfo
 {
     Q_DECLARE_TR_FUNCTIONS(AppInfo)
@@ -64,6 +66,14 @@ public:
     const QString& snapID() const { return m_snapID; }
     const QStringList& commonIDs() const { return m_commonIDs; }
     void setLastReviewedDate(OptionalDate date) { m_lastReviewedDate = std::move(date); }
+    // The user's own review on the ratings service, as last found there; never stored with the
+    // review date, which stays what the user did in Kudora.
+    const std::optional<OnlineReview>& onlineReview() const { return m_onlineReview; }
+    void setOnlineReview(std::optional<OnlineReview> review) { m_onlineReview = std::move(review); }
+    // The newer of the review date and the online review's date: when the user last reviewed it.
+    OptionalDate shownReviewDate() const;
+    // Whether shownReviewDate() is the online review's.
+    bool showsOnlineReview() const;
 
     // The store's name: "App Store", "Flatpak", "Snap" or "Distribution".
     static QString storeName(Store store);
@@ -82,9 +92,18 @@ public:
     // "Installed Mar 21, 2026, never used" or "Never used".
     QString lastAccessedSpokenText() const;
 
-    // "Never", or the review date relative to now in words ("8 minutes ago", "yesterday").
+    // "Never", or shownReviewDate() relative to now in words ("8 minutes ago", "yesterday").
     QString lastReviewedText() const;
     QString lastReviewedText(const QDateTime& now) const;
+    // The online review's stars out of five ("★★★★☆") and as said ("4 of 5 stars"); empty without
+    // one.
+    QString ratingText() const;
+    QString ratingSpokenText() const;
+    // Which date shownReviewDate() is: "Your review of 3 March 2025: “Great for notes”", "You
+    // opened its store page on …; no review by you has been found", or empty for neither.
+    QString reviewDateTip() const;
+    // Whole stars, 1 to 5, of a rating of 1 to 100 as the service keeps it.
+    static int starsOf(int rating);
 
     // Where the application is reviewed. For the App Store its page there, nothing when adamID is
     // not decimal digits with at most one leading "+". For Flatpak the software centre's page,
@@ -109,6 +128,7 @@ private:
     OptionalDate m_lastAccessedDate;
     OptionalDate m_modificationDate;
     OptionalDate m_lastReviewedDate;
+    std::optional<OnlineReview> m_onlineReview;
     Store m_store = Store::AppStore;
     std::optional<QUrl> m_webPage;
     QString m_snapID;

@@ -216,7 +216,28 @@ void AppModel::takeReviewDates(QList<AppInfo>& apps) const
     for (AppInfo& app : apps) {
         const auto it = stored.constFind(app.id());
         app.setLastReviewedDate(it == stored.cend() ? OptionalDate() : OptionalDate(*it));
+        const auto online = m_onlineReviews.constFind(app.id());
+        app.setOnlineReview(online == m_onlineReviews.cend() ? std::nullopt : std::optional(*online));
     }
+}
+
+void AppModel::setOnlineReviews(OnlineReviews reviews)
+{
+    m_onlineReviews = std::move(reviews);
+    bool changed = false;
+    for (qsizetype index = 0; index < m_apps.size(); ++index) {
+        const auto found = m_onlineReviews.constFind(m_apps.at(index).id());
+        std::optional<OnlineReview> review =
+            found == m_onlineReviews.cend() ? std::nullopt : std::optional(*found);
+        if (review == m_apps.at(index).onlineReview())
+            continue;
+        m_apps[index].setOnlineReview(std::move(review));
+        m_order.setApp(index, m_apps[index]);
+        emit appsChangedInPlace(index, index);
+        changed = true;
+    }
+    if (changed)
+        notifyAppsChanged();
 }
 
 bool AppModel::pruneAndTakeIgnoredIDs(bool absenceKnown, QSet<AppId> unlistedIDs)

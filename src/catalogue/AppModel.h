@@ -43,6 +43,8 @@ class AppModel : public QObject
 public:
     // Review dates by id; none for an id without one.
     using ReviewDates = QHash<AppId, OptionalDate>;
+    // The user's own reviews found online, by id.
+    using OnlineReviews = QHash<AppId, OnlineReview>;
 
     // Loads the ignore list and queues the first rescan for the next turn of the event loop. A
     // rescan runs the sources in order (see AppSource::scanAll).
@@ -102,6 +104,12 @@ public:
     // Adds ignore to the stored ignore list and takes unignore out of it.
     void changeIgnoredIDs(const QSet<AppId>& ignore, const QSet<AppId>& unignore);
 
+    // What the records show of the user's reviews online (see AppInfo::onlineReview), those of
+    // every later scan too; an id not in reviews shows none. Nothing of it is stored: the rows whose
+    // review changed change in place.
+    const OnlineReviews& onlineReviews() const { return m_onlineReviews; }
+    void setOnlineReviews(OnlineReviews reviews);
+
 signals:
     void appsChanged();
     void isScanningChanged();
@@ -141,7 +149,8 @@ private:
     void scanEnded(AppSource::Result result);
     void applyScanResult(AppSource::Result result);
     void mergeScanResult(AppSource::Result result);
-    // Takes the stored review dates, which the user may have changed while the scan read the stores.
+    // Takes the stored review dates, which the user may have changed while the scan read the
+    // stores, and the reviews found online.
     void takeReviewDates(QList<AppInfo>& apps) const;
     // With absenceKnown, prunes the store to apps and unlistedIDs; then takes up the ignore list the
     // store has, returning whether that changed.
@@ -168,4 +177,5 @@ private:
     VisibleOrder m_order;
     DefaultsDomain::Trouble m_storeTrouble;
     QList<AppInfo::Store> m_incompleteStores;
+    OnlineReviews m_onlineReviews;
 };

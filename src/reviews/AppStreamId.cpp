@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AppStreamId.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -49,4 +51,17 @@ std::optional<QString> AppStreamId::of(const AppInfo& app)
     if (!id || !isSafeID(*id))
         return std::nullopt;
     return id;
+}
+
+QStringList AppStreamId::of(const QList<AppInfo>& apps)
+{
+    QStringList ids;
+    QSet<QString> seen;
+    for (const AppInfo& app : apps) {
+        if (std::optional<QString> id = of(app); id && !seen.contains(*id)) {
+            seen.insert(*id);
+            ids.append(std::move(*id));
+        }
+    }
+    return ids;
 }

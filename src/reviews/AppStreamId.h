@@ -4,7 +4,9 @@
 
 #include "AppInfo.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,4 +20,6 @@ public:
     // none for an id that is not letters, digits, ".", "_" and "-" alone, which could name another
     // address than the application's on the service.
     static std::optional<QString> of(const AppInfo& app);
+    // The ids of those of apps that have one, each once, in their order.
+    static QStringList of(const QList<AppInfo>& apps);
 };

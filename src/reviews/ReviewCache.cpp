@@ -131,7 +131,7 @@ bool ReviewCache::save()
 {
     if (m_unsaved.isEmpty())
         return true;
-    if (m_folder.isEmpty() || !Posix::makePrivateFolder(m_folder))
+    if (m_inMemory || m_folder.isEmpty() || !Posix::makePrivateFolder(m_folder))
         return false;
     // Held while the file is read and replaced, so that two instances never both write what they
     // read before the other's answers were there.
@@ -160,6 +160,8 @@ bool ReviewCache::removeAll()
 {
     m_answers.clear();
     m_unsaved.clear();
+    if (m_inMemory)
+        return false;
     const QByteArray path = Posix::nativePath(filePath());
     if (path.isEmpty())
         return true;

@@ -65,9 +65,14 @@ public:
     // Forgets every answer, on disk too; true when no file is left.
     bool removeAll();
 
+    // From now on save() and removeAll() leave the file alone, and answers recorded stay in
+    // memory only: for a reader that must change nothing.
+    void keepInMemory() { m_inMemory = true; }
+
 private:
     QString m_folder;
     Clock m_clock;
     QHash<QString, Answer> m_answers;
     QSet<QString> m_unsaved;
+    bool m_inMemory = false;
 };

@@ -43,7 +43,7 @@ QList<QKeySequence> keys(QKeySequence::StandardKey key, QKeyCombination usual)
 
 AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center,
                          FocusedValues& focusedValues, Workspace& workspace, QUndoStack& undoStack,
-                         QAction* checkForUpdates, QAction* automaticChecks)
+                         QAction* checkForUpdates, QAction* automaticChecks, QAction* onlineReviews)
     : m_model(model)
     , m_window(window)
     , m_center(center)
@@ -51,7 +51,7 @@ AppCommands::AppCommands(AppModel& model, MainWindow& window, NotificationCenter
     , m_workspace(workspace)
     , m_undoStack(undoStack)
 {
-    buildMenus(checkForUpdates, automaticChecks);
+    buildMenus(checkForUpdates, automaticChecks, onlineReviews);
     ContentView* content = m_window.contentView();
     content->setRowActions({ action(Names::OpenStorePageRequested), action(Names::CopyIDRequested), nullptr,
                              action(Names::ResetReviewRequested), action(Names::IgnoreRequested),
@@ -102,11 +102,12 @@ QAction* AppCommands::addPosted(QLatin1StringView name, const QString& title,
     return action;
 }
 
-void AppCommands::buildMenus(QAction* checkForUpdates, QAction* automaticChecks)
+void AppCommands::buildMenus(QAction* checkForUpdates, QAction* automaticChecks, QAction* onlineReviews)
 {
     connect(add(Names::About, tr("&About Kudora")), &QAction::triggered, this, &AppCommands::showAbout);
     for (const auto& [name, item] : { std::pair(Names::CheckForUpdates, checkForUpdates),
-                                      { Names::AutomaticUpdateChecks, automaticChecks } }) {
+                                      { Names::AutomaticUpdateChecks, automaticChecks },
+                                      { Names::LookUpOnlineReviews, onlineReviews } }) {
         if (item) {
             item->setObjectName(name);
             m_actions.insert(name, item);
@@ -241,7 +242,7 @@ void AppCommands::placeInMenus()
             Names::ResetReviewRequested,
             Names::IgnoreRequested,
             Names::ClearIgnoreRequested } },
-        { tr("&View"), { Names::ShowIgnoredApps, {}, Names::ToggleToolBar } },
+        { tr("&View"), { Names::ShowIgnoredApps, Names::LookUpOnlineReviews, {}, Names::ToggleToolBar } },
 #else
         { tr("&File"), { Names::RescanRequested, {}, Names::CloseWindow, Names::Quit } },
         { tr("&Edit"),
@@ -260,7 +261,13 @@ void AppCommands::placeInMenus()
             Names::ResetReviewRequested,
             {},
             Names::ResetIgnoreListRequested } },
-        { tr("&View"), { Names::ShowIgnoredApps, Names::ToggleToolBar, {}, Names::MainWindow } },
+        { tr("&View"),
+          { Names::ShowIgnoredApps,
+            Names::ToggleToolBar,
+            {},
+            Names::LookUpOnlineReviews,
+            {},
+            Names::MainWindow } },
 #endif
     };
 #ifdef KUDORA_DEVELOPER

@@ -35,10 +35,11 @@ class AppCommands : public QObject
 public:
     // Builds the menus onto window's menu bar; it must go before the window. checkForUpdates and
     // automaticChecks are the update items, placed in Help (after "About Kudora" on macOS);
-    // without them there are none. The services must outlive the commands.
+    // without them there are none. onlineReviews, the choice of looking up the user's reviews, goes
+    // in View. The services must outlive the commands.
     AppCommands(AppModel& model, MainWindow& window, NotificationCenter& center, FocusedValues& focusedValues,
                 Workspace& workspace, QUndoStack& undoStack, QAction* checkForUpdates,
-                QAction* automaticChecks);
+                QAction* automaticChecks, QAction* onlineReviews = nullptr);
 
     // The action of the command called name; null for a name the program does not have.
     QAction* action(QLatin1StringView name) const;
@@ -54,7 +55,7 @@ private:
     // A command the main window carries out: its action posts its name.
     QAction* addPosted(QLatin1StringView name, const QString& title,
                        const QList<QKeySequence>& shortcuts = {});
-    void buildMenus(QAction* checkForUpdates, QAction* automaticChecks);
+    void buildMenus(QAction* checkForUpdates, QAction* automaticChecks, QAction* onlineReviews);
     void placeInMenus();
     void lendWindowCommands(QWindow* window);
     void showAbout();

@@ -20,8 +20,10 @@
 #include "MainWindow.h"
 #include "MessageBar.h"
 #include "NotificationCenter.h"
+#include "OnlineReviewsController.h"
 #include "PreferencesService.h"
 #include "QuitSignals.h"
+#include "ReviewCache.h"
 #include "SingleInstance.h"
 #include "StandardSources.h"
 #include "StandardUserDriver.h"
@@ -44,6 +46,8 @@ namespace {
 // spot, on the main thread on its way to the first window. Guessing once on the other core
 // meanwhile gets that done or under way by then; the catalogue's icons need the plugins soon
 // after anyway.
+const QString UpdateQuestionTopic = QStringLiteral("automaticUpdateChecks");
+
 void loadImageFormatPluginsInBackground()
 {
     QThreadPool::globalInstance()->start([] {
@@ -154,6 +158,14 @@ KudoraApp::KudoraApp(ProgramParts parts)
         m_updaterController = std::make_unique<UpdaterController>(
             true, std::make_unique<StandardUserDriver>(), DefaultsDomain::open(identifier), info, *workspace);
 
+    // Nothing is read or sent before the first scan ends, and nothing at all unless the user chose.
+    m_reviewCache =
+        std::make_unique<ReviewCache>(parts.reviewCacheFolder.value_or(ReviewCache::defaultFolder()));
+    m_onlineReviews = std::make_unique<OnlineReviewsController>(
+        *m_model, preferences->domain(), *m_reviewCache,
+        UserHash::ofThisUser(parts.machineIdFile.value_or(UserHash::defaultMachineIdPath())),
+        ReviewChoice::serverIn(preferences->domain()));
+
     m_focusedValues = std::make_unique<FocusedValues>();
     m_undoStack = std::make_unique<QUndoStack>();
     m_mainWindow = std::make_unique<MainWindow>(*m_model, *workspace, *m_center, *m_undoStack);
@@ -170,8 +182,14 @@ KudoraApp::KudoraApp(ProgramParts parts)
             windows->setMainWindow(m_mainWindow.get());
         askAboutAutomaticChecks(updater);
     }
+    ContentView* content = m_mainWindow->contentView();
+    m_onlineReviews->useMessageBar(*content->messageBar());
+    m_onlineReviews->watchActivation(*m_mainWindow);
+    connect(content, &ContentView::reviewPageOpened, m_onlineReviews.get(),
+            &OnlineReviewsController::lookUpOnReturn);
     m_commands = std::make_unique<AppCommands>(*m_model, *m_mainWindow, *m_center, *m_focusedValues,
-                                               *workspace, *m_undoStack, checkForUpdates, automaticChecks);
+                                               *workspace, *m_undoStack, checkForUpdates, automaticChecks,
+                                               m_onlineReviews->action());
     // Placed once its menus and toolbar give it its full size.
     m_windowPlacement = std::make_unique<WindowPlacement>(
         *m_mainWindow, parts.windowStateFile.value_or(WindowPlacement::defaultFilePath()));
@@ -221,14 +239,14 @@ void KudoraApp::askAboutAutomaticChecks(Updater& updater)
     MessageBar* bar = m_mainWindow->contentView()->messageBar();
     const auto ask = [bar, updater = &updater](bool shouldAsk) {
         if (!shouldAsk) {
-            bar->withdrawQuestion();
+            bar->withdrawQuestion(UpdateQuestionTopic);
             return;
         }
         bar->askQuestion(
             tr("Check for updates automatically? Kudora would then look for a new version from "
                "time to time. “Check for Updates Automatically” in the menu changes this later."),
             tr("Check Automatically"), tr("Don’t Check"),
-            [updater](bool yes) { updater->setAutomaticallyChecksForUpdates(yes); });
+            [updater](bool yes) { updater->setAutomaticallyChecksForUpdates(yes); }, UpdateQuestionTopic);
     };
     connect(&updater, &Updater::shouldAskPermissionChanged, bar, ask);
     ask(updater.shouldAskPermission());

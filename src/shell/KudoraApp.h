@@ -16,8 +16,10 @@ class FocusedValues;
 class FolderWatcher;
 class MainWindow;
 class NotificationCenter;
+class OnlineReviewsController;
 class PreferencesService;
 class QUndoStack;
+class ReviewCache;
 class SingleInstance;
 class Updater;
 class UpdaterController;
@@ -57,6 +59,7 @@ public:
     // Null when the program runs without update checking.
     UpdaterController* updaterController() const { return m_updaterController.get(); }
     MainWindow& mainWindow() const { return *m_mainWindow; }
+    OnlineReviewsController& onlineReviews() const { return *m_onlineReviews; }
     AppCommands& commands() const { return *m_commands; }
     // The bus that carries the commands to the window.
     NotificationCenter& notificationCenter() const { return *m_center; }
@@ -88,6 +91,9 @@ private:
     // Refreshes the model when the sources' folders show an install or a removal.
     std::unique_ptr<FolderWatcher> m_installWatcher;
     std::unique_ptr<UpdaterController> m_updaterController;
+    // The answers of the ratings service, and the lookups that borrow it and the model.
+    std::unique_ptr<ReviewCache> m_reviewCache;
+    std::unique_ptr<OnlineReviewsController> m_onlineReviews;
     // The user's changes of the catalogue, for Undo and Redo; its steps borrow the model.
     std::unique_ptr<QUndoStack> m_undoStack;
     // Declared last: the window borrows the model and the updater, so it goes first.

@@ -93,7 +93,7 @@ void AppTableModel::scheduleReviewTexts()
     qint64 wait = Hour;
     bool anyReviewed = false;
     for (const AppInfo& app : m_model.apps()) {
-        if (const OptionalDate& date = app.lastReviewedDate()) {
+        if (const OptionalDate date = app.shownReviewDate()) {
             wait = std::min(wait, untilTextChanges(*date, now));
             anyReviewed = true;
         }
@@ -131,6 +131,8 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
         // Heard without its colour and tooltip, the date says whether it is a use.
         if (column == LastAccessedColumn)
             return app.lastAccessedSpokenText();
+        if (column == RatingColumn)
+            return app.ratingSpokenText();
         return displayData(app, column);
     case Qt::DecorationRole:
         // A record without a name shows no icon, yet keeps the icon's place and tooltip.
@@ -149,17 +151,23 @@ QVariant AppTableModel::data(const QModelIndex& index, int role) const
                                           : tr("Showing file modification date (app never launched)");
         case AppStoreColumn:
             return openTip(app);
+        case LastReviewedColumn:
+            return plainTip(app.reviewDateTip());
+        case RatingColumn:
+            if (app.onlineReview())
+                return plainTip(app.reviewDateTip());
+            return {};
         }
         return {};
     case Qt::TextAlignmentRole:
-        if (column == AppStoreColumn || column == IconColumn)
+        if (column == AppStoreColumn || column == IconColumn || column == RatingColumn)
             return int(Qt::AlignCenter);
         return int(Qt::AlignLeading | Qt::AlignVCenter);
     case LabelLevelRole: {
         using enum LabelColors::Level;
         if (column == LastAccessedColumn && !app.lastAccessedDate())
             return int(Secondary);
-        if (column == LastReviewedColumn && !app.lastReviewedDate())
+        if (column == LastReviewedColumn && !app.shownReviewDate())
             return int(Tertiary);
         return int(Primary);
     }
@@ -187,6 +195,8 @@ QVariant AppTableModel::displayData(const AppInfo& app, int column) const
         return tr("Open ↗");
     case LastReviewedColumn:
         return app.lastReviewedText();
+    case RatingColumn:
+        return app.ratingText();
     default:
         return {};
     }
@@ -240,6 +250,8 @@ QVariant AppTableModel::headerData(int section, Qt::Orientation orientation, int
             return m_texts.storeColumnTitle();
         case LastReviewedColumn:
             return tr("Last Reviewed");
+        case RatingColumn:
+            return tr("Your Rating");
         }
         return {};
     case Qt::AccessibleTextRole:

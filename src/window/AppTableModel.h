@@ -15,7 +15,8 @@ class Workspace;
 // from the record afresh. A new catalogue resets it; the records a refresh finds gone, new or
 // changed, and a review, remove, insert or change rows. Which rows are shown and in what order is
 // VisibleAppsModel's business. The "Last Reviewed" texts, relative to now,
-// are announced again whenever one of them would read differently.
+// are announced again whenever one of them would read differently. "Last Reviewed" and "Your Rating"
+// show the user's reviews found online too, when they are newer than the page last opened.
 class AppTableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -27,6 +28,8 @@ public:
         LastAccessedColumn,
         AppStoreColumn,
         LastReviewedColumn,
+        // The stars of the user's own review online.
+        RatingColumn,
         ColumnCount
     };
 

@@ -62,6 +62,9 @@ void AppTableView::setUpHeaders(VisibleAppsModel* rows)
     header->resizeSection(AppTableModel::AppStoreColumn, 72);
     header->setSectionResizeMode(AppTableModel::LastReviewedColumn, QHeaderView::Interactive);
     header->resizeSection(AppTableModel::LastReviewedColumn, 150);
+    header->setSectionResizeMode(AppTableModel::RatingColumn, QHeaderView::Interactive);
+    header->resizeSection(AppTableModel::RatingColumn,
+                          qMax(header->sectionSizeHint(AppTableModel::RatingColumn), 90));
     // A date column never narrows past its title and sort indicator, nor past the dates it shows:
     // cut off, "Mar 3…" could be any day of the month.
     connect(header, &QHeaderView::sectionResized, this, [this, header](int section, int, int size) {

@@ -24,6 +24,7 @@ public:
     static constexpr QLatin1StringView About { "about" };
     static constexpr QLatin1StringView CheckForUpdates { "checkForUpdates" };
     static constexpr QLatin1StringView AutomaticUpdateChecks { "automaticUpdateChecks" };
+    static constexpr QLatin1StringView LookUpOnlineReviews { "lookUpOnlineReviews" };
     static constexpr QLatin1StringView Quit { "quit" };
     static constexpr QLatin1StringView MainWindow { "mainWindow" };
     static constexpr QLatin1StringView CloseWindow { "closeWindow" };

@@ -354,9 +354,10 @@ void ContentView::openReviewAddress(const AppInfo& app, const QList<QUrl>& addre
     // web page. Only a page that opened counts as a review; otherwise the user hears which
     // address to open themselves.
     m_workspace.openUrl(addresses.at(next), this, [this, app, addresses, next](bool opened) {
-        if (opened)
+        if (opened) {
             m_undoStack.push(new ReviewDatesCommand(m_model, ReviewDatesCommand::Change::Record, { app }));
-        else if (next + 1 < addresses.size())
+            emit reviewPageOpened(app);
+        } else if (next + 1 < addresses.size())
             openReviewAddress(app, addresses, next + 1);
         else
             m_messageBar->showPageNotOpened(addresses.constLast(), MessageBar::Purpose::Review);

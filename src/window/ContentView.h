@@ -77,6 +77,8 @@ public:
 
 signals:
     void hasSelectionChanged(bool hasSelection);
+    // The desktop opened the page where app is reviewed.
+    void reviewPageOpened(const AppInfo& app);
 
 private:
     void observeCommands(NotificationCenter& center);

@@ -166,27 +166,44 @@ void MessageBar::showUndoable(const QString& text, QUndoStack& undoStack)
     m_undoButton->show();
 }
 
-void MessageBar::askQuestion(const QString& text, const QString& yes, const QString& no,
-                             std::function<void(bool)> answer)
+void MessageBar::showNotice(const QString& text)
 {
-    m_question = Question { text, std::move(answer) };
-    m_yesButton->setText(yes);
-    m_noButton->setText(no);
-    if (isHidden() || m_questionShown)
+    showMessage(text);
+}
+
+void MessageBar::askQuestion(const QString& text, const QString& yes, const QString& no,
+                             std::function<void(bool)> answer, const QString& topic)
+{
+    Question question { topic, text, yes, no, std::move(answer) };
+    const auto same = std::find_if(m_questions.begin(), m_questions.end(),
+                                   [&topic](const Question& asked) { return asked.topic == topic; });
+    const bool first = same == m_questions.begin() || m_questions.isEmpty();
+    if (same != m_questions.end())
+        *same = std::move(question);
+    else
+        m_questions.append(std::move(question));
+    if (isHidden() || (m_questionShown && first))
         showQuestion();
 }
 
-void MessageBar::withdrawQuestion()
+void MessageBar::withdrawQuestion(const QString& topic)
 {
-    if (!std::exchange(m_question, std::nullopt))
+    const auto same = std::find_if(m_questions.begin(), m_questions.end(),
+                                   [&topic](const Question& asked) { return asked.topic == topic; });
+    if (same == m_questions.end())
         return;
-    if (m_questionShown)
+    const bool shown = same == m_questions.begin() && m_questionShown;
+    m_questions.erase(same);
+    if (shown)
         showMessage(QString());
 }
 
 void MessageBar::showQuestion()
 {
-    showMessage(m_question->text, false);
+    const Question& question = m_questions.constFirst();
+    showMessage(question.text, false);
+    m_yesButton->setText(question.yes);
+    m_noButton->setText(question.no);
     m_yesButton->show();
     m_noButton->show();
     m_questionShown = true;
@@ -194,9 +211,9 @@ void MessageBar::showQuestion()
 
 void MessageBar::answerQuestion(bool yes)
 {
-    if (!m_question)
+    if (m_questions.isEmpty())
         return;
-    const std::function<void(bool)> answer = std::exchange(m_question, std::nullopt)->answer;
+    const std::function<void(bool)> answer = m_questions.takeFirst().answer;
     showMessage(QString());
     answer(yes);
 }
@@ -205,7 +222,7 @@ void MessageBar::closeMessage()
 {
     // Closing a question answers nothing; closing another message brings back the question it hid.
     if (m_questionShown)
-        m_question.reset();
+        m_questions.removeFirst();
     showMessage(QString());
 }
 
@@ -223,7 +240,7 @@ void MessageBar::showMessage(const QString& text, bool warning, const QUrl& addr
     m_address = address;
     m_copyButton->setVisible(!address.isEmpty());
     if (text.isEmpty()) {
-        if (m_question)
+        if (!m_questions.isEmpty())
             showQuestion();
         else
             hide();

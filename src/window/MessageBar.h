@@ -40,18 +40,25 @@ public:
     // message goes as soon as that change is no longer the last one done.
     void showUndoable(const QString& text, QUndoStack& undoStack);
 
+    // Tells text, which needs no answer.
+    void showNotice(const QString& text);
+
     // Asks text with two buttons, yes and no, whose click calls answer with true or false and ends
-    // the question. Closing the bar instead puts the question away unanswered; asking again, or
-    // withdrawQuestion(), replaces it.
+    // the question. Closing the bar instead puts the question away unanswered; asking again under
+    // the same topic, or withdrawQuestion(topic), replaces it. Questions of other topics wait
+    // behind it, in the order they were asked.
     void askQuestion(const QString& text, const QString& yes, const QString& no,
-                     std::function<void(bool)> answer);
-    // Puts away the question, if any, unanswered: it was answered elsewhere.
-    void withdrawQuestion();
+                     std::function<void(bool)> answer, const QString& topic = {});
+    // Puts away the question of topic, if any, unanswered: it was answered elsewhere.
+    void withdrawQuestion(const QString& topic = {});
 
 private:
     struct Question
     {
+        QString topic;
         QString text;
+        QString yes;
+        QString no;
         std::function<void(bool)> answer;
     };
 
@@ -68,7 +75,8 @@ private:
     QPushButton* m_yesButton;
     QPushButton* m_noButton;
     QMetaObject::Connection m_undoWatch;
-    std::optional<Question> m_question;
+    // The first is the one asked.
+    QList<Question> m_questions;
     bool m_questionShown = false;
     QPushButton* m_copyButton;
     QUrl m_address;

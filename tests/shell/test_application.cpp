@@ -4,6 +4,7 @@
 #include "AppLists.h"
 #include "AppTableModel.h"
 #include "AppTableView.h"
+#include "CommandLine.h"
 #include "CommandNames.h"
 #include "ContentView.h"
 #include "FieldAssertions.h"
@@ -14,10 +15,14 @@
 #include "MessageBar.h"
 #include "NamedChild.h"
 #include "NotificationCenter.h"
+#include "OnlineReviewsController.h"
+#include "Posix.h"
+#include "ReviewServiceDouble.h"
 #include "SearchField.h"
 #include "ShellHarness.h"
 #include "SingleInstance.h"
 #include "StandardUserDriver.h"
+#include "UserHash.h"
 #include "WindowPlacement.h"
 
 #include <QAction>
@@ -25,6 +30,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -39,6 +45,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTextStream>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
@@ -250,12 +257,13 @@ TEST_F(Commands, TheMenusAreLaidOutAsOnLinuxDesktopsAndTheRowsMenuOpensAndCopies
     }
     EXPECT_EQ(
         menus.join(u'\n'),
-        QStringList({ u"File: Rescan Applications, -, Close Window, Quit Kudora"_s,
-                      u"Edit: Undo, Redo, -, Cut, Copy, Paste, Select All, -, Find, -, Ignore, Clear Ignore, "
-                      u"Reset Last Reviewed Date, -, Reset Ignore List"_s,
-                      u"View: Show only ignored Apps, Hide Toolbar, -, Main Window"_s,
-                      u"Help: Kudora Help, -, Check for Updates…, Check for Updates Automatically, -, "
-                      u"About Kudora, About Qt"_s })
+        QStringList(
+            { u"File: Rescan Applications, -, Close Window, Quit Kudora"_s,
+              u"Edit: Undo, Redo, -, Cut, Copy, Paste, Select All, -, Find, -, Ignore, Clear Ignore, "
+              u"Reset Last Reviewed Date, -, Reset Ignore List"_s,
+              u"View: Show only ignored Apps, Hide Toolbar, -, Look Up My Reviews Online, -, Main Window"_s,
+              u"Help: Kudora Help, -, Check for Updates…, Check for Updates Automatically, -, "
+              u"About Kudora, About Qt"_s })
             .join(u'\n'));
     EXPECT_EQ(action(Names::Help)->shortcut(), QKeySequence(Qt::Key_F1));
 
@@ -608,6 +616,214 @@ TEST_F(Updates, TheSecondLaunchAsksBeforeAnyAutomaticCheckAndTheMenuItemChangesT
     }
 }
 
+// Launches of the window on two Flatpak applications, with the ratings service's stand-in.
+class OnlineReviewLaunches : public ::testing::Test
+{
+protected:
+    std::unique_ptr<ShellHarness> launch(bool machineId = true)
+    {
+        domain->setValue(ReviewChoice::ServerKey, service.server().toString());
+        ProgramParts parts;
+        parts.preferences = &preferences;
+        AppSource::Result listed;
+        for (const QString& id : { Notes, Paint })
+            listed.apps.append(AppInfo::flatpakApp(AppId(id), id.section(u'.', -1), u"/"_s + id,
+                                                   QDateTime::currentDateTimeUtc(), {}, {}, {}));
+        parts.sources = AppSources { std::make_shared<FixedSource>(listed, AppInfo::Store::Flatpak) };
+        parts.reviewCacheFolder = fixture.pathOf(u"cache/kudora"_s);
+        parts.machineIdFile = machineId
+            ? fixture.writeFile(u"machine-id"_s, "0123456789abcdef0123456789abcdef\n")
+            : fixture.pathOf(u"no-machine-id"_s);
+        auto harness = std::make_unique<ShellHarness>(ShellHarness::standardInfo(), std::move(parts));
+        harness->workspace.refuses = false;
+        harness->workspace.handled = { u"appstream"_s };
+        EXPECT_TRUE(harness->openAndActivate());
+        return harness;
+    }
+    static MessageBar* bar(const ShellHarness& harness)
+    {
+        return harness.window().contentView()->messageBar();
+    }
+    static QString shownText(const ShellHarness& harness)
+    {
+        return bar(harness)->isVisible() ? namedChild<QLabel>(bar(harness), u"messageText"_s)->text()
+                                         : QString();
+    }
+    static QString stars(const ShellHarness& harness, const QString& id)
+    {
+        const QAbstractItemModel* rows =
+            namedChild<AppTableView>(harness.window().contentView(), u"applicationTable"_s)->model();
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            if (rows->index(row, 0).data(AppTableModel::IdRole).value<AppId>().text() == id)
+                return rows->index(row, AppTableModel::RatingColumn).data().toString();
+        }
+        return u"no row"_s;
+    }
+    // The user's hash on this fixture's machine.
+    static QString ownHash()
+    {
+        return QString::fromLatin1(
+            UserHash::compute(Posix::loginName(), "0123456789abcdef0123456789abcdef\n"));
+    }
+
+    static inline const QString Notes = u"org.example.Notes"_s, Paint = u"org.example.Paint"_s;
+    FixtureTree fixture;
+    ReviewServiceDouble service;
+    std::shared_ptr<DefaultsDomain> domain = std::make_shared<MemoryDefaultsDomain>();
+    PreferencesService preferences { domain };
+};
+
+TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAnOpenedPageIsAskedAgain)
+{
+    service.serve(Notes,
+                  { ReviewServiceDouble::listing(
+                      { ReviewServiceDouble::review(u"someone-else"_s, 1.7e9, 20, u"Meh"_s),
+                        ReviewServiceDouble::review(ownHash(), 1.6e9, 80, u"Great for notes"_s) }) });
+    const QString offer = u"Kudora can look up which of your 2 applications you have reviewed in GNOME "
+                          u"Software or KDE Discover. It would send their ids, and never who you are, to "
+                          u"the Open Desktop Ratings Service (127.0.0.1). “Look Up My Reviews Online” in "
+                          u"the View menu changes this later."_s;
+    const std::pair<QString, QVariant> answers[] = {
+        // the bar's button or the menu item (empty), what is stored
+        { u"noButton"_s, false },
+        { u"closeMessage"_s, {} },
+        { QString(), true },
+        { u"yesButton"_s, true },
+    };
+    for (const auto& [button, stored] : answers) {
+        SCOPED_TRACE(button.toStdString());
+        domain->removeValue(ReviewChoice::ChoiceKey);
+        auto harness = launch();
+        const qsizetype before = service.requestCount();
+        ASSERT_EQ(shownText(*harness), offer);
+        EXPECT_EQ(std::pair(namedChild<QPushButton>(bar(*harness), u"yesButton"_s)->text(),
+                            namedChild<QPushButton>(bar(*harness), u"noButton"_s)->text()),
+                  std::pair(u"Look Up My Reviews"_s, u"Not Now"_s));
+        QAction* choice = harness->action(Names::LookUpOnlineReviews);
+        ASSERT_TRUE(choice && choice->isCheckable() && !choice->isChecked());
+        button.isEmpty()
+            ? choice->trigger()
+            : QTest::mouseClick(namedChild<QAbstractButton>(bar(*harness), button), Qt::LeftButton);
+        EXPECT_EQ(shownText(*harness), QString());
+        EXPECT_EQ(std::pair(domain->value(ReviewChoice::ChoiceKey), choice->isChecked()),
+                  std::pair(stored, stored.toBool()));
+        if (!stored.toBool()) {
+            // Off or not chosen, a rescan sends nothing either.
+            harness->action(Names::RescanRequested)->trigger();
+            QTest::qWait(300);
+            EXPECT_EQ(service.requestCount(), before);
+            continue;
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return stars(*harness, Notes) == u"★★★★☆"_s; }));
+        EXPECT_EQ(stars(*harness, Paint), QString());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !harness->app().onlineReviews().isBusy(); }));
+        EXPECT_EQ(service.requestCount(), before + 2);
+        if (button.isEmpty()) {
+            choice->trigger();
+            continue;
+        }
+        // A scan within the day asks nothing; a page opened is asked for again once the user is
+        // back, and a failed answer then keeps the review found and the date of the opening.
+        harness->action(Names::RescanRequested)->trigger();
+        QTest::qWait(300);
+        EXPECT_EQ(service.requestCount(), before + 2);
+        service.serve(Notes, ReviewServiceDouble::htmlPage("500 INTERNAL SERVER ERROR"));
+        AppTableView* table =
+            namedChild<AppTableView>(harness->window().contentView(), u"applicationTable"_s);
+        const QAbstractItemModel* rows = table->model();
+        const int notesRow =
+            rows->index(0, 0).data(AppTableModel::IdRole).value<AppId>().text() == Notes ? 0 : 1;
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          table->visualRect(rows->index(notesRow, AppTableModel::AppStoreColumn)).center());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return preferences.reviewDate(AppId(Notes)).has_value(); }));
+        const QVariant reviewDates = domain->value(PreferencesService::ReviewDatesKey);
+        QEvent activated(QEvent::WindowActivate);
+        QApplication::sendEvent(&harness->window(), &activated);
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            return service.requestCount() == before + 3 && !harness->app().onlineReviews().isBusy();
+        }));
+        EXPECT_EQ(std::pair(stars(*harness, Notes), domain->value(PreferencesService::ReviewDatesKey)),
+                  std::pair(u"★★★★☆"_s, reviewDates));
+        // Turned off, the answers are forgotten on disk and in the rows.
+        const QString cacheFile = fixture.pathOf(u"cache/kudora/online-reviews.json"_s);
+        EXPECT_TRUE(QFileInfo::exists(cacheFile));
+        choice->trigger();
+        EXPECT_EQ(std::tuple(QFileInfo::exists(cacheFile), stars(*harness, Notes),
+                             domain->value(ReviewChoice::ChoiceKey)),
+                  std::tuple(false, QString(), QVariant(false)));
+    }
+    // Without the computer's id nothing is looked up, and the bar says why.
+    const qsizetype before = service.requestCount();
+    domain->setValue(ReviewChoice::ChoiceKey, true);
+    auto harness = launch(false);
+    EXPECT_EQ(shownText(*harness),
+              u"Your own reviews cannot be recognized: the computer’s id in "_s
+                  + fixture.pathOf(u"no-machine-id"_s) + u" cannot be read."_s);
+    QTest::qWait(300);
+    EXPECT_EQ(service.requestCount(), before);
+}
+
+TEST_F(OnlineReviewLaunches, AListingShowsTheCachedReviewsAndLooksUpTheMissingOnesWritingNothing)
+{
+    service.serve(Notes,
+                  { ReviewServiceDouble::listing(
+                      { ReviewServiceDouble::review(ownHash(), 1.6e9, 80, u"Great for notes"_s) }) });
+    // Paint's answer was cached an hour ago, and is not asked for again.
+    const QString cacheFile = fixture.writeFile(
+        u"cache/kudora/online-reviews.json"_s,
+        R"({"answers": {"org.example.Paint": {"asked": ")"
+            + QDateTime::currentDateTimeUtc().addSecs(-3600).toString(Qt::ISODateWithMs).toUtf8()
+            + R"(", "review": {"date": "2024-05-06T07:08:09.000Z", "rating": 41, "summary": "Slow"}}}})");
+    const auto content = [&cacheFile] {
+        QFile file(cacheFile);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray cached = content();
+    domain->setValue(ReviewChoice::ServerKey, service.server().toString());
+    AppSource::Result listed;
+    for (const QString& id : { Notes, Paint })
+        listed.apps.append(AppInfo::flatpakApp(AppId(id), id.section(u'.', -1), u"/"_s + id, {}, {}, {}, {}));
+    const AppSources sources { std::make_shared<FixedSource>(listed, AppInfo::Store::Flatpak) };
+    const QString machineId = fixture.writeFile(u"machine-id"_s, "0123456789abcdef0123456789abcdef\n");
+    const auto list = [&](bool json) {
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        CommandLine(json ? QStringList { u"kudora"_s, u"--list"_s, u"--json"_s }
+                         : QStringList { u"kudora"_s, u"--list"_s })
+            .list(sources, preferences, fixture.pathOf(u"cache/kudora"_s), machineId, outStream, errStream);
+        return out;
+    };
+    const auto reviews = [](const QString& json) {
+        QStringList found;
+        for (const QJsonValue& record : QJsonDocument::fromJson(json.toUtf8()).array())
+            found.append(QString::fromUtf8(QJsonDocument(QJsonObject { { u"r"_s, record[u"onlineReview"] } })
+                                               .toJson(QJsonDocument::Compact)));
+        found.sort();
+        return found;
+    };
+    // rows: the choice, the requests sent, the reviews listed
+    const std::tuple<QVariant, qsizetype, QStringList> cases[] = {
+        { QVariant(),
+          0,
+          { uR"({"r":null})"_s,
+            uR"({"r":{"date":"2024-05-06T07:08:09Z","rating":41,"summary":"Slow"}})"_s } },
+        { true,
+          1,
+          { uR"({"r":{"date":"2020-09-13T12:26:40Z","rating":80,"summary":"Great for notes"}})"_s,
+            uR"({"r":{"date":"2024-05-06T07:08:09Z","rating":41,"summary":"Slow"}})"_s } },
+    };
+    for (const auto& [choice, requests, expected] : cases) {
+        choice.isValid() ? domain->setValue(ReviewChoice::ChoiceKey, choice)
+                         : domain->removeValue(ReviewChoice::ChoiceKey);
+        const qsizetype before = service.requestCount();
+        EXPECT_EQ(reviews(list(true)), expected);
+        EXPECT_EQ(service.requestCount() - before, requests);
+        EXPECT_EQ(content(), cached);
+    }
+    EXPECT_TRUE(list(false).contains(u"★★★★☆"_s)) << qPrintable(list(false));
+    EXPECT_TRUE(list(false).contains(u"★★☆☆☆"_s));
+}
+
 TEST_F(Updates, AFailedCheckSaysWhyInAWindowOverTheMainWindow)
 {
     server.serve(u"/unavailable"_s, "busy", 503);
@@ -708,10 +924,10 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
     const QByteArray json = QJsonDocument::fromJson(QByteArray(R"([
         { "name": "Alpha", "store": "app-store", "lastUsed": null, "installed": "2026-03-01T12:00:00Z", "lastReviewed": null,
           "id": "com.example.alpha", "path": "A/Alpha.app", "reviewAddress": "https://apps.apple.com/app/id111",
-          "webAddress": "https://apps.apple.com/app/id111", "storeItemId": "111" },
+          "webAddress": "https://apps.apple.com/app/id111", "storeItemId": "111", "onlineReview": null },
         { "name": "Beta", "store": "app-store", "lastUsed": null, "installed": "2025-01-02T12:00:00Z", "lastReviewed": "R",
           "id": "com.example.beta", "path": "A/Beta.app", "reviewAddress": "https://apps.apple.com/app/id222",
-          "webAddress": "https://apps.apple.com/app/id222", "storeItemId": "222" }])")
+          "webAddress": "https://apps.apple.com/app/id222", "storeItemId": "222", "onlineReview": null }])")
         .replace("\"R\"", QByteArray('"' + now.addDays(-3).toString(Qt::ISODate).toUtf8() + '"'))
         .replace("A/", fixture.pathOf(u"Applications/"_s).toUtf8())).toJson();
     const std::tuple<QStringList, int, QString> cases[] = {
@@ -720,9 +936,9 @@ TEST(Launches, TheCommandLinePrintsWithoutAWindowAndWritesNothing)
         { { u"--help"_s }, 0, u"  --list "_s },
         // Named by the name it was started under, without the folder it was started from.
         { { u"--help"_s }, 0, u"Usage: kudora_probe [options]\n"_s },
-        { { u"--list"_s }, 0, u"Name   Store      Last Accessed  Last Reviewed  ID\n"
-                              u"Alpha  App Store  Mar 1, 2026    Never          com.example.alpha\n"
-                              u"Beta   App Store  Jan 2, 2025    3 days ago     com.example.beta\n"_s },
+        { { u"--list"_s }, 0, u"Name   Store      Last Accessed  Last Reviewed  Your Rating  ID\n"
+                              u"Alpha  App Store  Mar 1, 2026    Never                       com.example.alpha\n"
+                              u"Beta   App Store  Jan 2, 2025    3 days ago                  com.example.beta\n"_s },
         { { u"--list"_s, u"--json"_s }, 0, QString::fromUtf8(json) },
         { { u"--json"_s }, 1, u"--json goes with --list."_s },
         // The window, or an option only Qt reads, without a display: what works instead, not Qt's abort.

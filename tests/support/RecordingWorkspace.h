@@ -27,7 +27,7 @@ public:
             onOpen();
         const bool opened = !refuses && handlesScheme(url.scheme());
         ++pending;
-        QTimer::singleShot(0, qApp,
+        QTimer::singleShot(0, &m_alive,
                            [this, opened, done, guard = QPointer(context), guarded = context != nullptr] {
                                --pending;
                                if (done && (!guarded || guard))
@@ -57,4 +57,8 @@ public:
     std::function<void()> onOpen;
     bool refuses = false;
     int pending = 0;
+
+private:
+    // An answer still due when the workspace goes (with the test that made it) is never given.
+    QObject m_alive;
 };

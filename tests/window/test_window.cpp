@@ -7,6 +7,7 @@
 #include "AppTableView.h"
 #include "CommandNames.h"
 #include "ContentView.h"
+#include "DateTexts.h"
 #include "DesktopWorkspace.h"
 #include "EmptyStateView.h"
 #include "FieldAssertions.h"
@@ -212,7 +213,12 @@ TEST_F(WindowTest, RowsShowTheRecordsTextsTooltipsIconsAndLabelLevels)
         { AppStoreColumn, Qt::DisplayRole, QStringList(3, u"Open ↗"_s) },
         { LastReviewedColumn, Qt::DisplayRole, { u"yesterday"_s, u"Never"_s, u"Never"_s } },
         { LastAccessedColumn, Qt::ToolTipRole, { u"Last launched date"_s, modified, modified } },
-        { LastReviewedColumn, Qt::ToolTipRole, QStringList(3, QString()) },
+        { LastReviewedColumn,
+          Qt::ToolTipRole,
+          { u"You opened its store page on "_s
+                + DateTexts::mediumDate(QDateTime::currentDateTimeUtc().addDays(-1))
+                + u"; no review by you has been found"_s,
+            QString(), QString() } },
         // Where the link goes; nowhere for a record without a usable store number.
         { AppStoreColumn, Qt::ToolTipRole, { store, store, u"No software centre here can open its page"_s } },
         { LastAccessedColumn, LabelLevelRole, { level(Primary), level(Secondary), level(Secondary) } },
@@ -343,6 +349,70 @@ TEST_F(WindowTest, HeaderClicksSortThroughTheModel)
         EXPECT_EQ(std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder()),
                   std::pair(VisibleAppsModel::columnOf(order.first().key()), order.first().order()));
     }
+}
+
+TEST_F(WindowTest, ReviewsFoundOnlineShowTheirStarsAndTheNewerDateWhichLastReviewedSortsBy)
+{
+    preferences.setReviewDates(
+        { { AppId(u"opened"_s), day(10) }, { AppId(u"older"_s), day(20) }, { AppId(u"none"_s), day(30) } });
+    const QVariant stored = domain->value(PreferencesService::ReviewDatesKey);
+    const auto flatpak = [](const QString& id, int daysAgo) {
+        return AppInfo::flatpakApp(AppId(id), id, u"/"_s + id, day(daysAgo), {}, {}, {});
+    };
+    AppSource::Result listed;
+    listed.apps = { flatpak(u"opened"_s, 1), flatpak(u"found"_s, 2), flatpak(u"older"_s, 3),
+                    flatpak(u"none"_s, 4), flatpak(u"never"_s, 5) };
+    makeView({ std::make_shared<FixedSource>(listed, AppInfo::Store::Flatpak) });
+    model->setOnlineReviews({ { AppId(u"opened"_s), { day(40), 80, u"Fine"_s } },
+                              { AppId(u"found"_s), { day(5), 100, u"Great for notes"_s } },
+                              { AppId(u"older"_s), { day(2), 50, u"<b>So-so</b>"_s } } });
+    const auto date = [](int daysAgo) { return DateTexts::mediumDate(day(daysAgo)); };
+    const auto ago = [](int daysAgo) {
+        return DateTexts::relative(day(daysAgo), QDateTime::currentDateTimeUtc());
+    };
+    const auto expectRows = [&] {
+        const std::tuple<int, int, QStringList> columns[] = {
+            { RatingColumn, Qt::DisplayRole, { u"★★★★☆"_s, u"★★★★★"_s, u"★★★☆☆"_s, QString(), QString() } },
+            { RatingColumn,
+              Qt::AccessibleTextRole,
+              { u"4 of 5 stars"_s, u"5 of 5 stars"_s, u"3 of 5 stars"_s, QString(), QString() } },
+            { LastReviewedColumn,
+              Qt::ToolTipRole,
+              { u"You opened its store page on "_s + date(10) + u", after your review of "_s + date(40),
+                u"Your review of "_s + date(5) + u": “Great for notes”"_s,
+                u"Your review of "_s + date(2) + u": “<b>So-so</b>”"_s,
+                u"You opened its store page on "_s + date(30) + u"; no review by you has been found"_s,
+                QString() } },
+            { LastReviewedColumn, Qt::DisplayRole, { ago(10), ago(5), ago(2), ago(30), u"Never"_s } },
+        };
+        for (const auto& [column, role, expected] : columns) {
+            QStringList shown = this->column(column, role);
+            // A summary shows as typed, even when it looks like markup.
+            for (QString& text : shown) {
+                if (Qt::mightBeRichText(text))
+                    text = QTextDocumentFragment::fromHtml(text).toPlainText();
+            }
+            EXPECT_EQ(shown, expected) << column << " " << role;
+        }
+    };
+    expectRows();
+    // Newest first by the newer of the two dates; a rescan keeps what was found online, and the
+    // stored dates stay those of the pages opened.
+    clickHeader(LastReviewedColumn);
+    QStringList order;
+    for (int row = 0; row < rows()->rowCount(); ++row)
+        order.append(idAt(row).text());
+    EXPECT_EQ(order, (QStringList { u"older"_s, u"found"_s, u"opened"_s, u"none"_s, u"never"_s }));
+    QSignalSpy rescanned(model.get(), &AppModel::rescanFinished);
+    model->setSortOrder({ { SortComparator::Key::LastAccessedSortDate, Qt::DescendingOrder } });
+    model->rescan();
+    ASSERT_TRUE(rescanned.wait(10000));
+    expectRows();
+    EXPECT_EQ(domain->value(PreferencesService::ReviewDatesKey), stored);
+    // A rating the software centres did not write rounds to the nearest star, at least one.
+    for (const auto& [rating, stars] :
+         { std::pair(1, 1), { 29, 1 }, { 30, 2 }, { 89, 4 }, { 90, 5 }, { 100, 5 } })
+        EXPECT_EQ(AppInfo::starsOf(rating), stars) << rating;
 }
 
 TEST_F(WindowTest, SortingSearchingIgnoringAndReviewingKeepTheUserWhereTheyAre)
@@ -791,6 +861,11 @@ TEST_F(WindowTest, AQuestionWaitsBehindOtherMessagesUntilItIsAnsweredClosedOrWit
         bar->askQuestion(u"Check?"_s, u"Yes"_s, u"No"_s,
                          [&](bool yes) { answered += yes ? u"yes"_s : u"no"_s; });
     };
+    const auto askOther = [&] {
+        bar->askQuestion(
+            u"Look?"_s, u"Look Up"_s, u"Not Now"_s, [&](bool yes) { answered += yes ? u"YES"_s : u"NO"_s; },
+            u"other"_s);
+    };
     const auto click = [&](const QString& name) {
         QTest::mouseClick(namedChild<QAbstractButton>(bar, name), Qt::LeftButton);
     };
@@ -806,10 +881,17 @@ TEST_F(WindowTest, AQuestionWaitsBehindOtherMessagesUntilItIsAnsweredClosedOrWit
         { [&] { ask(), click(u"noButton"_s); }, u" | no"_s },
         { [&] { ask(), bar->withdrawQuestion(); }, u" | no"_s },
         { [&] { ask(), click(u"yesButton"_s); }, u" | noyes"_s },
+        // A question of another topic waits behind the one asked, with its own answers.
+        { [&] { ask(), askOther(), ask(); }, u"Check? | noyes"_s },
+        { [&] { click(u"yesButton"_s); }, u"Look? | noyesyes"_s },
+        { [&] { bar->withdrawQuestion(u"other"_s); }, u" | noyesyes"_s },
     };
     for (const auto& [step, expected] : steps) {
         step();
         EXPECT_EQ(shownText(u"messageText"_s) + u" | "_s + answered, expected);
+        if (expected.startsWith(u"Look?")) {
+            EXPECT_EQ(namedChild<QAbstractButton>(bar, u"yesButton"_s)->text(), u"Look Up"_s);
+        }
     }
 }
 

@@ -3,14 +3,19 @@
 #include "CommandLine.h"
 
 #include "AppModel.h"
+#include "AppStreamId.h"
 #include "DefaultsDomain.h"
 #include "MainBundle.h"
+#include "OnlineReviews.h"
 #include "PreferencesService.h"
+#include "ReviewCache.h"
+#include "ReviewChoice.h"
 #include "ReviewPage.h"
 #include "SchemeHandlers.h"
 #include "StandardSources.h"
 #include "Translations.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -47,6 +52,16 @@ QJsonValue dateValue(const OptionalDate& date)
     return date ? QJsonValue(date->toUTC().toString(Qt::ISODate)) : QJsonValue();
 }
 
+// The user's own review on the ratings service, as the service has it; null without one.
+QJsonValue onlineReviewValue(const std::optional<OnlineReview>& review)
+{
+    if (!review)
+        return QJsonValue();
+    return QJsonObject { { u"date"_s, review->date.toUTC().toString(Qt::ISODate) },
+                         { u"rating"_s, review->rating },
+                         { u"summary"_s, review->summary } };
+}
+
 QJsonValue addressValue(const std::optional<QUrl>& address)
 {
     return address ? QJsonValue(address->toString(QUrl::FullyEncoded)) : QJsonValue();
@@ -65,7 +80,8 @@ QJsonObject record(const AppInfo& app)
                          { u"id"_s, app.id().text() },
                          { u"path"_s, app.bundlePath() },
                          { u"reviewAddress"_s, addressValue(page.address(SchemeHandlers::isRegistered)) },
-                         { u"webAddress"_s, addressValue(page.webAddress()) } };
+                         { u"webAddress"_s, addressValue(page.webAddress()) },
+                         { u"onlineReview"_s, onlineReviewValue(app.onlineReview()) } };
     if (app.store() == AppInfo::Store::AppStore)
         record.insert(u"storeItemId"_s, app.adamID());
     return record;
@@ -202,10 +218,37 @@ int CommandLine::run(ProgramParts& parts, Naming name)
         if (!preferences)
             preferences =
                 &ownPreferences.emplace(DefaultsDomain::openForReading(MainBundle::identifier(*parts.info)));
-        return line.list(parts.sources ? *parts.sources : StandardSources::make(), *preferences, out, err);
+        return line.list(parts.sources ? *parts.sources : StandardSources::make(), *preferences,
+                         parts.reviewCacheFolder.value_or(ReviewCache::defaultFolder()),
+                         parts.machineIdFile.value_or(UserHash::defaultMachineIdPath()), out, err);
     }
     }
     return -1;
+}
+
+AppModel::OnlineReviews CommandLine::onlineReviews(const QList<AppInfo>& apps, const DefaultsDomain& domain,
+                                                   const QString& cacheFolder, const QString& machineIdFile)
+{
+    ReviewCache cache(cacheFolder);
+    cache.keepInMemory();
+    cache.load();
+    if (ReviewChoice::in(domain) == ReviewChoice::Choice::On) {
+        const UserHash hash = UserHash::ofThisUser(machineIdFile);
+        OnlineReviews lookups(cache, hash, ReviewChoice::serverIn(domain));
+        QEventLoop loop;
+        QObject::connect(&lookups, &OnlineReviews::finished, &loop, &QEventLoop::quit);
+        // Without a hash nothing is asked, and the listing shows what the cache has.
+        if (lookups.lookUpStale(AppStreamId::of(apps)))
+            loop.exec();
+    }
+    AppModel::OnlineReviews reviews;
+    for (const AppInfo& app : apps) {
+        const std::optional<QString> id = AppStreamId::of(app);
+        if (const std::optional<ReviewCache::Answer> answer = id ? cache.answer(*id) : std::nullopt;
+            answer && answer->review)
+            reviews.insert(app.id(), *answer->review);
+    }
+    return reviews;
 }
 
 QStringList CommandLine::arguments(int argc, char** argv)
@@ -232,14 +275,18 @@ QString CommandLine::errorText() const
     return m_error + u'\n' + tr("Try “%1 --help” for what it takes.").arg(m_program);
 }
 
-int CommandLine::list(const AppSources& sources, PreferencesService& preferences, QTextStream& out,
+int CommandLine::list(const AppSources& sources, PreferencesService& preferences,
+                      const QString& reviewCacheFolder, const QString& machineIdFile, QTextStream& out,
                       QTextStream& err) const
 {
     // The window's own rules of what it lists and in which order. The model's first scan waits
-    // for an event loop, which never runs here.
+    // for an event loop, which runs here only for the ratings service's answers, once the model
+    // has its catalogue.
     AppModel model(preferences, sources);
     const AppSource::Result scanned = AppSource::scanAll(sources, preferences.loadReviewDates());
     model.setApps(scanned.apps);
+    model.setOnlineReviews(
+        onlineReviews(model.apps(), preferences.domain(), reviewCacheFolder, machineIdFile));
     const QList<AppInfo> apps = model.visibleApps();
 
     if (m_json) {
@@ -249,10 +296,10 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
         out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
     } else {
         QList<QStringList> rows { { tr("Name"), tr("Store"), tr("Last Accessed"), tr("Last Reviewed"),
-                                    tr("ID") } };
+                                    tr("Your Rating"), tr("ID") } };
         for (const AppInfo& app : apps) {
             rows.append({ printable(app.name()), AppInfo::storeName(app.store()), app.lastAccessedText(),
-                          app.lastReviewedText(), printable(app.id().text()) });
+                          app.lastReviewedText(), app.ratingText(), printable(app.id().text()) });
         }
         QList<int> widths(rows.constFirst().size(), 0);
         for (const QStringList& row : rows) {

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "AppModel.h"
 #include "AppSource.h"
 #include "ProgramParts.h"
 
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+class DefaultsDomain;
 class PreferencesService;
 class QTextStream;
 
@@ -63,10 +65,18 @@ public:
     // It reads the store through preferences and scans the sources; it writes nothing (the caller
     // gives a store that cannot). A scan that could not read everything is said on err. Returns
     // the exit status: 0, or IncompleteStatus.
-    int list(const AppSources& sources, PreferencesService& preferences, QTextStream& out,
-             QTextStream& err) const;
+    // Each shows the user's own review online as the cache of the ratings service's answers in
+    // reviewCacheFolder has it; with the choice in preferences on, the missing and stale answers
+    // are asked for first (the user's hash made of machineIdFile), and still kept in memory only.
+    int list(const AppSources& sources, PreferencesService& preferences, const QString& reviewCacheFolder,
+             const QString& machineIdFile, QTextStream& out, QTextStream& err) const;
 
 private:
+    // The user's own reviews of apps the ratings service's cache has, after the lookups the choice
+    // in domain allows.
+    static AppModel::OnlineReviews onlineReviews(const QList<AppInfo>& apps, const DefaultsDomain& domain,
+                                                 const QString& cacheFolder, const QString& machineIdFile);
+
     QCommandLineParser m_parser;
     QString m_program;
     Mode m_mode = Mode::Window;

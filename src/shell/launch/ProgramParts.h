@@ -43,6 +43,12 @@ struct ProgramParts
     // item.
     std::function<std::unique_ptr<UpdaterController>(const QVariantMap& info, Workspace& workspace)>
         makeUpdaterController;
+    // The folder of the cached answers of the ratings service; ReviewCache::defaultFolder() when
+    // absent.
+    std::optional<QString> reviewCacheFolder;
+    // The machine's id, of which the user's hash on the ratings service is made;
+    // UserHash::defaultMachineIdPath() when absent.
+    std::optional<QString> machineIdFile;
     // The file that keeps the main window's size, position and maximised state between runs;
     // WindowPlacement::defaultFilePath() when absent.
     std::optional<QString> windowStateFile;
