@@ -93,7 +93,8 @@ AppInfo AppInfo::flatpakApp(AppId id, QString name, QString deployPath, Optional
                 std::move(modificationDate), std::move(lastReviewedDate));
     app.m_store = Store::Flatpak;
     app.m_webPage = std::move(webPage);
-    app.m_installation = std::move(installation);
+    if (!installation.isEmpty())
+        app.detailsToChange().installation = std::move(installation);
     return app;
 }
 
@@ -107,8 +108,11 @@ AppInfo AppInfo::snapApp(const QString& snapName, QString name, QString desktopE
                 std::move(lastReviewedDate));
     app.m_store = Store::Snap;
     app.m_webPage = std::move(storePage);
-    app.m_snapID = std::move(snapID);
-    app.m_commonIDs = std::move(commonIDs);
+    if (!snapID.isEmpty() || !commonIDs.isEmpty()) {
+        StoreDetails& details = app.detailsToChange();
+        details.snapID = std::move(snapID);
+        details.commonIDs = std::move(commonIDs);
+    }
     return app;
 }
 
@@ -141,12 +145,12 @@ QString AppInfo::originText() const
 {
     QStringList parts { storeName(m_store) };
     if (m_store == Store::Flatpak) {
-        if (m_installation.isEmpty())
+        if (details().installation.isEmpty())
             parts.append(tr("user installation"));
-        else if (m_installation == u"default")
+        else if (details().installation == u"default")
             parts.append(tr("system installation"));
         else
-            parts.append(tr("installation “%1”").arg(m_installation));
+            parts.append(tr("installation “%1”").arg(details().installation));
     }
     // The snap's own name: the prefix only keeps its id apart from the other stores'.
     const QString& id = m_id.text();
@@ -289,4 +293,18 @@ std::optional<QUrl> AppInfo::reviewFallbackURL() const
 QDateTime AppInfo::distantPast()
 {
     return QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+}
+
+const AppInfo::StoreDetails& AppInfo::SharedDetails::operator*() const
+{
+    static const StoreDetails none;
+    return held ? *held : none;
+}
+
+AppInfo::StoreDetails& AppInfo::detailsToChange()
+{
+    // Only the factories change them, on a record no copy shares yet.
+    auto details = std::make_shared<StoreDetails>(*m_details);
+    m_details.held = details;
+    return *details;
 }

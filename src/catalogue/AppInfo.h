@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 
 using OptionalDate = std::optional<QDateTime>;
@@ -63,8 +64,8 @@ public:
     const OptionalDate& lastReviewedDate() const { return m_lastReviewedDate; }
     Store store() const { return m_store; }
     // A snap's id in the Snap Store and its AppStream ids; empty for the other stores.
-    const QString& snapID() const { return m_snapID; }
-    const QStringList& commonIDs() const { return m_commonIDs; }
+    const QString& snapID() const { return details().snapID; }
+    const QStringList& commonIDs() const { return details().commonIDs; }
     void setLastReviewedDate(OptionalDate date) { m_lastReviewedDate = std::move(date); }
     // The user's own review on the ratings service, as last found there; never stored with the
     // review date, which stays what the user did in Kudora.
@@ -121,6 +122,25 @@ public:
     friend bool operator==(const AppInfo&, const AppInfo&) = default;
 
 private:
+    // What only one store's records hold. Shared between copies, and absent when empty, since a
+    // record is copied for every view of the list and most records hold none of it.
+    struct StoreDetails
+    {
+        QString snapID;
+        QStringList commonIDs;
+        QString installation;
+        friend bool operator==(const StoreDetails&, const StoreDetails&) = default;
+    };
+    // Compares what it holds, so that records compare by value.
+    struct SharedDetails
+    {
+        std::shared_ptr<const StoreDetails> held;
+        const StoreDetails& operator*() const;
+        friend bool operator==(const SharedDetails& a, const SharedDetails& b) { return *a == *b; }
+    };
+    const StoreDetails& details() const { return *m_details; }
+    StoreDetails& detailsToChange();
+
     AppId m_id;
     QString m_name;
     QString m_bundlePath;
@@ -131,7 +151,5 @@ private:
     std::optional<OnlineReview> m_onlineReview;
     Store m_store = Store::AppStore;
     std::optional<QUrl> m_webPage;
-    QString m_snapID;
-    QStringList m_commonIDs;
-    QString m_installation;
+    SharedDetails m_details;
 };
