@@ -69,8 +69,8 @@ public:
     void setLastReviewedDate(OptionalDate date) { m_lastReviewedDate = std::move(date); }
     // The user's own review on the ratings service, as last found there; never stored with the
     // review date, which stays what the user did in Kudora.
-    const std::optional<OnlineReview>& onlineReview() const { return m_onlineReview; }
-    void setOnlineReview(std::optional<OnlineReview> review) { m_onlineReview = std::move(review); }
+    const std::optional<OnlineReview>& onlineReview() const { return details().onlineReview; }
+    void setOnlineReview(std::optional<OnlineReview> review);
     // The newer of the review date and the online review's date: when the user last reviewed it.
     OptionalDate shownReviewDate() const;
     // Whether shownReviewDate() is the online review's.
@@ -122,24 +122,26 @@ public:
     friend bool operator==(const AppInfo&, const AppInfo&) = default;
 
 private:
-    // What only one store's records hold. Shared between copies, and absent when empty, since a
-    // record is copied for every view of the list and most records hold none of it.
-    struct StoreDetails
+    // What only some records hold: one store's ids, a review found online. Shared between copies
+    // and absent when empty, since a record is copied for every view of the list and most records
+    // hold little or none of it.
+    struct Details
     {
         QString snapID;
         QStringList commonIDs;
         QString installation;
-        friend bool operator==(const StoreDetails&, const StoreDetails&) = default;
+        std::optional<OnlineReview> onlineReview;
+        friend bool operator==(const Details&, const Details&) = default;
     };
     // Compares what it holds, so that records compare by value.
     struct SharedDetails
     {
-        std::shared_ptr<const StoreDetails> held;
-        const StoreDetails& operator*() const;
+        std::shared_ptr<const Details> held;
+        const Details& operator*() const;
         friend bool operator==(const SharedDetails& a, const SharedDetails& b) { return *a == *b; }
     };
-    const StoreDetails& details() const { return *m_details; }
-    StoreDetails& detailsToChange();
+    const Details& details() const { return *m_details; }
+    Details& detailsToChange();
 
     AppId m_id;
     QString m_name;
@@ -148,7 +150,6 @@ private:
     OptionalDate m_lastAccessedDate;
     OptionalDate m_modificationDate;
     OptionalDate m_lastReviewedDate;
-    std::optional<OnlineReview> m_onlineReview;
     Store m_store = Store::AppStore;
     std::optional<QUrl> m_webPage;
     SharedDetails m_details;
