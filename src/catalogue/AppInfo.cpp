@@ -93,7 +93,8 @@ AppInfo AppInfo::flatpakApp(AppId id, QString name, QString deployPath, Optional
                 std::move(modificationDate), std::move(lastReviewedDate));
     app.m_store = Store::Flatpak;
     app.m_webPage = std::move(webPage);
-    app.m_installation = std::move(installation);
+    if (!installation.isEmpty())
+        app.detailsToChange().installation = std::move(installation);
     return app;
 }
 
@@ -107,8 +108,11 @@ AppInfo AppInfo::snapApp(const QString& snapName, QString name, QString desktopE
                 std::move(lastReviewedDate));
     app.m_store = Store::Snap;
     app.m_webPage = std::move(storePage);
-    app.m_snapID = std::move(snapID);
-    app.m_commonIDs = std::move(commonIDs);
+    if (!snapID.isEmpty() || !commonIDs.isEmpty()) {
+        Details& details = app.detailsToChange();
+        details.snapID = std::move(snapID);
+        details.commonIDs = std::move(commonIDs);
+    }
     return app;
 }
 
@@ -141,12 +145,12 @@ QString AppInfo::originText() const
 {
     QStringList parts { storeName(m_store) };
     if (m_store == Store::Flatpak) {
-        if (m_installation.isEmpty())
+        if (details().installation.isEmpty())
             parts.append(tr("user installation"));
-        else if (m_installation == u"default")
+        else if (details().installation == u"default")
             parts.append(tr("system installation"));
         else
-            parts.append(tr("installation “%1”").arg(m_installation));
+            parts.append(tr("installation “%1”").arg(details().installation));
     }
     // The snap's own name: the prefix only keeps its id apart from the other stores'.
     const QString& id = m_id.text();
@@ -166,7 +170,7 @@ QDateTime AppInfo::lastAccessedSortDate() const
 OptionalDate AppInfo::shownReviewDate() const
 {
     const QDateTime* recorded = usable(m_lastReviewedDate);
-    const QDateTime* online = m_onlineReview ? usable(m_onlineReview->date) : nullptr;
+    const QDateTime* online = details().onlineReview ? usable(details().onlineReview->date) : nullptr;
     if (recorded && (!online || *online <= *recorded))
         return *recorded;
     if (online)
@@ -177,7 +181,7 @@ OptionalDate AppInfo::shownReviewDate() const
 bool AppInfo::showsOnlineReview() const
 {
     const QDateTime* recorded = usable(m_lastReviewedDate);
-    const QDateTime* online = m_onlineReview ? usable(m_onlineReview->date) : nullptr;
+    const QDateTime* online = details().onlineReview ? usable(details().onlineReview->date) : nullptr;
     return online && (!recorded || *recorded < *online);
 }
 
@@ -227,28 +231,28 @@ int AppInfo::starsOf(int rating)
 
 QString AppInfo::ratingText() const
 {
-    if (!m_onlineReview)
+    if (!details().onlineReview)
         return {};
-    const int stars = starsOf(m_onlineReview->rating);
+    const int stars = starsOf(details().onlineReview->rating);
     return QString(stars, u'★') + QString(5 - stars, u'☆');
 }
 
 QString AppInfo::ratingSpokenText() const
 {
-    if (!m_onlineReview)
+    if (!details().onlineReview)
         return {};
-    return tr("%1 of 5 stars").arg(starsOf(m_onlineReview->rating));
+    return tr("%1 of 5 stars").arg(starsOf(details().onlineReview->rating));
 }
 
 QString AppInfo::reviewDateTip() const
 {
     if (showsOnlineReview())
         return tr("Your review of %1: “%2”")
-            .arg(DateTexts::mediumDate(m_onlineReview->date), m_onlineReview->summary);
+            .arg(DateTexts::mediumDate(details().onlineReview->date), details().onlineReview->summary);
     if (const QDateTime* recorded = usable(m_lastReviewedDate)) {
-        if (m_onlineReview)
+        if (details().onlineReview)
             return tr("You opened its store page on %1, after your review of %2")
-                .arg(DateTexts::mediumDate(*recorded), DateTexts::mediumDate(m_onlineReview->date));
+                .arg(DateTexts::mediumDate(*recorded), DateTexts::mediumDate(details().onlineReview->date));
         return tr("You opened its store page on %1; no review by you has been found")
             .arg(DateTexts::mediumDate(*recorded));
     }
@@ -289,4 +293,24 @@ std::optional<QUrl> AppInfo::reviewFallbackURL() const
 QDateTime AppInfo::distantPast()
 {
     return QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+}
+
+const AppInfo::Details& AppInfo::SharedDetails::operator*() const
+{
+    static const Details none;
+    return held ? *held : none;
+}
+
+AppInfo::Details& AppInfo::detailsToChange()
+{
+    // A copy of its own, never the part other records share.
+    auto details = std::make_shared<Details>(*m_details);
+    m_details.held = details;
+    return *details;
+}
+
+void AppInfo::setOnlineReview(std::optional<OnlineReview> review)
+{
+    if (review != details().onlineReview)
+        detailsToChange().onlineReview = std::move(review);
 }

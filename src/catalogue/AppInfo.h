@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 
 using OptionalDate = std::optional<QDateTime>;
@@ -63,13 +64,13 @@ public:
     const OptionalDate& lastReviewedDate() const { return m_lastReviewedDate; }
     Store store() const { return m_store; }
     // A snap's id in the Snap Store and its AppStream ids; empty for the other stores.
-    const QString& snapID() const { return m_snapID; }
-    const QStringList& commonIDs() const { return m_commonIDs; }
+    const QString& snapID() const { return details().snapID; }
+    const QStringList& commonIDs() const { return details().commonIDs; }
     void setLastReviewedDate(OptionalDate date) { m_lastReviewedDate = std::move(date); }
     // The user's own review on the ratings service, as last found there; never stored with the
     // review date, which stays what the user did in Kudora.
-    const std::optional<OnlineReview>& onlineReview() const { return m_onlineReview; }
-    void setOnlineReview(std::optional<OnlineReview> review) { m_onlineReview = std::move(review); }
+    const std::optional<OnlineReview>& onlineReview() const { return details().onlineReview; }
+    void setOnlineReview(std::optional<OnlineReview> review);
     // The newer of the review date and the online review's date: when the user last reviewed it.
     OptionalDate shownReviewDate() const;
     // Whether shownReviewDate() is the online review's.
@@ -121,6 +122,27 @@ public:
     friend bool operator==(const AppInfo&, const AppInfo&) = default;
 
 private:
+    // What only some records hold: one store's ids, a review found online. Shared between copies
+    // and absent when empty, since a record is copied for every view of the list and most records
+    // hold little or none of it.
+    struct Details
+    {
+        QString snapID;
+        QStringList commonIDs;
+        QString installation;
+        std::optional<OnlineReview> onlineReview;
+        friend bool operator==(const Details&, const Details&) = default;
+    };
+    // Compares what it holds, so that records compare by value.
+    struct SharedDetails
+    {
+        std::shared_ptr<const Details> held;
+        const Details& operator*() const;
+        friend bool operator==(const SharedDetails& a, const SharedDetails& b) { return *a == *b; }
+    };
+    const Details& details() const { return *m_details; }
+    Details& detailsToChange();
+
     AppId m_id;
     QString m_name;
     QString m_bundlePath;
@@ -128,10 +150,7 @@ private:
     OptionalDate m_lastAccessedDate;
     OptionalDate m_modificationDate;
     OptionalDate m_lastReviewedDate;
-    std::optional<OnlineReview> m_onlineReview;
     Store m_store = Store::AppStore;
     std::optional<QUrl> m_webPage;
-    QString m_snapID;
-    QStringList m_commonIDs;
-    QString m_installation;
+    SharedDetails m_details;
 };
