@@ -783,7 +783,19 @@ TEST_F(OnlineReviewLaunches, AListingShowsTheCachedReviewsAndLooksUpTheMissingOn
     AppSource::Result listed;
     for (const QString& id : { Notes, Paint })
         listed.apps.append(AppInfo::flatpakApp(AppId(id), id.section(u'.', -1), u"/"_s + id, {}, {}, {}, {}));
-    const AppSources sources { std::make_shared<FixedSource>(listed, AppInfo::Store::Flatpak) };
+    // A scan on a worker thread (the model's own) is slow, as a real one is beside a quick loopback
+    // answer: the list must not be the catalogue of a scan still under way.
+    struct SlowOffTheMainThread : FixedSource
+    {
+        using FixedSource::FixedSource;
+        Result scan(const ReviewDateMap& dates) const override
+        {
+            if (QThread::currentThread() != QCoreApplication::instance()->thread())
+                QThread::msleep(500);
+            return FixedSource::scan(dates);
+        }
+    };
+    const AppSources sources { std::make_shared<SlowOffTheMainThread>(listed, AppInfo::Store::Flatpak) };
     const QString machineId = fixture.writeFile(u"machine-id"_s, "0123456789abcdef0123456789abcdef\n");
     const auto list = [&](bool json) {
         QString out, err;

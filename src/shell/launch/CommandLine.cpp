@@ -279,14 +279,15 @@ int CommandLine::list(const AppSources& sources, PreferencesService& preferences
                       const QString& reviewCacheFolder, const QString& machineIdFile, QTextStream& out,
                       QTextStream& err) const
 {
-    // The window's own rules of what it lists and in which order. The model's first scan waits
-    // for an event loop, which runs here only for the ratings service's answers, once the model
-    // has its catalogue.
-    AppModel model(preferences, sources);
     const AppSource::Result scanned = AppSource::scanAll(sources, preferences.loadReviewDates());
+    // The ratings service's answers come first: the event loop they run in would also start the
+    // model's own first scan, which empties its catalogue until that scan ends.
+    AppModel::OnlineReviews reviews =
+        onlineReviews(scanned.apps, preferences.domain(), reviewCacheFolder, machineIdFile);
+    // The window's own rules of what it lists and in which order; no event loop runs from here on.
+    AppModel model(preferences, sources);
     model.setApps(scanned.apps);
-    model.setOnlineReviews(
-        onlineReviews(model.apps(), preferences.domain(), reviewCacheFolder, machineIdFile));
+    model.setOnlineReviews(std::move(reviews));
     const QList<AppInfo> apps = model.visibleApps();
 
     if (m_json) {
