@@ -531,6 +531,18 @@ TEST(Startup, ClosingTheLastWindowOrQuittingEndsTheApplicationAndAnUpdateWindowC
 }
 
 // Launches of the program on one store, with a feed on the loopback interface.
+namespace {
+// The window's message bar, and the text it shows; empty while it is hidden.
+MessageBar* bar(const ShellHarness& harness)
+{
+    return harness.window().contentView()->messageBar();
+}
+QString shownText(const ShellHarness& harness)
+{
+    return bar(harness)->isVisible() ? namedChild<QLabel>(bar(harness), u"messageText"_s)->text() : QString();
+}
+} // namespace
+
 class Updates : public ::testing::Test
 {
 protected:
@@ -547,15 +559,6 @@ protected:
                                                       std::move(parts));
         EXPECT_TRUE(harness->openAndActivate());
         return harness;
-    }
-    static MessageBar* bar(const ShellHarness& harness)
-    {
-        return harness.window().contentView()->messageBar();
-    }
-    static QString shownText(const ShellHarness& harness)
-    {
-        return bar(harness)->isVisible() ? namedChild<QLabel>(bar(harness), u"messageText"_s)->text()
-                                         : QString();
     }
 
     LoopbackHttpServer server;
@@ -639,15 +642,6 @@ protected:
         harness->workspace.handled = { u"appstream"_s };
         EXPECT_TRUE(harness->openAndActivate());
         return harness;
-    }
-    static MessageBar* bar(const ShellHarness& harness)
-    {
-        return harness.window().contentView()->messageBar();
-    }
-    static QString shownText(const ShellHarness& harness)
-    {
-        return bar(harness)->isVisible() ? namedChild<QLabel>(bar(harness), u"messageText"_s)->text()
-                                         : QString();
     }
     static QString stars(const ShellHarness& harness, const QString& id)
     {
