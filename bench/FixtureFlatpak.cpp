@@ -41,12 +41,12 @@ bool run(const QString& root, const QString& program, const QStringList& argumen
     return true;
 }
 
+} // namespace
+
 QString appID(int i)
 {
     return u"org.kudora.bench.App%1"_s.arg(i, 3, 10, QChar(u'0'));
 }
-
-} // namespace
 
 QList<QPair<QByteArray, QByteArray>> environment(const QString& root)
 {

@@ -13,6 +13,9 @@
 // so a folder that already holds a complete set of the same size is used as it is.
 namespace FixtureFlatpak {
 
+// The id of application i, from 0.
+QString appID(int i);
+
 // The variables that point libflatpak and the flatpak tool at the installations in root.
 QList<QPair<QByteArray, QByteArray>> environment(const QString& root);
 

@@ -13,10 +13,22 @@
 //
 // The command line: "kudora --list" against the platform's own tool doing the same job,
 // "flatpak list --app --columns=application,name", from exec to exit.
+//
+// The user's own reviews, looked up on a stand-in for the ratings service on a thread of this
+// program (each of the 200 applications reviewed by the user among others): the first paint, and
+// the first with every row's rating, with the lookups on and all 200 answers cached, against the
+// paints of floor (a) and of the program without them; and, with nothing cached, the longest the
+// window's main thread stays from its event loop while the 200 answers arrive (the probe's 1 ms
+// ticks).
 
 #include "BenchTable.h"
+#include "FileDefaultsDomain.h"
 #include "FixtureDistro.h"
 #include "FixtureFlatpak.h"
+#include "ReviewCache.h"
+#include "ReviewChoice.h"
+#include "ReviewServiceDouble.h"
+#include "UserHash.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,7 +51,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int Runs = 31;
+// 31 unless --runs= says otherwise, for a quick look.
+int Runs = 31;
 constexpr int Apps = 200;
 constexpr int DistroApps = 300;
 
@@ -53,6 +66,10 @@ struct Sample
     double filledMs = 0;
     bool flatpakAtPaint = false;
     bool appstreamAtPaint = false;
+    // From a report on stalls: the probe's longest gap, and the time from the first rating shown
+    // to the last.
+    double stallMs = 0;
+    double ratingMs = 0;
 };
 
 qint64 monotonicNow()
@@ -66,7 +83,8 @@ qint64 monotonicNow()
 // the fixture's Flatpak installations, the system's data folders (dataDirs, $XDG_DATA_DIRS) and the
 // start-up probe.
 std::vector<std::string> childEnvironment(const QString& root, const QString& flatpak, const QString& report,
-                                          const QByteArray& dataDirs)
+                                          const QByteArray& dataDirs,
+                                          const std::vector<std::pair<std::string, std::string>>& extra = {})
 {
     std::vector<std::pair<std::string, std::string>> overrides = {
         { "HOME", QFile::encodeName(root + u"/home"_s).toStdString() },
@@ -84,6 +102,7 @@ std::vector<std::string> childEnvironment(const QString& root, const QString& fl
         { "KUDORA_BENCH_REPORT", QFile::encodeName(report).toStdString() },
         { "KUDORA_BENCH_ROWS", std::to_string(Apps) },
     };
+    overrides.insert(overrides.end(), extra.begin(), extra.end());
     for (const auto& [name, value] : FixtureFlatpak::environment(flatpak))
         overrides.emplace_back(name.toStdString(), value.toStdString());
     std::vector<std::string> environment;
@@ -149,10 +168,15 @@ bool runWindow(const std::vector<std::string>& arguments, const std::vector<std:
     long long filled = 0;
     int flatpak = 0;
     int appstream = 0;
-    if (std::sscanf(report.readAll().constData(), "paint %lld filled %lld flatpak %d appstream %d", &paint,
-                    &filled, &flatpak, &appstream)
-        != 4)
+    long long stall = 0;
+    long long rating = 0;
+    const int read = std::sscanf(report.readAll().constData(),
+                                 "paint %lld filled %lld flatpak %d appstream %d stall %lld rating %lld",
+                                 &paint, &filled, &flatpak, &appstream, &stall, &rating);
+    if (read != 4 && read != 6)
         return false;
+    sample.stallMs = double(stall) / 1e6;
+    sample.ratingMs = double(rating) / 1e6;
     sample.flatpakAtPaint = flatpak != 0;
     sample.appstreamAtPaint = appstream != 0;
     sample.paintMs = double(paint - start) / 1e6;
@@ -172,6 +196,52 @@ int listedApps(const QString& path)
     return count;
 }
 
+// The home, configuration, cache, state and runtime folders of childEnvironment(root, ...).
+void makeHome(const QString& root)
+{
+    for (const char* folder :
+         { "/home/.config", "/home/.cache", "/home/.local/share", "/home/.local/state", "/runtime" })
+        QDir().mkpath(root + QString::fromLatin1(folder));
+    QFile::setPermissions(root + u"/runtime"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The program's settings in the home of root: the user's reviews are looked up, on server.
+void chooseLookups(const QString& root, const QUrl& server)
+{
+    FileDefaultsDomain domain(root + u"/home/.config/org.kudora.Kudora.plist"_s);
+    domain.setValue(ReviewChoice::ChoiceKey, true);
+    domain.setValue(ReviewChoice::ServerKey, server.toString());
+}
+
+QString cacheFolder(const QString& root)
+{
+    return root + u"/home/.cache/kudora"_s;
+}
+
+// Each application reviewed by the user among eleven others, as the service lists them; and the
+// same answers in the cache of cachedRoot, asked now.
+bool serveReviews(ReviewServiceDouble& service, const UserHash& hash, const QString& cachedRoot)
+{
+    const QString description = u"It does what it says, and quickly. "_s.repeated(5);
+    ReviewCache cache(cacheFolder(cachedRoot));
+    for (int i = 0; i < Apps; ++i) {
+        const QString id = FixtureFlatpak::appID(i);
+        QList<QJsonObject> reviews;
+        for (int r = 0; r < 12; ++r) {
+            QJsonObject review = ReviewServiceDouble::review(
+                r == 5 ? QString::fromLatin1(hash.hex()) : u"5f0c3e1d2b4a69788796a5b4c3d2e1f0a9b8c7d6"_s,
+                1'700'000'000 - r * 86'400, 20 + r * 5, u"Review number %1"_s.arg(r));
+            review.insert(u"description"_s, description);
+            reviews.append(review);
+        }
+        service.serve(id, { ReviewServiceDouble::listing(reviews) });
+        cache.record(id,
+                     OnlineReview { QDateTime::fromSecsSinceEpoch(1'700'000'000 - 5 * 86'400, Qt::UTC), 45,
+                                    u"Review number 5"_s });
+    }
+    return cache.save();
+}
+
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -184,6 +254,11 @@ double minimum(const std::vector<double>& values)
     return *std::min_element(values.begin(), values.end());
 }
 
+double maximum(const std::vector<double>& values)
+{
+    return *std::max_element(values.begin(), values.end());
+}
+
 struct Series
 {
     Series(const char* name, std::vector<std::string> arguments)
@@ -193,7 +268,7 @@ struct Series
 
     const char* name;
     std::vector<std::string> arguments;
-    std::vector<double> paint, filled, peak, wall, cpu;
+    std::vector<double> paint, filled, peak, wall, cpu, stall, rating;
     int flatpakAtPaint = 0;
     int appstreamAtPaint = 0;
     // The environment of its runs; the shared one when empty.
@@ -206,6 +281,8 @@ struct Series
         peak.push_back(sample.peakMiB);
         wall.push_back(sample.wallMs);
         cpu.push_back(sample.cpuMs);
+        stall.push_back(sample.stallMs);
+        rating.push_back(sample.ratingMs);
         flatpakAtPaint += sample.flatpakAtPaint ? 1 : 0;
         appstreamAtPaint += sample.appstreamAtPaint ? 1 : 0;
     }
@@ -231,6 +308,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     const std::string fixtures = BenchTable::takeOption(&argc, argv, "--fixtures=");
+    if (const std::string runs = BenchTable::takeOption(&argc, argv, "--runs="); !runs.empty())
+        Runs = std::max(1, std::atoi(runs.c_str()));
     QTemporaryDir root;
     if (!root.isValid())
         return 1;
@@ -241,11 +320,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_startup: cannot make the Flatpak installations\n");
         return 1;
     }
-    for (const char* folder :
-         { "/home/.config", "/home/.cache", "/home/.local/share", "/home/.local/state", "/runtime" })
-        QDir().mkpath(root.path() + QString::fromLatin1(folder));
-    QFile::setPermissions(root.path() + u"/runtime"_s,
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    makeHome(root.path());
 
     const QString distro = root.path() + u"/distro"_s;
     if (!FixtureDistro::create(distro, DistroApps)) {
@@ -269,6 +344,37 @@ int main(int argc, char** argv)
         childEnvironment(root.path(), flatpak, reportPath,
                          QFile::encodeName(FixtureDistro::share(distro)) + ':' + systemDataDirs);
     Series list { "kudora --list", { KUDORA_EXECUTABLE, "--list" } };
+
+    // The reviews' two homes: one with every answer cached, one asking each anew.
+    ReviewServiceDouble service;
+    const UserHash hash = UserHash::ofThisUser();
+    Series cached { "kudora, reviews looked up, 200 answers cached", { KUDORA_EXECUTABLE } };
+    Series lookups { "kudora, reviews looked up, none cached", { KUDORA_EXECUTABLE } };
+    std::vector<Series*> windows { &constants, &listing, &kudora, &withDistro };
+    const QString cachedRoot = root.path() + u"/reviews-cached"_s;
+    const QString lookupRoot = root.path() + u"/reviews-looked-up"_s;
+    if (hash.isValid()) {
+        // The rating column's title as the program shows it in English.
+        const std::vector<std::pair<std::string, std::string>> rated = {
+            { "KUDORA_BENCH_RATED_COLUMN", "Your Rating" }, { "LC_ALL", "C.UTF-8" }, { "LANGUAGE", "C" }
+        };
+        std::vector<std::pair<std::string, std::string>> stalls = rated;
+        stalls.emplace_back("KUDORA_BENCH_STALLS", "1");
+        for (const QString& home : { cachedRoot, lookupRoot }) {
+            makeHome(home);
+            chooseLookups(home, service.server());
+        }
+        if (!serveReviews(service, hash, cachedRoot)) {
+            std::fprintf(stderr, "bench_startup: cannot write the cached answers\n");
+            return 1;
+        }
+        cached.environment = childEnvironment(cachedRoot, flatpak, reportPath, systemDataDirs, rated);
+        lookups.environment = childEnvironment(lookupRoot, flatpak, reportPath, systemDataDirs, stalls);
+        windows.insert(windows.end(), { &cached, &lookups });
+    } else {
+        std::fprintf(stderr, "bench_startup: no user hash (%s); the reviews' rows are left out\n",
+                     qPrintable(hash.failureReason()));
+    }
     Series peer { "flatpak list", { "flatpak", "list", "--app", "--columns=application,name" } };
 
     // Both listings must show the same applications, or the comparison says nothing.
@@ -283,7 +389,9 @@ int main(int argc, char** argv)
     }
 
     for (int run = 0; run < Runs; ++run) {
-        for (Series* series : { &constants, &listing, &kudora, &withDistro }) {
+        // Every answer is asked anew.
+        ReviewCache(cacheFolder(lookupRoot)).removeAll();
+        for (Series* series : windows) {
             Sample sample;
             if (!runWindow(series->arguments, series->environment.empty() ? environment : series->environment,
                            reportPath, sample)) {
@@ -298,6 +406,18 @@ int main(int argc, char** argv)
             "with distribution apps %.1f ms, filled %.1f ms\n",
             run, constants.paint.back(), listing.paint.back(), listing.peak.back(), kudora.paint.back(),
             kudora.filled.back(), kudora.peak.back(), withDistro.paint.back(), withDistro.filled.back());
+        if (hash.isValid())
+            std::fprintf(stderr,
+                         "        reviews cached %.1f ms, rated %.1f ms | looked up: longest stall %.1f ms, "
+                         "%.1f ms from the first rating to the last\n",
+                         cached.paint.back(), cached.filled.back(), lookups.stall.back(),
+                         lookups.rating.back());
+    }
+    // The cached runs asked nothing; the others asked each application once a run.
+    if (hash.isValid() && service.requestCount() != qsizetype(Runs) * Apps) {
+        std::fprintf(stderr, "bench_startup: the service was asked %lld times, not %d\n",
+                     qlonglong(service.requestCount()), Runs * Apps);
+        return 1;
     }
     for (int run = 0; run < Runs; ++run) {
         for (Series* series : { &list, &peer }) {
@@ -311,7 +431,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "run %2d: kudora --list %.1f ms | flatpak list %.1f ms\n", run, list.wall.back(),
                      peer.wall.back());
     }
-    for (const Series* series : { &constants, &listing, &kudora, &withDistro })
+    for (const Series* series : windows)
         printSummary(*series, true);
     for (const Series* series : { &list, &peer })
         printSummary(*series, false);
@@ -348,6 +468,21 @@ int main(int argc, char** argv)
                             + ") with distribution apps that loaded libappstream "
                               "by the first paint",
                         double(withDistro.appstreamAtPaint), "runs", 0, Target::AtMost, 0 });
+    if (hash.isValid()) {
+        BenchTable::print({ "start-up to first paint, reviews looked up and 200 answers cached (floor (a))",
+                            median(cached.paint), "ms", median(constants.paint), Target::RatioAtMost, 1.3 });
+        BenchTable::print(
+            { "  the same, to the first paint with the 200 ratings (floor: kudora's with the 200 "
+              "apps, without reviews)",
+              median(cached.filled), "ms", median(kudora.filled), Target::None, 0 });
+        BenchTable::print(
+            { "longest main-thread stall while 200 answers arrive (median of " + runs + " runs)",
+              median(lookups.stall), "ms", 0, Target::AtMost, 16 });
+        BenchTable::print(
+            { "  the same, longest of " + runs + " runs", maximum(lookups.stall), "ms", 0, Target::None, 0 });
+        BenchTable::print({ "  from the first rating shown to the 200th", median(lookups.rating), "ms", 0,
+                            Target::None, 0 });
+    }
     BenchTable::print(
         { "kudora --list, 200 Flatpak apps (floor: flatpak list --app --columns=application,name)",
           median(list.wall), "ms", median(peer.wall), Target::RatioAtMost, 1.0 });
