@@ -727,17 +727,33 @@ TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAn
         const QAbstractItemModel* rows = table->model();
         const int notesRow =
             rows->index(0, 0).data(AppTableModel::IdRole).value<AppId>().text() == Notes ? 0 : 1;
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          table->visualRect(rows->index(notesRow, AppTableModel::AppStoreColumn)).center());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return preferences.reviewDate(AppId(Notes)).has_value(); }));
+        QSignalSpy opened(harness->window().contentView(), &ContentView::reviewPageOpened);
+        const auto openNotes = [&] {
+            const qsizetype count = opened.size();
+            QTest::mouseClick(
+                table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                table->visualRect(rows->index(notesRow, AppTableModel::AppStoreColumn)).center());
+            return QTest::qWaitFor([&] { return opened.size() > count; });
+        };
+        const auto comeBack = [&](qsizetype requests) {
+            QEvent activated(QEvent::WindowActivate);
+            QApplication::sendEvent(&harness->window(), &activated);
+            return QTest::qWaitFor([&] {
+                return service.requestCount() == requests && !harness->app().onlineReviews().isBusy();
+            });
+        };
+        ASSERT_TRUE(openNotes());
+        ASSERT_TRUE(preferences.reviewDate(AppId(Notes)).has_value());
         const QVariant reviewDates = domain->value(PreferencesService::ReviewDatesKey);
-        QEvent activated(QEvent::WindowActivate);
-        QApplication::sendEvent(&harness->window(), &activated);
-        ASSERT_TRUE(QTest::qWaitFor([&] {
-            return service.requestCount() == before + 3 && !harness->app().onlineReviews().isBusy();
-        }));
+        ASSERT_TRUE(comeBack(before + 3));
         EXPECT_EQ(std::pair(stars(*harness, Notes), domain->value(PreferencesService::ReviewDatesKey)),
                   std::pair(u"★★★★☆"_s, reviewDates));
+        // A review the user has since taken back shows no more; what they did in Kudora stays.
+        service.serve(Notes, { "[]" });
+        ASSERT_TRUE(openNotes());
+        ASSERT_TRUE(comeBack(before + 4));
+        EXPECT_EQ(stars(*harness, Notes), QString());
+        EXPECT_TRUE(preferences.reviewDate(AppId(Notes)).has_value());
         // Turned off, the answers are forgotten on disk and in the rows.
         const QString cacheFile = fixture.pathOf(u"cache/kudora/online-reviews.json"_s);
         EXPECT_TRUE(QFileInfo::exists(cacheFile));
