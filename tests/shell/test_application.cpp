@@ -653,6 +653,11 @@ protected:
         }
         return u"no row"_s;
     }
+    static bool ratingsShown(const ShellHarness& harness)
+    {
+        return !namedChild<AppTableView>(harness.window().contentView(), u"applicationTable"_s)
+                    ->isColumnHidden(AppTableModel::RatingColumn);
+    }
     // The user's hash on this fixture's machine.
     static QString ownHash()
     {
@@ -695,12 +700,14 @@ TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAn
                   std::pair(u"Look Up My Reviews"_s, u"Not Now"_s));
         QAction* choice = harness->action(Names::LookUpOnlineReviews);
         ASSERT_TRUE(choice && choice->isCheckable() && !choice->isChecked());
+        EXPECT_FALSE(ratingsShown(*harness));
         button.isEmpty()
             ? choice->trigger()
             : QTest::mouseClick(namedChild<QAbstractButton>(bar(*harness), button), Qt::LeftButton);
         EXPECT_EQ(shownText(*harness), QString());
-        EXPECT_EQ(std::pair(domain->value(ReviewChoice::ChoiceKey), choice->isChecked()),
-                  std::pair(stored, stored.toBool()));
+        EXPECT_EQ(
+            std::tuple(domain->value(ReviewChoice::ChoiceKey), choice->isChecked(), ratingsShown(*harness)),
+            std::tuple(stored, stored.toBool(), stored.toBool()));
         if (!stored.toBool()) {
             // Off or not chosen, a rescan sends nothing either.
             harness->action(Names::RescanRequested)->trigger();
@@ -759,8 +766,8 @@ TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAn
         EXPECT_TRUE(QFileInfo::exists(cacheFile));
         choice->trigger();
         EXPECT_EQ(std::tuple(QFileInfo::exists(cacheFile), stars(*harness, Notes),
-                             domain->value(ReviewChoice::ChoiceKey)),
-                  std::tuple(false, QString(), QVariant(false)));
+                             domain->value(ReviewChoice::ChoiceKey), ratingsShown(*harness)),
+                  std::tuple(false, QString(), QVariant(false), false));
     }
     // Without the computer's id nothing is looked up, and the bar says why.
     const qsizetype before = service.requestCount();
