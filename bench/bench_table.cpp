@@ -7,8 +7,9 @@
 //
 // Also ignoring 1,000 selected rows through the window (the menu command), against the floor of
 // the model ignoring the same applications with no window watching it; and recording one review
-// and ignoring one row with the window watching, against the floor of one dataChanged on a plain
-// QStandardItemModel under a shown QTableView.
+// and ignoring one row with the window watching, and the answer of the ratings service for one row
+// coming, against the floor of one dataChanged on a plain QStandardItemModel under a shown
+// QTableView.
 
 #include "AppModel.h"
 #include "AppTableView.h"
@@ -188,6 +189,22 @@ void ignoreOneRowInWindow(benchmark::State& state)
     model.resetIgnoreList();
 }
 
+// The user's review of one row found on the ratings service, and then not, in turn.
+void onlineAnswerInWindow(benchmark::State& state)
+{
+    AppModel& model = s_fixture->model;
+    int next = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const AppInfo app = model.apps().at((next % ReviewedRows) * (RecordCount / ReviewedRows));
+        std::optional<OnlineReview> review;
+        if (next++ / ReviewedRows % 2 == 0)
+            review = OnlineReview { QDateTime::currentDateTimeUtc(), 80, u"Good"_s };
+        state.ResumeTiming();
+        model.setOnlineReview(app.id(), std::move(review));
+    }
+}
+
 void floorOneDataChanged(benchmark::State& state)
 {
     QStandardItemModel& plain = *s_fixture->standardModel;
@@ -268,6 +285,7 @@ int main(int argc, char** argv)
     using Bench = std::pair<const char*, void (*)(benchmark::State&)>;
     for (const auto& [name, function] : { Bench("reviewOneRowInWindow", reviewOneRowInWindow),
                                           Bench("ignoreOneRowInWindow", ignoreOneRowInWindow),
+                                          Bench("onlineAnswerInWindow", onlineAnswerInWindow),
                                           Bench("floorOneDataChanged", floorOneDataChanged) }) {
         BenchTable::measure(name, function, Repetitions)->Iterations(200);
     }
@@ -287,6 +305,9 @@ int main(int argc, char** argv)
     const double oneDataChanged = collector.median("floorOneDataChanged").realMs * 1000;
     BenchTable::print({ "recording a review, 10,000-row table",
                         collector.median("reviewOneRowInWindow").realMs * 1000, "us", oneDataChanged,
+                        BenchTable::Target::Below, 2000 });
+    BenchTable::print({ "one online review found or gone, 10,000-row table",
+                        collector.median("onlineAnswerInWindow").realMs * 1000, "us", oneDataChanged,
                         BenchTable::Target::Below, 2000 });
     BenchTable::print({ "ignoring one row, 10,000-row table",
                         collector.median("ignoreOneRowInWindow").realMs * 1000, "us", oneDataChanged,

@@ -6,7 +6,8 @@
 // --stores shows the four kinds of store application instead of the sample catalogue: two App
 // Store bundles, the Flatpak installations the tests build (FlatpakFixture), snaps from the tests'
 // stand-in for snapd and a prefix of distribution applications as packages install them (metainfo,
-// desktop entries, hicolor icons), with a few uses in GNOME Shell's records.
+// desktop entries, hicolor icons), with a few uses in GNOME Shell's records and, with the user's
+// reviews looked up, two of their reviews as the ratings service's answers are cached.
 // It runs on the program's own pieces, with a store in memory, no update checking and Applications
 // folders of its own, so it neither reads nor changes anything of the person running it.
 
@@ -22,6 +23,8 @@
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
 #include "PreferencesService.h"
+#include "ReviewCache.h"
+#include "ReviewChoice.h"
 #include "SnapSource.h"
 #include "SnapdDouble.h"
 #include "UpdaterController.h"
@@ -142,6 +145,18 @@ void makeStoreApplications(FixtureTree& tree, SnapdDouble& snapd, PreferencesSer
                                 { "org.stillwater.Photos.desktop", 40 } }));
     preferences.recordReviewDate(AppId(QString::fromLatin1(FlatpakFixture::FlathubApp)));
     preferences.recordReviewDate(AppId(u"snap:tessera"_s));
+
+    // The user agreed to the lookups; two answers are cached, and the others are asked of a port
+    // on this computer where nothing listens.
+    preferences.domain().setValue(ReviewChoice::ChoiceKey, true);
+    preferences.domain().setValue(ReviewChoice::ServerKey, u"http://127.0.0.1:9/1.0/reviews/api"_s);
+    tree.writeFile(u"machine-id"_s, "0123456789abcdef0123456789abcdef\n");
+    ReviewCache cache(tree.pathOf(u"cache"_s));
+    cache.record(QString::fromLatin1(FlatpakFixture::UserApp),
+                 OnlineReview { now.addDays(-45), 80, u"Does everything I need"_s });
+    cache.record(u"org.marginalia.Marginalia"_s,
+                 OnlineReview { now.addDays(-200), 100, u"Lovely for notes"_s });
+    cache.save();
 }
 
 } // namespace
@@ -192,6 +207,8 @@ int main(int argc, char** argv)
             return 1;
         }
         makeStoreApplications(tree, snapd, preferences);
+        parts.reviewCacheFolder = tree.pathOf(u"cache"_s);
+        parts.machineIdFile = tree.pathOf(u"machine-id"_s);
         const QString data = tree.pathOf(u"data"_s);
         parts.sources->append(std::make_shared<const FlatpakSource>(data));
         parts.sources->append(std::make_shared<const SnapSource>(snapd.socketPath(), data));

@@ -227,17 +227,31 @@ void AppModel::setOnlineReviews(OnlineReviews reviews)
     bool changed = false;
     for (qsizetype index = 0; index < m_apps.size(); ++index) {
         const auto found = m_onlineReviews.constFind(m_apps.at(index).id());
-        std::optional<OnlineReview> review =
-            found == m_onlineReviews.cend() ? std::nullopt : std::optional(*found);
-        if (review == m_apps.at(index).onlineReview())
-            continue;
-        m_apps[index].setOnlineReview(std::move(review));
-        m_order.setApp(index, m_apps[index]);
-        emit appsChangedInPlace(index, index);
-        changed = true;
+        changed |=
+            showOnlineReview(index, found == m_onlineReviews.cend() ? std::nullopt : std::optional(*found));
     }
     if (changed)
         notifyAppsChanged();
+}
+
+void AppModel::setOnlineReview(const AppId& id, std::optional<OnlineReview> review)
+{
+    if (review)
+        m_onlineReviews.insert(id, *review);
+    else
+        m_onlineReviews.remove(id);
+    if (const qsizetype index = indexOfID(id); index >= 0 && showOnlineReview(index, std::move(review)))
+        notifyAppsChanged();
+}
+
+bool AppModel::showOnlineReview(qsizetype index, std::optional<OnlineReview> review)
+{
+    if (review == m_apps.at(index).onlineReview())
+        return false;
+    m_apps[index].setOnlineReview(std::move(review));
+    m_order.setApp(index, m_apps[index]);
+    emit appsChangedInPlace(index, index);
+    return true;
 }
 
 bool AppModel::pruneAndTakeIgnoredIDs(bool absenceKnown, QSet<AppId> unlistedIDs)

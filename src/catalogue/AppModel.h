@@ -109,6 +109,8 @@ public:
     // review changed change in place.
     const OnlineReviews& onlineReviews() const { return m_onlineReviews; }
     void setOnlineReviews(OnlineReviews reviews);
+    // The same for one id, as its answer comes: none forgets its review.
+    void setOnlineReview(const AppId& id, std::optional<OnlineReview> review);
 
 signals:
     void appsChanged();
@@ -161,6 +163,8 @@ private:
     qsizetype indexOfID(const AppId& id) const;
     // Sets the review date of the record at index, in place, and tells whoever listens.
     void setReviewDate(qsizetype index, const OptionalDate& date);
+    // Shows review in the row at index; false when it showed it already.
+    bool showOnlineReview(qsizetype index, std::optional<OnlineReview> review);
 
     PreferencesService& m_preferences;
     AppSources m_sources;

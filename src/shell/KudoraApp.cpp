@@ -187,6 +187,11 @@ KudoraApp::KudoraApp(ProgramParts parts)
     m_onlineReviews->watchActivation(*m_mainWindow);
     connect(content, &ContentView::reviewPageOpened, m_onlineReviews.get(),
             &OnlineReviewsController::lookUpOnReturn);
+    const auto showRatings = [this, content] {
+        content->setRatingsShown(m_onlineReviews->choice() == OnlineReviewsController::Choice::On);
+    };
+    showRatings();
+    connect(m_onlineReviews.get(), &OnlineReviewsController::choiceChanged, content, showRatings);
     m_commands = std::make_unique<AppCommands>(*m_model, *m_mainWindow, *m_center, *m_focusedValues,
                                                *workspace, *m_undoStack, checkForUpdates, automaticChecks,
                                                m_onlineReviews->action());

@@ -77,6 +77,7 @@ void OnlineReviewsController::setChoice(bool lookUp)
         m_cache.removeAll();
         m_cacheLoaded = false;
         m_opened.clear();
+        m_appsByStreamId.clear();
         m_model.setOnlineReviews({});
     }
     emit choiceChanged();
@@ -129,11 +130,13 @@ void OnlineReviewsController::loadCache()
 
 void OnlineReviewsController::showAnswers()
 {
+    m_appsByStreamId.clear();
     AppModel::OnlineReviews reviews;
     for (const AppInfo& app : m_model.apps()) {
         const std::optional<QString> id = AppStreamId::of(app);
         if (!id)
             continue;
+        m_appsByStreamId.insert(*id, app.id());
         if (const std::optional<ReviewCache::Answer> answer = m_cache.answer(*id); answer && answer->review)
             reviews.insert(app.id(), *answer->review);
     }
@@ -145,16 +148,8 @@ void OnlineReviewsController::showAnswer(const QString& id)
     if (m_choice != Choice::On)
         return;
     const std::optional<ReviewCache::Answer> answer = m_cache.answer(id);
-    AppModel::OnlineReviews reviews = m_model.onlineReviews();
-    for (const AppInfo& app : m_model.apps()) {
-        if (AppStreamId::of(app) != id)
-            continue;
-        if (answer && answer->review)
-            reviews.insert(app.id(), *answer->review);
-        else
-            reviews.remove(app.id());
-    }
-    m_model.setOnlineReviews(std::move(reviews));
+    for (auto it = m_appsByStreamId.constFind(id); it != m_appsByStreamId.cend() && it.key() == id; ++it)
+        m_model.setOnlineReview(it.value(), answer ? answer->review : std::nullopt);
 }
 
 void OnlineReviewsController::lookUpStale()

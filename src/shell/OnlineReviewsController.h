@@ -2,9 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "AppId.h"
 #include "ReviewChoice.h"
 #include "UserHash.h"
 
+#include <QMultiHash>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
@@ -71,7 +73,7 @@ private:
     void makeLookups();
     void scanEnded();
     void loadCache();
-    // Shows the cached answers in every row.
+    // Shows the cached answers in every row, and notes which rows each AppStream id's answer is for.
     void showAnswers();
     void showAnswer(const QString& id);
     void lookUpStale();
@@ -93,4 +95,7 @@ private:
     bool m_toldWhyNot = false;
     // The AppStream ids of the pages opened since the window was last activated.
     QSet<QString> m_opened;
+    // The records of each AppStream id, as the rows were when their answers were last all shown:
+    // so that an answer's rows are found without going through every row.
+    QMultiHash<QString, AppId> m_appsByStreamId;
 };

@@ -152,6 +152,11 @@ QList<AppInfo> ContentView::selectedApps() const
     return apps;
 }
 
+void ContentView::setRatingsShown(bool shown)
+{
+    m_table->setColumnHidden(AppTableModel::RatingColumn, !shown);
+}
+
 void ContentView::setSelection(const QSet<AppId>& ids)
 {
     QItemSelection selection;

@@ -74,6 +74,9 @@ public:
     QList<AppInfo> selectedApps() const;
     // Selects the rows that show the given ids, and no others.
     void setSelection(const QSet<AppId>& ids);
+    // Whether the table has its "Your Rating" column: shown by default, and only worth its room
+    // while the user's reviews are looked up.
+    void setRatingsShown(bool shown);
 
 signals:
     void hasSelectionChanged(bool hasSelection);

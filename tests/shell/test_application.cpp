@@ -653,6 +653,11 @@ protected:
         }
         return u"no row"_s;
     }
+    static bool ratingsShown(const ShellHarness& harness)
+    {
+        return !namedChild<AppTableView>(harness.window().contentView(), u"applicationTable"_s)
+                    ->isColumnHidden(AppTableModel::RatingColumn);
+    }
     // The user's hash on this fixture's machine.
     static QString ownHash()
     {
@@ -695,12 +700,14 @@ TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAn
                   std::pair(u"Look Up My Reviews"_s, u"Not Now"_s));
         QAction* choice = harness->action(Names::LookUpOnlineReviews);
         ASSERT_TRUE(choice && choice->isCheckable() && !choice->isChecked());
+        EXPECT_FALSE(ratingsShown(*harness));
         button.isEmpty()
             ? choice->trigger()
             : QTest::mouseClick(namedChild<QAbstractButton>(bar(*harness), button), Qt::LeftButton);
         EXPECT_EQ(shownText(*harness), QString());
-        EXPECT_EQ(std::pair(domain->value(ReviewChoice::ChoiceKey), choice->isChecked()),
-                  std::pair(stored, stored.toBool()));
+        EXPECT_EQ(
+            std::tuple(domain->value(ReviewChoice::ChoiceKey), choice->isChecked(), ratingsShown(*harness)),
+            std::tuple(stored, stored.toBool(), stored.toBool()));
         if (!stored.toBool()) {
             // Off or not chosen, a rescan sends nothing either.
             harness->action(Names::RescanRequested)->trigger();
@@ -727,24 +734,40 @@ TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAn
         const QAbstractItemModel* rows = table->model();
         const int notesRow =
             rows->index(0, 0).data(AppTableModel::IdRole).value<AppId>().text() == Notes ? 0 : 1;
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          table->visualRect(rows->index(notesRow, AppTableModel::AppStoreColumn)).center());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return preferences.reviewDate(AppId(Notes)).has_value(); }));
+        QSignalSpy opened(harness->window().contentView(), &ContentView::reviewPageOpened);
+        const auto openNotes = [&] {
+            const qsizetype count = opened.size();
+            QTest::mouseClick(
+                table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                table->visualRect(rows->index(notesRow, AppTableModel::AppStoreColumn)).center());
+            return QTest::qWaitFor([&] { return opened.size() > count; });
+        };
+        const auto comeBack = [&](qsizetype requests) {
+            QEvent activated(QEvent::WindowActivate);
+            QApplication::sendEvent(&harness->window(), &activated);
+            return QTest::qWaitFor([&] {
+                return service.requestCount() == requests && !harness->app().onlineReviews().isBusy();
+            });
+        };
+        ASSERT_TRUE(openNotes());
+        ASSERT_TRUE(preferences.reviewDate(AppId(Notes)).has_value());
         const QVariant reviewDates = domain->value(PreferencesService::ReviewDatesKey);
-        QEvent activated(QEvent::WindowActivate);
-        QApplication::sendEvent(&harness->window(), &activated);
-        ASSERT_TRUE(QTest::qWaitFor([&] {
-            return service.requestCount() == before + 3 && !harness->app().onlineReviews().isBusy();
-        }));
+        ASSERT_TRUE(comeBack(before + 3));
         EXPECT_EQ(std::pair(stars(*harness, Notes), domain->value(PreferencesService::ReviewDatesKey)),
                   std::pair(u"★★★★☆"_s, reviewDates));
+        // A review the user has since taken back shows no more; what they did in Kudora stays.
+        service.serve(Notes, { "[]" });
+        ASSERT_TRUE(openNotes());
+        ASSERT_TRUE(comeBack(before + 4));
+        EXPECT_EQ(stars(*harness, Notes), QString());
+        EXPECT_TRUE(preferences.reviewDate(AppId(Notes)).has_value());
         // Turned off, the answers are forgotten on disk and in the rows.
         const QString cacheFile = fixture.pathOf(u"cache/kudora/online-reviews.json"_s);
         EXPECT_TRUE(QFileInfo::exists(cacheFile));
         choice->trigger();
         EXPECT_EQ(std::tuple(QFileInfo::exists(cacheFile), stars(*harness, Notes),
-                             domain->value(ReviewChoice::ChoiceKey)),
-                  std::tuple(false, QString(), QVariant(false)));
+                             domain->value(ReviewChoice::ChoiceKey), ratingsShown(*harness)),
+                  std::tuple(false, QString(), QVariant(false), false));
     }
     // Without the computer's id nothing is looked up, and the bar says why.
     const qsizetype before = service.requestCount();
