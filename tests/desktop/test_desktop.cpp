@@ -145,7 +145,7 @@ TEST(Desktop, TheWindowIsNamedForScreenReadersAndReadableInLightAndDarkThemes)
     MainWindow& window = harness.window();
     window.resize(900, 500);
     ContentView* content = window.contentView();
-    auto* table = namedChild<AppTableView>(content, u"applicationTable"_s);
+    AppTableView* table = &harness.table();
     auto* status = namedChild<QWidget>(content, u"statusBar"_s);
     auto* statusLabel = namedChild<QLabel>(status, u"statusLabel"_s);
 
@@ -274,7 +274,7 @@ TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindow
                 == WindowPlacement::State { placed, false };
         }));
         ContentView* content = window.contentView();
-        auto* table = namedChild<AppTableView>(content, u"applicationTable"_s);
+        AppTableView* table = &harness.table();
         QHeaderView* header = table->horizontalHeader();
         const auto click = [](QWidget* widget, QPoint point) {
             QTest::mouseClick(widget, Qt::LeftButton, {}, point);
@@ -316,8 +316,7 @@ TEST(StoredState, TheStoreKeepsTheIgnoreListReviewDatesAndUpdateKeysAndTheWindow
     Launch second(server.url(u"/appcast.xml"_s));
     ASSERT_TRUE(second.harness->openAndActivate());
     MainWindow& window = second.harness->window();
-    QHeaderView* header =
-        namedChild<AppTableView>(window.contentView(), u"applicationTable"_s)->horizontalHeader();
+    QHeaderView* header = second.harness->table().horizontalHeader();
     EXPECT_EQ(std::pair(header->sortIndicatorSection(), header->sortIndicatorOrder()),
               std::pair(int(AppTableModel::LastAccessedColumn), Qt::DescendingOrder));
     EXPECT_EQ(header->sectionSize(AppTableModel::LastAccessedColumn), 150);
@@ -357,19 +356,17 @@ TEST(StoredState, TheWindowSaysOnceWhenTheSettingsFileCannotBeUsed)
         parts.preferences = &preferences;
         ShellHarness harness(ShellHarness::standardInfo(), std::move(parts));
         ASSERT_TRUE(harness.openAndActivate());
-        auto* bar = namedChild<MessageBar>(harness.window().contentView(), u"messageBar"_s);
-        const QString shown = namedChild<QLabel>(bar, u"messageText"_s)->text();
-        EXPECT_TRUE(bar->isVisible() && shown.contains(message)) << qPrintable(shown);
-        QTest::mouseClick(bar->findChild<QToolButton*>(u"closeMessage"_s), Qt::LeftButton);
+        EXPECT_TRUE(harness.shownMessage().contains(message)) << qPrintable(harness.shownMessage());
+        QTest::mouseClick(harness.messageBar()->findChild<QToolButton*>(u"closeMessage"_s), Qt::LeftButton);
         // The session goes on with what the user does.
-        auto* table = namedChild<AppTableView>(harness.window().contentView(), u"applicationTable"_s);
+        AppTableView* table = &harness.table();
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
                           table->visualRect(table->model()->index(0, AppTableModel::NameColumn)).center());
         harness.action(CommandNames::IgnoreRequested)->trigger();
         QSignalSpy rescanned(&harness.app().model(), &AppModel::rescanFinished);
         harness.action(CommandNames::RescanRequested)->trigger();
         ASSERT_TRUE(rescanned.wait());
-        EXPECT_EQ(std::pair(bar->isVisible(), harness.app().model().ignoredIDs().size()),
+        EXPECT_EQ(std::pair(harness.messageBar()->isVisible(), harness.app().model().ignoredIDs().size()),
                   std::pair(false, qsizetype(1)));
     }
 }

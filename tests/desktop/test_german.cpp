@@ -31,7 +31,7 @@ TEST(German, TheProgramsTextsItsPluralsItsDatesAndQtsOwnTextsAreGerman)
     ASSERT_TRUE(harness.openAndActivate());
     MainWindow& window = harness.window();
     ContentView& content = *window.contentView();
-    const QAbstractItemModel* rows = namedChild<QTableView>(&content, u"applicationTable"_s)->model();
+    const QAbstractItemModel* rows = harness.table().model();
     const auto* status = namedChild<QLabel>(&content, u"statusLabel"_s);
     AppModel& model = harness.app().model();
 

@@ -53,7 +53,7 @@ TEST(HighDensity, ApplicationIconsUseEveryDevicePixel)
     // in reach.
     EXPECT_TRUE(window.screen()->availableGeometry().contains(window.geometry())) << qPrintable(
         QDebug::toString(window.geometry()) + QDebug::toString(window.screen()->availableGeometry()));
-    auto* table = namedChild<AppTableView>(window.contentView(), u"applicationTable"_s);
+    AppTableView* table = &harness.table();
     QTest::qWait(50);
 
     ASSERT_TRUE(s_doubleDensity);

@@ -5,15 +5,21 @@
 #include "AppCommands.h"
 #include "AppModel.h"
 #include "AppScanner.h"
+#include "AppTableModel.h"
+#include "AppTableView.h"
+#include "ContentView.h"
 #include "FixtureTree.h"
 #include "KudoraApp.h"
 #include "MainWindow.h"
 #include "MemoryDefaultsDomain.h"
+#include "MessageBar.h"
+#include "NamedChild.h"
 #include "PreferencesService.h"
 #include "RecordingWorkspace.h"
 #include "TestFeed.h"
 #include "UpdaterController.h"
 
+#include <QLabel>
 #include <QTest>
 
 // A KudoraApp on an information dictionary of the test's (without an update feed unless asked),
@@ -70,6 +76,28 @@ public:
 
     // The command's action, by its name (CommandNames).
     QAction* action(QLatin1StringView name) const { return m_app->commands().action(name); }
+
+    AppTableView& table() const
+    {
+        return *namedChild<AppTableView>(window().contentView(), QStringLiteral("applicationTable"));
+    }
+    // The table's row of the application with id; -1 when none shows it.
+    int rowOf(const QString& id) const
+    {
+        const QAbstractItemModel* rows = table().model();
+        for (int row = 0; row < rows->rowCount(); ++row)
+            if (rows->index(row, 0).data(AppTableModel::IdRole).value<AppId>().text() == id)
+                return row;
+        return -1;
+    }
+    MessageBar* messageBar() const { return window().contentView()->messageBar(); }
+    // What the message bar says; empty while it is hidden.
+    QString shownMessage() const
+    {
+        return messageBar()->isVisible()
+            ? namedChild<QLabel>(messageBar(), QStringLiteral("messageText"))->text()
+            : QString();
+    }
 
     RecordingWorkspace workspace;
     FixtureTree fixture;
