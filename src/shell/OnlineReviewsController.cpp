@@ -105,7 +105,7 @@ bool OnlineReviewsController::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate && !m_opened.isEmpty() && m_choice == Choice::On) {
         loadCache();
-        m_lookups->lookUp(QStringList(m_opened.cbegin(), m_opened.cend()));
+        m_lookups->lookUpFirst(QStringList(m_opened.cbegin(), m_opened.cend()));
         m_opened.clear();
     }
     return QObject::eventFilter(watched, event);
