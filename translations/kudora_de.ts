@@ -645,6 +645,10 @@ Exit-Status von --list: 0, wenn jede Anwendung gelesen wurde; 3, wenn einige Anw
         <source>Not Now</source>
         <translation>Nicht jetzt</translation>
     </message>
+    <message>
+        <source>Your reviews cannot be looked up: the ratings service’s address %1 is neither an https address nor one on this computer.</source>
+        <translation>Ihre Bewertungen können nicht nachgesehen werden: Die Adresse des Bewertungsdienstes %1 ist weder eine https-Adresse noch eine auf diesem Computer.</translation>
+    </message>
 </context>
 <context>
     <name>ReviewDatesCommand</name>

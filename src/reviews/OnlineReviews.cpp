@@ -70,12 +70,27 @@ bool OnlineReviews::canLookUp() const
 
 bool OnlineReviews::lookUp(const QStringList& ids)
 {
+    return enqueue(ids, false);
+}
+
+bool OnlineReviews::lookUpFirst(const QStringList& ids)
+{
+    return enqueue(ids, true);
+}
+
+bool OnlineReviews::enqueue(const QStringList& ids, bool first)
+{
     if (!canLookUp())
         return false;
+    qsizetype front = 0;
     for (const QString& id : ids) {
         if (!m_pending.contains(id)) {
             m_pending.insert(id);
-            m_queue.append(id);
+            m_queue.insert(first ? front++ : m_queue.size(), id);
+        } else if (first && m_queue.removeOne(id)) {
+            m_queue.insert(front++, id);
+        } else if (first) {
+            m_askAgain.insert(id);
         }
     }
     startMore();
@@ -165,6 +180,21 @@ void OnlineReviews::onFinished(QNetworkReply* reply, const QString& id)
     const Outcome outcome = outcomeOf(reply, id);
     --m_running;
     m_pending.remove(id);
+    // No status line means no answer at all; an answer of any kind shows the service is there.
+    if (!reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+        ++m_unansweredInARow;
+    else
+        m_unansweredInARow = 0;
+    if (m_unansweredInARow >= UnansweredInARowLimit) {
+        for (const QString& dropped : std::as_const(m_queue))
+            m_pending.remove(dropped);
+        m_queue.clear();
+        m_askAgain.clear();
+        m_unansweredInARow = 0;
+    } else if (m_askAgain.remove(id)) {
+        m_pending.insert(id);
+        m_queue.prepend(id);
+    }
     startMore();
     emit answered(id, outcome);
     if (!isBusy()) {

@@ -42,6 +42,10 @@ public:
         qint64 maximumSize = 4 * 1024 * 1024;
     };
     static constexpr int MaximumRequests = 4;
+    // After this many requests in a row that got no answer at all (no connection, or no reply
+    // within the time limit), the service is taken to be out of reach: the ids still queued are
+    // dropped, to be asked at the next lookup, rather than each waiting out its time limit.
+    static constexpr int UnansweredInARowLimit = MaximumRequests;
 
     static QUrl defaultServer() { return QUrl(QStringLiteral("https://odrs.gnome.org/1.0/reviews/api")); }
     static bool isPermitted(const QUrl& server);
@@ -61,6 +65,10 @@ public:
     // the last, or comes at once when there was nothing to ask. False, asking nothing and
     // signalling nothing, when canLookUp() is false.
     bool lookUp(const QStringList& ids);
+    // The same, before every id already queued: for ids the user has just reviewed. One being
+    // asked for now is asked again once its answer has come, since the user's review may have
+    // come after the request.
+    bool lookUpFirst(const QStringList& ids);
     // The same for those of ids whose cached answer is missing or stale.
     bool lookUpStale(const QStringList& ids);
     bool isBusy() const { return m_running > 0 || !m_queue.isEmpty(); }
@@ -72,6 +80,7 @@ signals:
     void finished();
 
 private:
+    bool enqueue(const QStringList& ids, bool first);
     void startMore();
     void start(const QString& id);
     void onFinished(QNetworkReply* reply, const QString& id);
@@ -88,5 +97,8 @@ private:
     // Queued or being asked for.
     QSet<QString> m_pending;
     QSet<QNetworkReply*> m_replies;
+    // Being asked for, and to be asked again once answered.
+    QSet<QString> m_askAgain;
     int m_running = 0;
+    int m_unansweredInARow = 0;
 };

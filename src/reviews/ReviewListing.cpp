@@ -20,6 +20,10 @@ std::optional<QDateTime> dateOf(const QJsonValue& value)
     return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(seconds * 1000)), Qt::UTC);
 }
 
+// The service takes summaries of at most 70 characters; a longer one, from a server that does not
+// hold to that, is cut here, so that one answer cannot fill tooltips and the cache.
+constexpr qsizetype SummaryLimit = 200;
+
 std::optional<OnlineReview> reviewOf(const QJsonObject& item)
 {
     // Zero for anything but a whole number.
@@ -28,7 +32,13 @@ std::optional<OnlineReview> reviewOf(const QJsonObject& item)
     const QJsonValue summary = item.value(u"summary");
     if (rating < 1 || rating > 100 || !date || !summary.isString())
         return std::nullopt;
-    return OnlineReview { *date, int(rating), summary.toString() };
+    QString text = summary.toString();
+    if (text.size() > SummaryLimit) {
+        // Not between the two halves of a surrogate pair.
+        const qsizetype cut = text.at(SummaryLimit - 1).isHighSurrogate() ? SummaryLimit - 1 : SummaryLimit;
+        text = text.left(cut) + u'…';
+    }
+    return OnlineReview { *date, int(rating), text };
 }
 
 } // namespace

@@ -105,7 +105,7 @@ bool OnlineReviewsController::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate && !m_opened.isEmpty() && m_choice == Choice::On) {
         loadCache();
-        m_lookups->lookUp(QStringList(m_opened.cbegin(), m_opened.cend()));
+        m_lookups->lookUpFirst(QStringList(m_opened.cbegin(), m_opened.cend()));
         m_opened.clear();
     }
     return QObject::eventFilter(watched, event);
@@ -160,14 +160,20 @@ void OnlineReviewsController::lookUpStale()
 
 void OnlineReviewsController::tellWhyNot()
 {
-    if (!m_bar || m_hash.isValid() || std::exchange(m_toldWhyNot, true))
+    if (!m_bar || m_lookups->canLookUp() || std::exchange(m_toldWhyNot, true))
         return;
-    m_bar->showNotice(m_hash.failureReason());
+    if (!m_hash.isValid())
+        m_bar->showNotice(m_hash.failureReason());
+    else
+        m_bar->showNotice(tr("Your reviews cannot be looked up: the ratings service’s address %1 is "
+                             "neither an https address nor one on this computer.")
+                              .arg(m_server.toDisplayString()));
 }
 
 void OnlineReviewsController::ask()
 {
-    if (!m_bar || m_choice != Choice::Unmade || !m_hash.isValid() || m_asked)
+    // An offer that a yes could not keep is not made.
+    if (!m_bar || m_choice != Choice::Unmade || !m_lookups->canLookUp() || m_asked)
         return;
     const qsizetype count = AppStreamId::of(m_model.apps()).size();
     if (count == 0)

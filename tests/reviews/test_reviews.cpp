@@ -187,6 +187,8 @@ TEST_F(OnlineReviewsTest, EachShapeOfAnswerGivesItsOutcomeAndAFailureKeepsTheAns
         { u"date-zero"_s, { Double::listing({ own(0, 80, notes.summary) }) }, Outcome::Failed, {} },
         { u"rating-too-high"_s, { Double::listing({ own(1'700'000'000, 101, notes.summary) }) }, Outcome::Failed, {} },
         { u"no-summary"_s, { Double::listing({ own(1'700'000'000, 80, {}) }) }, Outcome::Failed, {} },
+        { u"long-summary"_s, { Double::listing({ own(1'700'000'000, 80, u"Long "_s.repeated(10'000)) }) },
+          Outcome::Reviewed, OnlineReview { at(1'700'000'000), 80, u"Long "_s.repeated(40) + u'…' } },
         { u"too-large"_s, { Double::listing(crowd) }, Outcome::Failed, {} },
         { u"too-large-unannounced"_s, { Double::listing(crowd), "200 OK", "application/json", false }, Outcome::Failed, {} },
         // A byte every 5 ms: never idle for long, done only after two seconds.
@@ -270,6 +272,46 @@ TEST_F(OnlineReviewsTest, AsksFourAtATimeAnswersOneByOneAndSendsNothingAboutTheU
         EXPECT_TRUE(head.contains(u"\r\naccept-language: *\r\n"_s));
         EXPECT_FALSE(head.contains(u"cookie"_s) || head.contains(QString::fromLatin1(hash)));
     }
+}
+
+TEST_F(OnlineReviewsTest, AServiceThatNeverAnswersIsGivenUpAfterFourRequestsUntilTheNextLookup)
+{
+    QStringList ids;
+    for (int i = 0; i < 20; ++i) {
+        ids.append(u"org.example.App%1"_s.arg(i));
+        service.serve(ids.last(), { "[]", "200 OK", "application/json", true, 5'000 });
+    }
+    const auto reviews = lookups({ std::chrono::milliseconds(200), 4 * 1024 * 1024 });
+    const auto firstTry = answers(*reviews, [&] { return reviews->lookUp(ids); });
+    // Those already asked when the fourth went unanswered end too.
+    EXPECT_LT(firstTry.size(), 2 * OnlineReviews::MaximumRequests);
+    EXPECT_TRUE(std::all_of(firstTry.cbegin(), firstTry.cend(),
+                            [](const auto& answer) { return answer.second == Outcome::Failed; }));
+    EXPECT_FALSE(reviews->isBusy());
+    // The ids dropped are asked for again by the next lookup.
+    EXPECT_GE(answers(*reviews, [&] { return reviews->lookUp(ids); }).size(), OnlineReviews::MaximumRequests);
+}
+
+TEST_F(OnlineReviewsTest, AnIdAskedFirstGoesBeforeTheQueueAndIsAskedAgainIfItWasBeingAskedFor)
+{
+    QStringList ids;
+    for (int i = 0; i < 10; ++i) {
+        ids.append(u"org.example.App%1"_s.arg(i));
+        // The first four answer 200 ms apart, so that what is started after each is in order.
+        service.serve(ids.last(), { "[]", "200 OK", "application/json", true, i < 4 ? 100 + 200 * i : 0 });
+    }
+    const auto reviews = lookups();
+    answers(*reviews, [&] { return reviews->lookUp(ids) && reviews->lookUpFirst({ ids[9], ids[0] }); });
+    QStringList asked;
+    for (const QByteArray& request : service.requests())
+        asked.append(QString::fromLatin1(request.split(' ').value(1)).section(u'/', -1));
+    ASSERT_EQ(asked.size(), ids.size() + 1);
+    QStringList firstFour = asked.mid(0, 4), rest = asked.mid(6);
+    firstFour.sort();
+    rest.sort();
+    // ids[0], being asked for, is asked again as soon as its answer came, before ids[9].
+    EXPECT_EQ(std::tuple(firstFour, asked.mid(4, 2), rest),
+              std::tuple(ids.mid(0, 4), QStringList { ids[0], ids[9] }, ids.mid(4, 5)));
 }
 
 TEST_F(OnlineReviewsTest, OnlyAnswersMissingOrAskedMoreThanADayAgoAreAskedForAgain)

@@ -597,9 +597,9 @@ TEST_F(Updates, TheSecondLaunchAsksBeforeAnyAutomaticCheckAndTheMenuItemChangesT
 class OnlineReviewLaunches : public ::testing::Test
 {
 protected:
-    std::unique_ptr<ShellHarness> launch(bool machineId = true)
+    std::unique_ptr<ShellHarness> launch(bool machineId = true, const QString& server = {})
     {
-        domain->setValue(ReviewChoice::ServerKey, service.server().toString());
+        domain->setValue(ReviewChoice::ServerKey, server.isEmpty() ? service.server().toString() : server);
         ProgramParts parts;
         parts.preferences = &preferences;
         AppSource::Result listed;
@@ -735,13 +735,26 @@ TEST_F(OnlineReviewLaunches, NothingIsSentUntilTheUserAgreesThenReviewsShowAndAn
                              domain->value(ReviewChoice::ChoiceKey), ratingsShown(*harness)),
                   std::tuple(false, QString(), QVariant(false), false));
     }
-    // Without the computer's id nothing is looked up, and the bar says why.
+    // Without the computer's id, or with a server that may not be asked, nothing is looked up and
+    // the bar says why; nor is the lookup offered.
+    const QString plainServer = u"http://ratings.example.org/1.0/reviews/api"_s;
+    const std::tuple<bool, QString, QString> cannot[] = {
+        // a machine id, the server, what the bar says once the user has chosen
+        { false, QString(),
+          u"Your own reviews cannot be recognized: the computer’s id in "_s
+              + fixture.pathOf(u"no-machine-id"_s) + u" cannot be read."_s },
+        { true, plainServer,
+          u"Your reviews cannot be looked up: the ratings service’s address "_s + plainServer
+              + u" is neither an https address nor one on this computer."_s },
+    };
     const qsizetype before = service.requestCount();
-    domain->setValue(ReviewChoice::ChoiceKey, true);
-    auto harness = launch(false);
-    EXPECT_EQ(harness->shownMessage(),
-              u"Your own reviews cannot be recognized: the computer’s id in "_s
-                  + fixture.pathOf(u"no-machine-id"_s) + u" cannot be read."_s);
+    for (const auto& [machineId, server, told] : cannot) {
+        SCOPED_TRACE(told.toStdString());
+        domain->removeValue(ReviewChoice::ChoiceKey);
+        EXPECT_EQ(launch(machineId, server)->shownMessage(), QString());
+        domain->setValue(ReviewChoice::ChoiceKey, true);
+        EXPECT_EQ(launch(machineId, server)->shownMessage(), told);
+    }
     QTest::qWait(300);
     EXPECT_EQ(service.requestCount(), before);
 }
