@@ -197,8 +197,21 @@ void OnlineReviews::onFinished(QNetworkReply* reply, const QString& id)
     }
     startMore();
     emit answered(id, outcome);
-    if (!isBusy()) {
-        m_cache.save();
-        emit finished();
-    }
+    m_resave = m_resave || m_saving;
+    saveWhenDone();
+}
+
+void OnlineReviews::saveWhenDone()
+{
+    if (isBusy())
+        return;
+    m_saving = true;
+    m_cache.saveInBackground(this, [this](bool) {
+        m_saving = false;
+        // Answers that came while the file was written are saved before the end is told.
+        if (std::exchange(m_resave, false))
+            saveWhenDone();
+        else if (!isBusy())
+            emit finished();
+    });
 }

@@ -71,7 +71,8 @@ public:
     bool lookUpFirst(const QStringList& ids);
     // The same for those of ids whose cached answer is missing or stale.
     bool lookUpStale(const QStringList& ids);
-    bool isBusy() const { return m_running > 0 || !m_queue.isEmpty(); }
+    // Busy until the last answer is saved.
+    bool isBusy() const { return m_running > 0 || !m_queue.isEmpty() || m_saving; }
 
 signals:
     // The answer for id has come and is in the cache (for Failed, the answer there before).
@@ -82,6 +83,8 @@ signals:
 private:
     bool enqueue(const QStringList& ids, bool first);
     void startMore();
+    // Once nothing is left to ask, saves the answers off this thread, then tells finished().
+    void saveWhenDone();
     void start(const QString& id);
     void onFinished(QNetworkReply* reply, const QString& id);
     Outcome outcomeOf(QNetworkReply* reply, const QString& id);
@@ -101,4 +104,7 @@ private:
     QSet<QString> m_askAgain;
     int m_running = 0;
     int m_unansweredInARow = 0;
+    bool m_saving = false;
+    // An answer came while the last ones were being written.
+    bool m_resave = false;
 };

@@ -7,6 +7,8 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMetaObject>
+#include <QPointer>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -86,6 +88,11 @@ ReviewCache::ReviewCache(QString folder, Clock clock)
     , m_clock(std::move(clock))
 { }
 
+ReviewCache::~ReviewCache()
+{
+    finishWriting();
+}
+
 QString ReviewCache::filePath() const
 {
     return m_folder.isEmpty() ? QString() : m_folder + u"/online-reviews.json"_s;
@@ -98,6 +105,7 @@ QDateTime ReviewCache::now() const
 
 void ReviewCache::load()
 {
+    finishWriting();
     QHash<QString, Answer> answers = readAnswers(filePath());
     for (const QString& id : std::as_const(m_unsaved))
         answers.insert(id, m_answers.value(id));
@@ -129,35 +137,106 @@ void ReviewCache::record(const QString& id, std::optional<OnlineReview> review)
 
 bool ReviewCache::save()
 {
-    if (m_unsaved.isEmpty())
-        return true;
-    if (m_inMemory || m_folder.isEmpty() || !Posix::makePrivateFolder(m_folder))
-        return false;
+    finishWriting();
+    std::optional<Snapshot> snapshot = takeUnsaved();
+    if (!snapshot)
+        return m_unsaved.isEmpty();
+    return takeWritten(*snapshot, write(*snapshot));
+}
+
+void ReviewCache::saveInBackground(QObject* context, std::function<void(bool saved)> done)
+{
+    finishWriting();
+    std::optional<Snapshot> snapshot = takeUnsaved();
+    if (!snapshot) {
+        QMetaObject::invokeMethod(
+            context, [done = std::move(done), saved = m_unsaved.isEmpty()] { done(saved); },
+            Qt::QueuedConnection);
+        return;
+    }
+    m_written = snapshot;
+    const quint64 number = ++m_writeNumber;
+    m_writing = std::async(
+        std::launch::async,
+        [this, snapshot = std::move(*snapshot), number, context = QPointer(context), done = std::move(done)] {
+            std::optional<QHash<QString, Answer>> written = write(snapshot);
+            // Taken in on context's thread, unless a call there that needed the file has waited for
+            // it and taken it in already, or another save has begun since.
+            QMetaObject::invokeMethod(
+                context.data(),
+                [this, done, number, saved = written.has_value()] {
+                    if (m_writeNumber == number)
+                        finishWriting();
+                    done(saved);
+                },
+                Qt::QueuedConnection);
+            return written;
+        });
+}
+
+std::optional<ReviewCache::Snapshot> ReviewCache::takeUnsaved()
+{
+    if (m_unsaved.isEmpty() || m_inMemory || m_folder.isEmpty())
+        return std::nullopt;
+    Snapshot snapshot { m_folder, filePath(), {} };
+    for (const QString& id : std::as_const(m_unsaved))
+        snapshot.answers.insert(id, m_answers.value(id));
+    m_unsaved.clear();
+    return snapshot;
+}
+
+std::optional<QHash<QString, ReviewCache::Answer>> ReviewCache::write(const Snapshot& snapshot)
+{
+    if (!Posix::makePrivateFolder(snapshot.folder))
+        return std::nullopt;
     // Held while the file is read and replaced, so that two instances never both write what they
     // read before the other's answers were there.
-    const UniqueFd lock = Posix::lock(m_folder, Posix::LockWait::Wait, true);
+    const UniqueFd lock = Posix::lock(snapshot.folder, Posix::LockWait::Wait, true);
     if (!lock.isValid())
-        return false;
-    QHash<QString, Answer> merged = readAnswers(filePath());
-    for (const QString& id : std::as_const(m_unsaved)) {
-        const Answer& ours = m_answers[id];
-        const auto theirs = merged.constFind(id);
-        if (theirs == merged.cend() || theirs->asked <= ours.asked)
-            merged.insert(id, ours);
+        return std::nullopt;
+    QHash<QString, Answer> merged = readAnswers(snapshot.filePath);
+    for (auto it = snapshot.answers.cbegin(); it != snapshot.answers.cend(); ++it) {
+        const auto theirs = merged.constFind(it.key());
+        if (theirs == merged.cend() || theirs->asked <= it->asked)
+            merged.insert(it.key(), it.value());
     }
     QJsonObject all;
     for (auto it = merged.cbegin(); it != merged.cend(); ++it)
         all.insert(it.key(), objectOf(it.value()));
     if (!Posix::replaceAtomically(
-            filePath(), QJsonDocument(QJsonObject { { u"answers"_s, all } }).toJson(QJsonDocument::Compact)))
+            snapshot.filePath,
+            QJsonDocument(QJsonObject { { u"answers"_s, all } }).toJson(QJsonDocument::Compact)))
+        return std::nullopt;
+    return merged;
+}
+
+bool ReviewCache::takeWritten(const Snapshot& snapshot, std::optional<QHash<QString, Answer>> written)
+{
+    if (!written) {
+        // Still to be saved, unless recorded again meanwhile, which is unsaved anyway.
+        for (auto it = snapshot.answers.cbegin(); it != snapshot.answers.cend(); ++it)
+            m_unsaved.insert(it.key());
         return false;
-    m_answers = std::move(merged);
-    m_unsaved.clear();
+    }
+    // What the file holds now, but for the answers recorded since the snapshot.
+    for (const QString& id : std::as_const(m_unsaved))
+        written->insert(id, m_answers.value(id));
+    m_answers = std::move(*written);
     return true;
+}
+
+bool ReviewCache::finishWriting()
+{
+    if (!m_writing.valid())
+        return false;
+    std::optional<QHash<QString, Answer>> written = m_writing.get();
+    const Snapshot snapshot = *std::exchange(m_written, std::nullopt);
+    return takeWritten(snapshot, std::move(written));
 }
 
 bool ReviewCache::removeAll()
 {
+    finishWriting();
     m_answers.clear();
     m_unsaved.clear();
     if (m_inMemory)

@@ -11,7 +11,10 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <optional>
+
+class QObject;
 
 // The ratings service's last answer for each AppStream id: the user's own review or none, with
 // when it was asked. Nothing else of an answer is kept, least of all other people's reviews. One
@@ -39,6 +42,10 @@ public:
     // Reads nothing yet. clock gives the time answers are stamped and judged with (the current
     // time when empty).
     explicit ReviewCache(QString folder = defaultFolder(), Clock clock = {});
+    // Waits for a save still being written.
+    ~ReviewCache();
+    ReviewCache(const ReviewCache&) = delete;
+    ReviewCache& operator=(const ReviewCache&) = delete;
 
     QString filePath() const;
     QDateTime now() const;
@@ -55,12 +62,17 @@ public:
 
     // The service's answer for id, asked now.
     void record(const QString& id, std::optional<OnlineReview> review);
-    bool hasUnsavedAnswers() const { return !m_unsaved.isEmpty(); }
+    bool hasUnsavedAnswers() const { return !m_unsaved.isEmpty() || m_writing.valid(); }
 
     // Writes the answers recorded since the last save, over the file as it is now: for each id
     // the answer asked last wins, whichever instance asked. Afterwards the cache holds what the
     // file does. False when nothing could be written; the answers then stay unsaved.
     bool save();
+    // The same on a thread of its own, since writing the file may wait for the disk and for
+    // another instance: done gets the outcome on context's thread, unless context is gone by
+    // then. Meanwhile the cache answers as before; every other call that touches the file waits
+    // for the write first.
+    void saveInBackground(QObject* context, std::function<void(bool saved)> done);
 
     // Forgets every answer, on disk too; true when no file is left.
     bool removeAll();
@@ -70,9 +82,27 @@ public:
     void keepInMemory() { m_inMemory = true; }
 
 private:
+    // What a save writes, taken from the cache on its own thread.
+    struct Snapshot
+    {
+        QString folder;
+        QString filePath;
+        QHash<QString, Answer> answers;
+    };
+    std::optional<Snapshot> takeUnsaved();
+    // The file's answers once snapshot's are written over it; none when nothing could be written.
+    static std::optional<QHash<QString, Answer>> write(const Snapshot& snapshot);
+    bool takeWritten(const Snapshot& snapshot, std::optional<QHash<QString, Answer>> written);
+    // Takes in the outcome of a background save, waiting for it if it is still being written;
+    // false when there was none or it failed.
+    bool finishWriting();
+
     QString m_folder;
     Clock m_clock;
     QHash<QString, Answer> m_answers;
     QSet<QString> m_unsaved;
     bool m_inMemory = false;
+    std::future<std::optional<QHash<QString, Answer>>> m_writing;
+    std::optional<Snapshot> m_written;
+    quint64 m_writeNumber = 0;
 };

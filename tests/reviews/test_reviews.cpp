@@ -13,10 +13,14 @@
 
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <future>
+#include <semaphore>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using Outcome = OnlineReviews::Outcome;
@@ -88,11 +92,12 @@ protected:
         EXPECT_TRUE(finished.wait(20'000));
         return answered;
     }
-    ReviewCache savedCache() const
+    // The answer for id in the file saved.
+    std::optional<Answer> savedAnswer(const QString& id) const
     {
         ReviewCache saved(tree.pathOf(u"cache/kudora"_s));
         saved.load();
-        return saved;
+        return saved.answer(id);
     }
 
     FixtureTree tree;
@@ -209,7 +214,6 @@ TEST_F(OnlineReviewsTest, EachShapeOfAnswerGivesItsOutcomeAndAFailureKeepsTheAns
 
     const auto reviews = lookups(limits);
     const auto answered = answers(*reviews, [&] { return reviews->lookUp(ids); });
-    const ReviewCache saved = savedCache();
     EXPECT_EQ(answered.size(), cases.size());
     for (const auto& [id, answer, outcome, review] : cases) {
         SCOPED_TRACE(qPrintable(id));
@@ -217,7 +221,7 @@ TEST_F(OnlineReviewsTest, EachShapeOfAnswerGivesItsOutcomeAndAFailureKeepsTheAns
             std::find_if(answered.cbegin(), answered.cend(), [&](const auto& a) { return a.first == id; });
         ASSERT_NE(found, answered.cend());
         const Answer expected = outcome == Outcome::Failed ? before : Answer { asked, review };
-        EXPECT_FIELDS_EQ(std::tuple(found->second, cache.answer(id), saved.answer(id), cache.isStale(id)),
+        EXPECT_FIELDS_EQ(std::tuple(found->second, cache.answer(id), savedAnswer(id), cache.isStale(id)),
                          std::tuple(outcome, std::optional(expected), std::optional(expected),
                                     outcome == Outcome::Failed));
     }
@@ -238,8 +242,37 @@ TEST_F(OnlineReviewsTest, AReviewFoundSurvivesALaterRefusedConnection)
     now = now.addDays(2);
     EXPECT_EQ(answers(*reviews, [&] { return reviews->lookUpStale(ids); }),
               (QList<std::pair<QString, Outcome>> { { ids[0], Outcome::Failed } }));
-    EXPECT_FIELDS_EQ(std::tuple(cache.answer(ids[0]), savedCache().answer(ids[0]), found.has_value()),
+    EXPECT_FIELDS_EQ(std::tuple(cache.answer(ids[0]), savedAnswer(ids[0]), found.has_value()),
                      std::tuple(found, found, true));
+}
+
+TEST_F(OnlineReviewsTest, AnotherInstanceWritingTheCacheHoldsUpNeitherTheAnswersNorThisThread)
+{
+    const QString id = u"org.example.Notes"_s;
+    service.serve(id, { Double::listing({ own(1'700'000'000, 100, u"Love it"_s) }) });
+    const QString folder = tree.pathOf(u"cache/kudora"_s);
+    ASSERT_TRUE(Posix::makePrivateFolder(folder));
+    std::promise<void> locked;
+    std::binary_semaphore release(0);
+    std::thread other([&] {
+        const UniqueFd lock = Posix::lock(folder, Posix::LockWait::Wait, true);
+        locked.set_value();
+        // Let go in any case, so that a save that waits for it on the test's thread ends too.
+        release.try_acquire_for(std::chrono::seconds(5));
+    });
+    locked.get_future().wait();
+    const auto reviews = lookups();
+    QSignalSpy answered(reviews.get(), &OnlineReviews::answered);
+    QSignalSpy finished(reviews.get(), &OnlineReviews::finished);
+    ASSERT_TRUE(reviews->lookUp({ id }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answered.size() == 1; }, 4'000));
+    QTest::qWait(100);
+    EXPECT_EQ(std::tuple(finished.size(), reviews->isBusy(), cache.answer(id).has_value()),
+              std::tuple(0, true, true));
+    release.release();
+    other.join();
+    ASSERT_TRUE(finished.wait(5'000));
+    EXPECT_EQ(savedAnswer(id), cache.answer(id));
 }
 
 TEST_F(OnlineReviewsTest, AsksFourAtATimeAnswersOneByOneAndSendsNothingAboutTheUser)
