@@ -8,8 +8,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMetaObject>
-#include <QPointer>
+#include <QPromise>
 #include <QStandardPaths>
+#include <QThreadPool>
 
 #include <cerrno>
 #include <unistd.h>
@@ -156,22 +157,20 @@ void ReviewCache::saveInBackground(QObject* context, std::function<void(bool sav
     }
     m_written = snapshot;
     const quint64 number = ++m_writeNumber;
-    m_writing = std::async(
-        std::launch::async,
-        [this, snapshot = std::move(*snapshot), number, context = QPointer(context), done = std::move(done)] {
-            std::optional<QHash<QString, Answer>> written = write(snapshot);
-            // Taken in on context's thread, unless a call there that needed the file has waited for
-            // it and taken it in already, or another save has begun since.
-            QMetaObject::invokeMethod(
-                context.data(),
-                [this, done, number, saved = written.has_value()] {
-                    if (m_writeNumber == number)
-                        finishWriting();
-                    done(saved);
-                },
-                Qt::QueuedConnection);
-            return written;
-        });
+    auto promise = std::make_shared<QPromise<Written>>();
+    m_writing = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, snapshot = std::move(*snapshot)] {
+        promise->addResult(write(snapshot));
+        promise->finish();
+    });
+    // Taken in on context's thread, unless a call there that needed the file has waited for it
+    // and taken it in already, or another save has begun since.
+    m_writing.then(context, [this, done = std::move(done), number](const QFuture<Written>& finished) {
+        if (m_writeNumber == number)
+            finishWriting();
+        done(finished.result().has_value());
+    });
 }
 
 std::optional<ReviewCache::Snapshot> ReviewCache::takeUnsaved()
@@ -185,7 +184,7 @@ std::optional<ReviewCache::Snapshot> ReviewCache::takeUnsaved()
     return snapshot;
 }
 
-std::optional<QHash<QString, ReviewCache::Answer>> ReviewCache::write(const Snapshot& snapshot)
+ReviewCache::Written ReviewCache::write(const Snapshot& snapshot)
 {
     if (!Posix::makePrivateFolder(snapshot.folder))
         return std::nullopt;
@@ -210,7 +209,7 @@ std::optional<QHash<QString, ReviewCache::Answer>> ReviewCache::write(const Snap
     return merged;
 }
 
-bool ReviewCache::takeWritten(const Snapshot& snapshot, std::optional<QHash<QString, Answer>> written)
+bool ReviewCache::takeWritten(const Snapshot& snapshot, Written written)
 {
     if (!written) {
         // Still to be saved, unless recorded again meanwhile, which is unsaved anyway.
@@ -227,11 +226,12 @@ bool ReviewCache::takeWritten(const Snapshot& snapshot, std::optional<QHash<QStr
 
 bool ReviewCache::finishWriting()
 {
-    if (!m_writing.valid())
+    if (!m_written)
         return false;
-    std::optional<QHash<QString, Answer>> written = m_writing.get();
-    const Snapshot snapshot = *std::exchange(m_written, std::nullopt);
-    return takeWritten(snapshot, std::move(written));
+    m_writing.waitForFinished();
+    Written written = m_writing.result();
+    m_writing = {};
+    return takeWritten(*std::exchange(m_written, std::nullopt), std::move(written));
 }
 
 bool ReviewCache::removeAll()

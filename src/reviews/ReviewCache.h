@@ -5,13 +5,13 @@
 #include "OnlineReview.h"
 
 #include <QDateTime>
+#include <QFuture>
 #include <QHash>
 #include <QSet>
 #include <QString>
 
 #include <chrono>
 #include <functional>
-#include <future>
 #include <optional>
 
 class QObject;
@@ -62,7 +62,7 @@ public:
 
     // The service's answer for id, asked now.
     void record(const QString& id, std::optional<OnlineReview> review);
-    bool hasUnsavedAnswers() const { return !m_unsaved.isEmpty() || m_writing.valid(); }
+    bool hasUnsavedAnswers() const { return !m_unsaved.isEmpty() || m_written.has_value(); }
 
     // Writes the answers recorded since the last save, over the file as it is now: for each id
     // the answer asked last wins, whichever instance asked. Afterwards the cache holds what the
@@ -89,10 +89,11 @@ private:
         QString filePath;
         QHash<QString, Answer> answers;
     };
+    // The file's answers once a snapshot's are written over it; none when nothing could be written.
+    using Written = std::optional<QHash<QString, Answer>>;
     std::optional<Snapshot> takeUnsaved();
-    // The file's answers once snapshot's are written over it; none when nothing could be written.
-    static std::optional<QHash<QString, Answer>> write(const Snapshot& snapshot);
-    bool takeWritten(const Snapshot& snapshot, std::optional<QHash<QString, Answer>> written);
+    static Written write(const Snapshot& snapshot);
+    bool takeWritten(const Snapshot& snapshot, Written written);
     // Takes in the outcome of a background save, waiting for it if it is still being written;
     // false when there was none or it failed.
     bool finishWriting();
@@ -102,7 +103,8 @@ private:
     QHash<QString, Answer> m_answers;
     QSet<QString> m_unsaved;
     bool m_inMemory = false;
-    std::future<std::optional<QHash<QString, Answer>>> m_writing;
+    // The background save being written, and what it writes.
+    QFuture<Written> m_writing;
     std::optional<Snapshot> m_written;
     quint64 m_writeNumber = 0;
 };

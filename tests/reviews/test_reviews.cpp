@@ -261,7 +261,7 @@ TEST_F(OnlineReviewsTest, AnotherInstanceWritingTheCacheHoldsUpNeitherTheAnswers
         release.try_acquire_for(std::chrono::seconds(5));
     });
     locked.get_future().wait();
-    const auto reviews = lookups();
+    auto reviews = lookups();
     QSignalSpy answered(reviews.get(), &OnlineReviews::answered);
     QSignalSpy finished(reviews.get(), &OnlineReviews::finished);
     ASSERT_TRUE(reviews->lookUp({ id }));
@@ -273,6 +273,24 @@ TEST_F(OnlineReviewsTest, AnotherInstanceWritingTheCacheHoldsUpNeitherTheAnswers
     other.join();
     ASSERT_TRUE(finished.wait(5'000));
     EXPECT_EQ(savedAnswer(id), cache.answer(id));
+
+    // Lookups abandoned while their answers are being written (the user turned them off) lose
+    // nothing of what was to be written, and hear nothing afterwards.
+    const QString paint = u"org.example.Paint"_s;
+    std::promise<void> lockedAgain;
+    std::thread briefly([&] {
+        const UniqueFd lock = Posix::lock(folder, Posix::LockWait::Wait, true);
+        lockedAgain.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    });
+    lockedAgain.get_future().wait();
+    ASSERT_TRUE(reviews->lookUp({ paint }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answered.size() == 2; }, 4'000));
+    reviews.reset();
+    briefly.join();
+    QTest::qWait(50);
+    EXPECT_EQ(std::pair(savedAnswer(paint), cache.hasUnsavedAnswers()),
+              std::pair(cache.answer(paint), false));
 }
 
 TEST_F(OnlineReviewsTest, AsksFourAtATimeAnswersOneByOneAndSendsNothingAboutTheUser)
