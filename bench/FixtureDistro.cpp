@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FixtureDistro.h"
 
+#include "BenchFiles.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -16,13 +18,6 @@ namespace {
 const char* const Languages[] = { "ar", "bg", "ca", "cs", "da", "de", "el", "en-GB", "es", "eu",
                                   "fi", "fr", "gl", "he", "hu", "id", "it", "ja",    "ko", "lt",
                                   "nl", "pl", "pt", "ru", "sk", "sl", "sv", "tr",    "uk", "zh-CN" };
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(path.section(u'/', 0, -2));
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 // One tag in English and in every language.
 QByteArray translated(const QByteArray& tag, const QByteArray& text, const QByteArray& indent)
@@ -117,13 +112,8 @@ QString dataHome(const QString& root)
 
 bool create(const QString& root, int apps)
 {
-    const QString complete = root + u"/complete"_s;
-    const QByteArray stamp = "applications " + QByteArray::number(apps) + '\n';
-    {
-        QFile done(complete);
-        if (done.open(QIODevice::ReadOnly) && done.readAll() == stamp)
-            return true;
-    }
+    if (BenchFiles::isComplete(root, apps))
+        return true;
     QDir(share(root)).removeRecursively();
     QDir(dataHome(root)).removeRecursively();
     const qint64 now = QDateTime::currentSecsSinceEpoch();
@@ -133,18 +123,21 @@ bool create(const QString& root, int apps)
         const QByteArray id = "org.kudora.bench.Distro" + number;
         const QByteArray name = "Bench Distro " + number;
         const QString file = QString::fromLatin1(id);
-        if (!writeFile(share(root) + u"/metainfo/"_s + file + u".metainfo.xml"_s, metainfo(id, name))
-            || !writeFile(share(root) + u"/applications/"_s + file + u".desktop"_s, desktopEntry(id, name))
-            || !writeFile(share(root) + u"/icons/hicolor/scalable/apps/"_s + file + u".svg"_s, icon(i)))
+        if (!BenchFiles::writeFile(share(root) + u"/metainfo/"_s + file + u".metainfo.xml"_s,
+                                   metainfo(id, name))
+            || !BenchFiles::writeFile(share(root) + u"/applications/"_s + file + u".desktop"_s,
+                                      desktopEntry(id, name))
+            || !BenchFiles::writeFile(share(root) + u"/icons/hicolor/scalable/apps/"_s + file + u".svg"_s,
+                                      icon(i)))
             return false;
         if (i % 2 == 0)
             uses += "    <application id=\"" + id
                 + ".desktop\" open-window-count=\"0\" score=\"1\" last-seen=\""
                 + QByteArray::number(now - i * 3600) + "\"/>\n";
     }
-    return writeFile(dataHome(root) + u"/gnome-shell/application_state"_s,
-                     uses + "  </context>\n</application-state>\n")
-        && writeFile(complete, stamp);
+    return BenchFiles::writeFile(dataHome(root) + u"/gnome-shell/application_state"_s,
+                                 uses + "  </context>\n</application-state>\n")
+        && BenchFiles::markComplete(root, apps);
 }
 
 } // namespace FixtureDistro

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FixtureFlatpak.h"
 
+#include "BenchFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -14,13 +16,6 @@ using namespace Qt::StringLiterals;
 namespace FixtureFlatpak {
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(path.section(u'/', 0, -2));
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 bool run(const QString& root, const QString& program, const QStringList& arguments)
 {
@@ -57,22 +52,18 @@ QList<QPair<QByteArray, QByteArray>> environment(const QString& root)
 
 bool create(const QString& root, int apps)
 {
-    const QString complete = root + u"/complete"_s;
-    const QByteArray stamp = "applications " + QByteArray::number(apps) + '\n';
-    {
-        QFile done(complete);
-        if (done.open(QIODevice::ReadOnly) && done.readAll() == stamp)
-            return true;
-    }
+    if (BenchFiles::isComplete(root, apps))
+        return true;
     for (const char* folder : { "/user", "/system", "/config", "/work" })
         QDir(root + QString::fromLatin1(folder)).removeRecursively();
     const QString work = root + u"/work"_s;
     const QString repo = work + u"/repo"_s;
     QDir().mkpath(work + u"/runtime/files"_s);
     const QByteArray runtime = "org.kudora.bench.Platform/x86_64/1";
-    writeFile(work + u"/runtime/metadata"_s,
-              "[Runtime]\nname=org.kudora.bench.Platform\nruntime=" + runtime + "\nsdk=" + runtime + '\n');
-    writeFile(work + u"/runtime/usr/README"_s, "bench runtime\n");
+    BenchFiles::writeFile(work + u"/runtime/metadata"_s,
+                          "[Runtime]\nname=org.kudora.bench.Platform\nruntime=" + runtime + "\nsdk=" + runtime
+                              + '\n');
+    BenchFiles::writeFile(work + u"/runtime/usr/README"_s, "bench runtime\n");
     if (!run(root, u"ostree"_s, { u"init"_s, u"--mode=archive-z2"_s, u"--repo="_s + repo })
         // A throwaway repository need not survive a crash; syncing every commit would take minutes.
         || !run(root, u"ostree"_s,
@@ -81,19 +72,19 @@ bool create(const QString& root, int apps)
                 { u"build-export"_s, u"--runtime"_s, u"--no-update-summary"_s, repo, u"runtime"_s, u"1"_s }))
         return false;
     // One build folder serves every application under a new name.
-    writeFile(work + u"/app/files/bin/app"_s, "#!/bin/sh\n");
+    BenchFiles::writeFile(work + u"/app/files/bin/app"_s, "#!/bin/sh\n");
     QStringList systemApps { u"org.kudora.bench.Platform"_s };
     QStringList userApps;
     for (int i = 0; i < apps; ++i) {
         const QString id = appID(i);
         (i < apps / 2 ? systemApps : userApps).append(id);
-        writeFile(work + u"/app/metadata"_s,
-                  "[Application]\nname=" + id.toUtf8() + "\nruntime=" + runtime + "\nsdk=" + runtime
-                      + "\ncommand=app\n");
+        BenchFiles::writeFile(work + u"/app/metadata"_s,
+                              "[Application]\nname=" + id.toUtf8() + "\nruntime=" + runtime
+                                  + "\nsdk=" + runtime + "\ncommand=app\n");
         QDir(work + u"/app/export"_s).removeRecursively();
-        writeFile(work + u"/app/export/share/applications/"_s + id + u".desktop"_s,
-                  "[Desktop Entry]\nType=Application\nName=Bench App " + QByteArray::number(i)
-                      + "\nExec=app\n");
+        BenchFiles::writeFile(work + u"/app/export/share/applications/"_s + id + u".desktop"_s,
+                              "[Desktop Entry]\nType=Application\nName=Bench App " + QByteArray::number(i)
+                                  + "\nExec=app\n");
         if (!run(root, u"flatpak"_s, { u"build-export"_s, u"--no-update-summary"_s, repo, u"app"_s }))
             return false;
     }
@@ -105,7 +96,7 @@ bool create(const QString& root, int apps)
                { u"--user"_s, u"remote-add"_s, u"--no-gpg-verify"_s, u"bench"_s, u"file://"_s + repo })
         && run(root, u"flatpak"_s, QStringList { u"--system"_s } + install + systemApps)
         && (userApps.isEmpty() || run(root, u"flatpak"_s, QStringList { u"--user"_s } + install + userApps));
-    return made && writeFile(complete, stamp);
+    return made && BenchFiles::markComplete(root, apps);
 }
 
 } // namespace FixtureFlatpak

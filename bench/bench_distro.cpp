@@ -7,6 +7,7 @@
 // building the records. 300 applications (FixtureDistro) as the software centres' ship their
 // metainfo, translated into 30 languages.
 
+#include "BenchFiles.h"
 #include "BenchTable.h"
 #include "DistroSource.h"
 #include "FixtureDistro.h"
@@ -46,19 +47,6 @@ void distroScan(benchmark::State& state)
     state.counters["apps"] = double(found);
 }
 
-bool readBytes(const std::string& path, std::string& into)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char buffer[64 * 1024];
-    ssize_t count;
-    while ((count = ::read(fd, buffer, sizeof buffer)) > 0)
-        into.append(buffer, size_t(count));
-    ::close(fd);
-    return true;
-}
-
 void floorListAndParse(benchmark::State& state)
 {
     const std::string folder = QFile::encodeName(FixtureDistro::share(s_root) + u"/metainfo"_s).toStdString();
@@ -71,7 +59,7 @@ void floorListAndParse(benchmark::State& state)
             if (length <= 13 || std::strcmp(entry->d_name + length - 13, ".metainfo.xml") != 0)
                 continue;
             std::string document;
-            if (!readBytes(folder + '/' + entry->d_name, document))
+            if (!BenchFiles::readBytes(folder + '/' + entry->d_name, document))
                 continue;
             AsMetadata* metadata = as_metadata_new();
             as_metadata_set_format_style(metadata, AS_FORMAT_STYLE_METAINFO);

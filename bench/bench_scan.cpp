@@ -8,6 +8,7 @@
 // of all its threads are shown apart. The same loop without parsing is shown for information.
 
 #include "AppScanner.h"
+#include "BenchFiles.h"
 #include "BenchTable.h"
 #include "FixtureBundles.h"
 
@@ -67,19 +68,6 @@ void parse(const std::string& content)
     plist_free(root);
 }
 
-bool readBytes(const std::string& path, std::string& into)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char buffer[64 * 1024];
-    ssize_t count;
-    while ((count = ::read(fd, buffer, sizeof buffer)) > 0)
-        into.append(buffer, size_t(count));
-    ::close(fd);
-    return true;
-}
-
 template<typename Visit>
 void listFolder(const std::string& path, const Visit& visit)
 {
@@ -108,7 +96,7 @@ void listAndRead(benchmark::State& state, bool parsed)
             std::string content;
             const auto read = [&](const std::string& path) {
                 std::string file;
-                if (!readBytes(path, file))
+                if (!BenchFiles::readBytes(path, file))
                     return false;
                 if (parsed)
                     parse(file);
